@@ -1,0 +1,141 @@
+#include "app/flow.h"
+
+#include <cstdio>
+
+#include "sim/ai.h"
+#include "sim/camera.h"
+#include "sim/controls.h"
+#include "sim/effects.h"
+#include "sim/flight.h"
+#include "sim/projectiles.h"
+#include "sim/targeting.h"
+#include "sound/sound.h"
+#include "world/situation.h"
+#include "world/terrain.h"
+
+namespace vantrel {
+
+std::string situationPath(const std::string& dataDir, int n) {
+    return dataDir + "/s" + std::to_string(n) + ".au1";
+}
+
+void loadWorldAssets(World& w, const std::string& dataDir) {
+    w.tickCount = 0;
+    loadHeightmap(w, dataDir + "/map1.hd");
+    w.gameMode = MODE_TITLE;
+}
+
+void runMissionSteps(World& w, const Sound& sound) {
+    updatePlayerControls(w);
+    updateAiPilots(w);
+    selectPlayerTarget(w);
+    updateEffects(w);
+    updateAircraft(w, sound);
+    updateProjectiles(w, sound);
+    updateCamera(w);
+}
+
+namespace {
+
+void updateTitle(World& w, const Sound& sound) {
+    if (isPressed(w.input, VK_SPACE)) {
+        w.gameMode = MODE_SELECT;
+        w.flowCounter = 1;
+        soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    }
+    if (isPressed(w.input, VK_ESCAPE)) w.running = 0;
+}
+
+void updateSituationSelect(World& w, const Sound& sound, const std::string& dataDir) {
+    if (isPressed(w.input, VK_SPACE)) {
+        std::string error;
+        if (startSituation(w, sound, situationPath(dataDir, w.flowCounter), error)) {
+            w.gameMode = MODE_MISSION;
+            w.flowCounter = 0;
+            soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+        } else {
+            std::fprintf(stderr, "vantrel: situation refused: %s\n", error.c_str());
+        }
+    }
+    const bool previous = isPressed(w.input, VK_NUMPAD8);
+    const bool next = isPressed(w.input, VK_NUMPAD5);
+    if (previous && --w.flowCounter == 0) w.flowCounter = SITUATION_COUNT;
+    if (next && ++w.flowCounter == SITUATION_COUNT + 1) w.flowCounter = 1;
+    if (isPressed(w.input, VK_ESCAPE)) {
+        w.gameMode = MODE_TITLE;
+        soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    }
+    if (previous || next) soundPlay(sound, SOUND_MENU_MOVE, MENU_VOLUME);
+}
+
+void updateEngineSound(const World& w, const Sound& sound) {
+    const Aircraft& player = w.aircraft[w.playerIndex];
+    const int level = player.side == 0 ? 0 : static_cast<int>(player.speed * 50.0) + 60;
+    soundLoop(sound, LOOP_LEVEL, level);
+}
+
+// Mixed while two live aircraft belong to different sides.
+bool sidesAreMixed(const World& w) {
+    int reference = 0;
+    for (const Aircraft& a : w.aircraft) {
+        if (a.side == 0) continue;
+        if (reference == 0) {
+            reference = a.side;
+        } else if (a.side != reference) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void updateEndOfMission(World& w, const Sound& sound) {
+    if (w.flowCounter == 0) {
+        if (!sidesAreMixed(w) || w.aircraft[w.playerIndex].side == 0) {
+            w.flowCounter = END_COUNTDOWN_TICKS;
+        }
+    } else if (w.flowCounter > 0) {
+        if (--w.flowCounter <= 0) {
+            soundLoop(sound, LOOP_STOP, 0);
+            w.gameMode = MODE_TITLE;
+        }
+    }
+}
+
+void updateMission(World& w, const Sound& sound) {
+    runMissionSteps(w, sound);
+    updateEngineSound(w, sound);
+    if (isPressed(w.input, VK_ESCAPE)) {
+        soundLoop(sound, LOOP_STOP, 0);
+        w.gameMode = MODE_TITLE;
+    }
+    updateEndOfMission(w, sound);
+}
+
+}  // namespace
+
+void updateGameFlow(World& w, const Sound& sound, const std::string& dataDir) {
+    switch (w.gameMode) {
+        case MODE_TITLE:
+            updateTitle(w, sound);
+            break;
+        case MODE_SELECT:
+            updateSituationSelect(w, sound, dataDir);
+            break;
+        case MODE_MISSION:
+            updateMission(w, sound);
+            break;
+        default:
+            break;
+    }
+}
+
+bool logicTick(World& w, const Sound& sound, const std::string& dataDir,
+               const uint8_t snapshot[256]) {
+    updateKeyState(w.input, snapshot);
+    const bool showInformation = isPressed(w.input, VK_RETURN);
+    ++w.tickCount;
+    updateGameFlow(w, sound, dataDir);
+    return showInformation;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,33 @@
+// Game flow over the title screen, the situation menu and a mission, run once per logic tick.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "world/world.h"
+
+namespace vantrel {
+
+struct Sound;
+
+constexpr int SITUATION_COUNT = 5;
+constexpr int END_COUNTDOWN_TICKS = 150;
+
+// "<dataDir>/sN.au1" for situation n (1..5).
+std::string situationPath(const std::string& dataDir, int n);
+
+// Load-time world set-up: tick counter, height grid (a missing file leaves it flat) and
+// the title screen.
+void loadWorldAssets(World& w, const std::string& dataDir);
+
+// The seven simulation steps of one mission tick, in their fixed order.
+void runMissionSteps(World& w, const Sound& sound);
+
+void updateGameFlow(World& w, const Sound& sound, const std::string& dataDir);
+
+// One logic tick: roll the key snapshots, count the tick and run the game flow. Returns
+// true when RETURN went down this tick, asking the platform for the information box.
+bool logicTick(World& w, const Sound& sound, const std::string& dataDir,
+               const uint8_t snapshot[256]);
+
+}  // namespace vantrel

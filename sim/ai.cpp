@@ -1,0 +1,7 @@
+#include "sim/ai.h"
+
+namespace vantrel {
+
+void updateAiPilots(World&) {}
+
+}  // namespace vantrel

@@ -1,0 +1,7 @@
+#include "sim/camera.h"
+
+namespace vantrel {
+
+void updateCamera(World&) {}
+
+}  // namespace vantrel

@@ -1,0 +1,7 @@
+#include "sim/controls.h"
+
+namespace vantrel {
+
+void updatePlayerControls(World&) {}
+
+}  // namespace vantrel

@@ -1,0 +1,7 @@
+#include "sim/effects.h"
+
+namespace vantrel {
+
+void updateEffects(World&) {}
+
+}  // namespace vantrel

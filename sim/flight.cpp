@@ -1,0 +1,7 @@
+#include "sim/flight.h"
+
+namespace vantrel {
+
+void updateAircraft(World&, const Sound&) {}
+
+}  // namespace vantrel

@@ -1,0 +1,7 @@
+#include "sim/projectiles.h"
+
+namespace vantrel {
+
+void updateProjectiles(World&, const Sound&) {}
+
+}  // namespace vantrel

@@ -1,0 +1,7 @@
+#include "sim/targeting.h"
+
+namespace vantrel {
+
+void selectPlayerTarget(World&) {}
+
+}  // namespace vantrel

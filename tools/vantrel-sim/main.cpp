@@ -1,0 +1,138 @@
+// vantrel-sim: runs a mission with no window, no graphics and no audio device, and prints
+// the world as JSON. It starts the situation as SPACE on the select screen does, then runs
+// logic ticks exactly as the game does, with the keys of a key script.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/flow.h"
+#include "app/keyscript.h"
+#include "sound/sound.h"
+#include "tools/vantrel-sim/world_json.h"
+#include "world/situation.h"
+#include "world/terrain.h"
+
+using namespace vantrel;
+
+namespace {
+
+constexpr int EXIT_BAD_INPUT = 2;
+constexpr int UNTIL_END_TICK_LIMIT = 1'000'000;
+
+// --sound-log: a recording sound library writing one line per call.
+std::FILE* soundLog = nullptr;
+int soundLogTick = 0;
+
+int logInit(HWND__*) { return 1; }
+void logEnd() {}
+int logLoad(char*, char) { return 1; }
+int logLoadLoop(char*) { return 1; }
+void logPlay(char channel, char volume) {
+    std::fprintf(soundLog, "%d DSplay %d %d\n", soundLogTick, channel, volume);
+}
+void logLoop(char operation, char level) {
+    std::fprintf(soundLog, "%d DSloopOPE %d %d\n", soundLogTick, operation, level);
+}
+char* logVersion() { return nullptr; }
+
+struct Options {
+    std::string dataDir, mapFile, situation, inputFile, soundLogFile;
+    uint32_t seed = 1;
+    int ticks = 0;
+    int every = 0;
+    bool untilEnd = false;
+};
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "vantrel-sim: %s\n", message.c_str());
+    return EXIT_BAD_INPUT;
+}
+
+std::string situationFile(const Options& o) {
+    if (o.situation.size() == 1 && o.situation[0] >= '1' && o.situation[0] <= '5' && !o.dataDir.empty() &&
+        !std::filesystem::exists(o.situation)) {
+        return situationPath(o.dataDir, o.situation[0] - '0');
+    }
+    return o.situation;
+}
+
+// How the mission stands after a tick: running, or how it ended.
+std::string outcomeAfterTick(const World& w) {
+    const bool playerAlive = w.aircraft[w.playerIndex].side != 0;
+    if (w.gameMode == MODE_MISSION) {
+        if (w.flowCounter > 0) return playerAlive ? "complete" : "failure";
+        return "running";
+    }
+    if (isPressed(w.input, VK_ESCAPE)) return "abandoned";
+    return playerAlive ? "complete" : "failure";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    CLI::App app{"vantrel-sim: run a vantrel mission headless and print the world as JSON"};
+    auto* data = app.add_option("--data", o.dataDir, "data directory (map1.hd, s1.au1..s5.au1)");
+    auto* map = app.add_option("--map", o.mapFile, "height grid file");
+    data->excludes(map);
+    app.add_option("--situation", o.situation, "situation number 1..5 (with --data) or a file")->required();
+    auto* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)");
+    app.add_option("--ticks", o.ticks, "logic ticks to run (default 0)")->check(CLI::NonNegativeNumber);
+    app.add_option("--input", o.inputFile, "key script");
+    app.add_flag("--until-end", o.untilEnd, "run until the mission returns to the title screen");
+    app.add_option("--sound-log", o.soundLogFile, "write every sound-library call to this file");
+    app.add_option("--every", o.every, "print the world every K ticks, one object a line")
+        ->check(CLI::PositiveNumber);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return fail(e.what());
+    }
+    if (o.dataDir.empty() && o.mapFile.empty()) return fail("give --data DIR or --map FILE");
+
+    auto world = std::make_unique<World>();
+    World& w = *world;
+    const std::string mapPath = o.mapFile.empty() ? o.dataDir + "/map1.hd" : o.mapFile;
+    if (!loadHeightmap(w, mapPath)) return fail(mapPath + ": cannot be opened");
+
+    KeyScript script;
+    std::string error;
+    if (!o.inputFile.empty() && !script.load(o.inputFile, error)) return fail(error);
+    seedRandom(w.rngState, seed->count() == 0 && script.seed() ? *script.seed() : o.seed);
+
+    Sound sound;
+    if (!o.soundLogFile.empty()) {
+        soundLog = std::fopen(o.soundLogFile.c_str(), "w");
+        if (!soundLog) return fail(o.soundLogFile + ": cannot be written");
+        sound.lib = SoundLibrary{logInit, logEnd, logLoad, logLoadLoop, logPlay, logLoop, logVersion};
+        sound.soundEnabled = 1;
+    }
+
+    if (!startSituation(w, sound, situationFile(o), error)) return fail(error);
+    w.gameMode = MODE_MISSION;
+    w.flowCounter = 0;
+    w.running = 1;
+    soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+
+    const int limit = o.untilEnd && o.ticks == 0 ? UNTIL_END_TICK_LIMIT : o.ticks;
+    std::string outcome = "running";
+    int tick = 0;
+    if (o.every > 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    while (tick < limit && w.gameMode == MODE_MISSION) {
+        uint8_t keys[256];
+        ++tick;
+        script.snapshot(tick, keys);
+        soundLogTick = tick;
+        logicTick(w, sound, o.dataDir, keys);
+        outcome = outcomeAfterTick(w);
+        if (o.every > 0 && tick % o.every == 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    }
+    if (o.every == 0 || tick % o.every != 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    if (soundLog) std::fclose(soundLog);
+    return 0;
+}
