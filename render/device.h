@@ -1,0 +1,86 @@
+// The graphics device: an OpenGL 3.3 core context drawing into a 640 x 480 framebuffer with a
+// depth buffer, the fixed-function behaviour the drawing code expects (texture x diffuse,
+// optional lighting by one directional light, alpha blending, depth test less-or-equal, no
+// culling), and the resource tables: 18 textures, 10 meshes and 2 fonts, by index.
+// The picture is shown scaled to the window with its aspect kept.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "render/matrices.h"
+
+struct SDL_Window;
+
+namespace vantrel::render {
+
+constexpr int SCREEN_WIDTH = 640;
+constexpr int SCREEN_HEIGHT = 480;
+constexpr int TEXTURE_COUNT = 18;
+constexpr int MESH_COUNT = 10;
+constexpr int FONT_COUNT = 2;
+
+// Colours are 0xAARRGGBB.
+struct WorldVertex {
+    float x, y, z;
+    uint32_t diffuse;
+    float u, v;
+};
+
+// Pixels, x right and y down from the top left; z 0 and rhw 1 always.
+struct ScreenVertex {
+    float x, y, z, rhw;
+    uint32_t diffuse;
+    float u, v;
+};
+
+enum class TextAlign { Left, Right, Center };
+
+class Device {
+public:
+    // Creates the context on window (made with SDL_WINDOW_OPENGL), the framebuffer, the shader
+    // pair, the light, material and ambient level, and loads the 18 textures from dataDir.
+    // On failure shows the error message box, releases what it made and returns null.
+    static std::unique_ptr<Device> initGraphics(SDL_Window* window, const std::string& dataDir);
+    ~Device();  // releaseGraphics
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    void createFont(int index, int pixelHeight);
+    void loadMesh(const std::string& path, int index);
+    void releaseMeshes();
+
+    // Frame.
+    void clear(uint32_t colour);  // colour and depth (1.0)
+    void setWorld(const Matrix& m);
+    void setView(const Matrix& m);
+    void setProjection(const Matrix& m);
+    void setLighting(bool on);
+    // Binds a texture of the table; an empty slot or an index outside it binds no texture
+    // (white).
+    void bindTexture(int index);
+    void drawWorldFan(const WorldVertex* v, int count);
+    void drawWorldTriangles(const WorldVertex* v, int count);  // a triangle list
+    void drawScreenFan(const ScreenVertex* v, int count);
+    // Draws subsets 0 .. meshSubsetCount(index) - 1 with the current matrices, texture and
+    // lighting; an empty slot draws nothing.
+    void drawMeshSubsets(int index);
+    unsigned meshSubsetCount(int index) const;
+    // Text clipped to the rectangle; top-aligned; a missing font draws nothing.
+    void drawText(int font, const std::string& text, int left, int top, int right, int bottom,
+                  TextAlign align, uint32_t colour);
+
+    // Shows the 640 x 480 image in the window, scaled with its aspect kept.
+    void present();
+    // The current 640 x 480 image, top row first, as 0xAARRGGBB.
+    std::vector<uint32_t> readPixels() const;
+
+private:
+    Device();
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace vantrel::render
