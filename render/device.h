@@ -40,6 +40,8 @@ enum class TextAlign { Left, Right, Center };
 
 class Device {
 public:
+    // Call before creating the window: asks SDL for an OpenGL 3.3 core context.
+    static void requestContextAttributes();
     // Creates the context on window (made with SDL_WINDOW_OPENGL), the framebuffer, the shader
     // pair, the light, material and ambient level, and loads the 18 textures from dataDir.
     // On failure shows the error message box, releases what it made and returns null.
