@@ -125,12 +125,13 @@ struct Effect {
 static_assert(sizeof(Effect) == 48, "Effect must have no hidden padding");
 
 // Arguments of spawnEffect, in record order; the recipes of every Part are values of it.
+// Fields left out of a designated initializer are 0.
 struct EffectRecipe {
-    float spin, size;
-    uint8_t shade, alpha;
-    float vx, vy, vz, spinRate, growth;
-    int8_t shadeStep, alphaStep, life;
-    uint8_t kind;
+    float spin = 0, size = 0;
+    uint8_t shade = 0, alpha = 0;
+    float vx = 0, vy = 0, vz = 0, spinRate = 0, growth = 0;
+    int8_t shadeStep = 0, alphaStep = 0, life = 0;
+    uint8_t kind = 0;
 };
 
 enum GameMode : int32_t { MODE_NONE = 0, MODE_TITLE = 1, MODE_SELECT = 2, MODE_MISSION = 4 };
