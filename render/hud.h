@@ -1,6 +1,10 @@
 // Everything drawn in screen pixels: the title screen, the situation menu and the mission's
-// head-up display. drawScene calls the one that belongs to the game mode.
+// head-up display. drawScene calls the one that belongs to the game mode; the mission's
+// display comes after every world pass so that it lies on top.
 #pragma once
+
+#include <cstdint>
+#include <string>
 
 #include "render/device.h"
 #include "world/world.h"
@@ -10,5 +14,20 @@ namespace vantrel::render {
 void drawTitleScreen(Device& device, const World& w);
 void drawSituationMenu(Device& device, const World& w);
 void drawHud(Device& device, const World& w);
+
+// The bound texture stretched over the rectangle; alpha 0..255 scales its opacity.
+void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha);
+// One cell of the atlas (texture 4, which the caller binds), centred on (x, y).
+void drawSprite(Device& device, float x, float y, int alpha, float size, uint8_t cell);
+
+// Text clipped to a rectangle that reaches down to the bottom of the screen.
+void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour, int font);
+void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour,
+                   int font);
+void drawTextCentered(Device& device, const std::string& text, int left, int right, int y,
+                      uint32_t colour, int font);
+
+// Heading-up radar of the player's surroundings; scale in world units per pixel.
+void drawRadar(Device& device, const World& w, float cx, float cy, float scale);
 
 }  // namespace vantrel::render

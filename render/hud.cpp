@@ -1,0 +1,140 @@
+#include "render/hud.h"
+
+#include "render/hud_layout.h"
+
+namespace vantrel::render {
+
+namespace {
+
+constexpr int TEXT_MARGIN = 10;   // pixels from the left or top edge
+constexpr int VERSION_RIGHT = 630;
+constexpr int SITUATION_COUNT = 5;
+constexpr int SITUATION_ROW_STEP = 50;  // situation k sits at y = 50 + 50 k
+constexpr int WARNING_Y = 300;
+constexpr int RESULT_Y = 200;
+constexpr int LONG_X = 110;
+constexpr int LONG_Y = 450;
+
+constexpr int TITLE_ALPHA = 255;
+constexpr int MENU_BACKGROUND_ALPHA = 60;
+constexpr float SIGHT_X = 320.0f;
+constexpr float SIGHT_Y_COCKPIT = 245.0f;
+constexpr float SIGHT_Y_CHASE = 250.0f;
+constexpr float RADAR_X = 60.0f;
+constexpr float RADAR_Y = 420.0f;
+
+// The 200 x 200 map around the screen centre, its top and bottom swapped so +z points up.
+constexpr float MAP_LEFT = 220.0f, MAP_TOP = 340.0f, MAP_RIGHT = 420.0f, MAP_BOTTOM = 140.0f;
+constexpr int MAP_ALPHA = 120;
+
+void drawFan(Device& device, const std::array<ScreenVertex, 4>& corners) {
+    device.drawScreenFan(corners.data(), static_cast<int>(corners.size()));
+}
+
+void drawStyledSprite(Device& device, ScreenPoint at, const SpriteStyle& style, uint8_t cell) {
+    drawSprite(device, at.x, at.y, style.alpha, style.size, cell);
+}
+
+// The title picture over the whole screen with a pixel of margin on every side.
+void drawTitleBackground(Device& device, int alpha) {
+    device.bindTexture(TEXTURE_TITLE);
+    drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
+}
+
+void drawCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
+    drawTextCentered(device, text, 0, SCREEN_WIDTH, y, colour, font);
+}
+
+void drawLockOnBox(Device& device, const World& w) {
+    if (!showsLockOn(w)) return;
+    const Aircraft& target = w.aircraft[w.aircraft[w.playerIndex].target];
+    drawStyledSprite(device, worldToScreen(w, target.x, target.y, target.z), LOCK_ON_BOX,
+                     CELL_LOCK_ON);
+}
+
+void drawFullMap(Device& device, const World& w) {
+    device.bindTexture(TEXTURE_MAP);
+    drawScreenRect(device, MAP_LEFT, MAP_TOP, MAP_RIGHT, MAP_BOTTOM, MAP_ALPHA);
+    device.bindTexture(TEXTURE_ATLAS);
+    for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
+        if (!showsMapMarker(w, slot)) continue;
+        const Aircraft& a = w.aircraft[slot];
+        drawStyledSprite(device, mapMarker(a), MAP_MARKER, static_cast<uint8_t>(a.side));
+    }
+}
+
+}  // namespace
+
+void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha) {
+    drawFan(device, screenRectCorners(x1, y1, x2, y2, alpha));
+}
+
+void drawSprite(Device& device, float x, float y, int alpha, float size, uint8_t cell) {
+    drawFan(device, spriteCorners(x, y, alpha, size, cell));
+}
+
+void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour,
+                  int font) {
+    device.drawText(font, text, x, y, SCREEN_WIDTH, SCREEN_HEIGHT, TextAlign::Left, colour);
+}
+
+void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour,
+                   int font) {
+    device.drawText(font, text, 0, y, right, SCREEN_HEIGHT, TextAlign::Right, colour);
+}
+
+void drawTextCentered(Device& device, const std::string& text, int left, int right, int y,
+                      uint32_t colour, int font) {
+    device.drawText(font, text, left, y, right, SCREEN_HEIGHT, TextAlign::Center, colour);
+}
+
+void drawRadar(Device& device, const World& w, float cx, float cy, float scale) {
+    drawSprite(device, cx, cy, RADAR_BACKGROUND.alpha, RADAR_BACKGROUND.size, CELL_RADAR);
+    const Aircraft& p = w.aircraft[w.playerIndex];
+    for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
+        const Aircraft& a = w.aircraft[slot];
+        if (a.side == 0 || slot == w.playerIndex) continue;
+        if (const auto at = radarMarker(p, a, cx, cy, scale)) {
+            drawStyledSprite(device, *at, RADAR_MARKER, static_cast<uint8_t>(a.side));
+        }
+    }
+}
+
+void drawTitleScreen(Device& device, const World& w) {
+    drawTitleBackground(device, TITLE_ALPHA);
+    drawTextRight(device, std::string("version ") + VANTREL_VERSION, VERSION_RIGHT, TEXT_MARGIN,
+                  TEXT_WHITE, FONT_SMALL);
+    drawTextLeft(device, "PUSH SPACE KEY", TEXT_MARGIN, TEXT_MARGIN,
+                 whiteWithAlpha(pushSpaceAlpha(w.tickCount)), FONT_LARGE);
+}
+
+void drawSituationMenu(Device& device, const World& w) {
+    drawTitleBackground(device, MENU_BACKGROUND_ALPHA);
+    drawTextLeft(device, "SELECT SITUATION", TEXT_MARGIN, TEXT_MARGIN, TEXT_WHITE, FONT_LARGE);
+    for (int k = 1; k <= SITUATION_COUNT; ++k) {
+        const uint32_t colour = w.flowCounter == k ? TEXT_WHITE : TEXT_DIM_WHITE;
+        drawCentredLine(device, "SITUATION " + std::to_string(k),
+                        SITUATION_ROW_STEP + SITUATION_ROW_STEP * k, colour, FONT_LARGE);
+    }
+}
+
+void drawHud(Device& device, const World& w) {
+    drawTextLeft(device, instrumentLine(w), TEXT_MARGIN, TEXT_MARGIN, TEXT_GREEN, FONT_SMALL);
+    device.bindTexture(TEXTURE_ATLAS);
+    drawStyledSprite(device, {SIGHT_X, w.cockpitView ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE},
+                     GUN_SIGHT, CELL_GUN_SIGHT);
+    drawLockOnBox(device, w);
+    if (const std::string warning = warningLine(w); !warning.empty()) {
+        drawCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);
+    }
+    // The text pass may leave the font's glyph texture bound.
+    device.bindTexture(TEXTURE_ATLAS);
+    drawRadar(device, w, RADAR_X, RADAR_Y, radarScale(w));
+    if (w.radarLong == 1) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
+    if (const std::string result = missionResult(w); !result.empty()) {
+        drawCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
+    }
+    if (isHeld(w.input, VK_F4)) drawFullMap(device, w);
+}
+
+}  // namespace vantrel::render
