@@ -1,0 +1,150 @@
+#include "render/scene.h"
+
+#include <cmath>
+
+#include "sim/vecmath.h"
+#include "world/terrain.h"
+
+namespace vantrel::render {
+
+namespace {
+
+constexpr float AIRCRAFT_HEADING_OFFSET = PI;  // aircraft meshes are modelled nose toward -z
+constexpr double FADE_START = 48.0;             // where the fade formula would reach 255
+constexpr double FADE_SPAN = 32.0;
+
+float horizontalDistance(const Vec3& eye, float x, float z) {
+    const double dx = static_cast<double>(eye.x) - x;
+    const double dz = static_cast<double>(eye.z) - z;
+    return static_cast<float>(std::sqrt(dx * dx + dz * dz));
+}
+
+}  // namespace
+
+Matrix meshWorldMatrix(float x, float y, float z, float ax, float ay, float az, float s) {
+    return matrixScaling(s) * matrixRotationZ(az) * matrixRotationX(ax) * matrixRotationY(ay) *
+           matrixTranslation(x, y, z);
+}
+
+void drawMesh(Device& device, float x, float y, float z, float ax, float ay, float az, float s,
+              int t, int m) {
+    device.setWorld(meshWorldMatrix(x, y, z, ax, ay, az, s));
+    device.bindTexture(t);
+    device.drawMeshSubsets(m);
+}
+
+bool withinDrawDistance(const World& w, float x, float z) {
+    return horizontalDistance(w.cameraPos, x, z) < DRAW_DISTANCE;
+}
+
+void drawSky(Device& device, const World& w) {
+    const Vec3& eye = w.cameraPos;
+    drawMesh(device, eye.x, eye.y, eye.z, 0.0f, 0.0f, 0.0f, SKY_SCALE, SKY_TEXTURE, SKY_MESH);
+}
+
+void drawAircraft(Device& device, const World& w) {
+    for (int k = 0; k < MAX_AIRCRAFT; ++k) {
+        const Aircraft& a = w.aircraft[k];
+        if (a.side == 0) continue;
+        if (!withinDrawDistance(w, a.x, a.z)) continue;
+        if (k == w.playerIndex && w.cockpitView == 1) continue;
+        const AircraftType& type = typeOf(a);
+        const float heading =
+            static_cast<float>(static_cast<double>(a.heading) + AIRCRAFT_HEADING_OFFSET);
+        drawMesh(device, a.x, a.y, a.z, a.pitch, heading, a.roll, AIRCRAFT_SCALE, type.texture,
+                 type.mesh);
+    }
+}
+
+uint8_t terrainAlpha(float d) {
+    if (d <= TERRAIN_OPAQUE) return 255;
+    const int a = 255 - static_cast<int>(std::trunc((d - FADE_START) * 255.0 / FADE_SPAN));
+    return a <= 0 ? 0 : static_cast<uint8_t>(a);
+}
+
+uint8_t faceShade(const Vec3& faceNormal) {
+    Vec3 sun = SUN_DIRECTION;
+    normalize(sun);
+    Vec3 n = faceNormal;
+    normalize(n);
+    const double degrees = static_cast<double>(angleBetween(sun, n)) / DEG * 1.0;
+    return static_cast<uint8_t>(180 - static_cast<int>(std::trunc(degrees)));
+}
+
+uint8_t borderTint(int column, int row) {
+    for (int line : BORDER_LINES) {
+        if (column == line || row == line) return BORDER_TINT;
+    }
+    return 0;
+}
+
+uint32_t terrainColour(uint8_t alpha, uint8_t shade, uint8_t tint) {
+    const uint32_t red = 255u - shade;
+    const uint32_t greenBlue = 255u - shade - tint;
+    return static_cast<uint32_t>(alpha) << 24 | red << 16 | greenBlue << 8 | greenBlue;
+}
+
+namespace {
+
+// A grid sample as a terrain vertex: world position, map coordinates and fade.
+struct Corner {
+    Vec3 p;
+    float u, v;
+    uint8_t alpha;
+};
+
+Corner corner(const World& w, int column, int row) {
+    const Vec3 p{static_cast<float>(GRID_CELL * column + GRID_ORIGIN), sampleHeight(w, column, row),
+                 static_cast<float>(GRID_CELL * row + GRID_ORIGIN)};
+    return Corner{p, static_cast<float>(column * static_cast<double>(TEXTURE_STEP)),
+                  static_cast<float>(row * static_cast<double>(TEXTURE_STEP)),
+                  terrainAlpha(horizontalDistance(w.cameraPos, p.x, p.z))};
+}
+
+bool cellInWindow(const World& w, int column, int row) {
+    const double dx = (static_cast<double>(w.cameraPos.x) - GRID_ORIGIN) -
+                      (GRID_CELL * column + GRID_CELL / 2);
+    const double dz =
+        (static_cast<double>(w.cameraPos.z) - GRID_ORIGIN) - (GRID_CELL * row + GRID_CELL / 2);
+    return static_cast<float>(std::sqrt(dx * dx + dz * dz)) < TERRAIN_WINDOW;
+}
+
+// Appended unless all three corners are faded out.
+void addTriangle(const Corner& a, const Corner& b, const Corner& c, uint8_t shade, uint8_t tint,
+                 std::vector<WorldVertex>& out) {
+    if (a.alpha == 0 && b.alpha == 0 && c.alpha == 0) return;
+    for (const Corner* k : {&a, &b, &c}) {
+        out.push_back(WorldVertex{k->p.x, k->p.y, k->p.z, terrainColour(k->alpha, shade, tint),
+                                  k->u, k->v});
+    }
+}
+
+// Corners A (i, j), B (i + 1, j), C (i + 1, j + 1), D (i, j + 1); triangles C B A then A D C.
+void addCell(const World& w, int i, int j, std::vector<WorldVertex>& out) {
+    const Corner a = corner(w, i, j), b = corner(w, i + 1, j), c = corner(w, i + 1, j + 1),
+                 d = corner(w, i, j + 1);
+    const uint8_t tint = borderTint(i, j);
+    addTriangle(c, b, a, faceShade(triangleNormal(a.p, b.p, c.p)), tint, out);
+    addTriangle(a, d, c, faceShade(triangleNormal(d.p, a.p, c.p)), tint, out);
+}
+
+}  // namespace
+
+void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
+    for (int i = 0; i <= GRID_LAST_CELL; ++i) {
+        for (int j = 0; j <= GRID_LAST_CELL; ++j) {
+            if (cellInWindow(w, i, j)) addCell(w, i, j, out);
+        }
+    }
+}
+
+void drawTerrain(Device& device, const World& w) {
+    device.setWorld(matrixTranslation(0.0f, 0.0f, 0.0f));
+    std::vector<WorldVertex> triangles;
+    buildTerrainTriangles(w, triangles);
+    if (!triangles.empty()) {
+        device.drawWorldTriangles(triangles.data(), static_cast<int>(triangles.size()));
+    }
+}
+
+}  // namespace vantrel::render

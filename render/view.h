@@ -1,0 +1,24 @@
+// The view of the world from the camera state, and the fixed perspective that goes with it.
+// Built every frame in every game mode by renderFrame.
+#pragma once
+
+#include "render/device.h"
+#include "render/matrices.h"
+#include "world/world.h"
+
+namespace vantrel::render {
+
+// Vertical field of view in radians, width over height, near and far planes in world units.
+constexpr float FIELD_OF_VIEW = 1.0471973f;
+constexpr float ASPECT_RATIO = 1.3333334f;
+constexpr float NEAR_PLANE = 0.1f;
+constexpr float FAR_PLANE = 150.0f;
+
+Matrix projectionMatrix();
+
+// Left-handed look-at from cameraPos along the camera's nose, its up turned by the camera roll.
+Matrix viewMatrix(const World& w);
+
+void setViewTransform(Device& device, const World& w);
+
+}  // namespace vantrel::render
