@@ -1,0 +1,426 @@
+#include "render/device.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <epoxy/gl.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <glm/gtc/matrix_inverse.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <glm/mat3x3.hpp>
+
+#include "render/fonts.h"
+#include "render/gl_program.h"
+#include "render/meshes.h"
+#include "render/textures.h"
+
+namespace vantrel::render {
+
+namespace {
+
+constexpr const char* CREATE_FAILED_TEXT = "Direct3Dの作成に失敗しました";
+constexpr const char* INIT_FAILED_TEXT = "Direct3Dの初期化に失敗しました";
+constexpr const char* ERROR_CAPTION = "ERROR";
+
+constexpr int GL_MAJOR = 3;
+constexpr int GL_MINOR = 3;
+// Light 0 shines along this direction (normalised before use); the ambient level is 0x80 of 0xFF.
+constexpr float LIGHT_DIRECTION[3] = {0.1f, -0.7f, 0.2f};
+constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
+// Room for many frames of small fans before the stream buffer is orphaned and restarted.
+constexpr GLsizeiptr STREAM_BYTES = 4 << 20;
+
+void showFailure(const char* text, const std::string& reason) {
+    std::fprintf(stderr, "vantrel: %s (%s)\n", text, reason.c_str());
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ERROR_CAPTION, text, nullptr) != 0)
+        std::fprintf(stderr, "%s: %s\n", ERROR_CAPTION, text);
+}
+
+bool contextIsUsable(std::string* reason) {
+    if (epoxy_gl_version() < GL_MAJOR * 10 + GL_MINOR) {
+        *reason = "OpenGL " + std::to_string(GL_MAJOR) + "." + std::to_string(GL_MINOR) + " is needed, the context offers " +
+                  std::to_string(epoxy_gl_version() / 10) + "." + std::to_string(epoxy_gl_version() % 10);
+        return false;
+    }
+    return true;
+}
+
+void setVertexLayout(GLsizei stride, GLint positionSize, size_t colourOffset, size_t uvOffset) {
+    glEnableVertexAttribArray(ATTR_POSITION);
+    glVertexAttribPointer(ATTR_POSITION, positionSize, GL_FLOAT, GL_FALSE, stride, nullptr);
+    // 0xAARRGGBB stored little-endian is B, G, R, A in memory: the GL_BGRA attribute order.
+    glEnableVertexAttribArray(ATTR_COLOUR);
+    glVertexAttribPointer(ATTR_COLOUR, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+                          reinterpret_cast<const void*>(colourOffset));
+    glEnableVertexAttribArray(ATTR_UV);
+    glVertexAttribPointer(ATTR_UV, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(uvOffset));
+}
+
+// The letterbox: the largest 4:3 rectangle centred in a drawable of w x h pixels.
+SDL_Rect letterbox(int w, int h) {
+    const long long scaledW = static_cast<long long>(h) * SCREEN_WIDTH / SCREEN_HEIGHT;
+    if (scaledW <= w) return {static_cast<int>((w - scaledW) / 2), 0, static_cast<int>(scaledW), h};
+    const long long scaledH = static_cast<long long>(w) * SCREEN_HEIGHT / SCREEN_WIDTH;
+    return {0, static_cast<int>((h - scaledH) / 2), w, static_cast<int>(scaledH)};
+}
+
+}  // namespace
+
+struct Device::State {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool fontsStarted = false;
+
+    GLuint framebuffer = 0;
+    GLuint colourBuffer = 0;
+    GLuint depthBuffer = 0;
+    FixedFunctionProgram program;
+    GLuint streamBuffer = 0;
+    GLintptr streamOffset = 0;
+    GLuint worldLayout = 0;   // vertex array of WorldVertex in the stream buffer
+    GLuint screenLayout = 0;  // vertex array of ScreenVertex in the stream buffer
+    GLuint whiteTexture = 0;
+
+    std::array<GLuint, TEXTURE_COUNT> textures{};
+    std::array<GpuMesh, MESH_COUNT> meshes{};
+    std::array<std::unique_ptr<FontAtlas>, FONT_COUNT> fonts{};
+
+    Matrix world = matrixIdentity();
+    Matrix view = matrixIdentity();
+    Matrix projection = matrixIdentity();
+    bool transformDirty = true;
+    GLuint boundTexture = 0;
+    std::vector<ScreenVertex> textVertices;  // reused by drawText to avoid per-frame allocation
+
+    bool createFramebuffer(std::string* reason);
+    bool createStreaming();
+    void setFixedStates();
+    void uploadTransform();
+    void useScreenSpace(bool on);
+    void drawStreamed(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
+    void releaseAll();
+};
+
+bool Device::State::createFramebuffer(std::string* reason) {
+    glGenFramebuffers(1, &framebuffer);
+    glGenRenderbuffers(1, &colourBuffer);
+    glGenRenderbuffers(1, &depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+    // No alpha in the picture, as with a desktop-format back buffer: read-back alpha is 0xFF.
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, SCREEN_WIDTH, SCREEN_HEIGHT);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, SCREEN_WIDTH, SCREEN_HEIGHT);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        *reason = "the 640 x 480 colour and depth framebuffer is not supported";
+        return false;
+    }
+    glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    return true;
+}
+
+bool Device::State::createStreaming() {
+    glGenBuffers(1, &streamBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+    glBufferData(GL_ARRAY_BUFFER, STREAM_BYTES, nullptr, GL_STREAM_DRAW);
+    glGenVertexArrays(1, &worldLayout);
+    glBindVertexArray(worldLayout);
+    setVertexLayout(sizeof(WorldVertex), 3, offsetof(WorldVertex, diffuse), offsetof(WorldVertex, u));
+    glGenVertexArrays(1, &screenLayout);
+    glBindVertexArray(screenLayout);
+    setVertexLayout(sizeof(ScreenVertex), 4, offsetof(ScreenVertex, diffuse), offsetof(ScreenVertex, u));
+    glBindVertexArray(0);
+    // Meshes carry no colour (their material is white) and fans no normal.
+    glVertexAttrib4f(ATTR_COLOUR, 1.0f, 1.0f, 1.0f, 1.0f);
+    glVertexAttrib3f(ATTR_NORMAL, 0.0f, 0.0f, 0.0f);
+    return glGetError() == GL_NO_ERROR;
+}
+
+void Device::State::setFixedStates() {
+    glUseProgram(program.id);
+    const double len = std::sqrt(double(LIGHT_DIRECTION[0]) * LIGHT_DIRECTION[0] +
+                                 double(LIGHT_DIRECTION[1]) * LIGHT_DIRECTION[1] +
+                                 double(LIGHT_DIRECTION[2]) * LIGHT_DIRECTION[2]);
+    glUniform3f(program.toLight, static_cast<float>(-LIGHT_DIRECTION[0] / len),
+                static_cast<float>(-LIGHT_DIRECTION[1] / len), static_cast<float>(-LIGHT_DIRECTION[2] / len));
+    glUniform1f(program.ambient, AMBIENT_LEVEL);
+    glUniform1i(program.texture, 0);
+    glUniform1i(program.lighting, 0);
+    glUniform1i(program.screenSpace, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
+void Device::State::uploadTransform() {
+    if (!transformDirty) return;
+    const Matrix combined = world * view * projection;
+    // A row-vector matrix stored row by row is, read column by column, its transpose: exactly
+    // what GLSL needs to compute p * M as M' * p.
+    glUniformMatrix4fv(program.transform, 1, GL_FALSE, &combined.m[0][0]);
+    glm::mat3 rows;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) rows[i][j] = world.m[i][j];
+    const glm::mat3 normalMatrix =
+        glm::determinant(rows) == 0.0f ? glm::mat3(0.0f) : glm::inverseTranspose(rows);
+    glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
+    transformDirty = false;
+}
+
+void Device::State::useScreenSpace(bool on) { glUniform1i(program.screenSpace, on ? 1 : 0); }
+
+void Device::State::drawStreamed(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode) {
+    const auto bytes = static_cast<GLintptr>(stride * static_cast<size_t>(count));
+    if (bytes > STREAM_BYTES) return;
+    GLintptr first = (streamOffset + GLintptr(stride) - 1) / GLintptr(stride);
+    if ((first * GLintptr(stride)) + bytes > STREAM_BYTES) {
+        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+        glBufferData(GL_ARRAY_BUFFER, STREAM_BYTES, nullptr, GL_STREAM_DRAW);
+        first = 0;
+    }
+    const GLintptr offset = first * GLintptr(stride);
+    glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+    void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
+                                    GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
+    if (!target) return;
+    std::memcpy(target, vertices, static_cast<size_t>(bytes));
+    glUnmapBuffer(GL_ARRAY_BUFFER);
+    streamOffset = offset + bytes;
+    glBindVertexArray(layout);
+    glDrawArrays(mode, static_cast<GLint>(first), count);
+}
+
+void Device::State::releaseAll() {
+    if (!context) return;
+    SDL_GL_MakeCurrent(window, context);
+    for (auto& font : fonts) font.reset();
+    for (GpuMesh& mesh : meshes) destroyMesh(mesh);
+    for (GLuint& t : textures) {
+        if (t) glDeleteTextures(1, &t);
+        t = 0;
+    }
+    if (whiteTexture) glDeleteTextures(1, &whiteTexture);
+    if (worldLayout) glDeleteVertexArrays(1, &worldLayout);
+    if (screenLayout) glDeleteVertexArrays(1, &screenLayout);
+    if (streamBuffer) glDeleteBuffers(1, &streamBuffer);
+    destroyFixedFunctionProgram(program);
+    if (framebuffer) glDeleteFramebuffers(1, &framebuffer);
+    if (colourBuffer) glDeleteRenderbuffers(1, &colourBuffer);
+    if (depthBuffer) glDeleteRenderbuffers(1, &depthBuffer);
+    whiteTexture = worldLayout = screenLayout = streamBuffer = framebuffer = colourBuffer = depthBuffer = 0;
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
+    if (fontsStarted) TTF_Quit();
+    fontsStarted = false;
+}
+
+Device::Device() : state_(std::make_unique<State>()) {}
+
+Device::~Device() { state_->releaseAll(); }
+
+void Device::requestContextAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, GL_MAJOR);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, GL_MINOR);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+}
+
+std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir) {
+    std::unique_ptr<Device> device(new Device());
+    State& s = *device->state_;
+    s.window = window;
+    s.context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!s.context) {
+        showFailure(CREATE_FAILED_TEXT, window ? SDL_GetError() : "no window");
+        return nullptr;
+    }
+    std::string reason;
+    if (SDL_GL_MakeCurrent(window, s.context) != 0) reason = SDL_GetError();
+    const bool usable = reason.empty() && contextIsUsable(&reason) && s.createFramebuffer(&reason) &&
+                        buildFixedFunctionProgram(s.program, &reason);
+    if (!usable || !s.createStreaming()) {
+        showFailure(INIT_FAILED_TEXT, reason.empty() ? "vertex streaming could not be set up" : reason);
+        return nullptr;
+    }
+    s.whiteTexture = createWhiteTexture();
+    for (int i = 0; i < TEXTURE_COUNT; ++i) {
+        std::string error;
+        s.textures[size_t(i)] = loadTextureFile(dataDir + "/" + TEXTURE_FILES[size_t(i)], &error);
+        if (!s.textures[size_t(i)]) std::fprintf(stderr, "vantrel: texture %d left empty: %s\n", i, error.c_str());
+    }
+    s.setFixedStates();
+    device->bindTexture(-1);
+    return device;
+}
+
+void Device::createFont(int index, int pixelHeight) {
+    if (index < 0 || index >= FONT_COUNT) return;
+    State& s = *state_;
+    if (!s.fontsStarted) {
+        if (TTF_Init() != 0) {
+            std::fprintf(stderr, "vantrel: fonts unavailable: %s\n", TTF_GetError());
+            return;
+        }
+        s.fontsStarted = true;
+    }
+    std::string error;
+    s.fonts[size_t(index)] = FontAtlas::create(FONT_FILE, pixelHeight, &error);
+    if (!s.fonts[size_t(index)]) std::fprintf(stderr, "vantrel: font %d left empty: %s\n", index, error.c_str());
+    glBindTexture(GL_TEXTURE_2D, s.boundTexture);
+}
+
+void Device::loadMesh(const std::string& path, int index) {
+    if (index < 0 || index >= MESH_COUNT) return;
+    State& s = *state_;
+    destroyMesh(s.meshes[size_t(index)]);
+    std::string error;
+    const auto data = readMeshFile(path, &error);
+    if (!data) {
+        std::fprintf(stderr, "vantrel: mesh %d left empty: %s\n", index, error.c_str());
+        return;
+    }
+    s.meshes[size_t(index)] = uploadMesh(*data);
+}
+
+void Device::releaseMeshes() {
+    for (GpuMesh& mesh : state_->meshes) destroyMesh(mesh);
+}
+
+void Device::clear(uint32_t colour) {
+    glClearColor(static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(colour & 0xFF) / 255.0f, static_cast<float>(colour >> 24) / 255.0f);
+    glClearDepth(1.0);
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void Device::setWorld(const Matrix& m) {
+    state_->world = m;
+    state_->transformDirty = true;
+}
+
+void Device::setView(const Matrix& m) {
+    state_->view = m;
+    state_->transformDirty = true;
+}
+
+void Device::setProjection(const Matrix& m) {
+    state_->projection = m;
+    state_->transformDirty = true;
+}
+
+void Device::setLighting(bool on) { glUniform1i(state_->program.lighting, on ? 1 : 0); }
+
+void Device::bindTexture(int index) {
+    State& s = *state_;
+    const bool inTable = index >= 0 && index < TEXTURE_COUNT && s.textures[size_t(index)] != 0;
+    s.boundTexture = inTable ? s.textures[size_t(index)] : s.whiteTexture;
+    glBindTexture(GL_TEXTURE_2D, s.boundTexture);
+}
+
+void Device::drawWorldFan(const WorldVertex* v, int count) {
+    if (!v || count < 3) return;
+    state_->uploadTransform();
+    state_->drawStreamed(state_->worldLayout, v, sizeof(WorldVertex), count, GL_TRIANGLE_FAN);
+}
+
+void Device::drawWorldTriangles(const WorldVertex* v, int count) {
+    if (!v || count < 3) return;
+    state_->uploadTransform();
+    state_->drawStreamed(state_->worldLayout, v, sizeof(WorldVertex), count - count % 3, GL_TRIANGLES);
+}
+
+void Device::drawScreenFan(const ScreenVertex* v, int count) {
+    if (!v || count < 3) return;
+    state_->useScreenSpace(true);
+    state_->drawStreamed(state_->screenLayout, v, sizeof(ScreenVertex), count, GL_TRIANGLE_FAN);
+    state_->useScreenSpace(false);
+}
+
+void Device::drawMeshSubsets(int index) {
+    if (index < 0 || index >= MESH_COUNT) return;
+    State& s = *state_;
+    const GpuMesh& mesh = s.meshes[size_t(index)];
+    if (!mesh.vao) return;
+    s.uploadTransform();
+    glBindVertexArray(mesh.vao);
+    for (const MeshSubset& subset : mesh.subsets) {
+        if (subset.count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count));
+    }
+}
+
+unsigned Device::meshSubsetCount(int index) const {
+    if (index < 0 || index >= MESH_COUNT) return 0;
+    return static_cast<unsigned>(state_->meshes[size_t(index)].subsets.size());
+}
+
+void Device::drawText(int font, const std::string& text, int left, int top, int right, int bottom, TextAlign align,
+                      uint32_t colour) {
+    if (font < 0 || font >= FONT_COUNT || !state_->fonts[size_t(font)]) return;
+    State& s = *state_;
+    const int clipLeft = std::max(left, 0);
+    const int clipTop = std::max(top, 0);
+    const int clipRight = std::min(right, SCREEN_WIDTH);
+    const int clipBottom = std::min(bottom, SCREEN_HEIGHT);
+    if (clipLeft >= clipRight || clipTop >= clipBottom) return;
+    s.textVertices.clear();
+    s.fonts[size_t(font)]->layout(text, left, top, right, align, colour, s.textVertices);
+    if (s.textVertices.empty()) return;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(clipLeft, SCREEN_HEIGHT - clipBottom, clipRight - clipLeft, clipBottom - clipTop);
+    glBindTexture(GL_TEXTURE_2D, s.fonts[size_t(font)]->texture());
+    s.useScreenSpace(true);
+    s.drawStreamed(s.screenLayout, s.textVertices.data(), sizeof(ScreenVertex), static_cast<int>(s.textVertices.size()),
+                   GL_TRIANGLES);
+    s.useScreenSpace(false);
+    glBindTexture(GL_TEXTURE_2D, s.boundTexture);
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void Device::present() {
+    State& s = *state_;
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(s.window, &w, &h);
+    if (w > 0 && h > 0) {
+        const SDL_Rect box = letterbox(w, h);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
+        glViewport(0, 0, w, h);
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, box.x, box.y, box.x + box.w, box.y + box.h,
+                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        SDL_GL_SwapWindow(s.window);
+        glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
+        glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    }
+}
+
+std::vector<uint32_t> Device::readPixels() const {
+    std::vector<uint32_t> bottomUp(size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, state_->framebuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    // BGRA bytes read as one little-endian 32-bit word are 0xAARRGGBB.
+    glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
+    std::vector<uint32_t> topDown(bottomUp.size());
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+        std::memcpy(&topDown[size_t(y) * SCREEN_WIDTH], &bottomUp[size_t(SCREEN_HEIGHT - 1 - y) * SCREEN_WIDTH],
+                    SCREEN_WIDTH * sizeof(uint32_t));
+    }
+    return topDown;
+}
+
+}  // namespace vantrel::render

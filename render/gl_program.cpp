@@ -1,0 +1,122 @@
+#include "render/gl_program.h"
+
+#include <vector>
+
+#include "render/device.h"
+
+namespace vantrel::render {
+
+namespace {
+
+// The 640 x 480 screen in pixels enters as #defines so the source stays one literal.
+constexpr const char* VERTEX_SOURCE = R"(
+layout(location = 0) in vec4 aPosition;
+layout(location = 1) in vec4 aColour;
+layout(location = 2) in vec2 aUv;
+layout(location = 3) in vec3 aNormal;
+uniform mat4 uTransform;
+uniform mat3 uNormalMatrix;
+uniform bool uScreenSpace;
+uniform bool uLighting;
+uniform vec3 uToLight;
+uniform float uAmbient;
+out vec4 vColour;
+out vec2 vUv;
+void main() {
+    if (uScreenSpace) {
+        gl_Position = vec4(aPosition.x * (2.0 / SCREEN_W) - 1.0, 1.0 - aPosition.y * (2.0 / SCREEN_H),
+                           aPosition.z * 2.0 - 1.0, 1.0);
+    } else {
+        vec4 clip = uTransform * vec4(aPosition.xyz, 1.0);
+        clip.z = clip.z * 2.0 - clip.w;
+        gl_Position = clip;
+    }
+    vColour = aColour;
+    if (uLighting) {
+        vec3 n = uNormalMatrix * aNormal;
+        float len = length(n);
+        float facing = len > 0.0 ? max(dot(n / len, uToLight), 0.0) : 0.0;
+        vColour.rgb = clamp(vec3(uAmbient) + aColour.rgb * facing, 0.0, 1.0);
+    }
+    vUv = aUv;
+}
+)";
+
+constexpr const char* FRAGMENT_SOURCE = R"(
+uniform sampler2D uTexture;
+in vec4 vColour;
+in vec2 vUv;
+out vec4 fragColour;
+void main() {
+    fragColour = texture(uTexture, vUv) * vColour;
+}
+)";
+
+std::string shaderPrelude() {
+    return "#version 330 core\n#define SCREEN_W " + std::to_string(SCREEN_WIDTH) + ".0\n#define SCREEN_H " +
+           std::to_string(SCREEN_HEIGHT) + ".0\n";
+}
+
+std::string infoLog(GLuint object, bool isProgram) {
+    GLint length = 0;
+    if (isProgram) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
+    if (isProgram) glGetProgramInfoLog(object, length, nullptr, log.data());
+    else glGetShaderInfoLog(object, length, nullptr, log.data());
+    return log.data();
+}
+
+GLuint compileShader(GLenum kind, const char* body, std::string* error) {
+    const std::string prelude = shaderPrelude();
+    const char* parts[2] = {prelude.c_str(), body};
+    const GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 2, parts, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok == GL_TRUE) return shader;
+    if (error) *error = "shader compile failed: " + infoLog(shader, false);
+    glDeleteShader(shader);
+    return 0;
+}
+
+}  // namespace
+
+bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error) {
+    const GLuint vs = compileShader(GL_VERTEX_SHADER, VERTEX_SOURCE, error);
+    if (!vs) return false;
+    const GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SOURCE, error);
+    if (!fs) {
+        glDeleteShader(vs);
+        return false;
+    }
+    program.id = glCreateProgram();
+    glAttachShader(program.id, vs);
+    glAttachShader(program.id, fs);
+    glLinkProgram(program.id);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program.id, GL_LINK_STATUS, &ok);
+    if (ok != GL_TRUE) {
+        if (error) *error = "shader link failed: " + infoLog(program.id, true);
+        destroyFixedFunctionProgram(program);
+        return false;
+    }
+    program.transform = glGetUniformLocation(program.id, "uTransform");
+    program.normalMatrix = glGetUniformLocation(program.id, "uNormalMatrix");
+    program.screenSpace = glGetUniformLocation(program.id, "uScreenSpace");
+    program.lighting = glGetUniformLocation(program.id, "uLighting");
+    program.toLight = glGetUniformLocation(program.id, "uToLight");
+    program.ambient = glGetUniformLocation(program.id, "uAmbient");
+    program.texture = glGetUniformLocation(program.id, "uTexture");
+    return true;
+}
+
+void destroyFixedFunctionProgram(FixedFunctionProgram& program) {
+    if (program.id) glDeleteProgram(program.id);
+    program = FixedFunctionProgram{};
+}
+
+}  // namespace vantrel::render

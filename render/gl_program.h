@@ -1,0 +1,33 @@
+// The one shader pair standing in for the fixed-function pipeline: texture x diffuse for colour
+// and alpha, world vertices through one combined matrix with depth mapped from 0..1, screen
+// vertices straight from pixels, and optional per-vertex lighting by one directional light.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <string>
+
+namespace vantrel::render {
+
+// Attribute slots shared by every vertex layout.
+constexpr GLuint ATTR_POSITION = 0;
+constexpr GLuint ATTR_COLOUR = 1;
+constexpr GLuint ATTR_UV = 2;
+constexpr GLuint ATTR_NORMAL = 3;
+
+struct FixedFunctionProgram {
+    GLuint id = 0;
+    GLint transform = -1;     // mat4: world x view x projection, row-vector layout as stored
+    GLint normalMatrix = -1;  // mat3: takes model normals to world space
+    GLint screenSpace = -1;   // bool: positions are pixels from the top left
+    GLint lighting = -1;      // bool
+    GLint toLight = -1;       // vec3: unit vector toward the light
+    GLint ambient = -1;       // float: ambient level, 0..1
+    GLint texture = -1;       // sampler2D on unit 0
+};
+
+// Compiles and links the pair; on failure returns false with the driver's log in error.
+bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error);
+void destroyFixedFunctionProgram(FixedFunctionProgram& program);
+
+}  // namespace vantrel::render

@@ -1,0 +1,29 @@
+// A decoded picture in memory: rows top first, 4 bytes per pixel in the order R, G, B, A.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vantrel::render {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+// Largest edge accepted from any picture file, in pixels; bigger claims are refused as damage.
+constexpr int MAX_IMAGE_EDGE = 8192;
+// Largest picture or mesh file read into memory, in bytes.
+constexpr size_t MAX_ASSET_FILE_BYTES = 64u << 20;
+
+// Whole-file read; an absent, unreadable or oversized file gives nothing and says why.
+std::optional<std::vector<uint8_t>> readAssetFile(const std::string& path, std::string* error);
+
+// Decodes a .bmp (or anything stb_image knows) or, by its "DDS " magic, a .dds file.
+std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error);
+
+}  // namespace vantrel::render

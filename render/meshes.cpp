@@ -1,0 +1,110 @@
+#include "render/meshes.h"
+
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+
+#include <assimp/Importer.hpp>
+#include <cstddef>
+
+#include "render/gl_program.h"
+#include "render/image.h"
+
+namespace vantrel::render {
+
+const std::array<const char*, MESH_COUNT> MESH_FILES = {
+    "sky.x",    "plane1.x", "shot1.x",  "plane2.x", "plane3.x",
+    "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
+};
+
+namespace {
+
+// Triangles of one scene mesh placed by the node that refers to it.
+struct PlacedMesh {
+    const aiMesh* mesh;
+    aiMatrix4x4 transform;
+};
+
+void collectPlacements(const aiScene& scene, const aiNode& node, const aiMatrix4x4& parent,
+                       std::vector<PlacedMesh>& out) {
+    const aiMatrix4x4 transform = parent * node.mTransformation;
+    for (unsigned i = 0; i < node.mNumMeshes; ++i) {
+        if (node.mMeshes[i] < scene.mNumMeshes) out.push_back({scene.mMeshes[node.mMeshes[i]], transform});
+    }
+    for (unsigned i = 0; i < node.mNumChildren; ++i) {
+        if (node.mChildren[i]) collectPlacements(scene, *node.mChildren[i], transform, out);
+    }
+}
+
+void appendTriangles(const PlacedMesh& placed, std::vector<MeshVertex>& out) {
+    const aiMesh& mesh = *placed.mesh;
+    const aiMatrix3x3 normalTransform = aiMatrix3x3(placed.transform).Inverse().Transpose();
+    for (unsigned f = 0; f < mesh.mNumFaces; ++f) {
+        const aiFace& face = mesh.mFaces[f];
+        if (face.mNumIndices != 3) continue;  // points and lines left by triangulation
+        for (unsigned k = 0; k < 3; ++k) {
+            const unsigned index = face.mIndices[k];
+            if (index >= mesh.mNumVertices) continue;
+            const aiVector3D p = placed.transform * mesh.mVertices[index];
+            const aiVector3D n = mesh.mNormals ? normalTransform * mesh.mNormals[index] : aiVector3D(0, 0, 0);
+            const aiVector3D uv = mesh.mTextureCoords[0] ? mesh.mTextureCoords[0][index] : aiVector3D(0, 0, 0);
+            out.push_back({p.x, p.y, p.z, n.x, n.y, n.z, uv.x, uv.y});
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<MeshData> readMeshFile(const std::string& path, std::string* error) {
+    const auto bytes = readAssetFile(path, error);
+    if (!bytes) return std::nullopt;
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFileFromMemory(
+        bytes->data(), bytes->size(), aiProcess_Triangulate | aiProcess_ConvertToLeftHanded, "x");
+    if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+        if (error) *error = path + ": " + importer.GetErrorString();
+        return std::nullopt;
+    }
+    std::vector<PlacedMesh> placements;
+    collectPlacements(*scene, *scene->mRootNode, aiMatrix4x4(), placements);
+
+    MeshData data;
+    for (unsigned material = 0; material < scene->mNumMaterials; ++material) {
+        const auto first = static_cast<uint32_t>(data.vertices.size());
+        for (const PlacedMesh& placed : placements) {
+            if (placed.mesh->mMaterialIndex == material) appendTriangles(placed, data.vertices);
+        }
+        data.subsets.push_back({first, static_cast<uint32_t>(data.vertices.size()) - first});
+    }
+    return data;
+}
+
+GpuMesh uploadMesh(const MeshData& data) {
+    GpuMesh mesh;
+    mesh.subsets = data.subsets;
+    glGenVertexArrays(1, &mesh.vao);
+    glGenBuffers(1, &mesh.vbo);
+    glBindVertexArray(mesh.vao);
+    glBindBuffer(GL_ARRAY_BUFFER, mesh.vbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(data.vertices.size() * sizeof(MeshVertex)),
+                 data.vertices.data(), GL_STATIC_DRAW);
+    constexpr auto stride = static_cast<GLsizei>(sizeof(MeshVertex));
+    glEnableVertexAttribArray(ATTR_POSITION);
+    glVertexAttribPointer(ATTR_POSITION, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(MeshVertex, x)));
+    glEnableVertexAttribArray(ATTR_NORMAL);
+    glVertexAttribPointer(ATTR_NORMAL, 3, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(MeshVertex, nx)));
+    glEnableVertexAttribArray(ATTR_UV);
+    glVertexAttribPointer(ATTR_UV, 2, GL_FLOAT, GL_FALSE, stride,
+                          reinterpret_cast<const void*>(offsetof(MeshVertex, u)));
+    glBindVertexArray(0);
+    return mesh;
+}
+
+void destroyMesh(GpuMesh& mesh) {
+    if (mesh.vbo) glDeleteBuffers(1, &mesh.vbo);
+    if (mesh.vao) glDeleteVertexArrays(1, &mesh.vao);
+    mesh = GpuMesh{};
+}
+
+}  // namespace vantrel::render

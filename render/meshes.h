@@ -1,0 +1,48 @@
+// Meshes from DirectX .x files through assimp, kept in the file's left-handed coordinates: one
+// vertex array per mesh, grouped into one subset per material in the file's material order, with
+// every node's transform already applied.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "render/device.h"
+
+namespace vantrel::render {
+
+// File of each mesh slot, under the data directory, for the start-up's loadMesh calls.
+extern const std::array<const char*, MESH_COUNT> MESH_FILES;
+
+struct MeshVertex {
+    float x, y, z;
+    float nx, ny, nz;
+    float u, v;
+};
+
+struct MeshSubset {
+    uint32_t first;  // first vertex of the subset's triangle list
+    uint32_t count;  // vertices, three per triangle
+};
+
+struct MeshData {
+    std::vector<MeshVertex> vertices;
+    std::vector<MeshSubset> subsets;  // one per material, possibly empty
+};
+
+std::optional<MeshData> readMeshFile(const std::string& path, std::string* error);
+
+struct GpuMesh {
+    GLuint vao = 0;
+    GLuint vbo = 0;
+    std::vector<MeshSubset> subsets;
+};
+
+GpuMesh uploadMesh(const MeshData& data);
+void destroyMesh(GpuMesh& mesh);
+
+}  // namespace vantrel::render

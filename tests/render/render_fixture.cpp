@@ -1,0 +1,127 @@
+#include "render_fixture.h"
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace vantrel::test {
+
+namespace {
+
+void putU16(std::vector<uint8_t>& out, uint32_t v) {
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+
+void putU32(std::vector<uint8_t>& out, uint32_t v) {
+    putU16(out, v & 0xFFFF);
+    putU16(out, v >> 16);
+}
+
+}  // namespace
+
+SDL_Window* openTestWindow() {
+    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+    render::Device::requestContextAttributes();
+    return SDL_CreateWindow("vantrel test", 0, 0, render::SCREEN_WIDTH, render::SCREEN_HEIGHT,
+                            SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+}
+
+void RenderTest::SetUp() {
+    window_ = openTestWindow();
+    ASSERT_NE(window_, nullptr) << SDL_GetError();
+    device_ = render::Device::initGraphics(window_, dataDirectory());
+    ASSERT_NE(device_, nullptr);
+}
+
+void RenderTest::TearDown() {
+    device_.reset();
+    if (window_) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+}
+
+std::string RenderTest::dataDirectory() { return makeTempDirectory("empty-data"); }
+
+uint32_t pixelAt(const std::vector<uint32_t>& frame, int x, int y) {
+    return frame.at(size_t(y) * render::SCREEN_WIDTH + size_t(x));
+}
+
+int countPixels(const std::vector<uint32_t>& frame, int x0, int y0, int x1, int y1,
+                const std::function<bool(uint32_t)>& test) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += test(pixelAt(frame, x, y)) ? 1 : 0;
+    return n;
+}
+
+std::string makeTempDirectory(const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("vantrel-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+std::string builtDataDirectory() { return std::string(VANTREL_BINARY_DIR) + "/data"; }
+
+std::vector<uint8_t> bmp32Bytes(int width, int height, const std::vector<uint32_t>& pixels) {
+    const uint32_t imageBytes = uint32_t(width) * uint32_t(height) * 4;
+    std::vector<uint8_t> out;
+    out.push_back('B');
+    out.push_back('M');
+    putU32(out, 54 + imageBytes);
+    putU32(out, 0);
+    putU32(out, 54);
+    putU32(out, 40);
+    putU32(out, uint32_t(width));
+    putU32(out, uint32_t(height));  // positive: rows stored bottom first
+    putU16(out, 1);
+    putU16(out, 32);
+    putU32(out, 0);  // BI_RGB
+    putU32(out, imageBytes);
+    putU32(out, 2835);
+    putU32(out, 2835);
+    putU32(out, 0);
+    putU32(out, 0);
+    for (int y = height - 1; y >= 0; --y)
+        for (int x = 0; x < width; ++x) putU32(out, pixels.at(size_t(y) * size_t(width) + size_t(x)));
+    return out;
+}
+
+std::vector<uint8_t> dds32Bytes(int width, int height, const std::vector<uint32_t>& pixels) {
+    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
+    putU32(out, 124);
+    putU32(out, 0x100F);  // caps, height, width, pitch, pixel format
+    putU32(out, uint32_t(height));
+    putU32(out, uint32_t(width));
+    putU32(out, uint32_t(width) * 4);
+    putU32(out, 0);
+    putU32(out, 0);
+    for (int i = 0; i < 11; ++i) putU32(out, 0);
+    putU32(out, 32);
+    putU32(out, 0x41);  // RGB with alpha
+    putU32(out, 0);
+    putU32(out, 32);
+    putU32(out, 0x00FF0000);
+    putU32(out, 0x0000FF00);
+    putU32(out, 0x000000FF);
+    putU32(out, 0xFF000000);
+    putU32(out, 0x1000);  // texture
+    for (int i = 0; i < 4; ++i) putU32(out, 0);
+    for (const uint32_t p : pixels) putU32(out, p);
+    return out;
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+void writeTextFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::trunc);
+    out << text;
+}
+
+}  // namespace vantrel::test
