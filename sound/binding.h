@@ -9,16 +9,26 @@
 
 namespace vantrel {
 
-// Loads the library from libraryPath and looks up the seven entry points by their
-// decorated names. Returns 1 when bound, 0 otherwise (the table stays empty).
+// Sound files of the one-shot channels, in channel order, and of the engine loop; they sit
+// in the data directory.
+constexpr const char* CHANNEL_FILES[] = {"bang.wav", "hit.wav", "bom1.wav", "bom2.wav",
+                                         "pu.wav",   "puun.wav", "syu.wav"};
+constexpr const char* ENGINE_FILE = "engine.wav";
+
+// Loads the library from libraryPath and looks up the seven entry points by the names g++
+// gives them. Returns 1 when bound, 0 otherwise (then nothing stays loaded and the table
+// stays empty).
 int bindSoundLibrary(Sound& s, const std::string& libraryPath);
+
+// Unloads the library and empties the table; safe when nothing is bound.
 void freeSoundLibrary(Sound& s);
 
 // Start-up: if soundEnabled, bind, then DSinit(window); then, still enabled, load the
-// seven channel sounds and the engine loop from dataDir.
+// seven channel sounds and the engine loop from dataDir. A DSinit of 0 turns sound off and
+// keeps the library loaded until the process ends.
 void startSound(Sound& s, HWND__* window, const std::string& libraryPath, const std::string& dataDir);
 
-// Shutdown: if soundEnabled, DSend, then unload.
+// Shutdown: if soundEnabled, DSend, then unload. Sound is off afterwards.
 void stopSound(Sound& s);
 
 }  // namespace vantrel

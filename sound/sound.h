@@ -22,6 +22,7 @@ struct SoundLibrary {
 struct Sound {
     SoundLibrary lib{};
     int soundEnabled = 0;
+    void* module = nullptr;  // the bound library's handle; null while unbound
 };
 
 // Engine loop operations of DSloopOPE.
