@@ -1,0 +1,121 @@
+#include "tools/vantrel-data/missions.h"
+
+#include <cmath>
+#include <span>
+#include <string_view>
+
+#include "tools/vantrel-data/bytes.h"
+#include "world/situation.h"
+#include "world/types.h"
+
+namespace vantrel::data {
+
+namespace {
+
+constexpr int8_t BLUE = 1;  // the player's side in every mission
+constexpr int8_t RED = 2;
+constexpr float NORTH = 0.0f;  // headings: toward +z
+constexpr float SOUTH = PI;
+constexpr float EAST = HALF_PI;
+constexpr float WEST = -HALF_PI;
+
+// A flight: `count` aircraft of one type in a wedge behind its leader at (x, y, z), file
+// units (x and z are a quarter of world units, y is world height).
+struct Flight {
+    int8_t side, type, aiMode;
+    int count;
+    float x, y, z, heading;
+};
+
+struct Mission {
+    std::string_view title;  // kept in the 50-byte header
+    std::span<const Flight> flights;  // the first aircraft of the first flight is the player
+};
+
+constexpr float WEDGE_SPACING = 2.5f;  // file units between neighbours in a wedge
+constexpr float WEDGE_STEP_UP = 1.5f;  // world units each rank flies above the one ahead
+
+constexpr Flight DUEL[] = {
+    {BLUE, 0, AI_RUDDER, 1, 0, 40, -11, NORTH},
+    {RED, 1, AI_RUDDER, 1, 4, 42, 11, SOUTH},
+};
+constexpr Flight PATROL[] = {
+    {BLUE, 2, AI_BANK, 2, -4, 38, -12, NORTH},
+    {RED, 4, AI_RUDDER, 2, 2, 42, 12, SOUTH},
+    {RED, 4, AI_BANK, 1, 12, 45, 16, SOUTH},
+};
+constexpr Flight ESCORT[] = {
+    {BLUE, 5, AI_BANK, 2, -14, 36, 0, EAST},
+    {BLUE, 0, AI_BANK, 2, -18, 44, 8, EAST},
+    {RED, 3, AI_RUDDER, 1, 14, 40, -2, WEST},
+    {RED, 1, AI_BANK, 2, 16, 46, 6, WEST},
+    {RED, 4, AI_EXPERT, 2, 18, 42, -10, WEST},
+};
+constexpr Flight VALLEY_RAID[] = {
+    {BLUE, 6, AI_EXPERT, 2, -6, 42, -16, NORTH},
+    {BLUE, 0, AI_BANK, 3, 6, 45, -20, NORTH},
+    {BLUE, 2, AI_RUDDER, 3, -18, 38, -22, NORTH},
+    {RED, 3, AI_RUDDER, 2, 0, 40, 18, SOUTH},
+    {RED, 1, AI_EXPERT, 4, 12, 46, 16, SOUTH},
+    {RED, 4, AI_BANK, 4, -12, 43, 18, SOUTH},
+};
+constexpr Flight GRAND_BATTLE[] = {
+    {BLUE, 0, AI_EXPERT, 3, -4, 44, -18, NORTH},
+    {BLUE, 6, AI_EXPERT, 3, 10, 48, -22, NORTH},
+    {BLUE, 5, AI_BANK, 3, -18, 38, -20, NORTH},
+    {BLUE, 2, AI_RUDDER, 3, 22, 40, -26, NORTH},
+    {BLUE, 0, AI_BANK, 3, -30, 46, -26, NORTH},
+    {RED, 1, AI_EXPERT, 4, 0, 46, 18, SOUTH},
+    {RED, 3, AI_RUDDER, 3, -16, 40, 22, SOUTH},
+    {RED, 4, AI_EXPERT, 4, 16, 44, 20, SOUTH},
+    {RED, 1, AI_BANK, 4, 30, 48, 26, SOUTH},
+};
+
+constexpr Mission MISSIONS[MISSION_COUNT] = {
+    {"VANTREL 1: DUEL OVER THE RIVER", DUEL},
+    {"VANTREL 2: MORNING PATROL", PATROL},
+    {"VANTREL 3: CROSSWIND ESCORT", ESCORT},
+    {"VANTREL 4: VALLEY RAID", VALLEY_RAID},
+    {"VANTREL 5: THE GRAND BATTLE", GRAND_BATTLE},
+};
+
+// Position of wedge member i: the leader first, then alternately right and left, each
+// rank one spacing further back and a little higher.
+SituationRecord wedgeMember(const Flight& f, int i) {
+    const int rank = (i + 1) / 2;
+    const float sideways = (i % 2 == 1 ? 1.0f : -1.0f) * rank * WEDGE_SPACING;
+    const float back = rank * WEDGE_SPACING;
+    const double s = std::sin(static_cast<double>(f.heading)), c = std::cos(static_cast<double>(f.heading));
+    // Right of a heading h is (cos h, -sin h); behind is (-sin h, -cos h).
+    const float x = static_cast<float>(f.x + sideways * c - back * s);
+    const float z = static_cast<float>(f.z - sideways * s - back * c);
+    return {x, f.y + rank * WEDGE_STEP_UP, z, f.heading, f.type, f.side, f.aiMode};
+}
+
+void writeRecord(ByteWriter& w, const SituationRecord& r) {
+    w.f32(r.x);
+    w.f32(r.y);
+    w.f32(r.z);
+    w.f32(r.heading);
+    w.i32(r.type);
+    w.i32(r.side);
+    w.i32(r.aiMode);
+}
+
+}  // namespace
+
+std::vector<uint8_t> missionFile(int number) {
+    const Mission& m = MISSIONS[number - 1];
+    std::vector<SituationRecord> records;
+    for (const Flight& f : m.flights)
+        for (int i = 0; i < f.count; ++i) records.push_back(wedgeMember(f, i));
+    ByteWriter w;
+    w.text(std::string(m.title));
+    w.zeros(SITUATION_HEADER_BYTES - m.title.size());
+    w.i16(0);  // the player flies the first record
+    w.i16(static_cast<int32_t>(records.size()));
+    for (const SituationRecord& r : records) writeRecord(w, r);
+    return w.bytes;
+}
+
+}  // namespace vantrel::data

@@ -1,0 +1,15 @@
+// The five missions, from a duel to a fifteen-against-fifteen battle, as situation files.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace vantrel::data {
+
+constexpr int MISSION_COUNT = 5;
+constexpr float MISSION_FILE_LIMIT = 76.0f;  // file x and z; the world clamps aircraft at 304 = 76 x 4
+
+// The bytes of situation file s<number>.au1, number 1..5.
+std::vector<uint8_t> missionFile(int number);
+
+}  // namespace vantrel::data
