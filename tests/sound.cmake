@@ -19,4 +19,9 @@ if(TARGET ezds)
   add_dependencies(vantrel_sound_tests ezds)
   target_compile_definitions(vantrel_sound_tests PRIVATE VANTREL_EZDS_LIBRARY="$<TARGET_FILE:ezds>")
   gtest_discover_tests(vantrel_sound_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS sound)
+
+  # The listening check: renders every sound of a data directory to files and measures them.
+  add_executable(ezds-listen ${CMAKE_CURRENT_SOURCE_DIR}/sound/listen.cpp)
+  target_link_libraries(ezds-listen PRIVATE vantrel_core)
+  add_dependencies(ezds-listen ezds)
 endif()

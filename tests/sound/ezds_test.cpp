@@ -170,3 +170,16 @@ TEST(EzdsWithoutDevice, InitFailsAndEveryOtherCallIsHarmless) {
     EXPECT_STRNE(sound.lib.DSver(), "");
     freeSoundLibrary(sound);
 }
+
+// The game's own sounds, as the data tool made them beside the game, all decode in the library.
+TEST_F(Ezds, EveryGameSoundLoads) {
+    const std::filesystem::path data = std::filesystem::path(VANTREL_EZDS_LIBRARY).parent_path() / "data";
+    if (!std::filesystem::exists(data / ENGINE_FILE)) GTEST_SKIP() << "no game data in " << data;
+    char channel = 0;
+    for (const char* name : CHANNEL_FILES) {
+        std::string file = (data / name).string();
+        EXPECT_EQ(sound.lib.DSload(file.data(), channel++), 1) << file;
+    }
+    std::string engine = (data / ENGINE_FILE).string();
+    EXPECT_EQ(sound.lib.DSloadL(engine.data()), 1);
+}
