@@ -1,0 +1,497 @@
+#include "render/scene.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+#include <vector>
+
+#include "render/frame.h"
+#include "render/effects_draw.h"
+#include "render_fixture.h"
+#include "sim/vecmath.h"
+#include "tests/core/fixtures.h"
+
+namespace vantrel::render {
+namespace {
+
+constexpr float NEAR = 1e-4f;
+
+Vec3 apply(const Matrix& m, Vec3 p) { return transformCoord(p, m); }
+
+Vec3 direction(const Matrix& m, Vec3 d) {
+    const Vec3 a = apply(m, d), o = apply(m, Vec3{0.0f, 0.0f, 0.0f});
+    return Vec3{a.x - o.x, a.y - o.y, a.z - o.z};
+}
+
+void expectNear(const Vec3& a, const Vec3& b, float tolerance = NEAR) {
+    EXPECT_NEAR(a.x, b.x, tolerance);
+    EXPECT_NEAR(a.y, b.y, tolerance);
+    EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+using test::alphaOf;
+using test::blueOf;
+using test::greenOf;
+using test::redOf;
+
+struct Attitude {
+    float pitch, heading, roll;
+};
+constexpr Attitude ATTITUDES[] = {
+    {0.0f, 0.0f, 0.0f}, {0.4f, 1.1f, -0.7f}, {-1.2f, -2.5f, 2.0f}, {1.5f, 3.0f, 0.3f}};
+
+// Aircraft meshes are drawn with heading + PI: their model nose is -z, up +y, the pilot's right
+// -x. In the world they must point where the flight model's body axes point.
+TEST(Scene, AircraftMatrixPutsTheNoseAndUpWhereTheFlightModelDoes) {
+    for (const Attitude& a : ATTITUDES) {
+        const Matrix m = meshWorldMatrix(0.0f, 0.0f, 0.0f, a.pitch, a.heading + PI, a.roll, 1.0f);
+        Vec3 nose{0.0f, 0.0f, 1.0f}, up{0.0f, 1.0f, 0.0f}, right{1.0f, 0.0f, 0.0f};
+        rotateLocalToWorld(nose, a.roll, a.pitch, a.heading);
+        rotateLocalToWorld(up, a.roll, a.pitch, a.heading);
+        rotateLocalToWorld(right, a.roll, a.pitch, a.heading);
+        expectNear(direction(m, Vec3{0.0f, 0.0f, -1.0f}), nose);
+        expectNear(direction(m, Vec3{0.0f, 1.0f, 0.0f}), up);
+        expectNear(direction(m, Vec3{-1.0f, 0.0f, 0.0f}), right);
+    }
+}
+
+// Projectiles are drawn with pitch and roll negated and the heading as it is: model nose +z.
+TEST(Scene, ProjectileMatrixPutsTheNoseAlongTheFlightPath) {
+    for (const Attitude& a : ATTITUDES) {
+        const Matrix m = meshWorldMatrix(0.0f, 0.0f, 0.0f, -a.pitch, a.heading, -a.roll, 1.0f);
+        Vec3 nose{0.0f, 0.0f, 1.0f}, up{0.0f, 1.0f, 0.0f};
+        rotateLocalToWorld(nose, a.roll, a.pitch, a.heading);
+        rotateLocalToWorld(up, a.roll, a.pitch, a.heading);
+        expectNear(direction(m, Vec3{0.0f, 0.0f, 1.0f}), nose);
+        expectNear(direction(m, Vec3{0.0f, 1.0f, 0.0f}), up);
+    }
+}
+
+TEST(Scene, MeshMatrixScalesBeforeMoving) {
+    const Matrix m = meshWorldMatrix(10.0f, -3.0f, 7.0f, 0.0f, 0.0f, 0.0f, 0.2f);
+    expectNear(apply(m, Vec3{5.0f, 0.0f, -10.0f}), Vec3{11.0f, -3.0f, 5.0f});
+}
+
+TEST(Scene, DrawDistanceIsHorizontalAndStrict) {
+    auto w = test::makeWorld();
+    w->cameraPos = {10.0f, 500.0f, -20.0f};
+    EXPECT_TRUE(withinDrawDistance(*w, 10.0f + 99.9f, -20.0f));
+    EXPECT_FALSE(withinDrawDistance(*w, 10.0f + 100.0f, -20.0f));
+    EXPECT_FALSE(withinDrawDistance(*w, 10.0f - 60.0f, -20.0f + 80.0f));  // 3-4-5: exactly 100
+    EXPECT_TRUE(withinDrawDistance(*w, 10.0f, -20.0f - 99.9f));
+}
+
+TEST(Scene, TerrainAlphaFadesFrom56To80) {
+    EXPECT_EQ(terrainAlpha(0.0f), 255);
+    EXPECT_EQ(terrainAlpha(56.0f), 255);
+    EXPECT_EQ(terrainAlpha(56.01f), 192);
+    EXPECT_EQ(terrainAlpha(56.1f), 191);
+    EXPECT_EQ(terrainAlpha(79.9f), 1);
+    EXPECT_EQ(terrainAlpha(80.0f), 0);
+    EXPECT_EQ(terrainAlpha(1000.0f), 0);
+    for (float d = 56.0f; d < 80.0f; d += 0.37f) EXPECT_GE(terrainAlpha(d), terrainAlpha(d + 0.37f));
+}
+
+TEST(Scene, FaceShadeFollowsTheSun) {
+    Vec3 towardSun{-0.1f, 0.7f, -0.2f};
+    EXPECT_EQ(faceShade(towardSun), 0);
+    EXPECT_EQ(faceShade(Vec3{0.1f, -0.7f, 0.2f}), 180);
+    EXPECT_EQ(faceShade(Vec3{0.0f, 1.0f, 0.0f}), 18);
+    EXPECT_EQ(faceShade(Vec3{0.0f, 64.0f, 0.0f}), 18);  // normals arrive unnormalised
+    EXPECT_LT(faceShade(Vec3{0.0f, 1.0f, -0.3f}), 18);  // tilted toward the sun
+    EXPECT_GT(faceShade(Vec3{0.0f, 1.0f, 0.3f}), 18);
+}
+
+TEST(Scene, LevelGroundColourAndBorderTint) {
+    EXPECT_EQ(terrainColour(255, 18, borderTint(40, 50)), 0xFFEDEDEDu);
+    EXPECT_EQ(terrainColour(255, 18, borderTint(11, 50)), 0xFFEDCFCFu);
+    EXPECT_EQ(terrainColour(192, 18, borderTint(40, 88)), 0xC0EDCFCFu);
+    EXPECT_EQ(borderTint(12, 87), 0);
+    EXPECT_EQ(borderTint(88, 11), 30);
+}
+
+struct Triangle {
+    WorldVertex v[3];
+};
+
+std::vector<Triangle> terrainTriangles(const World& w) {
+    std::vector<WorldVertex> vertices;
+    buildTerrainTriangles(w, vertices);
+    EXPECT_EQ(vertices.size() % 3, 0u);
+    std::vector<Triangle> out(vertices.size() / 3);
+    for (size_t k = 0; k < out.size(); ++k) {
+        for (int c = 0; c < 3; ++c) out[k].v[c] = vertices[3 * k + c];
+    }
+    return out;
+}
+
+int gridIndex(float worldCoordinate) { return static_cast<int>(std::lround((worldCoordinate + 400.0f) / 8.0f)); }
+
+struct Cell {
+    int i, j;
+};
+
+Cell cellOf(const Triangle& t) {
+    const int i = std::min({gridIndex(t.v[0].x), gridIndex(t.v[1].x), gridIndex(t.v[2].x)});
+    const int j = std::min({gridIndex(t.v[0].z), gridIndex(t.v[1].z), gridIndex(t.v[2].z)});
+    return Cell{i, j};
+}
+
+bool corners(const Triangle& t, const Cell (&expected)[3]) {
+    for (int k = 0; k < 3; ++k) {
+        if (gridIndex(t.v[k].x) != expected[k].i || gridIndex(t.v[k].z) != expected[k].j) return false;
+    }
+    return true;
+}
+
+float horizontal(const World& w, const WorldVertex& v) {
+    return std::hypot(w.cameraPos.x - v.x, w.cameraPos.z - v.z);
+}
+
+TEST(Scene, TerrainVerticesSampleTheGridByColumnAndRow) {
+    auto w = test::makeWorld();
+    for (int r = 0; r < GRID_SIZE; ++r) {
+        for (int c = 0; c < GRID_SIZE; ++c) w->heightmap[r * GRID_SIZE + c] = static_cast<uint8_t>(c + 2 * r);
+    }
+    w->cameraPos = {-100.0f, 30.0f, 40.0f};
+    const auto triangles = terrainTriangles(*w);
+    ASSERT_FALSE(triangles.empty());
+    for (const Triangle& t : triangles) {
+        for (const WorldVertex& v : t.v) {
+            const int a = gridIndex(v.x), b = gridIndex(v.z);
+            EXPECT_FLOAT_EQ(v.y, 0.15f * static_cast<float>(a + 2 * b));
+            EXPECT_NEAR(v.u, a / 99.0f, 1e-6f);
+            EXPECT_NEAR(v.v, b / 99.0f, 1e-6f);
+        }
+    }
+}
+
+TEST(Scene, TerrainCellsComeColumnsOuterWithTwoTrianglesInOrder) {
+    auto w = test::makeWorld();
+    w->cameraPos = {13.0f, 20.0f, -27.0f};
+    const auto triangles = terrainTriangles(*w);
+    ASSERT_GE(triangles.size(), 2u);
+    int last = -1;
+    for (const Triangle& t : triangles) {
+        const auto [i, j] = cellOf(t);
+        const bool first = corners(t, {{i + 1, j + 1}, {i + 1, j}, {i, j}});  // C B A
+        const bool second = corners(t, {{i, j}, {i, j + 1}, {i + 1, j + 1}});  // A D C
+        ASSERT_TRUE(first || second);
+        const int place = (i * 100 + j) * 2 + (second ? 1 : 0);
+        EXPECT_GT(place, last);
+        last = place;
+    }
+}
+
+TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
+    auto w = test::makeWorld();
+    w->cameraPos = {0.0f, 20.0f, 0.0f};
+    const auto triangles = terrainTriangles(*w);
+    bool sawPartlyFaded = false;
+    for (const Triangle& t : triangles) {
+        const float centreX = std::min({t.v[0].x, t.v[1].x, t.v[2].x}) + 4.0f;
+        const float centreZ = std::min({t.v[0].z, t.v[1].z, t.v[2].z}) + 4.0f;
+        EXPECT_LT(std::hypot(centreX, centreZ), 96.0f);
+        int faded = 0;
+        for (const WorldVertex& v : t.v) {
+            const float d = horizontal(*w, v);
+            if (d < 55.9f) {
+                EXPECT_EQ(alphaOf(v.diffuse), 255);
+            } else if (d > 80.1f) {
+                EXPECT_EQ(alphaOf(v.diffuse), 0);
+            }
+            faded += alphaOf(v.diffuse) == 0;
+        }
+        EXPECT_LT(faded, 3);
+        sawPartlyFaded = sawPartlyFaded || faded > 0;
+    }
+    EXPECT_TRUE(sawPartlyFaded);
+    // Every cell with a corner inside 80 is there, both its triangles.
+    for (int i = 38; i <= 61; ++i) {
+        for (int j = 38; j <= 61; ++j) {
+            const float x = 8.0f * i - 400.0f, z = 8.0f * j - 400.0f;
+            if (std::hypot(x + 4.0f, z + 4.0f) >= 96.0f || std::hypot(x, z) >= 79.0f) continue;
+            int found = 0;
+            for (const Triangle& t : triangles) found += cellOf(t).i == i && cellOf(t).j == j;
+            EXPECT_EQ(found, 2) << "cell " << i << "," << j;
+        }
+    }
+}
+
+TEST(Scene, TerrainStopsAtTheGridEdge) {
+    auto w = test::makeWorld();
+    w->cameraPos = {-400.0f, 20.0f, 396.0f};
+    const auto triangles = terrainTriangles(*w);
+    ASSERT_FALSE(triangles.empty());
+    for (const Triangle& t : triangles) {
+        for (const WorldVertex& v : t.v) {
+            EXPECT_GE(v.x, -400.0f);
+            EXPECT_LE(v.z, 392.0f);
+        }
+    }
+}
+
+TEST(Scene, LevelTerrainIsTintedOnBorderLines) {
+    auto w = test::makeWorld();
+    std::fill(std::begin(w->heightmap), std::end(w->heightmap), 40);
+    w->cameraPos = {-300.0f, 20.0f, 300.0f};  // over cell (12, 87), near both tinted lines
+    int tinted = 0;
+    for (const Triangle& t : terrainTriangles(*w)) {
+        const auto [i, j] = cellOf(t);
+        const bool border = i == 11 || i == 88 || j == 11 || j == 88;
+        for (const WorldVertex& v : t.v) {
+            EXPECT_EQ(redOf(v.diffuse), 0xED);
+            EXPECT_EQ(greenOf(v.diffuse), border ? 0xCF : 0xED);
+            EXPECT_EQ(blueOf(v.diffuse), greenOf(v.diffuse));
+        }
+        tinted += border;
+    }
+    EXPECT_GT(tinted, 0);
+}
+
+TEST(Scene, SlopesFacingTheSunAreLighter) {
+    auto w = test::makeWorld();
+    // Ground rising toward +z faces the sun, which shines toward +z.
+    for (int r = 0; r < GRID_SIZE; ++r) {
+        for (int c = 0; c < GRID_SIZE; ++c) w->heightmap[r * GRID_SIZE + c] = static_cast<uint8_t>(r <= 50 ? 4 * r : 400 - 4 * r);
+    }
+    w->cameraPos = {0.0f, 40.0f, 0.0f};
+    for (const Triangle& t : terrainTriangles(*w)) {
+        const int j = cellOf(t).j;
+        const uint8_t red = redOf(t.v[0].diffuse);
+        if (j < 50) {
+            EXPECT_GT(red, 0xED);
+        } else {
+            EXPECT_LT(red, 0xED);
+        }
+    }
+}
+
+// --- Drawn pictures -------------------------------------------------------------------------
+
+constexpr uint32_t CLEAR = 0xFF1464FF;
+constexpr int CX = 320, CY = 240;
+
+// A square of side 2 * half model units with normals along +y (lying flat) or -z (standing,
+// facing an unturned camera).
+std::string squareMesh(float half, bool flat) {
+    std::ostringstream x;
+    const float h = half;
+    x << "xof 0303txt 0032\nMesh Square {\n 4;\n";
+    if (flat) {
+        x << -h << ";0.0;" << h << ";, " << h << ";0.0;" << h << ";, " << h << ";0.0;" << -h << ";, " << -h << ";0.0;" << -h << ";;\n";
+    } else {
+        x << -h << ";" << h << ";0.0;, " << h << ";" << h << ";0.0;, " << h << ";" << -h << ";0.0;, " << -h << ";" << -h << ";0.0;;\n";
+    }
+    x << " 2;\n 3;0,1,2;, 3;0,2,3;;\n MeshNormals {\n  4;\n";
+    const char* n = flat ? "0.0;1.0;0.0;" : "0.0;0.0;-1.0;";
+    x << "  " << n << ", " << n << ", " << n << ", " << n << ";\n  2;\n  3;0,1,2;, 3;0,2,3;;\n }\n";
+    x << " MeshTextureCoords {\n  4;\n  0.0;0.0;, 1.0;0.0;, 1.0;1.0;, 0.0;1.0;;\n }\n}\n";
+    return x.str();
+}
+
+class SceneRender : public test::RenderTest {
+protected:
+    void SetUp() override {
+        RenderTest::SetUp();
+        world_ = test::makeWorld();
+        meshDir_ = test::makeTempDirectory("scene-meshes");
+    }
+
+    void loadSquare(int meshSlot, float half, bool flat) {
+        const std::string path = meshDir_ + "/square" + std::to_string(meshSlot) + ".x";
+        test::writeTextFile(path, squareMesh(half, flat));
+        device().loadMesh(path, meshSlot);
+        ASSERT_GT(device().meshSubsetCount(meshSlot), 0u);
+    }
+
+    // Clears and sets projection and view from the camera, drawing no scene (mode 0).
+    void startFrame() {
+        const int32_t mode = world_->gameMode;
+        world_->gameMode = MODE_NONE;
+        render::renderFrame(device(), *world_);
+        world_->gameMode = mode;
+    }
+
+    void drawLitAircraft() {
+        device().setLighting(true);
+        drawAircraft(device(), *world_);
+        device().setLighting(false);
+    }
+
+    int drawnPixels() {
+        const auto f = frame();
+        return test::countPixels(f, 0, 0, render::SCREEN_WIDTH, render::SCREEN_HEIGHT,
+                                 [](uint32_t c) { return c != CLEAR; });
+    }
+
+    void levelGround(uint8_t height) { std::fill(std::begin(world_->heightmap), std::end(world_->heightmap), height); }
+
+    void addAircraftAt(int slot, float x, float y, float z) {
+        Aircraft& a = world_->aircraft[slot];
+        a = Aircraft{};
+        a.x = x;
+        a.y = y;
+        a.z = z;
+        a.side = 1;
+        a.type = 0;  // mesh 1
+    }
+
+    std::unique_ptr<World> world_;
+    std::string meshDir_;
+};
+
+void expectColour(uint32_t actual, uint32_t expected, int tolerance = 1) {
+    EXPECT_NEAR(redOf(actual), redOf(expected), tolerance) << std::hex << actual;
+    EXPECT_NEAR(greenOf(actual), greenOf(expected), tolerance) << std::hex << actual;
+    EXPECT_NEAR(blueOf(actual), blueOf(expected), tolerance) << std::hex << actual;
+}
+
+TEST_F(SceneRender, ModesWithoutAScreenShowOnlyTheClearColour) {
+    levelGround(40);
+    world_->cameraPitch = -1.2f;
+    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    for (int32_t mode : {0, 3}) {
+        world_->gameMode = mode;
+        render::renderFrame(device(), *world_);
+        EXPECT_EQ(drawnPixels(), 0) << "mode " << mode;
+    }
+    world_->gameMode = MODE_MISSION;  // the same world does draw in a mission
+    render::renderFrame(device(), *world_);
+    EXPECT_GT(drawnPixels(), 100000);
+}
+
+TEST_F(SceneRender, LevelGroundBelowIsOpaqueLightGreyAndTintedOnTheBorder) {
+    levelGround(40);
+    world_->cameraPitch = -1.5f;
+    world_->cameraPos = {20.0f, 30.0f, 4.0f};
+    startFrame();
+    drawTerrain(device(), *world_);
+    expectColour(test::pixelAt(frame(), CX, CY), 0xFFEDEDED);
+
+    world_->cameraPos = {-308.0f, 30.0f, 4.0f};  // over column 11
+    startFrame();
+    drawTerrain(device(), *world_);
+    expectColour(test::pixelAt(frame(), CX, CY), 0xFFEDCFCF);
+}
+
+// Looking level over flat ground from 10 above it: the ground row of horizontal distance d lies
+// 240 * (10 / d) / tan(30 degrees) pixels below the centre.
+TEST_F(SceneRender, TerrainFadesIntoTheClearColourBetween56And80) {
+    levelGround(40);
+    world_->cameraPos = {0.0f, 16.0f, 0.0f};
+    startFrame();
+    drawTerrain(device(), *world_);
+    const auto f = frame();
+    auto rowAt = [](double d) { return CY + static_cast<int>(240.0 * (10.0 / d) / std::tan(30.0 * DEG)); };
+    expectColour(test::pixelAt(f, CX, rowAt(40.0)), 0xFFEDEDED);
+    expectColour(test::pixelAt(f, CX, rowAt(90.0)), CLEAR, 0);
+    int previousRed = 255;
+    for (double d : {60.0, 66.0, 72.0, 78.0}) {
+        const uint32_t c = test::pixelAt(f, CX, rowAt(d));
+        EXPECT_LT(redOf(c), 0xED);
+        EXPECT_GT(blueOf(c), 0xED);
+        EXPECT_LE(redOf(c), previousRed);
+        previousRed = redOf(c);
+    }
+}
+
+TEST_F(SceneRender, AircraftDrawnInside100AtAnyHeightAndNotAt100) {
+    loadSquare(1, 40.0f, false);
+    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    addAircraftAt(3, 0.0f, 20.0f, 99.9f);
+    startFrame();
+    drawLitAircraft();
+    EXPECT_GT(drawnPixels(), 100);
+
+    world_->aircraft[3].z = 100.0f;
+    startFrame();
+    drawLitAircraft();
+    EXPECT_EQ(drawnPixels(), 0);
+
+    world_->aircraft[3].z = 60.0f;  // 99.9 away only counting height: still drawn
+    world_->aircraft[3].y = 100.0f;
+    world_->cameraPitch = std::atan2(80.0f, 60.0f);
+    startFrame();
+    drawLitAircraft();
+    EXPECT_GT(drawnPixels(), 100);
+
+    world_->aircraft[3].side = 0;
+    startFrame();
+    drawLitAircraft();
+    EXPECT_EQ(drawnPixels(), 0);
+}
+
+TEST_F(SceneRender, CockpitViewHidesOnlyThePlayer) {
+    loadSquare(1, 10.0f, false);
+    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    addAircraftAt(0, -3.0f, 20.0f, 10.0f);
+    addAircraftAt(1, 3.0f, 20.0f, 10.0f);
+    world_->playerIndex = 1;
+    auto drawnLeftAndRight = [&] {
+        const auto f = frame();
+        auto drawn = [](uint32_t c) { return c != CLEAR; };
+        return std::pair{test::countPixels(f, 0, 0, CX, 480, drawn), test::countPixels(f, CX, 0, 640, 480, drawn)};
+    };
+    world_->cockpitView = 1;
+    startFrame();
+    drawLitAircraft();
+    const auto [leftCockpit, rightCockpit] = drawnLeftAndRight();
+    EXPECT_GT(leftCockpit, 100);
+    EXPECT_EQ(rightCockpit, 0);
+
+    world_->cockpitView = 0;
+    startFrame();
+    drawLitAircraft();
+    EXPECT_GT(drawnLeftAndRight().second, 100);
+}
+
+TEST_F(SceneRender, LightingBrightensTheSunFacingSide) {
+    loadSquare(1, 10.0f, true);
+    world_->cameraPos = {0.0f, 30.0f, 0.0f};
+    world_->cameraPitch = -1.5f;
+    addAircraftAt(0, 0.0f, 20.0f, 0.0f);
+    startFrame();
+    drawLitAircraft();
+    const uint32_t up = test::pixelAt(frame(), CX, CY);
+
+    world_->aircraft[0].roll = PI;  // upside down: the same square now faces away
+    startFrame();
+    drawLitAircraft();
+    const uint32_t down = test::pixelAt(frame(), CX, CY);
+    EXPECT_GT(redOf(up), redOf(down) + 60);
+    EXPECT_GT(redOf(down), 60);  // the ambient level still shows it
+
+    startFrame();  // unlit, the same square is plain white whichever way it faces
+    drawAircraft(device(), *world_);
+    expectColour(test::pixelAt(frame(), CX, CY), 0xFFFFFFFF);
+}
+
+TEST_F(SceneRender, ProjectilesUseTheirWeaponMeshWithin100) {
+    loadSquare(8, 100.0f, false);  // the rocket's mesh; gun shots (mesh 2) are left empty
+    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    Projectile& p = world_->projectiles[17];
+    p.z = 99.9f;
+    p.y = 20.0f;
+    p.side = 2;
+    p.weapon = WEAPON_ROCKET;
+    startFrame();
+    drawProjectiles(device(), *world_);
+    EXPECT_GT(drawnPixels(), 100);
+
+    p.z = 100.0f;
+    startFrame();
+    drawProjectiles(device(), *world_);
+    EXPECT_EQ(drawnPixels(), 0);
+
+    p.z = 50.0f;
+    p.weapon = WEAPON_GUN;
+    startFrame();
+    drawProjectiles(device(), *world_);
+    EXPECT_EQ(drawnPixels(), 0);
+}
+
+}  // namespace
+}  // namespace vantrel::render
