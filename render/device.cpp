@@ -61,15 +61,16 @@ void setVertexLayout(GLsizei stride, GLint positionSize, size_t colourOffset, si
     glVertexAttribPointer(ATTR_UV, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(uvOffset));
 }
 
-// The letterbox: the largest 4:3 rectangle centred in a drawable of w x h pixels.
-SDL_Rect letterbox(int w, int h) {
-    const long long scaledW = static_cast<long long>(h) * SCREEN_WIDTH / SCREEN_HEIGHT;
-    if (scaledW <= w) return {static_cast<int>((w - scaledW) / 2), 0, static_cast<int>(scaledW), h};
-    const long long scaledH = static_cast<long long>(w) * SCREEN_HEIGHT / SCREEN_WIDTH;
-    return {0, static_cast<int>((h - scaledH) / 2), w, static_cast<int>(scaledH)};
-}
-
 }  // namespace
+
+PresentRect letterboxRect(int drawableWidth, int drawableHeight) {
+    const long long w = drawableWidth;
+    const long long h = drawableHeight;
+    const long long scaledW = h * SCREEN_WIDTH / SCREEN_HEIGHT;
+    if (scaledW <= w) return {static_cast<int>((w - scaledW) / 2), 0, static_cast<int>(scaledW), drawableHeight};
+    const long long scaledH = w * SCREEN_HEIGHT / SCREEN_WIDTH;
+    return {0, static_cast<int>((h - scaledH) / 2), drawableWidth, static_cast<int>(scaledH)};
+}
 
 struct Device::State {
     SDL_Window* window = nullptr;
@@ -395,13 +396,13 @@ void Device::present() {
     int h = 0;
     SDL_GL_GetDrawableSize(s.window, &w, &h);
     if (w > 0 && h > 0) {
-        const SDL_Rect box = letterbox(w, h);
+        const PresentRect box = letterboxRect(w, h);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
         glViewport(0, 0, w, h);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
-        glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, box.x, box.y, box.x + box.w, box.y + box.h,
+        glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, box.x, box.y, box.x + box.width, box.y + box.height,
                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
         SDL_GL_SwapWindow(s.window);
         glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);

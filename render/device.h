@@ -38,6 +38,13 @@ struct ScreenVertex {
 
 enum class TextAlign { Left, Right, Center };
 
+// Where present puts the 640 x 480 picture in a drawable of the given size in pixels: the
+// largest rectangle of the same aspect, centred, with black bars on the other sides.
+struct PresentRect {
+    int x, y, width, height;
+};
+PresentRect letterboxRect(int drawableWidth, int drawableHeight);
+
 class Device {
 public:
     // Call before creating the window: asks SDL for an OpenGL 3.3 core context.

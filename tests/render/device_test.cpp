@@ -1,43 +1,525 @@
 #include <SDL.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 
 #include "render/device.h"
+#include "render/fonts.h"
+#include "render/meshes.h"
 #include "render_fixture.h"
 
 namespace vantrel::test {
 
 namespace {
 
+using render::Matrix;
 using render::ScreenVertex;
+using render::TextAlign;
 using render::WorldVertex;
 
 constexpr uint32_t BACKGROUND = 0xFF1464FF;
+constexpr uint32_t BLACK = 0xFF000000;
+constexpr uint32_t WHITE = 0xFFFFFFFF;
 
 std::array<ScreenVertex, 4> screenQuad(float x0, float y0, float x1, float y1, uint32_t colour) {
-    return {{{x0, y0, 0, 1, colour, 0, 0}, {x0, y1, 0, 1, colour, 0, 1}, {x1, y1, 0, 1, colour, 1, 1},
+    return {{{x0, y0, 0, 1, colour, 0, 0},
+             {x0, y1, 0, 1, colour, 0, 1},
+             {x1, y1, 0, 1, colour, 1, 1},
              {x1, y0, 0, 1, colour, 1, 0}}};
 }
 
+// A square facing the camera of lookForward(), centred on the view axis at distance z.
+std::array<WorldVertex, 4> facingSquare(float half, float z, uint32_t colour) {
+    return {{{-half, half, z, colour, 0, 0},
+             {-half, -half, z, colour, 0, 1},
+             {half, -half, z, colour, 1, 1},
+             {half, half, z, colour, 1, 0}}};
+}
+
+void drawScreenQuad(render::Device& d, float x0, float y0, float x1, float y1, uint32_t colour) {
+    const auto q = screenQuad(x0, y0, x1, y1, colour);
+    d.drawScreenFan(q.data(), 4);
+}
+
+// Eye at the origin looking along +z, the game's projection.
+void lookForward(render::Device& d) {
+    d.setWorld(render::matrixIdentity());
+    d.setView(render::matrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}));
+    d.setProjection(render::matrixPerspectiveFovLH(1.0471973f, 1.3333334f, 0.1f, 150.0f));
+}
+
+bool near(uint32_t c, int r, int g, int b, int tolerance = 2) {
+    return std::abs(redOf(c) - r) <= tolerance && std::abs(greenOf(c) - g) <= tolerance &&
+           std::abs(blueOf(c) - b) <= tolerance;
+}
+
+std::vector<uint32_t> solid(int w, int h, uint32_t colour) { return std::vector<uint32_t>(size_t(w * h), colour); }
+
+// Two quads seen by lookForward(): the left one's normals point up (toward the light), the
+// right one's down; each has its own material, under a frame that moves them 5 along z.
+constexpr const char* TWO_QUADS_X = R"(xof 0303txt 0032
+Frame Root {
+  FrameTransformMatrix {
+    1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,5.0,1.0;;
+  }
+  Mesh Quads {
+    8;
+    -2.0;1.0;0.0;, -0.5;1.0;0.0;, -0.5;-1.0;0.0;, -2.0;-1.0;0.0;,
+    0.5;1.0;0.0;, 2.0;1.0;0.0;, 2.0;-1.0;0.0;, 0.5;-1.0;0.0;;
+    4;
+    3;0,1,2;, 3;0,2,3;, 3;4,5,6;, 3;4,6,7;;
+    MeshNormals {
+      8;
+      0.0;1.0;0.0;, 0.0;1.0;0.0;, 0.0;1.0;0.0;, 0.0;1.0;0.0;,
+      0.0;-1.0;0.0;, 0.0;-1.0;0.0;, 0.0;-1.0;0.0;, 0.0;-1.0;0.0;;
+      4;
+      3;0,1,2;, 3;0,2,3;, 3;4,5,6;, 3;4,6,7;;
+    }
+    MeshTextureCoords {
+      8;
+      0.0;0.0;, 1.0;0.0;, 1.0;1.0;, 0.0;1.0;, 0.0;0.0;, 0.25;0.0;, 0.25;0.75;, 0.0;0.75;;
+    }
+    MeshMaterialList {
+      2;
+      4;
+      0,0,1,1;;
+      Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }
+      Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }
+    }
+  }
+}
+)";
+
+constexpr int LEFT_QUAD_X = 216;   // screen centre of the left quad at distance 5
+constexpr int RIGHT_QUAD_X = 424;  // and of the right one
+
 class DeviceTest : public RenderTest {};
+
+// Files for some slots: 7 plane11.bmp a flat colour, 12 title.bmp red above blue, 1 exp.dds
+// green, 2 smk.dds cut short, 4 2dtex.dds half-transparent white; 6 sunlight.dds is absent.
+class DeviceTexturesTest : public RenderTest {
+protected:
+    std::string dataDirectory() override {
+        const std::string dir = makeTempDirectory("device-textures");
+        writeFile(dir + "/plane11.bmp", bmp32Bytes(4, 4, solid(4, 4, 0xFFC86428)));
+        std::vector<uint32_t> split = solid(4, 4, 0xFFFF0000);
+        std::fill(split.begin() + 8, split.end(), 0xFF0000FF);
+        writeFile(dir + "/title.bmp", bmp32Bytes(4, 4, split));
+        writeFile(dir + "/exp.dds", dds32Bytes(8, 8, solid(8, 8, 0xFF00FF00)));
+        auto cut = dds32Bytes(8, 8, solid(8, 8, 0xFF00FF00));
+        cut.resize(cut.size() - 1);
+        writeFile(dir + "/smk.dds", cut);
+        writeFile(dir + "/2dtex.dds", dds32Bytes(2, 2, solid(2, 2, 0x80FFFFFF)));
+        return dir;
+    }
+};
+
+class DeviceMeshTest : public RenderTest {
+protected:
+    void SetUp() override {
+        RenderTest::SetUp();
+        dir_ = makeTempDirectory("device-meshes");
+        writeTextFile(dir_ + "/quads.x", TWO_QUADS_X);
+        writeTextFile(dir_ + "/broken.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
+    }
+    std::string dir_;
+};
 
 }  // namespace
 
-TEST_F(DeviceTest, ClearFillsEveryPixel) {
+TEST(Device, LetterboxKeepsTheAspectCentred) {
+    const auto wide = render::letterboxRect(1280, 720);
+    EXPECT_EQ(wide.x, 160);
+    EXPECT_EQ(wide.y, 0);
+    EXPECT_EQ(wide.width, 960);
+    EXPECT_EQ(wide.height, 720);
+    const auto tall = render::letterboxRect(640, 960);
+    EXPECT_EQ(tall.x, 0);
+    EXPECT_EQ(tall.y, 240);
+    EXPECT_EQ(tall.width, 640);
+    EXPECT_EQ(tall.height, 480);
+    const auto doubled = render::letterboxRect(1280, 960);
+    EXPECT_EQ(doubled.x, 0);
+    EXPECT_EQ(doubled.width, 1280);
+}
+
+TEST(Device, NoWindowGivesNoDeviceAndTheCreationMessage) {
+    ::testing::internal::CaptureStderr();
+    const auto device = render::Device::initGraphics(nullptr, makeTempDirectory("no-window"));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(device, nullptr);
+    EXPECT_NE(err.find("Direct3Dの作成に失敗しました"), std::string::npos) << err;
+}
+
+TEST_F(DeviceTest, ClearFillsEveryPixelWithOpaqueColour) {
     device().clear(BACKGROUND);
     const auto f = frame();
     ASSERT_EQ(f.size(), size_t(render::SCREEN_WIDTH) * render::SCREEN_HEIGHT);
     EXPECT_EQ(countPixels(f, 0, 0, 640, 480, [](uint32_t c) { return c == BACKGROUND; }), 640 * 480);
+    device().clear(0x00102030);  // the picture has no alpha of its own
+    EXPECT_EQ(pixelAt(frame(), 5, 5), 0xFF102030u);
 }
 
 TEST_F(DeviceTest, ScreenQuadCoversExactlyItsPixels) {
-    device().clear(0xFF000000);
+    device().clear(BLACK);
     device().bindTexture(-1);
-    const auto quad = screenQuad(10, 10, 20, 20, 0xFFFFFFFF);
-    device().drawScreenFan(quad.data(), 4);
+    drawScreenQuad(device(), 10, 10, 20, 20, WHITE);
     const auto f = frame();
-    EXPECT_EQ(countPixels(f, 10, 10, 20, 20, [](uint32_t c) { return c == 0xFFFFFFFF; }), 100);
-    EXPECT_EQ(countPixels(f, 0, 0, 640, 480, [](uint32_t c) { return c == 0xFFFFFFFF; }), 100);
+    EXPECT_EQ(countPixels(f, 10, 10, 20, 20, [](uint32_t c) { return c == WHITE; }), 100);
+    EXPECT_EQ(countPixels(f, 0, 0, 640, 480, [](uint32_t c) { return c == WHITE; }), 100);
+}
+
+TEST_F(DeviceTest, ReadPixelsStartsWithTheTopRow) {
+    device().clear(BLACK);
+    drawScreenQuad(device(), 0, 0, 3, 1, WHITE);
+    const auto f = frame();
+    EXPECT_EQ(pixelAt(f, 0, 0), WHITE);
+    EXPECT_EQ(pixelAt(f, 2, 0), WHITE);
+    EXPECT_EQ(pixelAt(f, 0, 1), BLACK);
+    EXPECT_EQ(pixelAt(f, 0, 479), BLACK);
+}
+
+TEST_F(DeviceTest, EmptyTextureSlotsBindAsWhite) {
+    device().clear(BLACK);
+    for (int slot : {0, 6, 17, -1, 18}) {
+        device().bindTexture(slot);
+        drawScreenQuad(device(), 0, 0, 640, 480, 0xFF336699);
+        EXPECT_TRUE(near(pixelAt(frame(), 320, 240), 0x33, 0x66, 0x99, 0)) << "slot " << slot;
+    }
+}
+
+TEST_F(DeviceTest, AlphaBlendsSourceOverDestination) {
+    device().clear(WHITE);
+    drawScreenQuad(device(), 0, 0, 100, 100, 0x80FF0000);
+    EXPECT_TRUE(near(pixelAt(frame(), 50, 50), 255, 127, 127));
+    drawScreenQuad(device(), 0, 0, 100, 100, 0x00000000);
+    EXPECT_TRUE(near(pixelAt(frame(), 50, 50), 255, 127, 127));
+}
+
+TEST_F(DeviceTest, WorldFanIsPlacedByTheMatrices) {
+    device().clear(BLACK);
+    lookForward(device());
+    const auto square = facingSquare(1, 5, WHITE);
+    device().drawWorldFan(square.data(), 4);
+    auto f = frame();
+    // Half-size 1 at distance 5 spans 1.732 / 5 of the half-height: 83 pixels each way.
+    EXPECT_EQ(pixelAt(f, 320, 240), WHITE);
+    EXPECT_EQ(pixelAt(f, 320, 240 - 80), WHITE);
+    EXPECT_EQ(pixelAt(f, 320, 240 - 86), BLACK);
+    EXPECT_EQ(pixelAt(f, 320 - 86, 240), BLACK);
+
+    device().clear(BLACK);
+    device().setWorld(render::matrixTranslation(3, 0, 0));  // moves it to the right
+    device().drawWorldFan(square.data(), 4);
+    f = frame();
+    EXPECT_EQ(pixelAt(f, 320, 240), BLACK);
+    EXPECT_EQ(pixelAt(f, 320 + 234, 240), WHITE);
+}
+
+TEST_F(DeviceTest, WorldTrianglesDrawAListAndDropAnIncompleteOne) {
+    device().clear(BLACK);
+    lookForward(device());
+    const auto s = facingSquare(1, 5, WHITE);
+    const WorldVertex list[5] = {s[0], s[1], s[2], s[0], s[2]};  // one triangle and a stray pair
+    device().drawWorldTriangles(list, 5);
+    const auto f = frame();
+    EXPECT_EQ(pixelAt(f, 320 - 40, 240 + 40), WHITE);  // inside (0, 1, 2)
+    EXPECT_EQ(pixelAt(f, 320 + 40, 240 - 40), BLACK);  // the other half was never given whole
+}
+
+TEST_F(DeviceTest, DepthTestKeepsTheNearerSurfaceAndLetsEqualDepthDrawAgain) {
+    device().clear(BLACK);
+    lookForward(device());
+    const auto nearGreen = facingSquare(1, 4, 0xFF00FF00);
+    const auto farRed = facingSquare(2, 6, 0xFFFF0000);
+    device().drawWorldFan(nearGreen.data(), 4);
+    device().drawWorldFan(farRed.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFF00FF00);
+
+    const auto sameDepthBlue = facingSquare(1, 4, 0xFF0000FF);
+    device().drawWorldFan(sameDepthBlue.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFF0000FF);
+
+    device().clear(BLACK);  // clearing resets depth too
+    device().drawWorldFan(farRed.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFFFF0000);
+}
+
+TEST_F(DeviceTest, BothFacesOfATriangleAreDrawn) {
+    device().clear(BLACK);
+    lookForward(device());
+    auto square = facingSquare(1, 5, WHITE);
+    std::reverse(square.begin(), square.end());
+    device().drawWorldFan(square.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), WHITE);
+}
+
+TEST_F(DeviceTest, FansWithTooFewVerticesDrawNothing) {
+    device().clear(BLACK);
+    const auto q = screenQuad(0, 0, 640, 480, WHITE);
+    device().drawScreenFan(q.data(), 2);
+    device().drawScreenFan(nullptr, 4);
+    device().drawScreenFan(q.data(), -5);
+    EXPECT_EQ(countPixels(frame(), 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
+}
+
+TEST_F(DeviceTest, ManyFansInAFrameAllArrive) {
+    // More vertex data than the stream buffer holds, so it must restart mid-frame.
+    device().clear(BLACK);
+    for (int i = 0; i < 40000; ++i) {
+        const float x = float(i % 640);
+        drawScreenQuad(device(), x, 0, x + 1, 1, WHITE);
+    }
+    drawScreenQuad(device(), 0, 2, 640, 3, WHITE);
+    const auto f = frame();
+    EXPECT_EQ(countPixels(f, 0, 0, 640, 1, [](uint32_t c) { return c == WHITE; }), 640);
+    EXPECT_EQ(countPixels(f, 0, 2, 640, 3, [](uint32_t c) { return c == WHITE; }), 640);
+}
+
+TEST_F(DeviceTest, PresentLeavesThePictureReadable) {
+    device().clear(BLACK);
+    drawScreenQuad(device(), 100, 100, 200, 200, WHITE);
+    const auto before = frame();
+    device().present();
+    EXPECT_EQ(frame(), before);
+    drawScreenQuad(device(), 300, 300, 310, 310, WHITE);  // drawing continues into the picture
+    EXPECT_EQ(pixelAt(frame(), 305, 305), WHITE);
+}
+
+TEST_F(DeviceTexturesTest, TextureModulatedByDiffuse) {
+    device().clear(BLACK);
+    device().bindTexture(7);
+    drawScreenQuad(device(), 0, 0, 640, 480, 0xFF808080);
+    EXPECT_TRUE(near(pixelAt(frame(), 320, 240), 100, 50, 20));
+    device().clear(BLACK);  // screen quads write depth 0, which nothing in the world passes
+    lookForward(device());
+    const auto square = facingSquare(1, 5, 0xFFFFFF00);
+    device().drawWorldFan(square.data(), 4);
+    EXPECT_TRUE(near(pixelAt(frame(), 320, 240), 200, 100, 0));
+}
+
+TEST_F(DeviceTexturesTest, TextureAlphaIsModulatedAndBlended) {
+    device().clear(BLACK);
+    device().bindTexture(4);
+    drawScreenQuad(device(), 0, 0, 100, 100, WHITE);
+    EXPECT_TRUE(near(pixelAt(frame(), 50, 50), 128, 128, 128));
+    device().clear(BLACK);
+    drawScreenQuad(device(), 0, 0, 100, 100, 0x80FFFFFF);
+    EXPECT_TRUE(near(pixelAt(frame(), 50, 50), 64, 64, 64));
+}
+
+TEST_F(DeviceTexturesTest, TextureRowsRunTopDownWithV) {
+    device().clear(BLACK);
+    device().bindTexture(12);
+    drawScreenQuad(device(), 0, 0, 640, 480, WHITE);
+    const auto f = frame();
+    // Away from the top and bottom edges, where repeating blends the far rows in.
+    EXPECT_TRUE(near(pixelAt(f, 320, 100), 255, 0, 0));
+    EXPECT_TRUE(near(pixelAt(f, 320, 380), 0, 0, 255));
+}
+
+TEST_F(DeviceTexturesTest, SlotsKeepTheirIndicesWhateverFails) {
+    device().clear(BLACK);
+    device().bindTexture(1);  // exp.dds loads
+    drawScreenQuad(device(), 0, 0, 10, 10, WHITE);
+    device().bindTexture(2);  // smk.dds is damaged: white
+    drawScreenQuad(device(), 10, 0, 20, 10, 0xFF406080);
+    device().bindTexture(6);  // sunlight.dds is absent: white
+    drawScreenQuad(device(), 20, 0, 30, 10, 0xFF406080);
+    device().bindTexture(7);  // the next file still lands in its own slot
+    drawScreenQuad(device(), 30, 0, 40, 10, WHITE);
+    const auto f = frame();
+    EXPECT_TRUE(near(pixelAt(f, 5, 5), 0, 255, 0));
+    EXPECT_TRUE(near(pixelAt(f, 15, 5), 0x40, 0x60, 0x80, 0));
+    EXPECT_TRUE(near(pixelAt(f, 25, 5), 0x40, 0x60, 0x80, 0));
+    EXPECT_TRUE(near(pixelAt(f, 35, 5), 200, 100, 40));
+}
+
+TEST_F(DeviceMeshTest, MeshKeepsFileCoordinatesSubsetsAndFrameTransform) {
+    std::string error;
+    const auto mesh = render::readMeshFile(dir_ + "/quads.x", &error);
+    ASSERT_TRUE(mesh) << error;
+    ASSERT_EQ(mesh->subsets.size(), 2u);
+    EXPECT_EQ(mesh->subsets[0].count, 6u);
+    EXPECT_EQ(mesh->subsets[1].count, 6u);
+    EXPECT_EQ(mesh->subsets[1].first, 6u);
+    float minX = 1e9f, maxX = -1e9f;
+    for (uint32_t i = 0; i < 6; ++i) {
+        const auto& v = mesh->vertices[i];
+        EXPECT_FLOAT_EQ(v.z, 5.0f);  // the frame's translation, in the file's left-handed axes
+        EXPECT_FLOAT_EQ(v.ny, 1.0f);
+        minX = std::min(minX, v.x);
+        maxX = std::max(maxX, v.x);
+    }
+    EXPECT_FLOAT_EQ(minX, -2.0f);
+    EXPECT_FLOAT_EQ(maxX, -0.5f);
+    for (uint32_t i = 6; i < 12; ++i) {
+        const auto& v = mesh->vertices[i];
+        EXPECT_FLOAT_EQ(v.ny, -1.0f);
+        if (v.x == 2.0f && v.y == -1.0f) {
+            EXPECT_FLOAT_EQ(v.u, 0.25f);  // texture coordinates as written
+            EXPECT_FLOAT_EQ(v.v, 0.75f);
+        }
+    }
+}
+
+TEST_F(DeviceMeshTest, SubsetCountsAndEmptySlots) {
+    device().loadMesh(dir_ + "/quads.x", 1);
+    device().loadMesh(dir_ + "/missing.x", 2);
+    device().loadMesh(dir_ + "/broken.x", 3);
+    device().loadMesh(dir_ + "/quads.x", 10);  // outside the table: ignored
+    EXPECT_EQ(device().meshSubsetCount(1), 2u);
+    EXPECT_EQ(device().meshSubsetCount(2), 0u);
+    EXPECT_EQ(device().meshSubsetCount(3), 0u);
+    EXPECT_EQ(device().meshSubsetCount(-1), 0u);
+    EXPECT_EQ(device().meshSubsetCount(10), 0u);
+
+    device().clear(BLACK);
+    lookForward(device());
+    for (int slot : {2, 3, -1, 10}) device().drawMeshSubsets(slot);
+    EXPECT_EQ(countPixels(frame(), 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
+    device().drawMeshSubsets(1);
+    EXPECT_EQ(pixelAt(frame(), LEFT_QUAD_X, 240), WHITE);  // unlit, untextured: the white material
+    EXPECT_EQ(pixelAt(frame(), RIGHT_QUAD_X, 240), WHITE);
+
+    device().releaseMeshes();
+    EXPECT_EQ(device().meshSubsetCount(1), 0u);
+    device().clear(BLACK);
+    device().drawMeshSubsets(1);
+    EXPECT_EQ(pixelAt(frame(), LEFT_QUAD_X, 240), BLACK);
+    device().releaseMeshes();  // twice is harmless
+}
+
+TEST_F(DeviceMeshTest, LightingBrightensTheSunFacingSide) {
+    device().loadMesh(dir_ + "/quads.x", 0);
+    device().clear(BLACK);
+    lookForward(device());
+    device().setLighting(true);
+    device().drawMeshSubsets(0);
+    auto f = frame();
+    // Facing the light: ambient 0.5 plus 0.95 of the light, saturated. Facing away: ambient only.
+    EXPECT_TRUE(near(pixelAt(f, LEFT_QUAD_X, 240), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(f, RIGHT_QUAD_X, 240), 128, 128, 128));
+
+    // Half a turn about x through the quads' plane leaves them in place but turns their normals.
+    device().clear(BLACK);
+    device().setWorld(render::matrixTranslation(0, 0, -5) * render::matrixRotationX(PI) *
+                      render::matrixTranslation(0, 0, 5));
+    device().drawMeshSubsets(0);
+    f = frame();
+    EXPECT_TRUE(near(pixelAt(f, LEFT_QUAD_X, 240), 128, 128, 128));
+    EXPECT_TRUE(near(pixelAt(f, RIGHT_QUAD_X, 240), 255, 255, 255));
+
+    // A shrinking scale leaves the lighting as it was.
+    device().clear(BLACK);
+    device().setWorld(render::matrixTranslation(0, 0, -5) * render::matrixScaling(0.5f) *
+                      render::matrixTranslation(0, 0, 5));
+    device().drawMeshSubsets(0);
+    EXPECT_TRUE(near(pixelAt(frame(), 320 - 52, 240), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(frame(), 320 + 52, 240), 128, 128, 128));
+
+    device().setLighting(false);
+    device().setWorld(render::matrixIdentity());
+    device().drawMeshSubsets(0);
+    EXPECT_EQ(pixelAt(frame(), RIGHT_QUAD_X, 240), WHITE);
+}
+
+TEST_F(DeviceTest, TextIsDrawnInItsColourAndAlignment) {
+    device().createFont(0, 20);
+    const auto lit = [](uint32_t c) { return redOf(c) > 128; };
+    device().clear(BLACK);
+    device().drawText(0, "MMMM", 100, 100, 640, 480, TextAlign::Left, 0xFFFF0000);
+    auto f = frame();
+    EXPECT_GT(countPixels(f, 100, 100, 160, 120, lit), 40);
+    EXPECT_EQ(countPixels(f, 0, 0, 100, 480, lit), 0);
+    EXPECT_EQ(countPixels(f, 0, 0, 640, 100, lit), 0);
+    EXPECT_EQ(countPixels(f, 0, 0, 640, 480, [](uint32_t c) { return greenOf(c) > 0; }), 0);
+
+    device().clear(BLACK);
+    device().drawText(0, "MMMM", 0, 100, 300, 480, TextAlign::Right, 0xFFFF0000);
+    f = frame();
+    EXPECT_GT(countPixels(f, 250, 100, 300, 120, lit), 40);
+    EXPECT_EQ(countPixels(f, 300, 0, 640, 480, lit), 0);
+    EXPECT_EQ(countPixels(f, 0, 0, 240, 480, lit), 0);
+
+    device().clear(BLACK);
+    device().drawText(0, "MMMM", 0, 100, 640, 480, TextAlign::Center, 0xFFFF0000);
+    f = frame();
+    long long sumX = 0;
+    int n = 0;
+    for (int y = 100; y < 120; ++y)
+        for (int x = 0; x < 640; ++x)
+            if (lit(pixelAt(f, x, y))) sumX += x, ++n;
+    ASSERT_GT(n, 40);
+    EXPECT_NEAR(double(sumX) / n, 319.5, 3.0);
+}
+
+TEST_F(DeviceTest, TextIsClippedToItsRectangle) {
+    device().createFont(1, 40);
+    device().clear(BLACK);
+    device().drawText(1, "WWWWWWWW", 100, 100, 130, 115, TextAlign::Left, WHITE);
+    const auto f = frame();
+    const auto lit = [](uint32_t c) { return c != BLACK; };
+    EXPECT_GT(countPixels(f, 100, 100, 130, 115, lit), 20);
+    EXPECT_EQ(countPixels(f, 0, 0, 640, 480, lit), countPixels(f, 100, 100, 130, 115, lit));
+}
+
+TEST_F(DeviceTest, TextAlphaBlendsAndLinesFitTheirHeight) {
+    device().createFont(0, 20);
+    device().createFont(1, 40);
+    device().clear(WHITE);
+    device().drawText(0, "|gM", 10, 10, 640, 480, TextAlign::Left, 0x80FF0000);
+    device().drawText(1, "|gM", 10, 100, 640, 480, TextAlign::Left, 0xFF000000);
+    const auto f = frame();
+    int minGreen = 255;
+    for (int y = 10; y < 30; ++y)
+        for (int x = 10; x < 60; ++x) minGreen = std::min(minGreen, greenOf(pixelAt(f, x, y)));
+    EXPECT_NEAR(minGreen, 127, 3);  // fully covered pixels are half red, half the white behind
+    const auto rowsWithInk = [&](int y0, int y1, auto ink) {
+        int first = -1, last = -1;
+        for (int y = y0; y < y1; ++y) {
+            if (countPixels(f, 0, y, 640, y + 1, ink) > 0) {
+                if (first < 0) first = y;
+                last = y;
+            }
+        }
+        return last - first + 1;
+    };
+    const int small = rowsWithInk(0, 60, [](uint32_t c) { return greenOf(c) < 200; });
+    const int large = rowsWithInk(90, 200, [](uint32_t c) { return greenOf(c) < 100; });
+    EXPECT_LE(small, 20);
+    EXPECT_GE(small, 15);
+    EXPECT_LE(large, 40);
+    EXPECT_GE(large, 32);
+}
+
+TEST_F(DeviceTest, MissingFontsDrawNothing) {
+    device().createFont(7, 20);  // outside the table: ignored
+    device().clear(BLACK);
+    for (int font : {0, 1, -1, 2}) device().drawText(font, "HELLO", 0, 0, 640, 480, TextAlign::Left, WHITE);
+    EXPECT_EQ(countPixels(frame(), 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
+}
+
+TEST_F(DeviceTest, TextLeavesTheBoundTextureInPlace) {
+    device().createFont(0, 20);
+    device().clear(BLACK);
+    device().bindTexture(-1);
+    device().drawText(0, "A", 0, 0, 640, 480, TextAlign::Left, WHITE);
+    drawScreenQuad(device(), 100, 100, 110, 110, 0xFF00FF00);
+    EXPECT_EQ(pixelAt(frame(), 105, 105), 0xFF00FF00);
+}
+
+TEST_F(DeviceTest, OddCharactersDrawAsReplacementGlyphs) {
+    device().createFont(0, 20);
+    device().clear(BLACK);
+    device().drawText(0, "\xE3\x81\x82\t", 0, 0, 640, 480, TextAlign::Left, WHITE);
+    const auto f = frame();
+    const auto lit = [](uint32_t c) { return c != BLACK; };
+    device().clear(BLACK);
+    device().drawText(0, "??", 0, 0, 640, 480, TextAlign::Left, WHITE);
+    EXPECT_EQ(f, frame());
+    EXPECT_GT(countPixels(f, 0, 0, 640, 480, lit), 0);
 }
 
 }  // namespace vantrel::test
