@@ -104,6 +104,7 @@ struct Device::State {
     void uploadTransform();
     void useScreenSpace(bool on);
     void drawStreamed(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
+    void streamOnce(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
     void releaseAll();
 };
 
@@ -182,16 +183,29 @@ void Device::State::uploadTransform() {
 void Device::State::useScreenSpace(bool on) { glUniform1i(program.screenSpace, on ? 1 : 0); }
 
 void Device::State::drawStreamed(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode) {
+    const auto limit = static_cast<int>(STREAM_BYTES / GLsizeiptr(stride));
+    if (count > limit) {
+        // Only a triangle list can be cut into pieces that draw the same; a longer fan is dropped.
+        if (mode != GL_TRIANGLES) return;
+        const int piece = limit - limit % 3;
+        const auto* bytes = static_cast<const uint8_t*>(vertices);
+        for (int first = 0; first < count; first += piece)
+            streamOnce(layout, bytes + size_t(first) * stride, stride, std::min(piece, count - first), mode);
+        return;
+    }
+    streamOnce(layout, vertices, stride, count, mode);
+}
+
+void Device::State::streamOnce(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode) {
     const auto bytes = static_cast<GLintptr>(stride * static_cast<size_t>(count));
-    if (bytes > STREAM_BYTES) return;
     GLintptr first = (streamOffset + GLintptr(stride) - 1) / GLintptr(stride);
+    glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
     if ((first * GLintptr(stride)) + bytes > STREAM_BYTES) {
-        glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
+        // Orphan the full buffer: the driver keeps the old storage for draws still in flight.
         glBufferData(GL_ARRAY_BUFFER, STREAM_BYTES, nullptr, GL_STREAM_DRAW);
         first = 0;
     }
     const GLintptr offset = first * GLintptr(stride);
-    glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
     void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
                                     GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
     if (!target) return;
@@ -249,6 +263,8 @@ std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::stri
     }
     std::string reason;
     if (SDL_GL_MakeCurrent(window, s.context) != 0) reason = SDL_GetError();
+    // Presenting never waits for the display: the scheduler alone paces frames.
+    else SDL_GL_SetSwapInterval(0);
     const bool usable = reason.empty() && contextIsUsable(&reason) && s.createFramebuffer(&reason) &&
                         buildFixedFunctionProgram(s.program, &reason);
     if (!usable || !s.createStreaming()) {

@@ -11,11 +11,6 @@
 
 namespace vantrel::render {
 
-const std::array<const char*, MESH_COUNT> MESH_FILES = {
-    "sky.x",    "plane1.x", "shot1.x",  "plane2.x", "plane3.x",
-    "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
-};
-
 namespace {
 
 // Triangles of one scene mesh placed by the node that refers to it.

@@ -5,18 +5,12 @@
 
 #include <epoxy/gl.h>
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "render/device.h"
-
 namespace vantrel::render {
-
-// File of each mesh slot, under the data directory, for the start-up's loadMesh calls.
-extern const std::array<const char*, MESH_COUNT> MESH_FILES;
 
 struct MeshVertex {
     float x, y, z;

@@ -277,6 +277,28 @@ TEST_F(DeviceTest, ManyFansInAFrameAllArrive) {
     EXPECT_EQ(countPixels(f, 0, 2, 640, 3, [](uint32_t c) { return c == WHITE; }), 640);
 }
 
+TEST_F(DeviceTest, TriangleListLongerThanTheStreamIsDrawnWhole) {
+    device().clear(BLACK);
+    lookForward(device());
+    const WorldVertex point{0, 0, 5, WHITE, 0, 0};
+    std::vector<WorldVertex> list(200000 * 3, point);  // zero-area triangles, 14 MB of vertices
+    const auto s = facingSquare(1, 5, WHITE);
+    list.insert(list.end(), {s[0], s[1], s[2]});
+    device().drawWorldTriangles(list.data(), int(list.size()));
+    EXPECT_EQ(pixelAt(frame(), 320 - 40, 240 + 40), WHITE);
+}
+
+TEST_F(DeviceTest, WindowWithoutOpenGlGivesNoDevice) {
+    SDL_Window* plain = SDL_CreateWindow("plain", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(plain, nullptr);
+    ::testing::internal::CaptureStderr();
+    auto second = render::Device::initGraphics(plain, makeTempDirectory("plain-window"));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    SDL_DestroyWindow(plain);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_NE(err.find("ERROR"), std::string::npos) << err;
+}
+
 TEST_F(DeviceTest, PresentLeavesThePictureReadable) {
     device().clear(BLACK);
     drawScreenQuad(device(), 100, 100, 200, 200, WHITE);
