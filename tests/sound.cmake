@@ -25,3 +25,16 @@ if(TARGET ezds)
   target_link_libraries(ezds-listen PRIVATE vantrel_core)
   add_dependencies(ezds-listen ezds)
 endif()
+
+# The real game with sound on, on the offscreen video driver.
+if(TARGET vantrel AND TARGET ezds)
+  add_executable(vantrel_game_sound_tests ${CMAKE_CURRENT_SOURCE_DIR}/sound/game_sound_e2e.cpp)
+  target_link_libraries(vantrel_game_sound_tests PRIVATE GTest::gtest_main)
+  target_compile_definitions(vantrel_game_sound_tests PRIVATE
+    VANTREL_EXE="$<TARGET_FILE:vantrel>" VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+  add_dependencies(vantrel_game_sound_tests vantrel ezds)
+  if(TARGET game_data)
+    add_dependencies(vantrel_game_sound_tests game_data)
+  endif()
+  gtest_discover_tests(vantrel_game_sound_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS sound TIMEOUT 120)
+endif()

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sound/binding.h"
+#include "wave_file.h"
 
 using namespace vantrel;
 
@@ -36,14 +37,6 @@ struct Stats {
 };
 
 double decibels(double amplitude) { return amplitude > 0 ? 20.0 * std::log10(amplitude / 32768.0) : -120.0; }
-
-std::vector<int16_t> readRaw(const std::filesystem::path& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-    std::vector<int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
-    return samples;
-}
 
 Stats measure(const std::vector<int16_t>& s) {
     Stats out;
@@ -122,7 +115,7 @@ int main(int argc, char** argv) {
         const auto out = outDir / (std::filesystem::path(name).stem().string() + ".raw");
         std::filesystem::remove(out);
         const bool ok = render(library, out, (data / name).string(), channel++);
-        const Stats st = measure(readRaw(out));
+        const Stats st = measure(test::readRaw(out));
         std::printf("%-11s %7.3f %9.1f %9.1f %8ld%s\n", name, st.soundingSeconds, st.peakDb, st.rmsDb,
                     st.clipped, ok ? "" : "  (not loaded)");
         failures += !ok;
@@ -130,7 +123,7 @@ int main(int argc, char** argv) {
     const auto out = outDir / "engine.raw";
     std::filesystem::remove(out);
     const bool ok = render(library, out, (data / ENGINE_FILE).string(), -1);
-    const std::vector<int16_t> all = readRaw(out);
+    const std::vector<int16_t> all = test::readRaw(out);
     for (std::size_t i = 0; i < std::size(ENGINE_LEVELS); ++i) {
         const auto begin = static_cast<std::size_t>((LEAD_IN_SECONDS + (i + 0.25) * SECONDS_PER_ENGINE_LEVEL) * 88200);
         const auto end = static_cast<std::size_t>((LEAD_IN_SECONDS + (i + 1.0) * SECONDS_PER_ENGINE_LEVEL) * 88200);

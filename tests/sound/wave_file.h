@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -41,6 +43,15 @@ inline std::vector<int16_t> sineSamples(double hertz, double seconds, double amp
         out[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * M_PI * hertz * static_cast<double>(i) / TEST_RATE)));
     }
     return out;
+}
+
+// The whole of a raw file of 16-bit samples, as the disk audio driver writes it.
+inline std::vector<int16_t> readRaw(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    std::vector<int16_t> samples(bytes.size() / 2);
+    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    return samples;
 }
 
 inline int peak(const std::vector<int16_t>& samples) {
