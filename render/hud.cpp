@@ -127,8 +127,6 @@ void drawHud(Device& device, const World& w) {
     if (const std::string warning = warningLine(w); !warning.empty()) {
         drawCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);
     }
-    // The text pass may leave the font's glyph texture bound.
-    device.bindTexture(TEXTURE_ATLAS);
     drawRadar(device, w, RADAR_X, RADAR_Y, radarScale(w));
     if (w.radarLong == 1) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
     if (const std::string result = missionResult(w); !result.empty()) {

@@ -48,12 +48,6 @@ TEST(HudLayout, PushSpaceFadesOutThenBackIn) {
     EXPECT_EQ(pushSpaceAlpha(128 * 7 + 32), pushSpaceAlpha(32));
 }
 
-TEST(HudLayout, ColourKeepsOnlyTheLowByteOfAlpha) {
-    EXPECT_EQ(whiteWithAlpha(0), 0x00FFFFFFu);
-    EXPECT_EQ(whiteWithAlpha(200), 0xC8FFFFFFu);
-    EXPECT_EQ(whiteWithAlpha(256 + 60), 0x3CFFFFFFu);
-}
-
 TEST(HudLayout, InstrumentLineOfAFullAircraft) {
     auto w = missionWorld();
     w->aircraft[0].y = 20.7f;
@@ -274,7 +268,8 @@ TEST(HudLayout, SpriteCornersGoRoundTheCell) {
 }
 
 TEST(HudLayout, UpsideDownRectangleFlipsTheTexture) {
-    const auto v = screenRectCorners(220.0f, 340.0f, 420.0f, 140.0f, 120);
+    const auto v = screenRectCorners(220.0f, 340.0f, 420.0f, 140.0f, 256 + 120);
+    EXPECT_EQ(v[0].diffuse, 0x78FFFFFFu) << "only the low 8 bits of alpha count";
     EXPECT_FLOAT_EQ(v[0].y, 340.0f);  // bottom of the screen ...
     EXPECT_FLOAT_EQ(v[0].v, 0.0f);    // ... shows the top row of the texture
     EXPECT_FLOAT_EQ(v[1].y, 140.0f);
