@@ -1,5 +1,6 @@
 #include "render/scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "sim/vecmath.h"
@@ -128,11 +129,27 @@ void addCell(const World& w, int i, int j, std::vector<WorldVertex>& out) {
     addTriangle(a, d, c, faceShade(triangleNormal(d.p, a.p, c.p)), tint, out);
 }
 
+// First and last cell index along one axis that can lie in the window around eye, a cell wider
+// than needed on each side; cellInWindow still decides. A camera position that is not a number
+// gives the whole grid, and no cell passes the test.
+struct CellSpan {
+    int first, last;
+};
+
+CellSpan windowSpan(float eye) {
+    const double centre = (static_cast<double>(eye) - GRID_ORIGIN - GRID_CELL / 2) / GRID_CELL;
+    const double reach = TERRAIN_WINDOW / GRID_CELL + 1.0;
+    const double first = std::floor(centre - reach), last = std::ceil(centre + reach);
+    return CellSpan{first > 0.0 ? static_cast<int>(std::min(first, GRID_LAST_CELL + 1.0)) : 0,
+                    last < GRID_LAST_CELL ? static_cast<int>(std::max(last, -1.0)) : GRID_LAST_CELL};
+}
+
 }  // namespace
 
 void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
-    for (int i = 0; i <= GRID_LAST_CELL; ++i) {
-        for (int j = 0; j <= GRID_LAST_CELL; ++j) {
+    const CellSpan columns = windowSpan(w.cameraPos.x), rows = windowSpan(w.cameraPos.z);
+    for (int i = columns.first; i <= columns.last; ++i) {
+        for (int j = rows.first; j <= rows.last; ++j) {
             if (cellInWindow(w, i, j)) addCell(w, i, j, out);
         }
     }

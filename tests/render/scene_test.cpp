@@ -187,37 +187,54 @@ TEST(Scene, TerrainCellsComeColumnsOuterWithTwoTrianglesInOrder) {
 
 TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
     auto w = test::makeWorld();
-    w->cameraPos = {0.0f, 20.0f, 0.0f};
-    const auto triangles = terrainTriangles(*w);
-    bool sawPartlyFaded = false;
-    for (const Triangle& t : triangles) {
-        const float centreX = std::min({t.v[0].x, t.v[1].x, t.v[2].x}) + 4.0f;
-        const float centreZ = std::min({t.v[0].z, t.v[1].z, t.v[2].z}) + 4.0f;
-        EXPECT_LT(std::hypot(centreX, centreZ), 96.0f);
-        int faded = 0;
-        for (const WorldVertex& v : t.v) {
-            const float d = horizontal(*w, v);
-            if (d < 55.9f) {
-                EXPECT_EQ(alphaOf(v.diffuse), 255);
-            } else if (d > 80.1f) {
-                EXPECT_EQ(alphaOf(v.diffuse), 0);
+    for (const auto& [cx, cz] : {std::pair{0.0f, 0.0f}, std::pair{-397.3f, 12.9f}, std::pair{301.7f, -388.2f},
+                                 std::pair{123.4f, 56.7f}}) {
+        w->cameraPos = {cx, 20.0f, cz};
+        const auto triangles = terrainTriangles(*w);
+        bool sawPartlyFaded = false;
+        std::vector<int> perCell(GRID_SIZE * GRID_SIZE, 0);
+        for (const Triangle& t : triangles) {
+            const auto [i, j] = cellOf(t);
+            ++perCell[i * GRID_SIZE + j];
+            EXPECT_LT(std::hypot(8.0f * i - 396.0f - cx, 8.0f * j - 396.0f - cz), 96.0f);
+            int faded = 0;
+            for (const WorldVertex& v : t.v) {
+                const float d = horizontal(*w, v);
+                if (d < 55.9f) {
+                    EXPECT_EQ(alphaOf(v.diffuse), 255);
+                } else if (d > 80.1f) {
+                    EXPECT_EQ(alphaOf(v.diffuse), 0);
+                }
+                faded += alphaOf(v.diffuse) == 0;
             }
-            faded += alphaOf(v.diffuse) == 0;
+            EXPECT_LT(faded, 3);
+            sawPartlyFaded = sawPartlyFaded || faded > 0;
         }
-        EXPECT_LT(faded, 3);
-        sawPartlyFaded = sawPartlyFaded || faded > 0;
-    }
-    EXPECT_TRUE(sawPartlyFaded);
-    // Every cell with a corner inside 80 is there, both its triangles.
-    for (int i = 38; i <= 61; ++i) {
-        for (int j = 38; j <= 61; ++j) {
-            const float x = 8.0f * i - 400.0f, z = 8.0f * j - 400.0f;
-            if (std::hypot(x + 4.0f, z + 4.0f) >= 96.0f || std::hypot(x, z) >= 79.0f) continue;
-            int found = 0;
-            for (const Triangle& t : triangles) found += cellOf(t).i == i && cellOf(t).j == j;
-            EXPECT_EQ(found, 2) << "cell " << i << "," << j;
+        EXPECT_TRUE(sawPartlyFaded);
+        // Corners A and C are in both triangles of a cell: either inside 80 brings both.
+        for (int i = 0; i < GRID_SIZE - 1; ++i) {
+            for (int j = 0; j < GRID_SIZE - 1; ++j) {
+                auto distance = [&](int a, int b) { return std::hypot(8.0f * a - 400.0f - cx, 8.0f * b - 400.0f - cz); };
+                if (std::hypot(8.0f * i - 396.0f - cx, 8.0f * j - 396.0f - cz) >= 95.9f) continue;
+                if (std::min(distance(i, j), distance(i + 1, j + 1)) < 79.9f) {
+                    EXPECT_EQ(perCell[i * GRID_SIZE + j], 2) << "cell " << i << "," << j;
+                }
+                if (std::min({distance(i, j), distance(i + 1, j), distance(i + 1, j + 1), distance(i, j + 1)}) > 80.1f) {
+                    EXPECT_EQ(perCell[i * GRID_SIZE + j], 0) << "cell " << i << "," << j;
+                }
+            }
         }
     }
+}
+
+TEST(Scene, NoTerrainAroundACameraOffTheGridOrNotANumber) {
+    auto w = test::makeWorld();
+    w->cameraPos = {600.0f, 20.0f, 0.0f};
+    EXPECT_TRUE(terrainTriangles(*w).empty());
+    w->cameraPos = {std::nanf(""), 20.0f, std::nanf("")};
+    EXPECT_TRUE(terrainTriangles(*w).empty());
+    w->cameraPos = {-INFINITY, 20.0f, INFINITY};
+    EXPECT_TRUE(terrainTriangles(*w).empty());
 }
 
 TEST(Scene, TerrainStopsAtTheGridEdge) {
