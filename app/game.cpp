@@ -1,0 +1,310 @@
+#include "app/game.h"
+
+#include <SDL.h>
+#include <stb_image_write.h>
+
+#include <cinttypes>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/flow.h"
+#include "app/keyboard.h"
+#include "app/keyscript.h"
+#include "app/message.h"
+#include "app/scheduler.h"
+#include "app/start_dialog.h"
+#include "render/device.h"
+#include "render/frame.h"
+#include "sound/binding.h"
+#include "world/world.h"
+
+namespace vantrel {
+
+namespace {
+
+constexpr const char* GAME_TITLE = "vantrel";
+constexpr const char* SOUND_LIBRARY_FILE = "libezds.so";
+
+// Mesh slots 0 to 9, in load order.
+constexpr const char* MESH_FILES[render::MESH_COUNT] = {
+    "sky.x", "plane1.x", "shot1.x", "plane2.x", "plane3.x",
+    "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
+};
+
+struct FontSize {
+    int index;
+    int pixelHeight;
+};
+constexpr FontSize FONT_SIZES[render::FONT_COUNT] = {{0, 20}, {1, 40}};
+
+std::string executableDir() {
+    char* base = SDL_GetBasePath();
+    std::string dir = base != nullptr ? base : "";
+    SDL_free(base);
+    return dir;
+}
+
+int badArguments(const std::string& message) {
+    std::fprintf(stderr, "vantrel: %s\n", message.c_str());
+    return EXIT_BAD_ARGUMENTS;
+}
+
+bool writePng(const std::string& path, const std::vector<uint32_t>& argb) {
+    std::vector<uint8_t> rgba(argb.size() * 4);
+    for (std::size_t i = 0; i < argb.size(); ++i) {
+        rgba[i * 4 + 0] = static_cast<uint8_t>(argb[i] >> 16);
+        rgba[i * 4 + 1] = static_cast<uint8_t>(argb[i] >> 8);
+        rgba[i * 4 + 2] = static_cast<uint8_t>(argb[i]);
+        rgba[i * 4 + 3] = static_cast<uint8_t>(argb[i] >> 24);
+    }
+    return stbi_write_png(path.c_str(), render::SCREEN_WIDTH, render::SCREEN_HEIGHT, 4, rgba.data(),
+                          render::SCREEN_WIDTH * 4) != 0;
+}
+
+// What the command line asks of a run beyond playing: scripted keys, a recording, screenshots.
+struct RunRequests {
+    std::optional<KeyScript> script;
+    std::ofstream recordFile;
+    uint32_t seed = 0;
+};
+
+class Game final : public SchedulerClient {
+public:
+    Game(const Options& options, std::string dataDir, RunRequests& requests)
+        : options_(options), dataDir_(std::move(dataDir)), requests_(requests), world_(std::make_unique<World>()) {
+        scheduler_.fast = options.fast;
+        if (requests.recordFile.is_open()) recorder_.emplace(requests.seed);
+        for (const ScreenshotRequest& s : options.screenshots) screenshots_.push_back({s, false});
+    }
+
+    bool createMainWindow(int screenMode) {
+        screenMode_ = screenMode;
+        render::Device::requestContextAttributes();
+        const bool fullScreen = screenMode == 1;
+        const int scale = fullScreen ? 1 : options_.scale;
+        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        window_ = SDL_CreateWindow(GAME_TITLE, 0, 0, render::SCREEN_WIDTH * scale, render::SCREEN_HEIGHT * scale, flags);
+        if (window_ == nullptr) std::fprintf(stderr, "vantrel: the game window cannot open: %s\n", SDL_GetError());
+        return window_ != nullptr;
+    }
+
+    bool initGame(int soundEnabled) {
+        seedRandom(world_->rngState, requests_.seed);
+        device_ = render::Device::initGraphics(window_, dataDir_);
+        if (!device_) return false;
+        sound_.soundEnabled = soundEnabled;
+        startSound(sound_, reinterpret_cast<HWND__*>(window_), executableDir() + SOUND_LIBRARY_FILE, dataDir_);
+        for (const FontSize& f : FONT_SIZES) device_->createFont(f.index, f.pixelHeight);
+        loadWorldAssets(*world_, dataDir_);
+        for (int i = 0; i < render::MESH_COUNT; ++i) device_->loadMesh(dataDir_ + "/" + MESH_FILES[i], i);
+        if (screenMode_ == 1) SDL_ShowCursor(SDL_DISABLE);
+        return true;
+    }
+
+    void runMainLoop() {
+        focused_ = noWindowSystem() || (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+        world_->running = 1;
+        while (world_->running != 0) {
+            SDL_Event e;
+            while (SDL_PollEvent(&e)) handleEvent(e);
+            if (focused_) schedulerStep(scheduler_, *this);
+            if (world_->running != 0) waitForWork();
+        }
+    }
+
+    void shutdownGame() {
+        if (screenMode_ == 1) SDL_ShowCursor(SDL_ENABLE);
+        if (device_) device_->releaseMeshes();
+        device_.reset();
+        stopSound(sound_);
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+
+    void finishRequests() {
+        for (const PendingScreenshot& s : screenshots_) {
+            if (!s.done) {
+                std::fprintf(stderr, "vantrel: no frame was drawn after tick %d; %s not written\n",
+                             s.request.tick, s.request.path.c_str());
+            }
+        }
+        if (recorder_) {
+            requests_.recordFile << recorder_->text();
+            requests_.recordFile.close();
+            if (!requests_.recordFile) std::fprintf(stderr, "vantrel: --record %s: write failed\n", options_.recordFile.c_str());
+        }
+        if (options_.printHash) std::printf("world-hash %016" PRIx64 "\n", hashWorld(*world_));
+    }
+
+    uint32_t now() override { return SDL_GetTicks(); }
+
+    void runTick() override {
+        uint8_t snapshot[256];
+        ++ticksRun_;
+        if (requests_.script) {
+            requests_.script->snapshot(ticksRun_, snapshot);
+        } else {
+            keyboard_.takeSnapshot(snapshot);
+        }
+        if (recorder_) recorder_->record(ticksRun_, snapshot);
+        if (logicTick(*world_, sound_, dataDir_, snapshot)) showInformation();
+        if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
+    }
+
+    void drawFrame() override {
+        render::renderFrame(*device_, *world_);
+        saveDueScreenshots();
+        device_->present();
+    }
+
+private:
+    struct PendingScreenshot {
+        ScreenshotRequest request;
+        bool done;
+    };
+
+    void handleEvent(const SDL_Event& e) {
+        switch (e.type) {
+            case SDL_QUIT:
+                world_->running = 0;
+                break;
+            case SDL_WINDOWEVENT:
+                handleWindowEvent(e.window);
+                break;
+            case SDL_KEYDOWN:
+            case SDL_KEYUP:
+                if (e.key.repeat == 0) keyboard_.setKey(e.key.keysym.scancode, e.type == SDL_KEYDOWN);
+                break;
+            default:
+                break;
+        }
+    }
+
+    void handleWindowEvent(const SDL_WindowEvent& e) {
+        if (e.event == SDL_WINDOWEVENT_CLOSE) world_->running = 0;
+        if (noWindowSystem()) return;
+        if (e.event == SDL_WINDOWEVENT_FOCUS_GAINED) focused_ = true;
+        if (e.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+            focused_ = false;
+            keyboard_.releaseAll();  // the releases go to the window in front
+        }
+    }
+
+    // Sleeps until the next tick or frame is due, or an event arrives; while another window
+    // has the focus the game is frozen and sleeps until something happens.
+    void waitForWork() {
+        SDL_Event e;
+        if (!focused_) {
+            if (SDL_WaitEvent(&e) != 0) handleEvent(e);
+            return;
+        }
+        const uint32_t wait = millisecondsUntilDue(scheduler_, now());
+        if (wait > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0) handleEvent(e);
+    }
+
+    void showInformation() {
+        const std::string text = formatMessage("vantrel version %s\n\nMAIN FPS %d\nDRAW FPS %d", VANTREL_VERSION,
+                                               scheduler_.mainFps, scheduler_.drawFps);
+        // A box takes the key releases made while it is open.
+        if (showMessage(window_, GAME_TITLE, text)) keyboard_.releaseAll();
+    }
+
+    void saveDueScreenshots() {
+        for (PendingScreenshot& s : screenshots_) {
+            if (s.done || ticksRun_ < s.request.tick) continue;
+            s.done = true;
+            if (!writePng(s.request.path, device_->readPixels())) {
+                std::fprintf(stderr, "vantrel: screenshot %s cannot be written\n", s.request.path.c_str());
+            }
+        }
+    }
+
+    const Options& options_;
+    const std::string dataDir_;
+    RunRequests& requests_;
+    std::unique_ptr<World> world_;
+    Sound sound_;
+    std::unique_ptr<render::Device> device_;
+    SDL_Window* window_ = nullptr;
+    int screenMode_ = 0;
+    bool focused_ = true;
+    KeyboardSnapshot keyboard_;
+    Scheduler scheduler_;
+    std::optional<KeyScriptRecorder> recorder_;
+    std::vector<PendingScreenshot> screenshots_;
+    int ticksRun_ = 0;
+};
+
+// Reads what the options name before any window opens, so a bad file ends the program at once.
+std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
+    if (!o.inputFile.empty()) {
+        std::string error;
+        r.script.emplace();
+        if (!r.script->load(o.inputFile, error)) return badArguments("--input " + o.inputFile + ": " + error);
+    }
+    if (o.seed) {
+        r.seed = *o.seed;
+    } else if (r.script && r.script->seed()) {
+        r.seed = *r.script->seed();
+    } else {
+        r.seed = static_cast<uint32_t>(std::time(nullptr));
+    }
+    if (!o.recordFile.empty()) {
+        r.recordFile.open(o.recordFile, std::ios::out | std::ios::trunc);
+        if (!r.recordFile) return badArguments("--record " + o.recordFile + ": cannot be written");
+    }
+    return std::nullopt;
+}
+
+StartChoice chooseStart(const Options& o) {
+    const int sound = o.noSound ? 0 : 1;
+    switch (o.screen) {
+        case ScreenChoice::Window:
+            return {0, sound};
+        case ScreenChoice::FullScreen:
+            return {1, sound};
+        case ScreenChoice::Dialog:
+            break;
+    }
+    StartChoice choice = runStartDialog(!o.noSound);
+    if (o.noSound) choice.soundEnabled = 0;
+    return choice;
+}
+
+int runGame(const Options& o, const std::string& dataDir, RunRequests& requests, const StartChoice& start) {
+    Game game(o, dataDir, requests);
+    if (!game.createMainWindow(start.screenMode)) return EXIT_CANCELLED;
+    if (!game.initGame(start.soundEnabled)) {
+        game.shutdownGame();
+        return EXIT_CANCELLED;
+    }
+    game.runMainLoop();
+    game.shutdownGame();
+    game.finishRequests();
+    return EXIT_NORMAL;
+}
+
+}  // namespace
+
+int runProgram(const Options& o) {
+    std::string dataDir, error;
+    if (!resolveDataDir(o.dataDir, executableDir(), dataDir, error)) return badArguments(error);
+    RunRequests requests;
+    if (auto exitCode = prepareRequests(o, requests)) return *exitCode;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "vantrel: no display: %s\n", SDL_GetError());
+        return EXIT_CANCELLED;
+    }
+    const StartChoice start = chooseStart(o);
+    const int exitCode = start.screenMode == -1 ? EXIT_CANCELLED : runGame(o, dataDir, requests, start);
+    SDL_Quit();
+    return exitCode;
+}
+
+}  // namespace vantrel

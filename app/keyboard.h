@@ -1,0 +1,37 @@
+// The keyboard as the game reads it: 256 bytes indexed by Windows virtual-key code, bit 7 set
+// while the key is held. Built from SDL key events (scancodes, so the keypad reads the same
+// whatever Num Lock says), because SDL's own keyboard state ignores pushed events and the
+// offscreen driver has no keyboard focus.
+#pragma once
+
+#include <SDL_scancode.h>
+
+#include <bitset>
+#include <cstdint>
+
+namespace vantrel {
+
+// The virtual-key code of a scancode, or 0 for a key the game has no code for.
+uint8_t virtualKeyOf(SDL_Scancode scancode);
+
+// A tap shorter than a tick (down and up between two snapshots) still shows as held in one
+// snapshot, so no key press is lost.
+class KeyboardSnapshot {
+public:
+    // A key went down or up. The generic SHIFT, CONTROL and MENU codes follow their left and
+    // right keys, as on Windows.
+    void setKey(SDL_Scancode scancode, bool down);
+    // Everything up at once: after focus moves away or a modal box ate the key releases.
+    void releaseAll();
+    // The keys for the next logic tick; releases held back for it take effect afterwards.
+    void takeSnapshot(uint8_t out[256]);
+
+private:
+    void updateModifiers();
+
+    uint8_t keys_[256] = {};
+    std::bitset<256> unseenPress_;     // went down since the last snapshot
+    std::bitset<256> releaseAfterSnapshot_;
+};
+
+}  // namespace vantrel

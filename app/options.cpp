@@ -1,0 +1,100 @@
+#include "app/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace vantrel {
+
+bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std::string& error) {
+    const std::size_t colon = text.find(':');
+    if (colon == std::string::npos || colon == 0 || colon + 1 == text.size()) {
+        error = "--screenshot wants TICK:FILE.png, got \"" + text + "\"";
+        return false;
+    }
+    int tick = 0;
+    const char* end = text.data() + colon;
+    const auto [ptr, ec] = std::from_chars(text.data(), end, tick);
+    if (ec != std::errc() || ptr != end || tick < 0) {
+        error = "--screenshot: \"" + text.substr(0, colon) + "\" is not a tick number";
+        return false;
+    }
+    out.tick = tick;
+    out.path = text.substr(colon + 1);
+    return true;
+}
+
+namespace {
+
+int badArguments(const std::string& message) {
+    std::fprintf(stderr, "vantrel: %s\n", message.c_str());
+    return EXIT_BAD_ARGUMENTS;
+}
+
+}  // namespace
+
+std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out) {
+    CLI::App app{"vantrel: air combat over a patch of terrain. With no options, a dialog asks "
+                 "for window or full screen and sound."};
+    app.set_version_flag("--version", std::string("vantrel ") + VANTREL_VERSION);
+    bool windowFlag = false, fullscreenFlag = false;
+    auto* window = app.add_flag("--window", windowFlag, "skip the start dialog: play in a window");
+    auto* fullscreen = app.add_flag("--fullscreen", fullscreenFlag, "skip the start dialog: play full screen");
+    window->excludes(fullscreen);
+    app.add_flag("--no-sound", out.noSound, "sound off");
+    app.add_option("--data", out.dataDir, "data directory (default: data/ beside the program, then ./data)");
+    uint64_t seedValue = 0;
+    auto* seed = app.add_option("--seed", seedValue, "seed of the random generator (default: the clock)")
+                     ->check(CLI::Range(uint64_t{0}, uint64_t{UINT32_MAX}));
+    app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
+        ->check(CLI::Range(1, 8));
+    app.add_option("--input", out.inputFile, "take every tick's keys from this key script");
+    app.add_option("--record", out.recordFile, "write the seed and every tick's keys as a key script");
+    std::vector<std::string> shots;
+    app.add_option("--screenshot", shots, "TICK:FILE.png: save the frame drawn after that logic tick")
+        ->allow_extra_args(false);
+    app.add_option("--quit-after", out.quitAfter, "end normally after this many logic ticks")
+        ->check(CLI::PositiveNumber);
+    app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
+    app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        return badArguments(e.what());
+    }
+    if (seed->count() > 0) out.seed = static_cast<uint32_t>(seedValue);
+    if (windowFlag) out.screen = ScreenChoice::Window;
+    if (fullscreenFlag) out.screen = ScreenChoice::FullScreen;
+    for (const std::string& text : shots) {
+        ScreenshotRequest request;
+        std::string error;
+        if (!parseScreenshotRequest(text, request, error)) return badArguments(error);
+        out.screenshots.push_back(request);
+    }
+    return std::nullopt;
+}
+
+bool resolveDataDir(const std::string& requested, const std::string& executableDir, std::string& out,
+                    std::string& error) {
+    std::error_code ec;
+    if (!requested.empty()) {
+        if (!std::filesystem::is_directory(requested, ec)) {
+            error = "--data " + requested + ": no such directory";
+            return false;
+        }
+        out = requested;
+        return true;
+    }
+    const std::string beside = (std::filesystem::path(executableDir) / "data").string();
+    out = !executableDir.empty() && std::filesystem::is_directory(beside, ec) ? beside : "./data";
+    return true;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,50 @@
+// The command line. With no options the start dialog asks for the screen mode and sound;
+// the options skip or automate it for players, tests and tools.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+constexpr int EXIT_CANCELLED = 0;  // start cancelled or failed
+constexpr int EXIT_NORMAL = 1;     // the main loop ended
+constexpr int EXIT_BAD_ARGUMENTS = 2;
+
+enum class ScreenChoice { Dialog, Window, FullScreen };
+
+struct ScreenshotRequest {
+    int tick = 0;  // saved from the first frame drawn after this many logic ticks
+    std::string path;
+    bool operator==(const ScreenshotRequest&) const = default;
+};
+
+struct Options {
+    ScreenChoice screen = ScreenChoice::Dialog;
+    bool noSound = false;
+    std::string dataDir;  // empty: beside the executable, then ./data
+    std::optional<uint32_t> seed;
+    int scale = 1;
+    std::string inputFile;
+    std::string recordFile;
+    std::vector<ScreenshotRequest> screenshots;
+    int quitAfter = 0;  // logic ticks; 0 runs until the player ends the game
+    bool fast = false;
+    bool printHash = false;  // prints the World hash on exit, for replay checks
+};
+
+// "TICK:FILE.png". Returns false with the reason in error.
+bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std::string& error);
+
+// Parses argv. Returns an exit code when the program should end at once (help, version, or
+// bad arguments after a one-line message on standard error), nothing when it should run.
+std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out);
+
+// The data directory: --data when given (it must be a directory), else data/ beside the
+// executable, else ./data. Returns false with the reason in error for a bad --data.
+bool resolveDataDir(const std::string& requested, const std::string& executableDir, std::string& out,
+                    std::string& error);
+
+}  // namespace vantrel

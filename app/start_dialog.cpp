@@ -1,0 +1,154 @@
+#include "app/start_dialog.h"
+
+#include <SDL.h>
+#include <imgui.h>
+#include <imgui_impl_opengl3.h>
+#include <imgui_impl_sdl.h>
+
+#include <cstdio>
+
+namespace vantrel {
+
+namespace {
+
+// Layout in dialog units, as the dialog was first drawn; one unit is 1.5 pixels here.
+constexpr float PIXELS_PER_UNIT = 1.5f;
+constexpr float DIALOG_WIDTH = 159, DIALOG_HEIGHT = 85;
+
+struct ControlPlace {
+    const char* text;
+    float x, y, width, height;
+};
+
+constexpr ControlPlace START_BUTTON{"START", 45, 55, 50, 20};
+constexpr ControlPlace CANCEL_BUTTON{"CANCEL", 100, 55, 50, 20};
+constexpr ControlPlace SOUND_CHECK{"ENABLE SOUND", 85, 10, 65, 15};
+constexpr ControlPlace WINDOW_RADIO{"WINDOW", 10, 10, 60, 15};
+constexpr ControlPlace FULL_SCREEN_RADIO{"FULL SCREEN", 10, 30, 60, 15};
+
+constexpr int DIALOG_PIXEL_WIDTH = static_cast<int>(DIALOG_WIDTH * PIXELS_PER_UNIT);
+constexpr int DIALOG_PIXEL_HEIGHT = static_cast<int>(DIALOG_HEIGHT * PIXELS_PER_UNIT);
+
+// Frames drawn after each batch of events: ImGui settles hover and press states over two.
+constexpr int FRAMES_PER_WAKE = 2;
+
+ImVec2 sizeOf(const ControlPlace& c) { return {c.width * PIXELS_PER_UNIT, c.height * PIXELS_PER_UNIT}; }
+
+void placeAt(const ControlPlace& c) {
+    // Check boxes and radio buttons are shorter than their cell: centre them vertically.
+    const float slack = c.height * PIXELS_PER_UNIT - ImGui::GetFrameHeight();
+    ImGui::SetCursorPos({c.x * PIXELS_PER_UNIT, c.y * PIXELS_PER_UNIT + (slack > 0 ? slack / 2 : 0)});
+}
+
+void placeButtonAt(const ControlPlace& c) { ImGui::SetCursorPos({c.x * PIXELS_PER_UNIT, c.y * PIXELS_PER_UNIT}); }
+
+struct DialogState {
+    int screenChoice = 0;  // the radio group: 0 WINDOW, 1 FULL SCREEN
+    bool sound = true;
+    bool finished = false;
+    StartChoice result;
+};
+
+void drawControls(DialogState& d) {
+    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+                                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
+    ImGui::SetNextWindowPos({0, 0});
+    ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
+    ImGui::Begin("vantrel", nullptr, flags);
+    placeAt(WINDOW_RADIO);
+    ImGui::RadioButton(WINDOW_RADIO.text, &d.screenChoice, 0);
+    placeAt(FULL_SCREEN_RADIO);
+    ImGui::RadioButton(FULL_SCREEN_RADIO.text, &d.screenChoice, 1);
+    placeAt(SOUND_CHECK);
+    ImGui::Checkbox(SOUND_CHECK.text, &d.sound);
+    placeButtonAt(START_BUTTON);
+    if (ImGui::Button(START_BUTTON.text, sizeOf(START_BUTTON))) {
+        d.result = {d.screenChoice, d.sound ? 1 : 0};
+        d.finished = true;
+    }
+    placeButtonAt(CANCEL_BUTTON);
+    if (ImGui::Button(CANCEL_BUTTON.text, sizeOf(CANCEL_BUTTON))) {
+        d.result = StartChoice{};
+        d.finished = true;
+    }
+    ImGui::End();
+}
+
+void handleEvent(const SDL_Event& e, DialogState& d) {
+    ImGui_ImplSDL2_ProcessEvent(&e);
+    const bool closeBox = e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE;
+    if (e.type == SDL_QUIT || closeBox) {
+        d.result = StartChoice{};
+        d.finished = true;
+    }
+}
+
+void drawFrame(SDL_Window* window, DialogState& d) {
+    ImGui_ImplOpenGL3_NewFrame();
+    ImGui_ImplSDL2_NewFrame();
+    ImGui::NewFrame();
+    drawControls(d);
+    ImGui::Render();
+    ImGui_ImplOpenGL3_RenderDrawData(ImGui::GetDrawData());
+    SDL_GL_SwapWindow(window);
+}
+
+// Waits for input instead of redrawing without pause: the dialog costs nothing while idle.
+void runDialogLoop(SDL_Window* window, DialogState& d) {
+    int framesLeft = FRAMES_PER_WAKE;
+    while (!d.finished) {
+        SDL_Event e;
+        if (framesLeft == 0) {
+            if (SDL_WaitEvent(&e) == 0) break;
+            handleEvent(e, d);
+            framesLeft = FRAMES_PER_WAKE;
+        }
+        while (SDL_PollEvent(&e)) handleEvent(e, d);
+        if (d.finished) break;
+        drawFrame(window, d);
+        --framesLeft;
+    }
+}
+
+StartChoice cannotOpen(const char* what) {
+    std::fprintf(stderr, "vantrel: the start dialog cannot open (%s): %s\n", what, SDL_GetError());
+    return StartChoice{};
+}
+
+}  // namespace
+
+StartChoice runStartDialog(bool soundTicked) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_Window* window = SDL_CreateWindow("vantrel", 0, 0, DIALOG_PIXEL_WIDTH, DIALOG_PIXEL_HEIGHT,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (window == nullptr) return cannotOpen("window");
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        SDL_DestroyWindow(window);
+        return cannotOpen("OpenGL");
+    }
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGui::GetIO().IniFilename = nullptr;  // the game writes no files
+    ImGui::StyleColorsLight();
+    ImGui::GetStyle().WindowRounding = 0;
+    ImGui::GetStyle().WindowBorderSize = 0;
+    ImGui_ImplSDL2_InitForOpenGL(window, context);
+    ImGui_ImplOpenGL3_Init("#version 330 core");
+
+    DialogState d;
+    d.sound = soundTicked;
+    runDialogLoop(window, d);
+
+    ImGui_ImplOpenGL3_Shutdown();
+    ImGui_ImplSDL2_Shutdown();
+    ImGui::DestroyContext();
+    SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    return d.result;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,18 @@
+# The program: its command line and keyboard map, and end-to-end runs of the real executable
+# on the offscreen video driver (and, where Xvfb and xdotool exist, on a real X server).
+if(TARGET vantrel)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(APP_TEST_STB REQUIRED IMPORTED_TARGET stb)
+  file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*.cpp)
+  add_executable(vantrel_app_tests ${APP_TEST_SOURCES})
+  target_link_libraries(vantrel_app_tests PRIVATE vantrel_app GTest::gtest_main PkgConfig::APP_TEST_STB)
+  target_compile_definitions(vantrel_app_tests PRIVATE
+    VANTREL_EXE="$<TARGET_FILE:vantrel>" VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+  add_dependencies(vantrel_app_tests vantrel)
+  if(TARGET game_data)
+    add_dependencies(vantrel_app_tests game_data)
+  endif()
+  gtest_discover_tests(vantrel_app_tests DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS app TIMEOUT 300
+               ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy")
+endif()

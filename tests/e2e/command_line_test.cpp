@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "app/message.h"
+#include "app/options.h"
+#include "tests/e2e/run_program.h"
+
+namespace vantrel {
+namespace {
+
+// Parses the words after the program name; returns the exit code asked for, or -1 to run.
+int parse(std::vector<const char*> words, Options& o) {
+    words.insert(words.begin(), "vantrel");
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    const auto exitCode = parseCommandLine(static_cast<int>(words.size()), words.data(), o);
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+    return exitCode ? *exitCode : -1;
+}
+
+TEST(CommandLine, NoOptionsShowsTheStartDialogWithSound) {
+    Options o;
+    EXPECT_EQ(parse({}, o), -1);
+    EXPECT_EQ(o.screen, ScreenChoice::Dialog);
+    EXPECT_FALSE(o.noSound);
+    EXPECT_FALSE(o.seed.has_value());
+    EXPECT_EQ(o.scale, 1);
+    EXPECT_EQ(o.quitAfter, 0);
+}
+
+TEST(CommandLine, EveryOptionLandsInItsField) {
+    Options o;
+    ASSERT_EQ(parse({"--fullscreen", "--no-sound", "--data", "d", "--seed", "4294967295", "--scale", "2",
+                     "--input", "in.txt", "--record", "rec.txt", "--screenshot", "3:a.png", "--screenshot",
+                     "0:b.png", "--quit-after", "60", "--fast", "--print-hash"},
+                    o),
+              -1);
+    EXPECT_EQ(o.screen, ScreenChoice::FullScreen);
+    EXPECT_TRUE(o.noSound);
+    EXPECT_EQ(o.dataDir, "d");
+    EXPECT_EQ(o.seed, 4294967295u);
+    EXPECT_EQ(o.scale, 2);
+    EXPECT_EQ(o.inputFile, "in.txt");
+    EXPECT_EQ(o.recordFile, "rec.txt");
+    EXPECT_EQ(o.screenshots, (std::vector<ScreenshotRequest>{{3, "a.png"}, {0, "b.png"}}));
+    EXPECT_EQ(o.quitAfter, 60);
+    EXPECT_TRUE(o.fast);
+    EXPECT_TRUE(o.printHash);
+}
+
+TEST(CommandLine, BadArgumentsEndWithCodeTwo) {
+    const std::vector<std::vector<const char*>> cases = {
+        {"--window", "--fullscreen"}, {"--seed", "-1"},         {"--seed", "4294967296"},
+        {"--scale", "0"},             {"--quit-after", "0"},    {"--quit-after", "x"},
+        {"--screenshot", "5"},        {"--screenshot", "a:b.png"}, {"--screenshot", "-1:b.png"},
+        {"--screenshot", "7:"},       {"--no-such-option"},     {"stray"},
+    };
+    for (const auto& words : cases) {
+        Options o;
+        EXPECT_EQ(parse(words, o), EXIT_BAD_ARGUMENTS) << words[0] << " " << (words.size() > 1 ? words[1] : "");
+    }
+}
+
+TEST(CommandLine, HelpAndVersionEndAtOnceWithCodeZero) {
+    Options o;
+    EXPECT_EQ(parse({"--help"}, o), 0);
+    EXPECT_EQ(parse({"--version"}, o), 0);
+}
+
+TEST(CommandLine, ScreenshotRequestSplitsAtTheFirstColon) {
+    ScreenshotRequest r;
+    std::string error;
+    ASSERT_TRUE(parseScreenshotRequest("120:dir/a:b.png", r, error));
+    EXPECT_EQ(r.tick, 120);
+    EXPECT_EQ(r.path, "dir/a:b.png");
+    EXPECT_FALSE(parseScreenshotRequest(":a.png", r, error));
+    EXPECT_NE(error.find("TICK:FILE.png"), std::string::npos);
+}
+
+TEST(CommandLine, DataDirectoryPrefersTheOptionThenBesideTheProgram) {
+    const std::string exeDir = test::freshDir("exe");
+    std::string dir, error;
+    ASSERT_TRUE(resolveDataDir("", exeDir, dir, error));
+    EXPECT_EQ(dir, "./data") << "nothing beside the program";
+    std::filesystem::create_directory(exeDir + "/data");
+    ASSERT_TRUE(resolveDataDir("", exeDir + "/", dir, error));
+    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::path(exeDir) / "data");
+    ASSERT_TRUE(resolveDataDir(exeDir, exeDir, dir, error));
+    EXPECT_EQ(dir, exeDir);
+}
+
+TEST(CommandLine, DataOptionMustNameADirectory) {
+    const std::string exeDir = test::freshDir("exe2");
+    test::writeText(exeDir + "/file", "x");
+    std::string dir, error;
+    EXPECT_FALSE(resolveDataDir(exeDir + "/missing", exeDir, dir, error));
+    EXPECT_NE(error.find(exeDir + "/missing"), std::string::npos);
+    EXPECT_FALSE(resolveDataDir(exeDir + "/file", exeDir, dir, error));
+}
+
+TEST(Message, PlainTextIsShownUnchanged) {
+    EXPECT_EQ(formatMessage("MAIN FPS"), "MAIN FPS");
+}
+
+TEST(Message, FormattedTextKeepsWithinTheBuffer) {
+    EXPECT_EQ(formatMessage("MAIN FPS %d", 33), "MAIN FPS 33");
+    const std::string longArgument(400, 'x');
+    const std::string text = formatMessage("%s", longArgument.c_str());
+    EXPECT_EQ(text.size(), static_cast<std::size_t>(MESSAGE_BUFFER_SIZE - 1));
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,167 @@
+// The real executable on the offscreen video driver, with no sound device.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/run_program.h"
+
+namespace vantrel {
+namespace {
+
+using test::runVantrel;
+
+const std::string DATA = VANTREL_DATA_DIR;
+
+// Title, SPACE to the menu, SPACE to situation 1, then a turn while firing.
+constexpr const char* MISSION_SCRIPT =
+    "seed 7\n"
+    "2 SPACE\n"
+    "4 SPACE\n"
+    "10-40 NUMPAD4 Z\n"
+    "45-60 NUMPAD8 X\n";
+
+std::vector<std::string> headless(std::vector<std::string> more) {
+    std::vector<std::string> args = {"--window", "--no-sound", "--fast", "--data", DATA};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+std::string scriptFile(const std::string& name, const std::string& text) {
+    const std::string path = test::freshDir(name) + "/keys.txt";
+    test::writeText(path, text);
+    return path;
+}
+
+TEST(Program, QuitAfterEndsNormallyWithCodeOne) {
+    const auto r = runVantrel(headless({"--quit-after", "60"}));
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_FALSE(r.crashed);
+}
+
+TEST(Program, VersionAndHelp) {
+    auto r = runVantrel({"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("0.30"), std::string::npos);
+    r = runVantrel({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("--screenshot"), std::string::npos);
+    EXPECT_EQ(r.out.find("--print-hash"), std::string::npos) << "a testing option, kept out of the help";
+}
+
+TEST(Program, BadDataDirectoryIsNamedAndEndsWithCodeTwo) {
+    const auto r = runVantrel({"--window", "--no-sound", "--data", "/no/such/vantrel-data", "--quit-after", "1"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("/no/such/vantrel-data"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
+}
+
+TEST(Program, MalformedKeyScriptNamesItsLine) {
+    const auto r = runVantrel(headless({"--input", scriptFile("badscript", "1 SPACE\n2 NOSUCHKEY\n")}));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+}
+
+TEST(Program, UnwritableRecordingEndsBeforeAnyWindow) {
+    const auto r = runVantrel(headless({"--record", "/no/such/dir/rec.txt", "--quit-after", "1"}));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("/no/such/dir/rec.txt"), std::string::npos) << r.err;
+}
+
+TEST(Program, ScreenshotIsTheFrameAfterItsTick) {
+    const std::string dir = test::freshDir("shots");
+    const auto r = runVantrel(headless({"--seed", "3", "--quit-after", "3", "--screenshot", "1:" + dir + "/a.png",
+                                        "--screenshot", "3:" + dir + "/b.png", "--screenshot",
+                                        "9:" + dir + "/never.png"}));
+    ASSERT_EQ(r.exitCode, 1) << r.err;
+    const test::Image a = test::loadPng(dir + "/a.png");
+    const test::Image b = test::loadPng(dir + "/b.png");
+    ASSERT_EQ(a.width, 640);
+    ASSERT_EQ(a.height, 480);
+    std::set<uint32_t> colours(a.argb.begin(), a.argb.end());
+    EXPECT_GT(colours.size(), 16u) << "the title screen is drawn, not only cleared";
+    for (uint32_t p : a.argb) ASSERT_EQ(p >> 24, 0xFFu) << "the frame is opaque";
+    EXPECT_EQ(b.argb.size(), a.argb.size());
+    EXPECT_FALSE(std::filesystem::exists(dir + "/never.png"));
+    EXPECT_NE(r.err.find("never.png"), std::string::npos) << "a screenshot never taken is reported";
+}
+
+TEST(Program, MissionFrameDiffersFromTheTitleScreen) {
+    const std::string dir = test::freshDir("missionshot");
+    const std::string keys = scriptFile("missionshot", MISSION_SCRIPT);
+    const auto r = runVantrel(headless({"--input", keys, "--quit-after", "20", "--screenshot", "1:" + dir + "/title.png",
+                                        "--screenshot", "20:" + dir + "/mission.png"}));
+    ASSERT_EQ(r.exitCode, 1) << r.err;
+    const test::Image title = test::loadPng(dir + "/title.png");
+    const test::Image mission = test::loadPng(dir + "/mission.png");
+    ASSERT_EQ(mission.argb.size(), title.argb.size());
+    EXPECT_NE(mission.argb, title.argb);
+}
+
+TEST(Program, SameSeedAndKeysGiveTheSameWorld) {
+    const std::string keys = scriptFile("determinism", MISSION_SCRIPT);
+    const auto first = runVantrel(headless({"--input", keys, "--quit-after", "80", "--print-hash"}));
+    const auto second = runVantrel(headless({"--input", keys, "--quit-after", "80", "--print-hash"}));
+    ASSERT_EQ(first.exitCode, 1) << first.err;
+    ASSERT_EQ(test::worldHashOf(first).size(), 16u) << first.out;
+    EXPECT_EQ(test::worldHashOf(first), test::worldHashOf(second));
+    const auto otherSeed = runVantrel(headless({"--input", keys, "--seed", "8", "--quit-after", "80", "--print-hash"}));
+    EXPECT_NE(test::worldHashOf(otherSeed), test::worldHashOf(first)) << "--seed overrides the script's seed";
+}
+
+TEST(Program, RecordingReplaysToTheSameWorld) {
+    const std::string dir = test::freshDir("record");
+    const std::string keys = scriptFile("recordsource", MISSION_SCRIPT);
+    const auto recorded = runVantrel(
+        headless({"--input", keys, "--seed", "1234", "--record", dir + "/rec.txt", "--quit-after", "70", "--print-hash"}));
+    ASSERT_EQ(recorded.exitCode, 1) << recorded.err;
+    const std::string recording = test::readText(dir + "/rec.txt");
+    EXPECT_NE(recording.find("seed 1234"), std::string::npos) << recording;
+    const auto replayed = runVantrel(headless({"--input", dir + "/rec.txt", "--quit-after", "70", "--print-hash"}));
+    ASSERT_EQ(replayed.exitCode, 1) << replayed.err;
+    EXPECT_EQ(test::worldHashOf(replayed), test::worldHashOf(recorded));
+    EXPECT_FALSE(test::worldHashOf(replayed).empty());
+}
+
+TEST(Program, InformationBoxWithoutADisplayGoesToStandardError) {
+    const std::string keys = scriptFile("information", "seed 1\n3 RETURN\n4 RETURN\n6 RETURN\n");
+    const auto r = runVantrel(headless({"--input", keys, "--quit-after", "8"}));
+    ASSERT_EQ(r.exitCode, 1) << r.err;
+    std::size_t boxes = 0;
+    for (std::size_t at = r.err.find("MAIN FPS"); at != std::string::npos; at = r.err.find("MAIN FPS", at + 1)) ++boxes;
+    EXPECT_EQ(boxes, 2u) << "once per press, not per held tick: " << r.err;
+    EXPECT_NE(r.err.find("DRAW FPS"), std::string::npos);
+    EXPECT_NE(r.err.find("0.30"), std::string::npos);
+}
+
+TEST(Program, EscapeOnTheTitleScreenEndsNormally) {
+    const std::string keys = scriptFile("escape", "5 ESCAPE\n");
+    const std::string dir = test::freshDir("escape-shot");
+    const auto r = runVantrel(headless({"--input", keys, "--screenshot", "100:" + dir + "/late.png"}));
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/late.png")) << "the loop ended at tick 5";
+}
+
+// Each data file removed in turn: the game still starts, enters a mission and ends normally.
+TEST(Program, MissingDataFilesNeverStopTheStart) {
+    const std::string keys = scriptFile("missing", MISSION_SCRIPT);
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(DATA)) {
+        if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
+    }
+    ASSERT_GE(files.size(), 41u) << "the whole data directory";
+    for (const auto& removed : files) {
+        const std::string dir = test::freshDir("missing-data");
+        for (const auto& f : files) {
+            if (f != removed) std::filesystem::copy_file(f, dir + "/" + f.filename().string());
+        }
+        const auto r = runVantrel({"--window", "--no-sound", "--fast", "--data", dir, "--input", keys, "--quit-after", "12"});
+        EXPECT_FALSE(r.crashed) << removed.filename();
+        EXPECT_EQ(r.exitCode, 1) << removed.filename() << ": " << r.err;
+    }
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,82 @@
+#include "tests/e2e/run_program.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace vantrel::test {
+
+namespace {
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+int runCounter = 0;
+
+}  // namespace
+
+std::string freshDir(const std::string& name) {
+    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / ("vantrel-" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir.string();
+}
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+RunResult runVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    const std::string dir = freshDir("run" + std::to_string(++runCounter));
+    const std::string outFile = dir + "/out", errFile = dir + "/err";
+    std::string command = "exec env";
+    for (const std::string& e : env) command += " " + quoted(e);
+    command += " " + quoted(VANTREL_EXE);
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " >" + quoted(outFile) + " 2>" + quoted(errFile) + " </dev/null";
+    const int status = std::system(command.c_str());
+    RunResult r;
+    if (WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
+    r.crashed = WIFSIGNALED(status) || (WIFEXITED(status) && WEXITSTATUS(status) > 128);
+    r.out = readText(outFile);
+    r.err = readText(errFile);
+    return r;
+}
+
+std::string worldHashOf(const RunResult& r) {
+    const std::string key = "world-hash ";
+    const std::size_t at = r.out.find(key);
+    if (at == std::string::npos) return "";
+    return r.out.substr(at + key.size(), 16);
+}
+
+Image loadPng(const std::string& path) {
+    Image image;
+    int channels = 0;
+    unsigned char* pixels = stbi_load(path.c_str(), &image.width, &image.height, &channels, 4);
+    if (pixels == nullptr) return Image{};
+    image.argb.resize(static_cast<std::size_t>(image.width) * image.height);
+    for (std::size_t i = 0; i < image.argb.size(); ++i) {
+        const unsigned char* p = pixels + i * 4;
+        image.argb[i] = uint32_t{p[3]} << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+    }
+    stbi_image_free(pixels);
+    return image;
+}
+
+}  // namespace vantrel::test
