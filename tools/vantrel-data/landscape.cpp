@@ -26,7 +26,8 @@ struct Hill {
     double u, v, radius, height;
 };
 constexpr Hill CENTRAL_HILLS[] = {
-    {0.30, 0.22, 0.16, 9.0}, {-0.42, -0.18, 0.13, 7.5}, {0.12, -0.40, 0.10, 5.0}, {-0.15, 0.45, 0.12, 6.0},
+    {0.30, 0.22, 0.16, 9.0}, {-0.42, -0.18, 0.13, 8.5}, {0.12, -0.40, 0.10, 6.0}, {-0.15, 0.45, 0.12, 7.0},
+    {0.52, -0.05, 0.09, 6.5}, {-0.05, 0.05, 0.07, 4.5},
 };
 struct Basin {
     double u, v, radius;
@@ -51,10 +52,17 @@ double ridged(double u, double v) {
     return n * n;
 }
 
+// Mountains flatten off toward the top of the byte range instead of being cut flat, so
+// only the highest tips reach it.
+double softTop(double h) {
+    constexpr double knee = 29.0, room = TOP_HEIGHT + 1.2 - knee;
+    return h < knee ? h : knee + room * (1.0 - std::exp(-(h - knee) / room));
+}
+
 // Continuous height in world units.
 double landscapeHeight(double u, double v) {
     const double edge = smoothRange(0.45, 0.98, std::max(std::abs(u), std::abs(v)) * 0.7 + std::hypot(u, v) * 0.3);
-    double h = 4.0 + 3.5 * (fractalNoise(u * 2.2 + 3.1, v * 2.2 + 7.7, TERRAIN_SEED, 5) + 0.6);
+    double h = 4.0 + 5.0 * (fractalNoise(u * 2.6 + 3.1, v * 2.6 + 7.7, TERRAIN_SEED, 5) + 0.5);
     h += edge * (14.0 + 9.0 * ridged(u, v));
     for (const Hill& hill : CENTRAL_HILLS) h += hill.height * gauss((u - hill.u) * (u - hill.u) + (v - hill.v) * (v - hill.v), hill.radius);
     for (const Peak& p : PEAKS) h += p.height * gauss((u - p.u) * (u - p.u) + (v - p.v) * (v - p.v), p.radius);
@@ -65,7 +73,7 @@ double landscapeHeight(double u, double v) {
     h = mix(h, 0.0, smoothRange(0.35, 0.8, lake));
     const double bed = smoothRange(0.035, 0.012, riverDistance(u, v));
     h = mix(h, 0.2, bed);
-    return std::max(0.0, h);
+    return std::max(0.0, softTop(h));
 }
 
 double gridToMap(double index) { return index / 49.5 - 1.0; }
@@ -165,7 +173,7 @@ Color groundColor(const HeightGrid& g, double a, double b, double& slope) {
     }
     const double rockiness = smoothRange(0.55, 0.95, slope + 0.2 * n2) + smoothRange(24.0, 30.0, h + 3.0 * n1);
     c = lerp(c, lerp(ROCK, ROCK_DARK, clamp01(0.5 + n2)), clamp01(rockiness));
-    c = lerp(c, SNOW, smoothRange(30.5, 33.0, h + 2.5 * n1 - slope * 4.0));
+    c = lerp(c, SNOW, smoothRange(33.5, 35.5, h + 3.0 * n1 + 2.0 * n2 - slope * 3.0));
     c = lerp(c, SAND, smoothRange(WATER_LEVEL + 0.6, WATER_LEVEL + 0.2, h - shoreNoise) * 0.85);
     return c;
 }
@@ -200,8 +208,7 @@ Image paintMapTexture(const HeightGrid& g) {
             Color c = groundColor(g, a, b, slope);
             const double x = a * 8.0 - 400.0, z = b * 8.0 - 400.0;
             const double road = roadDistance(x, z);
-            const double h = surfaceHeight(g, a, b);
-            if (h >= WATER_LEVEL - 0.3 || road < 1.3) c = lerp(c, ROAD, smoothRange(1.6, 0.9, road));
+            c = lerp(c, ROAD, smoothRange(1.6, 0.9, road));
             // Hill shading from the slope of the drawn surface plus fine relief for texture.
             const double d = 0.05;
             const double detail = 0.6;
@@ -213,7 +220,7 @@ Image paintMapTexture(const HeightGrid& g) {
             const double nl = std::sqrt(gx * gx + 1.0 + gz * gz);
             const double light = (-gx * sx + sy - gz * sz) / (nl * sl);
             const double speckle = 0.04 * valueNoise(px * 0.9, py * 0.9, TERRAIN_SEED + 13);
-            img.at(px, py) = scaled(c, std::clamp(1.0 + 1.1 * (light - flatLight) + speckle, 0.45, 1.25));
+            img.at(px, py) = scaled(c, std::clamp(1.0 + 2.6 * (light - flatLight) + speckle, 0.45, 1.3));
         }
     paintVillages(img);
     return img;

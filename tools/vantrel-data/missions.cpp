@@ -60,15 +60,15 @@ constexpr Flight VALLEY_RAID[] = {
     {RED, 4, AI_BANK, 4, -12, 43, 18, SOUTH},
 };
 constexpr Flight GRAND_BATTLE[] = {
-    {BLUE, 0, AI_EXPERT, 3, -4, 44, -18, NORTH},
-    {BLUE, 6, AI_EXPERT, 3, 10, 48, -22, NORTH},
-    {BLUE, 5, AI_BANK, 3, -18, 38, -20, NORTH},
-    {BLUE, 2, AI_RUDDER, 3, 22, 40, -26, NORTH},
-    {BLUE, 0, AI_BANK, 3, -30, 46, -26, NORTH},
-    {RED, 1, AI_EXPERT, 4, 0, 46, 18, SOUTH},
-    {RED, 3, AI_RUDDER, 3, -16, 40, 22, SOUTH},
-    {RED, 4, AI_EXPERT, 4, 16, 44, 20, SOUTH},
-    {RED, 1, AI_BANK, 4, 30, 48, 26, SOUTH},
+    {BLUE, 0, AI_EXPERT, 3, -4, 44, -15, NORTH},
+    {BLUE, 6, AI_EXPERT, 3, 10, 48, -17, NORTH},
+    {BLUE, 5, AI_BANK, 3, -17, 38, -16, NORTH},
+    {BLUE, 2, AI_RUDDER, 3, 22, 40, -20, NORTH},
+    {BLUE, 0, AI_BANK, 3, -28, 46, -19, NORTH},
+    {RED, 1, AI_EXPERT, 4, 0, 46, 15, SOUTH},
+    {RED, 3, AI_RUDDER, 3, -15, 40, 17, SOUTH},
+    {RED, 4, AI_EXPERT, 4, 15, 44, 16, SOUTH},
+    {RED, 1, AI_BANK, 4, 28, 48, 19, SOUTH},
 };
 
 constexpr Mission MISSIONS[MISSION_COUNT] = {

@@ -277,7 +277,7 @@ Image paintSprite(const std::function<Color(double, double, double)>& paint) {
         for (int x = 0; x < SPRITE_SIZE; ++x) {
             const double dx = (x + 0.5) / SPRITE_SIZE * 2 - 1, dy = (y + 0.5) / SPRITE_SIZE * 2 - 1;
             Color c = paint(dx, dy, std::hypot(dx, dy));
-            c.a *= smoothRange(1.0, 0.94, std::max(std::abs(dx), std::abs(dy)));  // clear border
+            c.a *= smoothRange(0.985, 0.93, std::max(std::abs(dx), std::abs(dy)));  // clear border
             img.at(x, y) = c;
         }
     return img;
