@@ -1,0 +1,176 @@
+// The real executable on a real X server (Xvfb), driven by xdotool: the start dialog, the
+// window it opens, and keys typed on a keyboard. Skipped where Xvfb or xdotool is missing.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/e2e/run_program.h"
+
+extern char** environ;
+
+namespace vantrel {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Where the dialog's buttons sit: dialog units times 1.5 pixels, window at the screen corner.
+struct Point {
+    int x, y;
+};
+constexpr Point START_BUTTON{105, 97};
+constexpr Point CANCEL_BUTTON{187, 97};
+constexpr int SCREEN_WIDTH = 1024, SCREEN_HEIGHT = 768;
+
+bool haveTool(const char* name) {
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& outFile) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, (outFile + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+// The exit code, or -1 when the process is still running after the timeout (it is then killed).
+int waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < end) {
+        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::this_thread::sleep_for(20ms);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+    return -1;
+}
+
+class Desktop : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
+        dir_ = test::freshDir("desktop");
+        display_ = ":" + std::to_string(70 + getpid() % 200);
+        xvfb_ = spawn({"Xvfb", display_, "-screen", "0",
+                       std::to_string(SCREEN_WIDTH) + "x" + std::to_string(SCREEN_HEIGHT) + "x24", "-nolisten", "tcp"},
+                      dir_ + "/xvfb.log");
+        ASSERT_GT(xvfb_, 0);
+        const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
+        for (int i = 0; i < 250 && !std::filesystem::exists(socket); ++i) std::this_thread::sleep_for(20ms);
+        ASSERT_TRUE(std::filesystem::exists(socket)) << "Xvfb did not start";
+    }
+
+    void TearDown() override {
+        if (xvfb_ > 0) {
+            kill(xvfb_, SIGTERM);
+            waitForExit(xvfb_, 5000ms);
+        }
+    }
+
+    pid_t startGame(std::vector<std::string> args) {
+        args.insert(args.begin(), {"env", "DISPLAY=" + display_, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                   VANTREL_EXE, "--data", VANTREL_DATA_DIR});
+        return spawn(args, dir_ + "/game.out");
+    }
+
+    // Runs xdotool on the test's display; returns its standard output.
+    std::string xdotool(const std::string& arguments) {
+        const std::string out = dir_ + "/xdotool.out";
+        const std::string command =
+            "DISPLAY=" + display_ + " timeout 20 xdotool " + arguments + " >" + out + " 2>/dev/null";
+        EXPECT_EQ(std::system(command.c_str()), 0) << arguments;
+        return test::readText(out);
+    }
+
+    // The size of the window named exactly vantrel, once it is mapped with that size.
+    bool waitForWindowOfSize(int width, int height) {
+        const std::string wanted = "Geometry: " + std::to_string(width) + "x" + std::to_string(height);
+        for (int i = 0; i < 100; ++i) {
+            if (xdotool("search --sync --onlyvisible --name '^vantrel$' getwindowgeometry %@").find(wanted) !=
+                std::string::npos) {
+                return true;
+            }
+            std::this_thread::sleep_for(100ms);
+        }
+        return false;
+    }
+
+    void click(Point p) { xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1"); }
+
+    // Held long enough for at least one logic tick to see it.
+    void tap(const std::string& key) {
+        xdotool("keydown " + key);
+        std::this_thread::sleep_for(80ms);
+        xdotool("keyup " + key);
+        std::this_thread::sleep_for(80ms);
+    }
+
+    std::string gameOutput() const { return test::readText(dir_ + "/game.out"); }
+
+    std::string dir_, display_;
+    pid_t xvfb_ = -1;
+};
+
+TEST_F(Desktop, CancelEndsWithCodeZeroBeforeAnyGameWindow) {
+    const pid_t game = startGame({});
+    ASSERT_TRUE(waitForWindowOfSize(238, 127)) << "the start dialog";
+    click(CANCEL_BUTTON);
+    EXPECT_EQ(waitForExit(game, 10s), 0);
+}
+
+TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
+    const pid_t game = startGame({"--print-hash"});
+    ASSERT_TRUE(waitForWindowOfSize(238, 127));
+    click(START_BUTTON);
+    ASSERT_TRUE(waitForWindowOfSize(640, 480));
+    tap("Escape");
+    EXPECT_EQ(waitForExit(game, 10s), 1);
+    EXPECT_NE(gameOutput().find("world-hash"), std::string::npos) << "ended through the normal shutdown";
+}
+
+TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
+    const std::string recording = dir_ + "/typed.txt";
+    const std::string ready = dir_ + "/ready.png";
+    const pid_t game = startGame({"--window", "--no-sound", "--record", recording, "--print-hash", "--quit-after",
+                                  "150", "--screenshot", "1:" + ready});
+    for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i) std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(std::filesystem::exists(ready)) << "the first frame was drawn";
+    tap("space");
+    tap("KP_Begin");  // situation 2
+    tap("space");
+    xdotool("keydown KP_Left keydown z");
+    std::this_thread::sleep_for(400ms);
+    xdotool("keyup KP_Left keyup z");
+    ASSERT_EQ(waitForExit(game, 30s), 1);
+    const std::string typedHash = gameOutput();
+    const std::string script = test::readText(recording);
+    EXPECT_NE(script.find("SPACE"), std::string::npos) << script;
+    EXPECT_NE(script.find("NUMPAD5"), std::string::npos) << "keypad keys arrive as NUMPAD codes: " << script;
+    EXPECT_NE(script.find("NUMPAD4"), std::string::npos) << script;
+
+    const auto replay = test::runVantrel(
+        {"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--input", recording, "--quit-after", "150",
+         "--print-hash"});
+    ASSERT_EQ(replay.exitCode, 1) << replay.err;
+    EXPECT_EQ(test::worldHashOf(replay), test::worldHashOf({1, false, typedHash, ""}));
+}
+
+}  // namespace
+}  // namespace vantrel
