@@ -88,5 +88,3 @@ void BM_ClearAndReadPixels(benchmark::State& state) {
 BENCHMARK(BM_ClearAndReadPixels)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-BENCHMARK_MAIN();

@@ -35,8 +35,10 @@ constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
 // Room for many frames of small fans before the stream buffer is orphaned and restarted.
 constexpr GLsizeiptr STREAM_BYTES = 4 << 20;
 
+// The box for the player, with the reason for whoever reads the terminal; with no window system
+// the box cannot open and its text goes to standard error too.
 void showFailure(const char* text, const std::string& reason) {
-    std::fprintf(stderr, "vantrel: %s (%s)\n", text, reason.c_str());
+    std::fprintf(stderr, "vantrel: the graphics device could not start: %s\n", reason.c_str());
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ERROR_CAPTION, text, nullptr) != 0)
         std::fprintf(stderr, "%s: %s\n", ERROR_CAPTION, text);
 }

@@ -70,8 +70,7 @@ std::unique_ptr<FontAtlas> FontAtlas::create(const std::string& fontFile, int pi
         return nullptr;
     }
     std::unique_ptr<FontAtlas> atlas(new FontAtlas());
-    atlas->pointSize_ = fitPointSize(font.get(), pixelHeight);
-    if (atlas->pointSize_ == 0) {
+    if (fitPointSize(font.get(), pixelHeight) == 0) {
         if (error) *error = "no point size of " + fontFile + " fits the line height";
         return nullptr;
     }

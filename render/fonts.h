@@ -33,8 +33,6 @@ public:
     FontAtlas& operator=(const FontAtlas&) = delete;
 
     GLuint texture() const { return texture_; }
-    int lineHeight() const { return lineHeight_; }
-    int pointSize() const { return pointSize_; }
     // Pixel width of one line of text (every glyph advances the same).
     int lineWidth(const std::string& line) const;
     // Two triangles per glyph of each line of text, placed for the rectangle and alignment.
@@ -47,7 +45,6 @@ private:
     int atlasWidth_ = 0;
     int atlasHeight_ = 0;
     int lineHeight_ = 0;
-    int pointSize_ = 0;
     int advance_ = 0;
     std::array<GlyphBox, GLYPH_COUNT> glyphs_{};
 };
