@@ -63,13 +63,15 @@ double softTop(double h) {
 double landscapeHeight(double u, double v) {
     const double edge = smoothRange(0.45, 0.98, std::max(std::abs(u), std::abs(v)) * 0.7 + std::hypot(u, v) * 0.3);
     double h = 4.0 + 5.0 * (fractalNoise(u * 2.6 + 3.1, v * 2.6 + 7.7, TERRAIN_SEED, 5) + 0.5);
-    h += edge * (14.0 + 9.0 * ridged(u, v));
+    h += edge * (12.0 + 12.0 * ridged(u, v));
     for (const Hill& hill : CENTRAL_HILLS) h += hill.height * gauss((u - hill.u) * (u - hill.u) + (v - hill.v) * (v - hill.v), hill.radius);
-    for (const Peak& p : PEAKS) h += p.height * gauss((u - p.u) * (u - p.u) + (v - p.v) * (v - p.v), p.radius);
+    for (const Peak& p : PEAKS)
+        h += p.height * gauss((u - p.u) * (u - p.u) + (v - p.v) * (v - p.v), p.radius) * (0.55 + 0.6 * ridged(u * 1.7, v * 1.7));
     // Carve the river valley and the lake basin.
     const double valley = gauss(std::pow(riverDistance(u, v), 2), 0.13);
     h = mix(h, std::min(h, 1.5 + h * 0.25), valley);
-    const double lake = gauss((u - LAKE.u) * (u - LAKE.u) + (v - LAKE.v) * (v - LAKE.v), LAKE.radius);
+    const double wobble = 1.0 + 0.35 * fractalNoise(u * 9.0, v * 9.0, TERRAIN_SEED + 4, 2);
+    const double lake = gauss(((u - LAKE.u) * (u - LAKE.u) + (v - LAKE.v) * (v - LAKE.v)) * wobble, LAKE.radius);
     h = mix(h, 0.0, smoothRange(0.35, 0.8, lake));
     const double bed = smoothRange(0.035, 0.012, riverDistance(u, v));
     h = mix(h, 0.2, bed);
@@ -136,7 +138,7 @@ const Color FIELD_COLORS[] = {rgb(0xc9b45e), rgb(0x8fb146), rgb(0x8c6c45), rgb(0
 
 // Fields: a patchwork of rectangles in flat, low, dry ground.
 Color fieldColor(double x, double z, const Color& grass, double& hedge) {
-    const double cellX = 14.0, cellZ = 9.0;
+    const double cellX = 18.0, cellZ = 11.0;
     const double fx = x / cellX + 0.3 * std::floor(z / cellZ / 3.0), fz = z / cellZ;
     const int ix = static_cast<int>(std::floor(fx)), iz = static_cast<int>(std::floor(fz));
     const uint32_t h = hash3(ix, iz, TERRAIN_SEED + 17);
@@ -157,14 +159,15 @@ Color groundColor(const HeightGrid& g, double a, double b, double& slope) {
     const double n2 = fractalNoise(x / 6.0, z / 6.0, TERRAIN_SEED + 6, 3);
     const double shoreNoise = 0.25 * n2;
 
-    if (h < WATER_LEVEL + shoreNoise) return lerp(WATER_SHALLOW, WATER_DEEP, smoothRange(0.9, 0.0, h) * 0.8 + 0.1 * n2);
+    const double river = riverDistance(gridToMap(a), gridToMap(b));
+    if (river < 0.011 + 0.003 * n2 || h < WATER_LEVEL + shoreNoise) return lerp(WATER_SHALLOW, WATER_DEEP, smoothRange(0.9, 0.0, h) * 0.8 + 0.1 * n2);
     Color c = lerp(GRASS_A, GRASS_B, clamp01(0.5 + n1 * 0.9));
     double hedge = 0.0;
     const double fieldZone = smoothRange(0.05, 0.25, fractalNoise(x / 90.0, z / 90.0, TERRAIN_SEED + 8, 3));
     const double flatness = smoothRange(0.25, 0.08, slope) * smoothRange(11.0, 7.0, h);
     if (fieldZone * flatness > 0.5) {
         c = fieldColor(x, z, c, hedge);
-        c = lerp(c, HEDGE, hedge * 0.8);
+        c = lerp(c, HEDGE, hedge * 0.6);
     }
     const double forestZone = fractalNoise(x / 55.0 + 4.0, z / 55.0, TERRAIN_SEED + 9, 4) + 0.35 * smoothRange(6.0, 16.0, h);
     if (forestZone > 0.18 && h < 27.0 && !(fieldZone * flatness > 0.5)) {
@@ -173,8 +176,9 @@ Color groundColor(const HeightGrid& g, double a, double b, double& slope) {
     }
     const double rockiness = smoothRange(0.55, 0.95, slope + 0.2 * n2) + smoothRange(24.0, 30.0, h + 3.0 * n1);
     c = lerp(c, lerp(ROCK, ROCK_DARK, clamp01(0.5 + n2)), clamp01(rockiness));
-    c = lerp(c, SNOW, smoothRange(33.5, 35.5, h + 3.0 * n1 + 2.0 * n2 - slope * 3.0));
-    c = lerp(c, SAND, smoothRange(WATER_LEVEL + 0.6, WATER_LEVEL + 0.2, h - shoreNoise) * 0.85);
+    const double snowLine = h + 2.0 * n1 + 3.0 * ridged(x / 60.0, z / 60.0) - slope * 3.0;
+    c = lerp(c, SNOW, smoothRange(36.0, 37.5, snowLine) * 0.95);
+    c = lerp(c, SAND, std::max(smoothRange(WATER_LEVEL + 0.6, WATER_LEVEL + 0.2, h - shoreNoise), smoothRange(0.02, 0.012, river)) * 0.85);
     return c;
 }
 

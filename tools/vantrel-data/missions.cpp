@@ -37,7 +37,7 @@ constexpr float WEDGE_STEP_UP = 1.5f;  // world units each rank flies above the 
 
 constexpr Flight DUEL[] = {
     {BLUE, 0, AI_RUDDER, 1, 0, 40, -11, NORTH},
-    {RED, 1, AI_RUDDER, 1, 4, 42, 11, SOUTH},
+    {RED, 1, AI_BANK, 1, 4, 42, 11, SOUTH},
 };
 constexpr Flight PATROL[] = {
     {BLUE, 2, AI_BANK, 2, -4, 38, -12, NORTH},

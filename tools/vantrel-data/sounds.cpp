@@ -80,7 +80,7 @@ Samples synthGunShot() {
         phase += TAU * (55.0 + 90.0 * decay(t, 0.02)) / SAMPLE_RATE;
         s[i] = crack[i] * decay(t, 0.012) * 0.8 + body[i] * 4.0 * decay(t, 0.04) + std::sin(phase) * 0.7 * decay(t, 0.045);
     }
-    return faded(normalized(s, 0.85), 0.0005, 0.02);
+    return faded(normalized(s, 0.7), 0.0005, 0.02);
 }
 
 Samples synthBulletHit() {
@@ -112,6 +112,9 @@ Samples explosion(double seconds, double cutoff, double length, uint64_t seed, s
         s[i] = rumble[i] * 40.0 * envelope + crackle[i] * 0.5 * decay(t, length * 0.3) + pop * 0.3 +
                std::sin(TAU * 42.0 * t) * 0.4 * decay(t, length * 0.5) * (1.0 - decay(t, 0.01));
     }
+    // Drive into a soft limit: louder body without clipping the first crack.
+    s = normalized(s, 1.0);
+    for (double& v : s) v = std::tanh(2.2 * v);
     return faded(normalized(s, 0.92), 0.001, 0.15);
 }
 
@@ -171,7 +174,7 @@ Samples synthEngineLoop() {
             const double w = static_cast<double>(i) / overlap;
             n = rush[i] * w + rush[length + i] * (1.0 - w);
         }
-        s[i] = drone * 0.5 * throb + whine + n * 9.0;
+        s[i] = drone * 0.5 * throb + whine + n * 5.0;
     }
     return normalized(s, 0.6);
 }
