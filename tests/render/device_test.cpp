@@ -433,13 +433,14 @@ TEST_F(DeviceMeshTest, LightingBrightensTheSunFacingSide) {
     EXPECT_TRUE(near(pixelAt(f, LEFT_QUAD_X, 240), 128, 128, 128));
     EXPECT_TRUE(near(pixelAt(f, RIGHT_QUAD_X, 240), 255, 255, 255));
 
-    // A shrinking scale leaves the lighting as it was.
+    // Scaling leaves the lighting as it was: normals are used at unit length (doubled meshes
+    // would otherwise get half-length normals and a dimmer sunny side).
     device().clear(BLACK);
-    device().setWorld(render::matrixTranslation(0, 0, -5) * render::matrixScaling(0.5f) *
+    device().setWorld(render::matrixTranslation(0, 0, -5) * render::matrixScaling(2.0f) *
                       render::matrixTranslation(0, 0, 5));
     device().drawMeshSubsets(0);
-    EXPECT_TRUE(near(pixelAt(frame(), 320 - 52, 240), 255, 255, 255));
-    EXPECT_TRUE(near(pixelAt(frame(), 320 + 52, 240), 128, 128, 128));
+    EXPECT_TRUE(near(pixelAt(frame(), 320 - 208, 240), 255, 255, 255));
+    EXPECT_TRUE(near(pixelAt(frame(), 320 + 208, 240), 128, 128, 128));
 
     device().setLighting(false);
     device().setWorld(render::matrixIdentity());
