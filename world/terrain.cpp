@@ -24,9 +24,11 @@ Vec3 triangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2) {
 namespace {
 
 // Cell index of a grid-space coordinate, truncated toward zero like a 16-bit conversion,
-// then held inside the cells that have a far corner.
+// then held inside the cells that have a far corner. A NaN coordinate (a damaged situation
+// file) takes cell 0 instead of indexing the grid with an undefined conversion.
 int cellIndex(float gridCoordinate) {
     const double cell = std::trunc(static_cast<double>(gridCoordinate) / GRID_CELL);
+    if (std::isnan(cell)) return 0;
     return static_cast<int>(std::clamp(cell, 0.0, static_cast<double>(GRID_LAST_CELL)));
 }
 
