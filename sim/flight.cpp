@@ -1,7 +1,218 @@
 #include "sim/flight.h"
 
+#include <cmath>
+
+#include "sim/effects.h"
+#include "sim/weapons.h"
+#include "sound/sound.h"
+#include "world/terrain.h"
+
 namespace vantrel {
 
-void updateAircraft(World&, const Sound&) {}
+namespace {
+
+// How a control bit moves the rates. Attitude inputs act along an angle c = roll + bankOffset,
+// so banking turns the elevator into a turn and the rudder into a climb; bank inputs add
+// rollSign × r to rollRate alone. r = column / 20 × DEG.
+struct ControlInput {
+    uint32_t bit;
+    int16_t AircraftType::*column;
+    bool attitude;
+    double bankOffset;  // radians
+    int rollSign;
+};
+
+constexpr ControlInput CONTROL_INPUTS[] = {
+    {CTRL_PITCH_DOWN, &AircraftType::pitchDownRate, true, PI, 0},
+    {CTRL_PITCH_UP, &AircraftType::pitchUpRate, true, 0.0, 0},
+    {CTRL_ROLL_LEFT, &AircraftType::bankRate, false, 0.0, -1},
+    {CTRL_ROLL_RIGHT, &AircraftType::bankRate, false, 0.0, 1},
+    {CTRL_YAW_LEFT, &AircraftType::yawRate, true, -HALF_PI, 0},
+    {CTRL_YAW_RIGHT, &AircraftType::yawRate, true, HALF_PI, 0},
+};
+
+float added(float value, double delta) { return static_cast<float>(value + delta); }
+
+void applyControlInputs(Aircraft& a) {
+    const AircraftType& type = typeOf(a);
+    for (const ControlInput& input : CONTROL_INPUTS) {
+        if (!(a.controls & input.bit)) continue;
+        const double r = type.*input.column / 20.0 * static_cast<double>(DEG);
+        if (!input.attitude) {
+            a.rollRate = added(a.rollRate, input.rollSign * r);
+            continue;
+        }
+        const double c = a.roll + input.bankOffset;
+        a.pitchRate = added(a.pitchRate, std::cos(c) * r);
+        a.headingRate = added(a.headingRate, std::sin(c) * r);
+        a.rollRate = added(a.rollRate, std::sin(static_cast<double>(a.pitch)) * std::sin(c) * r);
+    }
+}
+
+void integrateAttitude(Aircraft& a) {
+    a.pitch = added(a.pitch, a.pitchRate);
+    a.heading = added(a.heading, a.headingRate);
+    a.roll = added(a.roll, a.rollRate);
+    a.pitchRate = static_cast<float>(a.pitchRate * RATE_DAMPING);
+    a.headingRate = static_cast<float>(a.headingRate * RATE_DAMPING);
+    a.rollRate = static_cast<float>(a.rollRate * RATE_DAMPING);
+}
+
+// Mirrors the pitch about the vertical (mirror is PI or -PI) and turns heading and roll half
+// round: the nose points the same way. The camera of the player's aircraft turns with it so
+// the view does not swing.
+void flip(World& w, Aircraft& a, bool isPlayer, float mirror) {
+    a.pitch = static_cast<float>(static_cast<double>(mirror) - a.pitch);
+    a.heading = added(a.heading, PI);
+    a.roll = added(a.roll, PI);
+    a.pitchRate = -a.pitchRate;
+    a.headingRate = -a.headingRate;
+    a.rollRate = -a.rollRate;
+    if (!isPlayer) return;
+    w.cameraPitch = static_cast<float>(static_cast<double>(mirror) - w.cameraPitch);
+    w.cameraHeading = added(w.cameraHeading, PI);
+    w.cameraRoll = added(w.cameraRoll, PI);
+}
+
+void flipOverVertical(World& w, int i) {
+    Aircraft& a = w.aircraft[i];
+    const bool isPlayer = i == w.playerIndex;
+    if (a.pitch > HALF_PI) flip(w, a, isPlayer, PI);
+    if (a.pitch < -HALF_PI) flip(w, a, isPlayer, -PI);
+}
+
+void applyThrottle(Aircraft& a) {
+    if (a.controls & CTRL_THROTTLE_UP) {
+        const double cap = typeOf(a).maxSpeed / 20.0;
+        a.speed = added(a.speed, THROTTLE_STEP);
+        if (a.speed > cap) a.speed = static_cast<float>(cap);
+    }
+    if (a.controls & CTRL_THROTTLE_DOWN) {
+        a.speed = added(a.speed, -THROTTLE_STEP);
+        if (a.speed < MIN_THROTTLE_SPEED) a.speed = static_cast<float>(MIN_THROTTLE_SPEED);
+    }
+}
+
+void applyStall(Aircraft& a) {
+    if (a.speed >= STALL_SPEED) return;
+    a.pitchRate = added(a.pitchRate, -STALL_NOSE_DROP);
+    a.y = added(a.y, -STALL_SINK);
+}
+
+void moveAlongNose(Aircraft& a) {
+    const double pitch = a.pitch, heading = a.heading, speed = a.speed;
+    a.x = added(a.x, std::sin(heading) * std::cos(pitch) * speed);
+    a.z = added(a.z, std::cos(heading) * std::cos(pitch) * speed);
+    a.y = added(a.y, std::sin(pitch) * speed);
+}
+
+// Tenths of a unit in [-reach, reach] × 0.1 from one draw.
+double smokeJitter(World& w, int reach) { return (rnd(w) % (2 * reach + 1) - reach) * 0.1; }
+
+// Smoke at the aircraft, each axis moved by a jitter drawn for z, then y, then x.
+void spawnJitteredSmoke(World& w, const Aircraft& a, int reach, const EffectRecipe& recipe) {
+    const double jz = smokeJitter(w, reach);
+    const double jy = smokeJitter(w, reach);
+    const double jx = smokeJitter(w, reach);
+    spawnEffect(w, added(a.x, jx), added(a.y, jy), added(a.z, jz), recipe);
+}
+
+void applyDamage(World& w, Aircraft& a) {
+    if (a.armor > DAMAGED_ARMOR) return;
+    a.speed = added(a.speed, -DAMAGED_SPEED_LOSS);
+    if (a.speed < DAMAGED_MIN_SPEED) a.speed = static_cast<float>(DAMAGED_MIN_SPEED);
+    if (w.tickCount % 3 == 1) spawnJitteredSmoke(w, a, 2, DamageSmoke);
+}
+
+// The aircraft slides along the terrain, losing armor, until it climbs away or breaks up.
+void applyGroundContact(World& w, const Sound& sound, Aircraft& a) {
+    const float ground = groundHeight(w, a.x, a.z);
+    if (ground + GROUND_CLEARANCE <= a.y) return;
+    a.y = added(ground, GROUND_CLEARANCE);
+    a.armor = static_cast<int16_t>(a.armor - GROUND_CONTACT_DAMAGE);
+    if (w.tickCount % 2 == 1) spawnJitteredSmoke(w, a, 3, ContactSmoke);
+    playSoundAt(w, sound, a.x, a.y, a.z, SOUND_BLAST);
+}
+
+float clampToBoundary(float v) {
+    if (v > BOUNDARY) return BOUNDARY;
+    if (v < -BOUNDARY) return -BOUNDARY;
+    return v;
+}
+
+void applyCeiling(Aircraft& a) {
+    if (a.y <= CEILING) return;
+    a.pitchRate = added(a.pitchRate, -CEILING_NOSE_DROP);
+    a.y = added(a.y, -CEILING_SINK);
+}
+
+int contactKnock(World& w) { return rnd(w) % 17 - 8; }
+
+void knock(World& w, Aircraft& a) {
+    a.pitchRate = added(a.pitchRate, contactKnock(w) * static_cast<double>(DEG));
+    a.headingRate = added(a.headingRate, contactKnock(w) * static_cast<double>(DEG));
+}
+
+bool inContact(const Aircraft& a, const Aircraft& b) {
+    const double dx = static_cast<double>(a.x) - b.x;
+    const double dz = static_cast<double>(a.z) - b.z;
+    const double dy = static_cast<double>(a.y) - b.y;
+    const double h = std::sqrt(dx * dx + dz * dz);
+    return std::sqrt(h * h + dy * dy) <= static_cast<double>(COLLISION_DISTANCE);
+}
+
+// Tested from both aircraft's updates, so a pair in contact pays twice per tick; b is
+// changed even when its own update has already run.
+void collideWithOthers(World& w, const Sound& sound, int i) {
+    Aircraft& a = w.aircraft[i];
+    for (int j = 0; j < MAX_AIRCRAFT; ++j) {
+        Aircraft& b = w.aircraft[j];
+        if (j == i || b.side == 0 || !inContact(a, b)) continue;
+        a.armor = static_cast<int16_t>(a.armor - COLLISION_DAMAGE);
+        b.armor = static_cast<int16_t>(b.armor - COLLISION_DAMAGE);
+        const float mx = static_cast<float>((static_cast<double>(a.x) + b.x) / 2.0);
+        const float my = static_cast<float>((static_cast<double>(a.y) + b.y) / 2.0);
+        const float mz = static_cast<float>((static_cast<double>(a.z) + b.z) / 2.0);
+        spawnEffect(w, mx, my, mz, ContactSmoke);
+        knock(w, a);
+        knock(w, b);
+        playSoundAt(w, sound, mx, my, mz, SOUND_BLAST);
+    }
+}
+
+void destroyIfWrecked(World& w, const Sound& sound, Aircraft& a) {
+    if (a.armor >= 1) return;
+    a.side = 0;
+    spawnEffect(w, a.x, a.y, a.z, AircraftExplosion);
+    playSoundAt(w, sound, a.x, a.y, a.z, SOUND_EXPLOSION);
+}
+
+void updateOneAircraft(World& w, const Sound& sound, int i) {
+    Aircraft& a = w.aircraft[i];
+    applyControlInputs(a);
+    integrateAttitude(a);
+    flipOverVertical(w, i);
+    applyThrottle(a);
+    applyStall(a);
+    moveAlongNose(a);
+    applyDamage(w, a);
+    applyGroundContact(w, sound, a);
+    a.x = clampToBoundary(a.x);
+    a.z = clampToBoundary(a.z);
+    applyCeiling(a);
+    fireGun(w, sound, a);
+    fireLauncher(w, sound, a);
+    countDownCooldowns(a);
+    collideWithOthers(w, sound, i);
+    destroyIfWrecked(w, sound, a);
+}
+
+}  // namespace
+
+void updateAircraft(World& w, const Sound& sound) {
+    for (int i = 0; i < MAX_AIRCRAFT; ++i) {
+        if (isAlive(w, i)) updateOneAircraft(w, sound, i);
+    }
+}
 
 }  // namespace vantrel

@@ -1,7 +1,163 @@
 #include "sim/projectiles.h"
 
+#include <cmath>
+
+#include "sim/effects.h"
+#include "sim/vecmath.h"
+#include "sound/sound.h"
+#include "world/terrain.h"
+
 namespace vantrel {
 
-void updateProjectiles(World&, const Sound&) {}
+namespace {
+
+// What each weapon leaves behind: a puff every third tick in flight, and the effect where
+// it ends against the ground or an aircraft. Only missiles burn a flame and steer.
+struct WeaponTrail {
+    const EffectRecipe* puff;  // nullptr: no trail
+    bool guided;
+    const EffectRecipe* impact;
+};
+
+constexpr WeaponTrail WEAPON_TRAILS[WEAPON_TYPE_COUNT] = {
+    {nullptr, false, &ShotImpact},
+    {&RocketSmoke, false, &RocketImpact},
+    {&MissileSmoke, true, &MissileImpact},
+};
+
+// Distance covered in one tick, world units, from the angles at the start of the tick.
+struct Displacement {
+    double x, y, z;
+};
+
+Displacement tickDisplacement(const Projectile& p) {
+    const double pitch = p.pitch, heading = p.heading;
+    const double distance = WEAPON_TYPES[p.weapon].speed * 0.1;
+    return {std::cos(pitch) * std::sin(heading) * distance, std::sin(pitch) * distance,
+            std::cos(pitch) * std::cos(heading) * distance};
+}
+
+bool isAircraftIndex(int index) { return index >= 0 && index < MAX_AIRCRAFT; }
+
+// One step toward the target about each axis; an exactly zero error leaves that angle.
+void steerMissile(Projectile& p, const Aircraft& t) {
+    const double dx = static_cast<double>(p.x) - t.x;
+    const double dz = static_cast<double>(p.z) - t.z;
+    const float bearingFromTarget = angleOf(static_cast<float>(dx), static_cast<float>(dz));
+    float error = static_cast<float>(static_cast<double>(p.heading) - bearingFromTarget);
+    wrapAngle(error);
+    if (error > 0.0f) p.heading = static_cast<float>(p.heading + MISSILE_TURN_STEP);
+    if (error < 0.0f) p.heading = static_cast<float>(p.heading - MISSILE_TURN_STEP);
+
+    const float horizontal = static_cast<float>(std::sqrt(dx * dx + dz * dz));
+    const float fromVertical =
+        angleOf(horizontal, static_cast<float>(static_cast<double>(p.y) - t.y));
+    error = static_cast<float>(static_cast<double>(fromVertical) - p.pitch - HALF_PI);
+    wrapAngle(error);
+    if (error < 0.0f) p.pitch = static_cast<float>(p.pitch - MISSILE_TURN_STEP);
+    if (error > 0.0f) p.pitch = static_cast<float>(p.pitch + MISSILE_TURN_STEP);
+}
+
+void leaveTrail(World& w, Projectile& p, const Displacement& d) {
+    const WeaponTrail& trail = WEAPON_TRAILS[p.weapon];
+    if (trail.puff && w.tickCount % 3 == 1) spawnEffect(w, p.x, p.y, p.z, *trail.puff);
+    if (!trail.guided) return;
+    spawnEffect(w, static_cast<float>(p.x - 0.01 * d.x), static_cast<float>(p.y - 0.01 * d.y),
+                static_cast<float>(p.z - 0.01 * d.z), withSpin(MissileFlame, randomAngle(w)));
+    // A target outside the table cannot be steered at: the missile flies on as unguided.
+    if (isAircraftIndex(p.target)) steerMissile(p, w.aircraft[p.target]);
+}
+
+// A whole number in [-jolt, jolt] from one draw.
+int joltDraw(World& w, int jolt) { return rnd(w) % (2 * jolt + 1) - jolt; }
+
+// Tenths of a unit in [-0.1, 0.1] from one draw.
+double hitJitter(World& w) { return (rnd(w) % 3 - 1) * 0.1; }
+
+void hitAircraft(World& w, const Sound& sound, Projectile& p, Aircraft& a) {
+    const WeaponType& weapon = WEAPON_TYPES[p.weapon];
+    p.life = 0;
+    a.armor = static_cast<int16_t>(a.armor - weapon.damage);
+    a.pitch = static_cast<float>(a.pitch + joltDraw(w, weapon.jolt) * 0.2 * DEG);
+    a.heading = static_cast<float>(a.heading + joltDraw(w, weapon.jolt) * 0.2 * DEG);
+    playSoundAt(w, sound, p.x, p.y, p.z, weapon.hitSound);
+    if (rnd(w) % 3 != 1) return;
+    const double jz = hitJitter(w);
+    const double jy = hitJitter(w);
+    const double jx = hitJitter(w);
+    spawnEffect(w, static_cast<float>(a.x + jx), static_cast<float>(a.y + jy),
+                static_cast<float>(a.z + jz), HitExplosion);
+    playSoundAt(w, sound, a.x, a.y, a.z, SOUND_BLAST);
+}
+
+// Any axis apart by clearly more than the radius rules a hit out without the square root;
+// the margin keeps the shortcut from ever disagreeing with the rounded distance.
+constexpr double HIT_AXIS_LIMIT = HIT_RADIUS + 1e-3;
+
+bool withinHitRadius(const Projectile& p, const Aircraft& a) {
+    const double dx = static_cast<double>(p.x) - a.x;
+    const double dy = static_cast<double>(p.y) - a.y;
+    const double dz = static_cast<double>(p.z) - a.z;
+    if (std::fabs(dx) > HIT_AXIS_LIMIT || std::fabs(dz) > HIT_AXIS_LIMIT || std::fabs(dy) > HIT_AXIS_LIMIT) {
+        return false;
+    }
+    return std::sqrt(dx * dx + dy * dy + dz * dz) <= static_cast<double>(HIT_RADIUS);
+}
+
+// Half of the tick's movement, then the ground and every enemy in reach. Returns false when
+// the projectile has hit something and must not move on.
+bool moveHalfStep(World& w, const Sound& sound, Projectile& p, const Displacement& d) {
+    p.x = static_cast<float>(p.x + 0.5 * d.x);
+    p.z = static_cast<float>(p.z + 0.5 * d.z);
+    p.y = static_cast<float>(p.y + 0.5 * d.y);
+    if (groundHeight(w, p.x, p.z) > p.y) p.life = 0;
+    for (Aircraft& a : w.aircraft) {
+        if (a.side == 0 || a.side == p.side) continue;
+        if (withinHitRadius(p, a)) hitAircraft(w, sound, p, a);
+    }
+    return p.life > 0;
+}
+
+void updateProjectile(World& w, const Sound& sound, Projectile& p) {
+    const Displacement d = tickDisplacement(p);
+    leaveTrail(w, p, d);
+    if (moveHalfStep(w, sound, p, d)) moveHalfStep(w, sound, p, d);
+    --p.life;
+    if (p.life > 0) return;
+    // Forced to 0 by a hit, then counted down: only those leave an impact.
+    if (p.life != 0) spawnEffect(w, p.x, p.y, p.z, *WEAPON_TRAILS[p.weapon].impact);
+    p.side = 0;
+}
+
+}  // namespace
+
+float randomAngle(World& w) { return static_cast<float>((rnd(w) % 360) * static_cast<double>(DEG)); }
+
+void spawnProjectile(World& w, float x, float y, float z, float pitch, float heading, float roll,
+                     int16_t target, int8_t weapon, int8_t side) {
+    // A weapon outside the table or a free-slot side would make a record nothing can use.
+    if (weapon < 0 || weapon >= WEAPON_TYPE_COUNT || side == 0) return;
+    for (Projectile& p : w.projectiles) {
+        if (p.side != 0) continue;
+        p = Projectile{};
+        p.x = x;
+        p.y = y;
+        p.z = z;
+        p.pitch = pitch;
+        p.heading = heading;
+        p.roll = roll;
+        p.life = WEAPON_TYPES[weapon].lifetime;
+        p.target = target;
+        p.weapon = weapon;
+        p.side = side;
+        return;
+    }
+}
+
+void updateProjectiles(World& w, const Sound& sound) {
+    for (Projectile& p : w.projectiles) {
+        if (p.side != 0) updateProjectile(w, sound, p);
+    }
+}
 
 }  // namespace vantrel
