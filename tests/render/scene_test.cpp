@@ -250,24 +250,6 @@ TEST(Scene, TerrainStopsAtTheGridEdge) {
     }
 }
 
-TEST(Scene, LevelTerrainIsTintedOnBorderLines) {
-    auto w = test::makeWorld();
-    std::fill(std::begin(w->heightmap), std::end(w->heightmap), 40);
-    w->cameraPos = {-300.0f, 20.0f, 300.0f};  // over cell (12, 87), near both tinted lines
-    int tinted = 0;
-    for (const Triangle& t : terrainTriangles(*w)) {
-        const auto [i, j] = cellOf(t);
-        const bool border = i == 11 || i == 88 || j == 11 || j == 88;
-        for (const WorldVertex& v : t.v) {
-            EXPECT_EQ(redOf(v.diffuse), 0xED);
-            EXPECT_EQ(greenOf(v.diffuse), border ? 0xCF : 0xED);
-            EXPECT_EQ(blueOf(v.diffuse), greenOf(v.diffuse));
-        }
-        tinted += border;
-    }
-    EXPECT_GT(tinted, 0);
-}
-
 TEST(Scene, SlopesFacingTheSunAreLighter) {
     auto w = test::makeWorld();
     // Ground rising toward +z faces the sun, which shines toward +z.
