@@ -52,7 +52,7 @@ constexpr Flight ESCORT[] = {
     {RED, 4, AI_EXPERT, 2, 18, 42, -10, WEST},
 };
 constexpr Flight VALLEY_RAID[] = {
-    {BLUE, 6, AI_EXPERT, 2, -6, 42, -16, NORTH},
+    {BLUE, 6, AI_EXPERT, 2, -6, 42, -27, NORTH},
     {BLUE, 0, AI_BANK, 3, 6, 45, -20, NORTH},
     {BLUE, 2, AI_RUDDER, 3, -18, 38, -22, NORTH},
     {RED, 3, AI_RUDDER, 2, 0, 40, 18, SOUTH},
@@ -60,7 +60,7 @@ constexpr Flight VALLEY_RAID[] = {
     {RED, 4, AI_BANK, 4, -12, 43, 18, SOUTH},
 };
 constexpr Flight GRAND_BATTLE[] = {
-    {BLUE, 0, AI_EXPERT, 3, -4, 44, -15, NORTH},
+    {BLUE, 0, AI_EXPERT, 3, -4, 44, -22, NORTH},
     {BLUE, 6, AI_EXPERT, 3, 10, 48, -17, NORTH},
     {BLUE, 5, AI_BANK, 3, -17, 38, -16, NORTH},
     {BLUE, 2, AI_RUDDER, 3, 22, 40, -20, NORTH},

@@ -226,8 +226,24 @@ struct SkyStop {
 // distant ground the terrain fades into.
 constexpr SkyStop SKY_STOPS[] = {
     {90, 0x2459ad}, {55, 0x3470c2}, {25, 0x5b93d4}, {10, 0x8cb7e3}, {3, 0xbcd3e8}, {0, 0xd3dfe6},
-    {-2, 0xbccabf}, {-8, 0x9db096}, {-25, 0x819a76}, {-90, 0x6c8461},
+    {-2, 0xb4c4b8}, {-7, 0x8ea583}, {-18, 0x6a8a55}, {-35, 0x5a7d42}, {-90, 0x52743a},
 };
+
+constexpr double SKY_EYE_HEIGHT = 40.0;  // typical flying height the distant land is drawn for
+
+// Far below the horizon the sky shows the land beyond the drawn terrain: woods and fields
+// projected onto the ground from a typical eye height, fading into the haze.
+Color distantLand(double elevation, double azimuth, const Color& haze) {
+    const double down = std::tan(-elevation * std::numbers::pi / 180.0);
+    const double distance = SKY_EYE_HEIGHT / std::max(down, 1e-3);
+    const double gx = distance * std::sin(azimuth), gz = distance * std::cos(azimuth);
+    const double woods = fractalNoise(gx / 70.0, gz / 70.0, 2100, 4);
+    const double fields = fractalNoise(gx / 25.0, gz / 25.0, 2101, 2);
+    Color land = lerp(rgb(0x6f9848), rgb(0x2f5a2a), smoothRange(0.05, 0.25, woods));
+    land = lerp(land, rgb(0xa49a5c), smoothRange(0.3, 0.5, fields) * 0.5);
+    const double clarity = smoothRange(-1.5, -14.0, elevation);  // haze thickens toward the horizon
+    return lerp(haze, land, clarity * 0.65);
+}
 
 Color skyGradient(double elevation) {
     for (size_t i = 1; i < std::size(SKY_STOPS); ++i)
@@ -252,6 +268,7 @@ Image paintSky() {
             const double polar = v * std::numbers::pi, azimuth = u * TAU;
             const V3 dir{std::sin(polar) * std::sin(azimuth), std::cos(polar), std::sin(polar) * std::cos(azimuth)};
             Color c = skyGradient(elevation);
+            if (elevation < 0) c = distantLand(elevation, azimuth, c);
             const double sunAngle = std::acos(std::clamp(dot(dir, sun), -1.0, 1.0));
             c = lerp(c, rgb(0xfff6dc), 0.55 * std::exp(-sunAngle * sunAngle * 18.0));
             // Cumulus along the horizon, flattened by perspective; cirrus streaks higher up.
