@@ -468,6 +468,23 @@ TEST_F(SceneRender, LightingBrightensTheSunFacingSide) {
     expectColour(test::pixelAt(frame(), CX, CY), 0xFFFFFFFF);
 }
 
+// In a mission frame only the aircraft are lit: the terrain keeps its plain vertex colour, and an
+// upside-down square (facing away from the sun) shows the ambient level alone.
+TEST_F(SceneRender, MissionFrameLightsTheAircraftOnly) {
+    loadSquare(1, 10.0f, true);
+    levelGround(40);
+    world_->gameMode = MODE_MISSION;
+    world_->cameraPos = {0.0f, 40.0f, 0.0f};
+    world_->cameraPitch = -1.5f;
+    addAircraftAt(0, 6.0f, 20.0f, 5.0f);
+    world_->aircraft[0].roll = PI;
+    world_->playerIndex = 5;
+    render::renderFrame(device(), *world_);
+    const auto f = frame();
+    expectColour(test::pixelAt(f, 500, 380), 0xFFEDEDED);
+    expectColour(test::pixelAt(f, 445, 136), 0xFF808080, 2);
+}
+
 TEST_F(SceneRender, ProjectilesUseTheirWeaponMeshWithin100) {
     loadSquare(8, 100.0f, false);  // the rocket's mesh; gun shots (mesh 2) are left empty
     world_->cameraPos = {0.0f, 20.0f, 0.0f};
