@@ -2,6 +2,7 @@
 
 #include <stb_image.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -56,6 +57,39 @@ std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* er
     img.rgba.resize(size_t(w) * size_t(h) * 4);
     std::memcpy(img.rgba.data(), pixels.get(), img.rgba.size());
     return img;
+}
+
+namespace {
+
+// Each texel of the next level is the rounded mean of the 2 x 2 block above it; an edge of
+// length 1 repeats its single row or column.
+Image halve(const Image& above) {
+    Image next;
+    next.width = std::max(1, above.width / 2);
+    next.height = std::max(1, above.height / 2);
+    next.rgba.resize(size_t(next.width) * size_t(next.height) * 4);
+    const auto at = [&](int x, int y, int c) {
+        return unsigned{above.rgba[(size_t(std::min(y, above.height - 1)) * size_t(above.width) +
+                                    size_t(std::min(x, above.width - 1))) * 4 + size_t(c)]};
+    };
+    for (int y = 0; y < next.height; ++y) {
+        for (int x = 0; x < next.width; ++x) {
+            for (int c = 0; c < 4; ++c) {
+                const unsigned sum = at(2 * x, 2 * y, c) + at(2 * x + 1, 2 * y, c) + at(2 * x, 2 * y + 1, c) +
+                                     at(2 * x + 1, 2 * y + 1, c);
+                next.rgba[(size_t(y) * size_t(next.width) + size_t(x)) * 4 + size_t(c)] = uint8_t((sum + 2) / 4);
+            }
+        }
+    }
+    return next;
+}
+
+}  // namespace
+
+std::vector<Image> mipChain(const Image& base) {
+    std::vector<Image> levels{base};
+    while (levels.back().width > 1 || levels.back().height > 1) levels.push_back(halve(levels.back()));
+    return levels;
 }
 
 }  // namespace vantrel::render

@@ -23,6 +23,10 @@ constexpr size_t MAX_ASSET_FILE_BYTES = 64u << 20;
 // Whole-file read; an absent, unreadable or oversized file gives nothing and says why.
 std::optional<std::vector<uint8_t>> readAssetFile(const std::string& path, std::string* error);
 
+// The full mip chain of a picture, level 0 first: each level halves the one before (rounding
+// down, never below 1) by averaging 2 x 2 blocks.
+std::vector<Image> mipChain(const Image& base);
+
 // Decodes a .bmp (or anything stb_image knows) or, by its "DDS " magic, a .dds file.
 std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error);
 

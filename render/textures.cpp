@@ -9,13 +9,19 @@ const std::array<const char*, TEXTURE_COUNT> TEXTURE_FILES = {
 };
 
 GLuint uploadTexture(const Image& image) {
+    // The chain is filtered here rather than by glGenerateMipmap, which on a software
+    // rasteriser costs a tenth of a second per large texture at start-up.
+    const std::vector<Image> levels = mipChain(image);
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 image.rgba.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
+    for (size_t level = 0; level < levels.size(); ++level) {
+        const Image& l = levels[level];
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, l.width, l.height, 0, GL_RGBA,
+                     GL_UNSIGNED_BYTE, l.rgba.data());
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels.size() - 1));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);

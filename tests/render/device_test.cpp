@@ -97,7 +97,8 @@ constexpr int RIGHT_QUAD_X = 424;  // and of the right one
 class DeviceTest : public RenderTest {};
 
 // Files for some slots: 7 plane11.bmp a flat colour, 12 title.bmp red above blue, 1 exp.dds
-// green, 2 smk.dds cut short, 4 2dtex.dds half-transparent white; 6 sunlight.dds is absent.
+// green, 2 smk.dds cut short, 4 2dtex.dds half-transparent white, 13 plane41.bmp a one-texel
+// black and white checker; 6 sunlight.dds is absent.
 class DeviceTexturesTest : public RenderTest {
 protected:
     std::string dataDirectory() override {
@@ -111,6 +112,9 @@ protected:
         cut.resize(cut.size() - 1);
         writeFile(dir + "/smk.dds", cut);
         writeFile(dir + "/2dtex.dds", dds32Bytes(2, 2, solid(2, 2, 0x80FFFFFF)));
+        std::vector<uint32_t> checker(64 * 64);
+        for (size_t i = 0; i < checker.size(); ++i) checker[i] = ((i % 64 + i / 64) % 2) ? WHITE : BLACK;
+        writeFile(dir + "/plane41.bmp", bmp32Bytes(64, 64, checker));
         return dir;
     }
 };
@@ -339,6 +343,14 @@ TEST_F(DeviceTexturesTest, TextureRowsRunTopDownWithV) {
     // Away from the top and bottom edges, where repeating blends the far rows in.
     EXPECT_TRUE(near(pixelAt(f, 320, 100), 255, 0, 0));
     EXPECT_TRUE(near(pixelAt(f, 320, 380), 0, 0, 255));
+}
+
+TEST_F(DeviceTexturesTest, MinifiedTexturesSampleTheMipChain) {
+    device().clear(0xFFFF0000);
+    device().bindTexture(13);
+    drawScreenQuad(device(), 0, 0, 7, 7, WHITE);  // 64 texels into 7 pixels: off the texel grid
+    const auto f = frame();
+    EXPECT_EQ(countPixels(f, 0, 0, 7, 7, [](uint32_t c) { return near(c, 128, 128, 128, 8); }), 49);
 }
 
 TEST_F(DeviceTexturesTest, SlotsKeepTheirIndicesWhateverFails) {
