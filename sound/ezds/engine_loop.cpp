@@ -19,7 +19,7 @@ int16_t toSample(double v) {
 
 }  // namespace
 
-double engineGain(int level) { return static_cast<double>(clampLevel(level)) / LEVEL_FULL; }
+double engineGain(int level) { return HEADROOM * clampLevel(level) / LEVEL_FULL; }
 
 double engineRate(int level) { return RATE_AT_ZERO + RATE_PER_LEVEL * clampLevel(level); }
 

@@ -8,9 +8,13 @@
 
 namespace ezds {
 
-constexpr int LEVEL_FULL = 100;  // levels from here on play the sample at its own loudness
+constexpr int LEVEL_FULL = 100;  // levels from here on play at the loudest
 
-// Loudness factor 0..1 of a level; 0 and below are silent.
+// Every sound of the library plays at most this factor of its own loudness (about -3 dB),
+// leaving room for a few loud sounds at once before the mix saturates.
+constexpr double HEADROOM = 0.7;
+
+// Loudness factor 0..HEADROOM of a level; 0 and below are silent.
 double engineGain(int level);
 
 // Playback speed of a level, 1 being the sample's own pitch; rises with the level.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 
 #include "sound/ezds/engine_loop.h"
@@ -75,8 +76,10 @@ int takeVoice(int channel) {
     return voice;
 }
 
+// Volume 1..100 onto the mixer's 0..128, leaving the library's headroom; 1 stays audible.
 int mixerVolume(int volume) {
-    return (std::min(volume, MAX_VOLUME) * MIX_MAX_VOLUME + MAX_VOLUME / 2) / MAX_VOLUME;
+    const double scaled = ezds::HEADROOM * MIX_MAX_VOLUME * std::min(volume, MAX_VOLUME) / MAX_VOLUME;
+    return std::max(1, static_cast<int>(std::lround(scaled)));
 }
 
 void releaseAll() {

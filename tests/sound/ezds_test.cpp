@@ -82,7 +82,7 @@ protected:
 TEST_F(Ezds, PlayedChannelIsHeardAndEndsInSilence) {
     EXPECT_EQ(peak(capture(0.1)), 0);
     sound.lib.DSplay(SOUND_GUN, 100);
-    EXPECT_GT(peak(capture(0.3)), 8000);
+    EXPECT_GT(peak(capture(0.3)), 6000);
     EXPECT_EQ(peak(capture(0.2)), 0);
 }
 
@@ -90,8 +90,8 @@ TEST_F(Ezds, EngineLoopIsHeardUntilStopped) {
     sound.lib.DSloopOPE(LOOP_START, 0);
     sound.lib.DSloopOPE(LOOP_LEVEL, 85);
     const std::vector<int16_t> running = capture(1.0);  // twice the loop's length
-    EXPECT_GT(peak(running), 8000);
-    EXPECT_GT(peak(std::vector<int16_t>(running.end() - 8000, running.end())), 8000);
+    EXPECT_GT(peak(running), 6000);
+    EXPECT_GT(peak(std::vector<int16_t>(running.end() - 8000, running.end())), 6000);
     sound.lib.DSloopOPE(LOOP_STOP, 0);
     capture(0.1);
     EXPECT_EQ(peak(capture(0.3)), 0);
@@ -128,9 +128,13 @@ TEST_F(Ezds, HigherVolumeAndLevelAreLouder) {
 TEST_F(Ezds, ChannelPlayedAgainWhileSoundingOverlaps) {
     load(SOUND_HIT, std::vector<int16_t>(test::TEST_RATE / 2, 6000));
     sound.lib.DSplay(SOUND_HIT, 100);
+    const int once = peak(capture(0.7));
+    sound.lib.DSplay(SOUND_HIT, 100);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
     sound.lib.DSplay(SOUND_HIT, 100);
-    EXPECT_GT(peak(capture(0.4)), 10000);
+    const int twice = peak(capture(0.4));
+    EXPECT_GT(once, 2000);
+    EXPECT_GT(twice, once * 3 / 2);
 }
 
 TEST_F(Ezds, UnknownChannelsAndMissingFilesAreRefused) {
