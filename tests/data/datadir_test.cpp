@@ -112,5 +112,11 @@ TEST(DataCheck, MissingFilesAreEachNamed) {
     EXPECT_EQ(problems[1], "sunlight.dds: missing or unreadable");
 }
 
+TEST(DataCheck, AMissingDirectoryIsOneProblem) {
+    const auto problems = checkDataDirectory(scratchPath("nothing-here"));
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("no such data directory"), std::string::npos) << problems[0];
+}
+
 }  // namespace
 }  // namespace vantrel::data::test

@@ -141,6 +141,7 @@ bool writeDataDirectory(const std::string& dir, std::string& error) {
 }
 
 std::vector<std::string> checkDataDirectory(const std::string& dir) {
+    if (!std::filesystem::is_directory(dir)) return {dir + ": no such data directory"};
     std::vector<std::string> problems;
     for (const DataFile& f : FILES) {
         const std::string path = (std::filesystem::path(dir) / f.name).string();

@@ -223,8 +223,8 @@ Image paintMapTexture(const HeightGrid& g) {
             const double gz = (fine(a, b + d) - fine(a, b - d)) / (16.0 * d);
             const double nl = std::sqrt(gx * gx + 1.0 + gz * gz);
             const double light = (-gx * sx + sy - gz * sz) / (nl * sl);
-            const double speckle = 0.04 * valueNoise(px * 0.9, py * 0.9, TERRAIN_SEED + 13);
-            img.at(px, py) = scaled(c, std::clamp(1.0 + 2.6 * (light - flatLight) + speckle, 0.45, 1.3));
+            const double grain = 0.04 * valueNoise(px * 0.9, py * 0.9, TERRAIN_SEED + 13);
+            img.at(px, py) = scaled(c, std::clamp(1.0 + 2.6 * (light - flatLight) + grain, 0.45, 1.3));
         }
     paintVillages(img);
     return img;

@@ -87,7 +87,12 @@ std::string encodeX(const Mesh& mesh, const std::string& name) {
     for (size_t i = 0; i < nv; ++i)
         s += "  " + number(mesh.vertices[i].u) + ";" + number(mesh.vertices[i].v) + ";" + (i + 1 < nv ? "," : ";") + "\n";
     s += " }\n\n MeshMaterialList {\n  1;\n  " + std::to_string(nf) + ";\n";
-    for (size_t i = 0; i < nf; ++i) s += std::string(i % 32 == 0 ? "  " : "") + "0" + (i + 1 < nf ? "," : ";") + (i % 32 == 31 || i + 1 == nf ? "\n" : "");
+    // Every face uses material 0; 32 to a line.
+    for (size_t i = 0; i < nf; ++i) {
+        if (i % 32 == 0) s += "  ";
+        s += i + 1 < nf ? "0," : "0;";
+        if (i % 32 == 31 || i + 1 == nf) s += "\n";
+    }
     s += "  { White }\n }\n}\n";
     return s;
 }

@@ -95,7 +95,7 @@ void paintFuselage(Image& img, const Livery& l) {
         return weathered(c, along, around, l.seed);
     });
     for (double u : {0.18, 0.32, 0.5, 0.62, 0.86}) panelLine(img, regionX(img, r, u), regionY(img, r, 0.02), regionX(img, r, u), regionY(img, r, 0.98));
-    for (double v : {0.5}) panelLine(img, regionX(img, r, 0.05), regionY(img, r, v), regionX(img, r, 0.95), regionY(img, r, v));
+    panelLine(img, regionX(img, r, 0.05), regionY(img, r, 0.5), regionX(img, r, 0.95), regionY(img, r, 0.5));  // spine
     for (double v : {0.25, 0.75}) paintMarking(img, l.marking, regionX(img, r, 0.58), regionY(img, r, v), 10.0);
 }
 
