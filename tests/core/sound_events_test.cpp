@@ -9,6 +9,7 @@
 
 #include "app/flow.h"
 #include "fixtures.h"
+#include "sim/flight.h"
 #include "sound/sound.h"
 
 using namespace vantrel;
@@ -216,4 +217,26 @@ TEST_F(SoundEvents, NothingIsCalledWithSoundOff) {
     tick({VK_ESCAPE});
     playSoundAt(*w, sound, w->cameraPos.x, w->cameraPos.y, w->cameraPos.z, SOUND_GUN);
     EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(SoundEvents, EngineLevelDropsToZeroInTheTickThePlayerIsDestroyed) {
+    startMission(1);
+    player().armor = 0;
+    calls.clear();
+    tick();
+    ASSERT_EQ(w->aircraft[w->playerIndex].side, 0);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].operation, PLAY);
+    EXPECT_EQ(calls[0].first, SOUND_EXPLOSION);
+    EXPECT_EQ(calls[1], loop(LOOP_LEVEL, 0));
+}
+
+// A pair of rockets sounds once, from the second rocket's launch point.
+TEST_F(SoundEvents, RocketPairSoundsFromTheSecondLaunchPoint) {
+    const int shooter = test::addAircraft(*w, 0.0f, 30.0f, 0.0f, 0.0f, 5, 1);
+    w->aircraft[shooter].speed = 0.5f;
+    w->aircraft[shooter].controls = CTRL_FIRE_LAUNCHER;
+    w->cameraPos = Vec3{-0.5f, 30.0f, 0.7f};  // the second muzzle once the aircraft has moved
+    updateAircraft(*w, sound);
+    EXPECT_EQ(calls, std::vector<Call>{play(SOUND_LAUNCH, 100)});
 }
