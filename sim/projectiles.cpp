@@ -98,9 +98,8 @@ bool withinHitRadius(const Projectile& p, const Aircraft& a) {
     const double dx = static_cast<double>(p.x) - a.x;
     const double dy = static_cast<double>(p.y) - a.y;
     const double dz = static_cast<double>(p.z) - a.z;
-    if (std::fabs(dx) > HIT_AXIS_LIMIT || std::fabs(dz) > HIT_AXIS_LIMIT || std::fabs(dy) > HIT_AXIS_LIMIT) {
-        return false;
-    }
+    if (std::fabs(dx) > HIT_AXIS_LIMIT || std::fabs(dz) > HIT_AXIS_LIMIT) return false;
+    if (std::fabs(dy) > HIT_AXIS_LIMIT) return false;
     return std::sqrt(dx * dx + dy * dy + dz * dz) <= static_cast<double>(HIT_RADIUS);
 }
 
