@@ -5,11 +5,13 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 #include "sound/ezds/engine_loop.h"
 
@@ -39,6 +41,24 @@ struct Library {
 };
 
 Library lib;
+
+// With no sound card, ALSA writes a screenful of errors while SDL tries it. Its library is
+// shared with SDL's, so a silent error handler set here holds for SDL's attempt too; the
+// game then reports the missing output once. The handle stays open for the process.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void silenceAlsa() {
+    static void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
+    if (!alsa) return;
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+    if (setHandler) setHandler(ignoreAlsaError);
+}
+
+int noAudioOutput(const char* reason) {
+    std::fprintf(stderr, "vantrel: no audio output (%s); playing without sound\n", reason);
+    return 0;
+}
 
 void SDLCALL mixEngine(void* data, Uint8* stream, int bytes) {
     auto* loop = static_cast<ezds::EngineLoop*>(data);
@@ -105,10 +125,12 @@ Library::~Library() {
 
 int DSinit(HWND__*) {
     if (lib.open) return 1;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    silenceAlsa();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return noAudioOutput(SDL_GetError());
     if (Mix_OpenAudio(SAMPLE_RATE, AUDIO_S16SYS, OUTPUT_CHANNELS, BUFFER_FRAMES) != 0) {
+        const int result = noAudioOutput(Mix_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return 0;
+        return result;
     }
     int frequency = 0;
     Uint16 format = 0;

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -58,9 +59,14 @@ TEST(GameSound, SoundOffNeverOpensTheAudioDevice) {
     EXPECT_FALSE(fs::exists(dir / "out.raw"));
 }
 
-TEST(GameSound, PlaysOnWithoutAnAudioDevice) {
+TEST(GameSound, PlaysOnWithoutAnAudioDeviceAndSaysSoOnce) {
     const fs::path dir = scratch("no-device");
     EXPECT_EQ(runGame(VANTREL_EXE, "SDL_AUDIODRIVER=no-such-driver", dir), NORMAL_END);
+    std::ifstream log(dir / "log.txt");
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+    EXPECT_EQ(text.rfind("vantrel: no audio output (", 0), 0u) << text;
+    EXPECT_NE(text.find("; playing without sound"), std::string::npos) << text;
 }
 
 TEST(GameSound, PlaysOnWithoutTheSoundLibrary) {
