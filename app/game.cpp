@@ -241,6 +241,16 @@ private:
     int ticksRun_ = 0;
 };
 
+// SDL falls back to its offscreen driver when there is no display; a player would then get an
+// invisible game. Only a run that asks for that driver by name (tests, tools) goes on.
+bool screenWanted() {
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (!noWindowSystem() || (requested != nullptr && requested[0] != '\0')) return true;
+    std::fprintf(stderr, "vantrel: no display (DISPLAY is not set). To run without one, set "
+                         "SDL_VIDEODRIVER=offscreen.\n");
+    return false;
+}
+
 // Reads what the options name before any window opens, so a bad file ends the program at once.
 std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
     if (!o.inputFile.empty()) {
@@ -299,6 +309,10 @@ int runProgram(const Options& o) {
     if (auto exitCode = prepareRequests(o, requests)) return *exitCode;
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vantrel: no display: %s\n", SDL_GetError());
+        return EXIT_CANCELLED;
+    }
+    if (!screenWanted()) {
+        SDL_Quit();
         return EXIT_CANCELLED;
     }
     const StartChoice start = chooseStart(o);

@@ -20,11 +20,7 @@ std::string formatMessage(const char* format, ...) {
 
 bool noWindowSystem() {
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver == nullptr) {
-        const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
-        return wanted != nullptr && (std::strcmp(wanted, "offscreen") == 0 || std::strcmp(wanted, "dummy") == 0);
-    }
-    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
+    return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
 }
 
 bool showMessage(SDL_Window* owner, const char* caption, const std::string& text) {

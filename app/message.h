@@ -18,7 +18,7 @@ std::string formatMessage(const char* format, ...) __attribute__((format(printf,
 // box was shown, false when the text went to standard error.
 bool showMessage(SDL_Window* owner, const char* caption, const std::string& text);
 
-// True while SDL runs on a driver with no screen or keyboard (offscreen, dummy).
+// True while SDL video runs on a driver with no screen or keyboard (offscreen, dummy).
 bool noWindowSystem();
 
 }  // namespace vantrel

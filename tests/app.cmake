@@ -13,6 +13,6 @@ if(TARGET vantrel)
     add_dependencies(vantrel_app_tests game_data)
   endif()
   gtest_discover_tests(vantrel_app_tests DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS app TIMEOUT 300
+    PROPERTIES LABELS app TIMEOUT 900
                ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy")
 endif()

@@ -2,6 +2,7 @@
 // window it opens, and keys typed on a keyboard. Skipped where Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -29,15 +30,16 @@ struct Point {
 };
 constexpr Point START_BUTTON{105, 97};
 constexpr Point CANCEL_BUTTON{187, 97};
-constexpr int SCREEN_WIDTH = 1024, SCREEN_HEIGHT = 768;
 
 bool haveTool(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& outFile) {
+// Starts a program with standard output and error in files; extraFd, when given, becomes its fd 3.
+pid_t spawn(const std::vector<std::string>& args, const std::string& outFile, int extraFd = -1) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (extraFd >= 0) posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
     posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, (outFile + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     std::vector<char*> argv;
@@ -67,14 +69,8 @@ protected:
     void SetUp() override {
         if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
         dir_ = test::freshDir("desktop");
-        display_ = ":" + std::to_string(70 + getpid() % 200);
-        xvfb_ = spawn({"Xvfb", display_, "-screen", "0",
-                       std::to_string(SCREEN_WIDTH) + "x" + std::to_string(SCREEN_HEIGHT) + "x24", "-nolisten", "tcp"},
-                      dir_ + "/xvfb.log");
-        ASSERT_GT(xvfb_, 0);
-        const std::string socket = "/tmp/.X11-unix/X" + display_.substr(1);
-        for (int i = 0; i < 250 && !std::filesystem::exists(socket); ++i) std::this_thread::sleep_for(20ms);
-        ASSERT_TRUE(std::filesystem::exists(socket)) << "Xvfb did not start";
+        display_ = startXvfb();
+        ASSERT_FALSE(display_.empty()) << "Xvfb did not start: " << test::readText(dir_ + "/xvfb.log.err");
     }
 
     void TearDown() override {
@@ -82,6 +78,22 @@ protected:
             kill(xvfb_, SIGTERM);
             waitForExit(xvfb_, 5000ms);
         }
+    }
+
+    // Xvfb picks a free display itself and names it on a pipe once it accepts clients, so
+    // tests running side by side never share a server.
+    std::string startXvfb() {
+        int fds[2];
+        if (pipe(fds) != 0) return "";
+        xvfb_ = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                      dir_ + "/xvfb.log", fds[1]);
+        close(fds[1]);
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (xvfb_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        return c == '\n' && !number.empty() ? ":" + number : "";
     }
 
     pid_t startGame(std::vector<std::string> args) {
@@ -112,7 +124,13 @@ protected:
         return false;
     }
 
-    void click(Point p) { xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y) + " click 1"); }
+    // The pointer rests on the target first: with no window manager, focus follows the pointer,
+    // and the dialog reads the pointer only while it has the focus.
+    void click(Point p) {
+        xdotool("mousemove " + std::to_string(p.x) + " " + std::to_string(p.y));
+        std::this_thread::sleep_for(300ms);
+        xdotool("click 1");
+    }
 
     // Held long enough for at least one logic tick to see it.
     void tap(const std::string& key) {

@@ -58,6 +58,13 @@ TEST(Program, BadDataDirectoryIsNamedAndEndsWithCodeTwo) {
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << "one line: " << r.err;
 }
 
+TEST(Program, NoDisplayGivesAMessageAndCodeZero) {
+    const auto r = runVantrel({"--window", "--no-sound", "--quit-after", "5"},
+                              {"-u", "SDL_VIDEODRIVER", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("no display"), std::string::npos) << r.err;
+}
+
 TEST(Program, MalformedKeyScriptNamesItsLine) {
     const auto r = runVantrel(headless({"--input", scriptFile("badscript", "1 SPACE\n2 NOSUCHKEY\n")}));
     EXPECT_EQ(r.exitCode, 2);

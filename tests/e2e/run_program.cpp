@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +25,9 @@ int runCounter = 0;
 }  // namespace
 
 std::string freshDir(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / ("vantrel-" + name);
+    // Named by process too: ctest runs tests side by side, each in a process of its own.
+    const std::filesystem::path dir =
+        std::filesystem::path(testing::TempDir()) / ("vantrel-" + std::to_string(getpid()) + "-" + name);
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();

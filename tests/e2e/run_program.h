@@ -13,10 +13,10 @@ struct RunResult {
     std::string out, err;
 };
 
-// Runs vantrel with the arguments (and "NAME=value" environment settings before them).
+// Runs vantrel with the arguments; env holds arguments of env(1) ("NAME=value", "-u", "NAME").
 RunResult runVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
-// A fresh, empty directory under the test temporary directory.
+// A fresh, empty directory under the test temporary directory, private to this process.
 std::string freshDir(const std::string& name);
 
 std::string readText(const std::string& path);
