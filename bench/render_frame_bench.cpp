@@ -3,14 +3,15 @@
 // roughest part of the terrain, the game's own data, the head-up display included. Also the
 // terrain submitted one triangle per draw call, as the original one-fan-per-triangle design
 // did, and each pass alone, to show where the time goes.
-// Run: SDL_VIDEODRIVER=offscreen build/bench/render_frame_bench   (VANTREL_DATA=dir overrides
-// the data directory, by default ../data beside the program)
+// Run: SDL_VIDEODRIVER=offscreen build/render_frame_bench   (VANTREL_DATA=dir overrides
+// the data directory found beside the program)
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
 
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,12 +33,14 @@ using namespace vantrel::render;
 constexpr const char* MESH_FILES[MESH_COUNT] = {"sky.x",    "plane1.x", "shot1.x",  "plane2.x", "plane3.x",
                                                 "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x"};
 
+// data/ beside the program, else in its parent (a build tree's bench/ folder).
 std::string dataDirectory() {
     if (const char* dir = std::getenv("VANTREL_DATA")) return dir;
     char* base = SDL_GetBasePath();
-    std::string dir = base ? std::string(base) + "../data" : "data";
+    const std::string program = base ? base : "";
     SDL_free(base);
-    return dir;
+    const std::string beside = program + "data";
+    return std::filesystem::exists(beside + "/map1.hd") ? beside : program + "../data";
 }
 
 // The centre of the cell whose four corners differ the most, away from the grid edge.
