@@ -70,7 +70,7 @@ double landscapeHeight(double u, double v) {
     // Carve the river valley and the lake basin.
     const double valley = gauss(std::pow(riverDistance(u, v), 2), 0.13);
     h = mix(h, std::min(h, 1.5 + h * 0.25), valley);
-    const double wobble = 1.0 + 0.35 * fractalNoise(u * 9.0, v * 9.0, TERRAIN_SEED + 4, 2);
+    const double wobble = std::max(0.3, 1.0 + 2.0 * fractalNoise(u * 4.0, v * 4.0, TERRAIN_SEED + 4, 3));
     const double lake = gauss(((u - LAKE.u) * (u - LAKE.u) + (v - LAKE.v) * (v - LAKE.v)) * wobble, LAKE.radius);
     h = mix(h, 0.0, smoothRange(0.35, 0.8, lake));
     const double bed = smoothRange(0.035, 0.012, riverDistance(u, v));
