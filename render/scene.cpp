@@ -13,6 +13,7 @@ namespace {
 constexpr float AIRCRAFT_HEADING_OFFSET = PI;  // aircraft meshes are modelled nose toward -z
 constexpr double FADE_START = 48.0;             // where the fade formula would reach 255
 constexpr double FADE_SPAN = 32.0;
+constexpr float FADE_END = 80.0f;               // the formula's first 0
 
 float horizontalDistance(const Vec3& eye, float x, float z) {
     const double dx = static_cast<double>(eye.x) - x;
@@ -59,6 +60,7 @@ void drawAircraft(Device& device, const World& w) {
 
 uint8_t terrainAlpha(float d) {
     if (d <= TERRAIN_OPAQUE) return 255;
+    if (!(d < FADE_END)) return 0;  // also a distance that is not a number
     const int a = 255 - static_cast<int>(std::trunc((d - FADE_START) * 255.0 / FADE_SPAN));
     return a <= 0 ? 0 : static_cast<uint8_t>(a);
 }
@@ -68,7 +70,7 @@ uint8_t faceShade(const Vec3& faceNormal) {
     normalize(sun);
     Vec3 n = faceNormal;
     normalize(n);
-    const double degrees = static_cast<double>(angleBetween(sun, n)) / DEG * 1.0;
+    const double degrees = static_cast<double>(angleBetween(sun, n)) / DEG;
     return static_cast<uint8_t>(180 - static_cast<int>(std::trunc(degrees)));
 }
 

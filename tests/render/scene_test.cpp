@@ -91,6 +91,8 @@ TEST(Scene, TerrainAlphaFadesFrom56To80) {
     EXPECT_EQ(terrainAlpha(79.9f), 1);
     EXPECT_EQ(terrainAlpha(80.0f), 0);
     EXPECT_EQ(terrainAlpha(1000.0f), 0);
+    EXPECT_EQ(terrainAlpha(INFINITY), 0);
+    EXPECT_EQ(terrainAlpha(std::nanf("")), 0);
     for (float d = 56.0f; d < 80.0f; d += 0.37f) EXPECT_GE(terrainAlpha(d), terrainAlpha(d + 0.37f));
 }
 
