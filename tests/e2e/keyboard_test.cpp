@@ -1,6 +1,9 @@
 #include "app/keyboard.h"
 
+#include <SDL_keyboard.h>
 #include <gtest/gtest.h>
+
+#include <utility>
 
 #include "world/keys.h"
 
@@ -17,38 +20,19 @@ Snapshot take(KeyboardSnapshot& k) {
     return s;
 }
 
-TEST(Keyboard, KeypadKeysReadAsNumpadCodesWhateverNumLockSays) {
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_8), VK_NUMPAD8);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_5), VK_NUMPAD5);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_4), VK_NUMPAD4);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_6), VK_NUMPAD6);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_7), VK_NUMPAD7);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_9), VK_NUMPAD9);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_0), 96);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_1), 97);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_KP_ENTER), VK_RETURN);
-}
-
+// Keypad keys read as NUMPAD codes whatever Num Lock says; the digit row has 0 last.
 TEST(Keyboard, GameKeysMapToTheirVirtualKeyCodes) {
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_SPACE), VK_SPACE);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_ESCAPE), VK_ESCAPE);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_RETURN), VK_RETURN);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_Z), VK_Z);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_X), VK_X);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_Q), VK_Q);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_A), VK_A);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_F1), VK_F1);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_F4), VK_F4);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_F11), VK_F11);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_F12), VK_F12);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_LEFT), VK_LEFT);
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_DOWN), VK_DOWN);
-}
-
-TEST(Keyboard, DigitRowReadsAsCharacterCodesWithZeroLast) {
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_1), '1');
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_9), '9');
-    EXPECT_EQ(virtualKeyOf(SDL_SCANCODE_0), '0');
+    const std::pair<SDL_Scancode, int> expected[] = {
+        {SDL_SCANCODE_KP_8, VK_NUMPAD8}, {SDL_SCANCODE_KP_5, VK_NUMPAD5}, {SDL_SCANCODE_KP_4, VK_NUMPAD4},
+        {SDL_SCANCODE_KP_6, VK_NUMPAD6}, {SDL_SCANCODE_KP_7, VK_NUMPAD7}, {SDL_SCANCODE_KP_9, VK_NUMPAD9},
+        {SDL_SCANCODE_KP_0, 96},         {SDL_SCANCODE_KP_ENTER, VK_RETURN}, {SDL_SCANCODE_SPACE, VK_SPACE},
+        {SDL_SCANCODE_ESCAPE, VK_ESCAPE}, {SDL_SCANCODE_RETURN, VK_RETURN}, {SDL_SCANCODE_Z, VK_Z},
+        {SDL_SCANCODE_X, VK_X},          {SDL_SCANCODE_Q, VK_Q},          {SDL_SCANCODE_A, VK_A},
+        {SDL_SCANCODE_F1, VK_F1},        {SDL_SCANCODE_F4, VK_F4},        {SDL_SCANCODE_F11, VK_F11},
+        {SDL_SCANCODE_F12, VK_F12},      {SDL_SCANCODE_LEFT, VK_LEFT},    {SDL_SCANCODE_DOWN, VK_DOWN},
+        {SDL_SCANCODE_1, '1'},           {SDL_SCANCODE_9, '9'},           {SDL_SCANCODE_0, '0'},
+    };
+    for (const auto& [scancode, key] : expected) EXPECT_EQ(virtualKeyOf(scancode), key) << SDL_GetScancodeName(scancode);
 }
 
 TEST(Keyboard, KeysWithoutACodeAreIgnored) {
