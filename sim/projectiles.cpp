@@ -1,5 +1,7 @@
 #include "sim/projectiles.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "sim/effects.h"
@@ -90,37 +92,84 @@ void hitAircraft(World& w, const Sound& sound, Projectile& p, Aircraft& a) {
     playSoundAt(w, sound, a.x, a.y, a.z, SOUND_BLAST);
 }
 
-// Any axis apart by clearly more than the radius rules a hit out without the square root;
-// the margin keeps the shortcut from ever disagreeing with the rounded distance.
-constexpr double HIT_AXIS_LIMIT = HIT_RADIUS + 1e-3;
-
 bool withinHitRadius(const Projectile& p, const Aircraft& a) {
     const double dx = static_cast<double>(p.x) - a.x;
     const double dy = static_cast<double>(p.y) - a.y;
     const double dz = static_cast<double>(p.z) - a.z;
-    if (std::fabs(dx) > HIT_AXIS_LIMIT || std::fabs(dz) > HIT_AXIS_LIMIT) return false;
-    if (std::fabs(dy) > HIT_AXIS_LIMIT) return false;
     return std::sqrt(dx * dx + dy * dy + dz * dz) <= static_cast<double>(HIT_RADIUS);
 }
 
-// Half of the tick's movement, then the ground and every enemy in reach. Returns false when
-// the projectile has hit something and must not move on.
-bool moveHalfStep(World& w, const Sound& sound, Projectile& p, const Displacement& d) {
+// The live aircraft as they stand while the projectiles move, ordered by x. Hits only knock
+// attitude and armor, so positions and sides hold for the whole pass and one copy serves
+// every half-step.
+struct AircraftPositions {
+    int count = 0;
+    float x[MAX_AIRCRAFT], y[MAX_AIRCRAFT], z[MAX_AIRCRAFT];
+    int8_t side[MAX_AIRCRAFT];
+    uint8_t slot[MAX_AIRCRAFT];
+};
+
+AircraftPositions positionsOf(const World& w) {
+    AircraftPositions out;
+    for (int i = 0; i < MAX_AIRCRAFT; ++i) {
+        const Aircraft& a = w.aircraft[i];
+        if (a.side == 0) continue;
+        int k = out.count++;
+        for (; k > 0 && out.x[k - 1] > a.x; --k) {
+            out.x[k] = out.x[k - 1];
+            out.y[k] = out.y[k - 1];
+            out.z[k] = out.z[k - 1];
+            out.side[k] = out.side[k - 1];
+            out.slot[k] = out.slot[k - 1];
+        }
+        out.x[k] = a.x;
+        out.y[k] = a.y;
+        out.z[k] = a.z;
+        out.side[k] = a.side;
+        out.slot[k] = static_cast<uint8_t>(i);
+    }
+    return out;
+}
+
+// Wider than the hit radius by far more than float rounding at map distances, so the
+// window never leaves out an aircraft the exact test would hit.
+constexpr float NEAR_AXIS_LIMIT = HIT_RADIUS + 1e-3f;
+
+static_assert(MAX_AIRCRAFT <= 32, "one bit of a 32-bit mask per aircraft slot");
+
+// Slots of the enemies close to the projectile on every axis, one bit each: walking the bits
+// upward visits them in slot order.
+uint32_t enemiesNear(const AircraftPositions& at, const Projectile& p) {
+    const float highestX = p.x + NEAR_AXIS_LIMIT;
+    uint32_t slots = 0;
+    int k = static_cast<int>(std::lower_bound(at.x, at.x + at.count, p.x - NEAR_AXIS_LIMIT) - at.x);
+    for (; k < at.count && at.x[k] <= highestX; ++k) {
+        const bool close = std::fabs(at.y[k] - p.y) <= NEAR_AXIS_LIMIT &&
+                           std::fabs(at.z[k] - p.z) <= NEAR_AXIS_LIMIT;
+        if (close && at.side[k] != p.side) slots |= 1u << at.slot[k];
+    }
+    return slots;
+}
+
+// Half of the tick's movement, then the ground and every enemy in reach, in slot order.
+// Returns false when the projectile has hit something and must not move on.
+bool moveHalfStep(World& w, const Sound& sound, const AircraftPositions& at, Projectile& p,
+                  const Displacement& d) {
     p.x = static_cast<float>(p.x + 0.5 * d.x);
     p.z = static_cast<float>(p.z + 0.5 * d.z);
     p.y = static_cast<float>(p.y + 0.5 * d.y);
     if (groundHeight(w, p.x, p.z) > p.y) p.life = 0;
-    for (Aircraft& a : w.aircraft) {
-        if (a.side == 0 || a.side == p.side) continue;
+    for (uint32_t near = enemiesNear(at, p); near != 0; near &= near - 1) {
+        Aircraft& a = w.aircraft[std::countr_zero(near)];
         if (withinHitRadius(p, a)) hitAircraft(w, sound, p, a);
     }
     return p.life > 0;
 }
 
-void updateProjectile(World& w, const Sound& sound, Projectile& p) {
+void updateProjectile(World& w, const Sound& sound, const AircraftPositions& at, Projectile& p) {
     const Displacement d = tickDisplacement(p);
     leaveTrail(w, p, d);
-    if (moveHalfStep(w, sound, p, d)) moveHalfStep(w, sound, p, d);
+    if (moveHalfStep(w, sound, at, p, d)) moveHalfStep(w, sound, at, p, d);
     --p.life;
     if (p.life > 0) return;
     // Forced to 0 by a hit, then counted down: only those leave an impact.
@@ -154,8 +203,9 @@ void spawnProjectile(World& w, float x, float y, float z, float pitch, float hea
 }
 
 void updateProjectiles(World& w, const Sound& sound) {
+    const AircraftPositions at = positionsOf(w);
     for (Projectile& p : w.projectiles) {
-        if (p.side != 0) updateProjectile(w, sound, p);
+        if (p.side != 0) updateProjectile(w, sound, at, p);
     }
 }
 
