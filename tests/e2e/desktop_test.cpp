@@ -163,6 +163,16 @@ TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
     EXPECT_NE(gameOutput().find("world-hash"), std::string::npos) << "ended through the normal shutdown";
 }
 
+TEST_F(Desktop, QuitRequestEndsThroughTheNormalShutdown) {
+    const std::string ready = dir_ + "/ready-to-quit.png";
+    const pid_t game = startGame({"--window", "--no-sound", "--print-hash", "--screenshot", "1:" + ready});
+    for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i) std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(std::filesystem::exists(ready));
+    kill(game, SIGINT);  // SDL turns it into the same quit request a closed window makes
+    EXPECT_EQ(waitForExit(game, 10s), 1);
+    EXPECT_NE(gameOutput().find("world-hash"), std::string::npos);
+}
+
 TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
     const std::string recording = dir_ + "/typed.txt";
     const std::string ready = dir_ + "/ready.png";
