@@ -83,12 +83,19 @@ TEST(Projectiles, EveryEnemyWithinReachIsHitButNeverOwnSide) {
     w->aircraft[wreck].side = 0;
     w->cameraPos = Vec3{0.0f, 30.0f, 0.8f};
     const int slot = launch(*w, WEAPON_GUN);
+    uint32_t draws = w->rngState;
     tick(*w, sound);
-    for (int i : {enemyA, enemyB}) {
+    for (int i : {enemyA, enemyB}) {  // in slot order: two jolts, then one chance in three
+        const int pitchJolt = nextRandom(draws) % 21 - 10;
+        const int headingJolt = nextRandom(draws) % 21 - 10;
+        if (nextRandom(draws) % 3 == 1) {
+            for (int jitter = 0; jitter < 3; ++jitter) nextRandom(draws);
+        }
         EXPECT_EQ(w->aircraft[i].armor, 50 - 8);
-        EXPECT_LE(std::fabs(w->aircraft[i].pitch), 2 * DEG + 1e-7);
-        EXPECT_LE(std::fabs(w->aircraft[i].heading), 2 * DEG + 1e-7);
+        EXPECT_FLOAT_EQ(w->aircraft[i].pitch, static_cast<float>(pitchJolt * 0.2 * DEG));
+        EXPECT_FLOAT_EQ(w->aircraft[i].heading, static_cast<float>(headingJolt * 0.2 * DEG));
     }
+    EXPECT_EQ(w->rngState, draws);
     EXPECT_EQ(w->aircraft[friendly].armor, 50);
     EXPECT_EQ(w->aircraft[wreck].armor, 50);
     EXPECT_EQ(w->projectiles[slot].side, 0);
