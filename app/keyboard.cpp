@@ -10,7 +10,8 @@ namespace vantrel {
 
 namespace {
 
-// A run of consecutive scancodes that map to consecutive virtual-key codes.
+// A run of consecutive scancodes that map to consecutive virtual-key codes. Only keys that
+// key scripts can name are mapped, so a recording holds every key the World saw.
 struct ScancodeRun {
     SDL_Scancode first;
     int count;
@@ -46,7 +47,6 @@ constexpr ScancodeRun SCANCODE_RUNS[] = {
     {SDL_SCANCODE_UP, 1, VK_UP},
     {SDL_SCANCODE_RIGHT, 1, VK_RIGHT},
     {SDL_SCANCODE_DOWN, 1, VK_DOWN},
-    {SDL_SCANCODE_PRINTSCREEN, 1, 44},
     {SDL_SCANCODE_INSERT, 1, 45},
     {SDL_SCANCODE_DELETE, 1, 46},
     {SDL_SCANCODE_LGUI, 1, 91},
@@ -71,7 +71,6 @@ constexpr ScancodeRun SCANCODE_RUNS[] = {
     {SDL_SCANCODE_BACKSLASH, 1, 220},
     {SDL_SCANCODE_RIGHTBRACKET, 1, 221},
     {SDL_SCANCODE_APOSTROPHE, 1, 222},
-    {SDL_SCANCODE_NONUSBACKSLASH, 1, 226},
 };
 
 constexpr auto VIRTUAL_KEYS = [] {

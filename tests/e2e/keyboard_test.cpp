@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "app/keyscript.h"
 #include "world/keys.h"
 
 namespace vantrel {
@@ -33,6 +34,15 @@ TEST(Keyboard, GameKeysMapToTheirVirtualKeyCodes) {
         {SDL_SCANCODE_1, '1'},           {SDL_SCANCODE_9, '9'},           {SDL_SCANCODE_0, '0'},
     };
     for (const auto& [scancode, key] : expected) EXPECT_EQ(virtualKeyOf(scancode), key) << SDL_GetScancodeName(scancode);
+}
+
+TEST(Keyboard, EveryMappedKeyHasAKeyScriptName) {
+    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        const uint8_t key = virtualKeyOf(static_cast<SDL_Scancode>(scancode));
+        if (key != 0) {
+            EXPECT_FALSE(keyNameByCode(key).empty()) << "a recording would drop " << int{key};
+        }
+    }
 }
 
 TEST(Keyboard, KeysWithoutACodeAreIgnored) {
