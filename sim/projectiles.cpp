@@ -102,32 +102,25 @@ bool withinHitRadius(const Projectile& p, const Aircraft& a) {
 // The live aircraft as they stand while the projectiles move, ordered by x. Hits only knock
 // attitude and armor, so positions and sides hold for the whole pass and one copy serves
 // every half-step.
+struct AircraftPosition {
+    float x, y, z;
+    int8_t side;
+    uint8_t slot;
+};
+
 struct AircraftPositions {
     int count = 0;
-    float x[MAX_AIRCRAFT], y[MAX_AIRCRAFT], z[MAX_AIRCRAFT];
-    int8_t side[MAX_AIRCRAFT];
-    uint8_t slot[MAX_AIRCRAFT];
+    AircraftPosition byX[MAX_AIRCRAFT];
 };
 
 AircraftPositions positionsOf(const World& w) {
     AircraftPositions out;
     for (int i = 0; i < MAX_AIRCRAFT; ++i) {
         const Aircraft& a = w.aircraft[i];
-        if (a.side == 0) continue;
-        int k = out.count++;
-        for (; k > 0 && out.x[k - 1] > a.x; --k) {
-            out.x[k] = out.x[k - 1];
-            out.y[k] = out.y[k - 1];
-            out.z[k] = out.z[k - 1];
-            out.side[k] = out.side[k - 1];
-            out.slot[k] = out.slot[k - 1];
-        }
-        out.x[k] = a.x;
-        out.y[k] = a.y;
-        out.z[k] = a.z;
-        out.side[k] = a.side;
-        out.slot[k] = static_cast<uint8_t>(i);
+        if (a.side != 0) out.byX[out.count++] = {a.x, a.y, a.z, a.side, static_cast<uint8_t>(i)};
     }
+    std::sort(out.byX, out.byX + out.count,
+              [](const AircraftPosition& l, const AircraftPosition& r) { return l.x < r.x; });
     return out;
 }
 
@@ -140,13 +133,14 @@ static_assert(MAX_AIRCRAFT <= 32, "one bit of a 32-bit mask per aircraft slot");
 // Slots of the enemies close to the projectile on every axis, one bit each: walking the bits
 // upward visits them in slot order.
 uint32_t enemiesNear(const AircraftPositions& at, const Projectile& p) {
-    const float highestX = p.x + NEAR_AXIS_LIMIT;
+    const AircraftPosition* const end = at.byX + at.count;
+    const AircraftPosition* a = std::lower_bound(
+        at.byX, end, p.x - NEAR_AXIS_LIMIT, [](const AircraftPosition& l, float x) { return l.x < x; });
     uint32_t slots = 0;
-    int k = static_cast<int>(std::lower_bound(at.x, at.x + at.count, p.x - NEAR_AXIS_LIMIT) - at.x);
-    for (; k < at.count && at.x[k] <= highestX; ++k) {
-        const bool close = std::fabs(at.y[k] - p.y) <= NEAR_AXIS_LIMIT &&
-                           std::fabs(at.z[k] - p.z) <= NEAR_AXIS_LIMIT;
-        if (close && at.side[k] != p.side) slots |= 1u << at.slot[k];
+    for (; a != end && a->x <= p.x + NEAR_AXIS_LIMIT; ++a) {
+        const bool close =
+            std::fabs(a->y - p.y) <= NEAR_AXIS_LIMIT && std::fabs(a->z - p.z) <= NEAR_AXIS_LIMIT;
+        if (close && a->side != p.side) slots |= 1u << a->slot;
     }
     return slots;
 }
