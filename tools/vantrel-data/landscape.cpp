@@ -12,20 +12,18 @@ namespace vantrel::data {
 namespace {
 
 constexpr uint32_t TERRAIN_SEED = 7321;
-constexpr double TOP_HEIGHT = 255 * 0.15;  // world height of byte 255
+constexpr double TOP_HEIGHT = 255 * GRID_HEIGHT_SCALE;  // world height of byte 255
 
 // Landscape features in map coordinates u, v in -1..1 (u along x, v along z).
-struct Peak {
-    double u, v, radius, height;  // height in world units
+// A rounded rise of the ground: centre, radius (map units) and height (world units).
+struct Rise {
+    double u, v, radius, height;
 };
-constexpr Peak PEAKS[] = {
+constexpr Rise PEAKS[] = {
     {-0.82, -0.74, 0.20, 22.0}, {0.78, -0.86, 0.18, 20.0}, {0.88, 0.62, 0.22, 21.0},
     {-0.66, 0.88, 0.17, 19.0},  {0.05, 0.93, 0.16, 15.0}, {-0.94, 0.1, 0.15, 16.0},
 };
-struct Hill {
-    double u, v, radius, height;
-};
-constexpr Hill CENTRAL_HILLS[] = {
+constexpr Rise CENTRAL_HILLS[] = {
     {0.30, 0.22, 0.16, 9.0}, {-0.42, -0.18, 0.13, 8.5}, {0.12, -0.40, 0.10, 6.0}, {-0.15, 0.45, 0.12, 7.0},
     {0.52, -0.05, 0.09, 6.5}, {-0.05, 0.05, 0.07, 4.5},
 };
@@ -64,8 +62,8 @@ double landscapeHeight(double u, double v) {
     const double edge = smoothRange(0.45, 0.98, std::max(std::abs(u), std::abs(v)) * 0.7 + std::hypot(u, v) * 0.3);
     double h = 4.0 + 5.0 * (fractalNoise(u * 2.6 + 3.1, v * 2.6 + 7.7, TERRAIN_SEED, 5) + 0.5);
     h += edge * (12.0 + 12.0 * ridged(u, v));
-    for (const Hill& hill : CENTRAL_HILLS) h += hill.height * gauss((u - hill.u) * (u - hill.u) + (v - hill.v) * (v - hill.v), hill.radius);
-    for (const Peak& p : PEAKS)
+    for (const Rise& hill : CENTRAL_HILLS) h += hill.height * gauss((u - hill.u) * (u - hill.u) + (v - hill.v) * (v - hill.v), hill.radius);
+    for (const Rise& p : PEAKS)
         h += p.height * gauss((u - p.u) * (u - p.u) + (v - p.v) * (v - p.v), p.radius) * (0.55 + 0.6 * ridged(u * 1.7, v * 1.7));
     // Carve the river valley and the lake basin.
     const double valley = gauss(std::pow(riverDistance(u, v), 2), 0.13);
@@ -87,7 +85,7 @@ HeightGrid makeHeightGrid() {
     for (int r = 0; r < GRID_SIZE; ++r)
         for (int c = 0; c < GRID_SIZE; ++c) {
             const double h = landscapeHeight(gridToMap(c), gridToMap(r));
-            grid[r * GRID_SIZE + c] = static_cast<uint8_t>(std::clamp(std::lround(h / 0.15), 0l, 255l));
+            grid[r * GRID_SIZE + c] = static_cast<uint8_t>(std::clamp(std::lround(h / GRID_HEIGHT_SCALE), 0l, 255l));
         }
     return grid;
 }
@@ -99,7 +97,7 @@ double surfaceHeight(const HeightGrid& g, double a, double b) {
     const int c = std::clamp(static_cast<int>(a), 0, GRID_SIZE - 2);
     const int r = std::clamp(static_cast<int>(b), 0, GRID_SIZE - 2);
     const double fu = a - c, fv = b - r;
-    auto H = [&](int cc, int rr) { return g[rr * GRID_SIZE + cc] * 0.15; };
+    auto H = [&](int cc, int rr) { return g[rr * GRID_SIZE + cc] * static_cast<double>(GRID_HEIGHT_SCALE); };
     if (fu >= fv) return H(c, r) + (H(c + 1, r) - H(c, r)) * fu + (H(c + 1, r + 1) - H(c + 1, r)) * fv;
     return H(c, r) + (H(c, r + 1) - H(c, r)) * fv + (H(c + 1, r + 1) - H(c, r + 1)) * fu;
 }
