@@ -274,10 +274,10 @@ std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::stri
         return nullptr;
     }
     s.whiteTexture = createWhiteTexture();
-    for (int i = 0; i < TEXTURE_COUNT; ++i) {
-        std::string error;
-        s.textures[size_t(i)] = loadTextureFile(dataDir + "/" + TEXTURE_FILES[size_t(i)], &error);
-        if (!s.textures[size_t(i)]) std::fprintf(stderr, "vantrel: texture %d left empty: %s\n", i, error.c_str());
+    const auto decoded = decodeTextureTable(dataDir);
+    for (size_t i = 0; i < decoded.size(); ++i) {
+        s.textures[i] = uploadMipChain(decoded[i].levels);
+        if (!s.textures[i]) std::fprintf(stderr, "vantrel: texture %zu left empty: %s\n", i, decoded[i].error.c_str());
     }
     s.setFixedStates();
     device->bindTexture(-1);

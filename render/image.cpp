@@ -31,6 +31,12 @@ std::optional<std::vector<uint8_t>> readAssetFile(const std::string& path, std::
     return bytes;
 }
 
+namespace {
+
+bool edgesInRange(int w, int h) { return w > 0 && h > 0 && w <= MAX_IMAGE_EDGE && h <= MAX_IMAGE_EDGE; }
+
+}  // namespace
+
 std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error) {
     if (hasDdsMagic(bytes)) return decodeDds(bytes, error);
     if (bytes.empty() || bytes.size() > MAX_ASSET_FILE_BYTES) {
@@ -40,6 +46,13 @@ std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* er
     int w = 0;
     int h = 0;
     int channels = 0;
+    // The header's size is checked before decoding: stb_image would first allocate and fill
+    // whatever a damaged header claims, a gigabyte from a 30-byte file.
+    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels) &&
+        !edgesInRange(w, h)) {
+        if (error) *error = "image size is out of range";
+        return std::nullopt;
+    }
     const std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(
         stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4),
         &stbi_image_free);
@@ -47,7 +60,7 @@ std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* er
         if (error) *error = std::string("image not decoded: ") + stbi_failure_reason();
         return std::nullopt;
     }
-    if (w <= 0 || h <= 0 || w > MAX_IMAGE_EDGE || h > MAX_IMAGE_EDGE) {
+    if (!edgesInRange(w, h)) {
         if (error) *error = "image size is out of range";
         return std::nullopt;
     }

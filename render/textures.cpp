@@ -8,10 +8,33 @@ const std::array<const char*, TEXTURE_COUNT> TEXTURE_FILES = {
     "title.bmp",    "plane41.bmp", "plane51.bmp", "plane61.bmp",  "rocket.bmp", "missile.bmp",
 };
 
-GLuint uploadTexture(const Image& image) {
+namespace {
+
+DecodedTexture decodeTextureFile(const std::string& path) {
+    DecodedTexture out;
+    const auto bytes = readAssetFile(path, &out.error);
+    if (!bytes) return out;
+    const auto image = decodeImage(*bytes, &out.error);
+    if (!image) {
+        out.error = path + ": " + out.error;
+        return out;
+    }
     // The chain is filtered here rather than by glGenerateMipmap, which on a software
-    // rasteriser costs a tenth of a second per large texture at start-up.
-    const std::vector<Image> levels = mipChain(image);
+    // rasteriser costs a tenth of a second at start-up.
+    out.levels = mipChain(*image);
+    return out;
+}
+
+}  // namespace
+
+std::array<DecodedTexture, TEXTURE_COUNT> decodeTextureTable(const std::string& dataDir) {
+    std::array<DecodedTexture, TEXTURE_COUNT> table;
+    for (size_t i = 0; i < table.size(); ++i) table[i] = decodeTextureFile(dataDir + "/" + TEXTURE_FILES[i]);
+    return table;
+}
+
+GLuint uploadMipChain(const std::vector<Image>& levels) {
+    if (levels.empty()) return 0;
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
@@ -29,23 +52,12 @@ GLuint uploadTexture(const Image& image) {
     return id;
 }
 
-GLuint loadTextureFile(const std::string& path, std::string* error) {
-    const auto bytes = readAssetFile(path, error);
-    if (!bytes) return 0;
-    const auto image = decodeImage(*bytes, error);
-    if (!image) {
-        if (error) *error = path + ": " + *error;
-        return 0;
-    }
-    return uploadTexture(*image);
-}
-
 GLuint createWhiteTexture() {
     Image white;
     white.width = 1;
     white.height = 1;
     white.rgba = {255, 255, 255, 255};
-    return uploadTexture(white);
+    return uploadMipChain({white});
 }
 
 }  // namespace vantrel::render

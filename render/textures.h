@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "render/device.h"
 #include "render/image.h"
@@ -15,9 +16,16 @@ namespace vantrel::render {
 // File of each slot, under the data directory; the index is what the type tables store.
 extern const std::array<const char*, TEXTURE_COUNT> TEXTURE_FILES;
 
-GLuint uploadTexture(const Image& image);
-// Reads and uploads one file; 0 (and the reason in error) when it is missing or refused.
-GLuint loadTextureFile(const std::string& path, std::string* error);
+// One slot's picture ready for upload: its mip chain, or none and why.
+struct DecodedTexture {
+    std::vector<Image> levels;
+    std::string error;
+};
+
+// Reads, decodes and filters every file of the table; needs no GL.
+std::array<DecodedTexture, TEXTURE_COUNT> decodeTextureTable(const std::string& dataDir);
+
+GLuint uploadMipChain(const std::vector<Image>& levels);
 // A 1 x 1 opaque white texture: what an empty slot binds, so modulation leaves the diffuse.
 GLuint createWhiteTexture();
 

@@ -72,6 +72,17 @@ TEST(Image, DdsIsRecognisedByItsMagicAndDamageIsRefused) {
     EXPECT_FALSE(decodeImage(std::vector<uint8_t>{}, &error));
 }
 
+TEST(Image, BmpClaimingAHugeSizeIsRefusedBeforeDecoding) {
+    auto bytes = test::bmp32Bytes(1, 1, {0xFFFFFFFF});
+    for (const size_t field : {18u, 22u}) {  // width, then height: 30000
+        bytes[field] = 0x30;
+        bytes[field + 1] = 0x75;
+    }
+    std::string error;
+    EXPECT_FALSE(decodeImage(bytes, &error));
+    EXPECT_NE(error.find("out of range"), std::string::npos) << error;
+}
+
 TEST(Image, MissingFileSaysSo) {
     std::string error;
     EXPECT_FALSE(readAssetFile(test::makeTempDirectory("image-missing") + "/none.bmp", &error));
