@@ -44,16 +44,29 @@ Library lib;
 
 // With no sound card, ALSA writes a screenful of errors while SDL tries it. Its library is
 // shared with SDL's, so a silent error handler set here holds for SDL's attempt too; the
-// game then reports the missing output once. The handle stays open for the process.
+// game then reports the missing output once. The handler is put back once the output is
+// open (or has failed), so it never outlives this library.
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
-void silenceAlsa() {
-    static void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL);
-    if (!alsa) return;
+class QuietAlsa {
+public:
+    QuietAlsa() : alsa_(dlopen("libasound.so.2", RTLD_NOW | RTLD_GLOBAL)) {
+        if (alsa_) setHandler_ = reinterpret_cast<SetHandler>(dlsym(alsa_, "snd_lib_error_set_handler"));
+        if (setHandler_) setHandler_(ignoreAlsaError);
+    }
+    ~QuietAlsa() {
+        if (setHandler_) setHandler_(nullptr);
+        if (alsa_) dlclose(alsa_);
+    }
+    QuietAlsa(const QuietAlsa&) = delete;
+    QuietAlsa& operator=(const QuietAlsa&) = delete;
+
+private:
     using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
-    auto setHandler = reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
-    if (setHandler) setHandler(ignoreAlsaError);
-}
+    using SetHandler = int (*)(Handler);
+    void* alsa_;
+    SetHandler setHandler_ = nullptr;
+};
 
 int noAudioOutput(const char* reason) {
     std::fprintf(stderr, "vantrel: no audio output (%s); playing without sound\n", reason);
@@ -125,7 +138,7 @@ Library::~Library() {
 
 int DSinit(HWND__*) {
     if (lib.open) return 1;
-    silenceAlsa();
+    const QuietAlsa quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return noAudioOutput(SDL_GetError());
     if (Mix_OpenAudio(SAMPLE_RATE, AUDIO_S16SYS, OUTPUT_CHANNELS, BUFFER_FRAMES) != 0) {
         const int result = noAudioOutput(Mix_GetError());
