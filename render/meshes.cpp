@@ -5,6 +5,7 @@
 
 #include <assimp/Importer.hpp>
 #include <cstddef>
+#include <string_view>
 
 #include "render/gl_program.h"
 #include "render/image.h"
@@ -47,11 +48,36 @@ void appendTriangles(const PlacedMesh& placed, std::vector<MeshVertex>& out) {
     }
 }
 
+// assimp 5.2 dereferences a null material when a text .x mesh's material list names no
+// material, so such a file is refused before assimp sees it. Each material of the list is
+// a { reference } or an inline Material block: a brace one level inside the list's own.
+bool materialListsNameMaterials(const std::vector<uint8_t>& bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (text.size() < 16 || !text.starts_with("xof ") || text.substr(8, 4) != "txt ") return true;
+    constexpr std::string_view LIST = "MeshMaterialList";
+    for (size_t at = text.find(LIST); at != std::string_view::npos; at = text.find(LIST, at + LIST.size())) {
+        const size_t open = text.find('{', at);
+        if (open == std::string_view::npos) return true;  // assimp refuses the truncated file itself
+        int depth = 0;
+        int materials = 0;
+        for (size_t i = open; i < text.size(); ++i) {
+            if (text[i] == '{' && ++depth == 2) ++materials;
+            if (text[i] == '}' && --depth == 0) break;
+        }
+        if (materials == 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::optional<MeshData> readMeshFile(const std::string& path, std::string* error) {
     const auto bytes = readAssetFile(path, error);
     if (!bytes) return std::nullopt;
+    if (!materialListsNameMaterials(*bytes)) {
+        if (error) *error = path + ": a mesh material list names no material";
+        return std::nullopt;
+    }
     Assimp::Importer importer;
     const aiScene* scene = importer.ReadFileFromMemory(
         bytes->data(), bytes->size(), aiProcess_Triangulate | aiProcess_ConvertToLeftHanded, "x");

@@ -126,6 +126,9 @@ protected:
         dir_ = makeTempDirectory("device-meshes");
         writeTextFile(dir_ + "/quads.x", TWO_QUADS_X);
         writeTextFile(dir_ + "/broken.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
+        // A material list that names no material: assimp 5.2 would crash on it.
+        writeTextFile(dir_ + "/no-materials.x", "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
+                                                "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
     }
     std::string dir_;
 };
@@ -402,10 +405,12 @@ TEST_F(DeviceMeshTest, SubsetCountsAndEmptySlots) {
     device().loadMesh(dir_ + "/quads.x", 1);
     device().loadMesh(dir_ + "/missing.x", 2);
     device().loadMesh(dir_ + "/broken.x", 3);
+    device().loadMesh(dir_ + "/no-materials.x", 4);
     device().loadMesh(dir_ + "/quads.x", 10);  // outside the table: ignored
     EXPECT_EQ(device().meshSubsetCount(1), 2u);
     EXPECT_EQ(device().meshSubsetCount(2), 0u);
     EXPECT_EQ(device().meshSubsetCount(3), 0u);
+    EXPECT_EQ(device().meshSubsetCount(4), 0u);
     EXPECT_EQ(device().meshSubsetCount(-1), 0u);
     EXPECT_EQ(device().meshSubsetCount(10), 0u);
 
