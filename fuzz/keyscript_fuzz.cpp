@@ -13,7 +13,7 @@
 namespace {
 
 // Ticks replayed; longer scripts are compared over their first this-many ticks.
-constexpr int MAX_TICKS_REPLAYED = 2048;
+constexpr int MAX_TICKS_REPLAYED = 400;
 
 }  // namespace
 
