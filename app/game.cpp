@@ -13,8 +13,12 @@
 #include <utility>
 #include <vector>
 
+#include "app/demo.h"
 #include "app/flow.h"
+#include "app/gamepad.h"
+#include "app/icon.h"
 #include "app/keyboard.h"
+#include "app/keymap.h"
 #include "app/keyscript.h"
 #include "app/message.h"
 #include "app/scheduler.h"
@@ -29,7 +33,7 @@ namespace vantrel {
 namespace {
 
 constexpr const char* GAME_TITLE = "vantrel";
-constexpr const char* SOUND_LIBRARY_FILE = "libezds.so";
+constexpr int WINDOW_ICON_SIZE = 32;
 
 // Mesh slots 0 to 9, in load order.
 constexpr const char* MESH_FILES[render::MESH_COUNT] = {
@@ -56,13 +60,7 @@ int badArguments(const std::string& message) {
 }
 
 bool writePng(const std::string& path, const std::vector<uint32_t>& argb) {
-    std::vector<uint8_t> rgba(argb.size() * 4);
-    for (std::size_t i = 0; i < argb.size(); ++i) {
-        rgba[i * 4 + 0] = static_cast<uint8_t>(argb[i] >> 16);
-        rgba[i * 4 + 1] = static_cast<uint8_t>(argb[i] >> 8);
-        rgba[i * 4 + 2] = static_cast<uint8_t>(argb[i]);
-        rgba[i * 4 + 3] = static_cast<uint8_t>(argb[i] >> 24);
-    }
+    const std::vector<uint8_t> rgba = rgbaBytes(argb);
     return stbi_write_png(path.c_str(), render::SCREEN_WIDTH, render::SCREEN_HEIGHT, 4, rgba.data(),
                           render::SCREEN_WIDTH * 4) != 0;
 }
@@ -77,8 +75,10 @@ struct RunRequests {
 class Game final : public SchedulerClient {
 public:
     Game(const Options& options, std::string dataDir, RunRequests& requests)
-        : options_(options), dataDir_(std::move(dataDir)), requests_(requests), world_(std::make_unique<World>()) {
+        : options_(options), dataDir_(std::move(dataDir)), requests_(requests), world_(std::make_unique<World>()),
+          keyboard_(loadKeyMap()) {
         scheduler_.fast = options.fast;
+        if (options.demo > 0) demo_.emplace(options.demo);
         if (requests.recordFile.is_open()) recorder_.emplace(requests.seed);
         for (const ScreenshotRequest& s : options.screenshots) screenshots_.push_back({s, false});
     }
@@ -88,10 +88,15 @@ public:
         render::Device::requestContextAttributes();
         const bool fullScreen = screenMode == 1;
         const int scale = fullScreen ? 1 : options_.scale;
-        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE |
+                             (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         window_ = SDL_CreateWindow(GAME_TITLE, 0, 0, render::SCREEN_WIDTH * scale, render::SCREEN_HEIGHT * scale, flags);
-        if (window_ == nullptr) std::fprintf(stderr, "vantrel: the game window cannot open: %s\n", SDL_GetError());
-        return window_ != nullptr;
+        if (window_ == nullptr) {
+            std::fprintf(stderr, "vantrel: the game window cannot open: %s\n", SDL_GetError());
+            return false;
+        }
+        setWindowIcon();
+        return true;
     }
 
     bool initGame(int soundEnabled) {
@@ -99,7 +104,7 @@ public:
         device_ = render::Device::initGraphics(window_, dataDir_);
         if (!device_) return false;
         sound_.soundEnabled = soundEnabled;
-        startSound(sound_, reinterpret_cast<HWND__*>(window_), executableDir() + SOUND_LIBRARY_FILE, dataDir_);
+        startSound(sound_, reinterpret_cast<HWND__*>(window_), resolveSoundLibrary(executableDir()), dataDir_);
         for (const FontSize& f : FONT_SIZES) device_->createFont(f.index, f.pixelHeight);
         loadWorldAssets(*world_, dataDir_);
         for (int i = 0; i < render::MESH_COUNT; ++i) device_->loadMesh(dataDir_ + "/" + MESH_FILES[i], i);
@@ -139,6 +144,7 @@ public:
             requests_.recordFile.close();
             if (!requests_.recordFile) std::fprintf(stderr, "vantrel: --record %s: write failed\n", options_.recordFile.c_str());
         }
+        if (demo_) std::printf("%s\n", demo_->outcome(*world_).c_str());
         if (options_.printHash) std::printf("world-hash %016" PRIx64 "\n", hashWorld(*world_));
     }
 
@@ -149,11 +155,14 @@ public:
         ++ticksRun_;
         if (requests_.script) {
             requests_.script->snapshot(ticksRun_, snapshot);
+        } else if (demo_) {
+            takeDemoSnapshot(snapshot);
         } else {
             keyboard_.takeSnapshot(snapshot);
         }
         if (recorder_) recorder_->record(ticksRun_, snapshot);
         if (logicTick(*world_, sound_, dataDir_, snapshot)) showInformation();
+        if (demo_ && demo_->finished(*world_)) world_->running = 0;
         if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
     }
 
@@ -178,12 +187,56 @@ private:
                 handleWindowEvent(e.window);
                 break;
             case SDL_KEYDOWN:
+                if (e.key.repeat != 0) break;
+                if (isFullScreenToggle(e.key)) {
+                    toggleFullScreen();
+                } else {
+                    keyboard_.setKey(e.key.keysym.scancode, true);
+                }
+                break;
             case SDL_KEYUP:
-                if (e.key.repeat == 0) keyboard_.setKey(e.key.keysym.scancode, e.type == SDL_KEYDOWN);
+                keyboard_.setKey(e.key.keysym.scancode, false);
+                break;
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+            case SDL_CONTROLLERAXISMOTION:
+            case SDL_CONTROLLERBUTTONDOWN:
+            case SDL_CONTROLLERBUTTONUP:
+                if (gamepads_.handleEvent(e)) keyboard_.setPadKeys(gamepads_.heldKeys());
                 break;
             default:
                 break;
         }
+    }
+
+    // The demo flies alone; ESC on the keyboard or pad still abandons it.
+    void takeDemoSnapshot(uint8_t snapshot[256]) {
+        uint8_t player[256];
+        keyboard_.takeSnapshot(player);
+        demo_->snapshot(*world_, snapshot);
+        snapshot[VK_ESCAPE] |= player[VK_ESCAPE];
+    }
+
+    // Alt+Enter in a window started windowed; RETURN alone stays the information key.
+    bool isFullScreenToggle(const SDL_KeyboardEvent& key) const {
+        const bool enter = key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
+        return screenMode_ == 0 && enter && (key.keysym.mod & KMOD_ALT) != 0;
+    }
+
+    void toggleFullScreen() {
+        const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+        if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            std::fprintf(stderr, "vantrel: full screen cannot be switched: %s\n", SDL_GetError());
+        }
+    }
+
+    void setWindowIcon() {
+        std::vector<uint32_t> pixels = iconPixels(WINDOW_ICON_SIZE);
+        SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE, 32,
+                                                              WINDOW_ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
+        if (icon == nullptr) return;  // the window manager's own icon is fine
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
     }
 
     void handleWindowEvent(const SDL_WindowEvent& e) {
@@ -235,6 +288,8 @@ private:
     int screenMode_ = 0;
     bool focused_ = true;
     KeyboardSnapshot keyboard_;
+    Gamepads gamepads_;
+    std::optional<DemoPilot> demo_;
     Scheduler scheduler_;
     std::optional<KeyScriptRecorder> recorder_;
     std::vector<PendingScreenshot> screenshots_;
@@ -310,6 +365,9 @@ int runProgram(const Options& o) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vantrel: no display: %s\n", SDL_GetError());
         return EXIT_CANCELLED;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        std::fprintf(stderr, "vantrel: gamepads are not available: %s\n", SDL_GetError());
     }
     if (!screenWanted()) {
         SDL_Quit();

@@ -1,6 +1,5 @@
 #include "app/keyboard.h"
 
-#include <algorithm>
 #include <array>
 #include <iterator>
 
@@ -95,40 +94,37 @@ uint8_t virtualKeyOf(SDL_Scancode scancode) {
 }
 
 void KeyboardSnapshot::setKey(SDL_Scancode scancode, bool down) {
-    const uint8_t key = virtualKeyOf(scancode);
-    if (key == 0) return;
-    if (down) {
-        keys_[key] = KEY_DOWN_BIT;
-        unseenPress_.set(key);
-        releaseAfterSnapshot_.reset(key);
-    } else if (unseenPress_.test(key)) {
-        releaseAfterSnapshot_.set(key);
-    } else {
-        keys_[key] = 0;
-    }
-    updateModifiers();
+    if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return;
+    heldScancodes_.set(scancode, down);
+    if (!down) return;
+    for (uint8_t code : map_.codesOf(scancode)) unseenPress_.set(code);
+}
+
+void KeyboardSnapshot::setPadKeys(const std::bitset<256>& held) {
+    unseenPress_ |= held & ~padHeld_;
+    padHeld_ = held;
 }
 
 void KeyboardSnapshot::releaseAll() {
-    for (uint8_t& k : keys_) k = 0;
+    heldScancodes_.reset();
+    padHeld_.reset();
     unseenPress_.reset();
-    releaseAfterSnapshot_.reset();
+}
+
+std::bitset<256> KeyboardSnapshot::heldCodes() const {
+    std::bitset<256> codes = padHeld_;
+    for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
+        if (!heldScancodes_.test(scancode)) continue;
+        for (uint8_t code : map_.codesOf(static_cast<SDL_Scancode>(scancode))) codes.set(code);
+    }
+    return codes;
 }
 
 void KeyboardSnapshot::takeSnapshot(uint8_t out[256]) {
-    std::copy(std::begin(keys_), std::end(keys_), out);
-    for (int key = 0; key < 256; ++key) {
-        if (releaseAfterSnapshot_.test(key)) keys_[key] = 0;
-    }
+    const std::bitset<256> down = heldCodes() | unseenPress_;
     unseenPress_.reset();
-    releaseAfterSnapshot_.reset();
-    updateModifiers();
-}
-
-void KeyboardSnapshot::updateModifiers() {
-    for (const ModifierPair& m : MODIFIERS) {
-        keys_[m.generic] = (keys_[m.left] | keys_[m.right]) & KEY_DOWN_BIT;
-    }
+    for (int code = 0; code < 256; ++code) out[code] = down.test(code) ? KEY_DOWN_BIT : 0;
+    for (const ModifierPair& m : MODIFIERS) out[m.generic] = (out[m.left] | out[m.right]) & KEY_DOWN_BIT;
 }
 
 }  // namespace vantrel

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/keymap.h"
+
 namespace vantrel {
 
 bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std::string& error) {
@@ -29,6 +31,11 @@ bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std
 
 namespace {
 
+std::string keyConfigFileHint() {
+    const std::string path = keyConfigPath();
+    return path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path;
+}
+
 int badArguments(const std::string& message) {
     std::fprintf(stderr, "vantrel: %s\n", message.c_str());
     return EXIT_BAD_ARGUMENTS;
@@ -45,21 +52,30 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     auto* fullscreen = app.add_flag("--fullscreen", fullscreenFlag, "skip the start dialog: play full screen");
     window->excludes(fullscreen);
     app.add_flag("--no-sound", out.noSound, "sound off");
-    app.add_option("--data", out.dataDir, "data directory (default: data/ beside the program, then ./data)");
+    app.add_option("--data", out.dataDir,
+                   "data directory (default: data/ beside the program, then ../share/vantrel/data, then ./data)");
     uint64_t seedValue = 0;
     auto* seed = app.add_option("--seed", seedValue, "seed of the random generator (default: the clock)")
                      ->check(CLI::Range(uint64_t{0}, uint64_t{UINT32_MAX}));
     app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
         ->check(CLI::Range(1, 8));
-    app.add_option("--input", out.inputFile, "take every tick's keys from this key script");
+    auto* input = app.add_option("--input", out.inputFile, "take every tick's keys from this key script");
     app.add_option("--record", out.recordFile, "write the seed and every tick's keys as a key script");
     std::vector<std::string> shots;
     app.add_option("--screenshot", shots, "TICK:FILE.png: save the frame drawn after that logic tick")
         ->allow_extra_args(false);
     app.add_option("--quit-after", out.quitAfter, "end normally after this many logic ticks")
         ->check(CLI::PositiveNumber);
+    auto* demo = app.add_option("--demo", out.demo, "the game flies situation N (1-5) by itself and ends with the mission")
+        ->check(CLI::Range(1, 5));
+    demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
+    app.footer("Keys (either set; change them in " + keyConfigFileHint() + "):\n" + KeyMap().describe() +
+               "  Alt+Enter switches a window to full screen and back.\n"
+               "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
+               "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
+               "  X radar range, Y view, Start = Space, Back = Esc.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -92,9 +108,27 @@ bool resolveDataDir(const std::string& requested, const std::string& executableD
         out = requested;
         return true;
     }
-    const std::string beside = (std::filesystem::path(executableDir) / "data").string();
-    out = !executableDir.empty() && std::filesystem::is_directory(beside, ec) ? beside : "./data";
+    const std::filesystem::path exe(executableDir);
+    for (const std::filesystem::path& candidate : {exe / "data", exe / ".." / "share" / "vantrel" / "data"}) {
+        if (!executableDir.empty() && std::filesystem::is_directory(candidate, ec)) {
+            out = candidate.lexically_normal().string();
+            return true;
+        }
+    }
+    out = "./data";
     return true;
+}
+
+std::string resolveSoundLibrary(const std::string& executableDir) {
+    constexpr const char* FILE_NAME = "libezds.so";
+    const std::filesystem::path exe(executableDir);
+    const std::filesystem::path beside = exe / FILE_NAME;
+    const std::filesystem::path installed = exe / ".." / "lib" / "vantrel" / FILE_NAME;
+    std::error_code ec;
+    if (!std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec)) {
+        return installed.lexically_normal().string();
+    }
+    return beside.string();
 }
 
 }  // namespace vantrel

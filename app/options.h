@@ -24,7 +24,7 @@ struct ScreenshotRequest {
 struct Options {
     ScreenChoice screen = ScreenChoice::Dialog;
     bool noSound = false;
-    std::string dataDir;  // empty: beside the executable, then ./data
+    std::string dataDir;  // empty: beside the executable, then ../share/vantrel/data, then ./data
     std::optional<uint32_t> seed;
     int scale = 1;
     std::string inputFile;
@@ -33,6 +33,7 @@ struct Options {
     int quitAfter = 0;  // logic ticks; 0 runs until the player ends the game
     bool fast = false;
     bool printHash = false;  // prints the World hash on exit, for replay checks
+    int demo = 0;            // 1..5: the game flies this situation by itself, then ends
 };
 
 // "TICK:FILE.png". Returns false with the reason in error.
@@ -43,8 +44,13 @@ bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std
 std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out);
 
 // The data directory: --data when given (it must be a directory), else data/ beside the
-// executable, else ./data. Returns false with the reason in error for a bad --data.
+// executable (a build tree), else ../share/vantrel/data from it (an installed game), else
+// ./data. Returns false with the reason in error for a bad --data.
 bool resolveDataDir(const std::string& requested, const std::string& executableDir, std::string& out,
                     std::string& error);
+
+// The sound library: beside the executable (a build tree), else ../lib/vantrel/ from it (an
+// installed game). The first place when neither holds it, so the message names it.
+std::string resolveSoundLibrary(const std::string& executableDir);
 
 }  // namespace vantrel

@@ -16,3 +16,11 @@ if(TARGET vantrel)
     PROPERTIES LABELS app TIMEOUT 900
                ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_AUDIODRIVER=dummy")
 endif()
+
+# cmake --install into a scratch prefix, then the installed game run from another directory.
+if(TARGET vantrel)
+  add_test(NAME app.install
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/e2e/install_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND}
+                   ${CMAKE_BINARY_DIR}/install-test)
+  set_tests_properties(app.install PROPERTIES LABELS app TIMEOUT 300)
+endif()

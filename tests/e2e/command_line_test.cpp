@@ -49,6 +49,9 @@ TEST(CommandLine, EveryOptionLandsInItsField) {
     EXPECT_EQ(o.quitAfter, 60);
     EXPECT_TRUE(o.fast);
     EXPECT_TRUE(o.printHash);
+    Options demo;
+    ASSERT_EQ(parse({"--demo", "5"}, demo), -1);
+    EXPECT_EQ(demo.demo, 5);
 }
 
 TEST(CommandLine, BadArgumentsEndWithCodeTwo) {
@@ -90,6 +93,28 @@ TEST(CommandLine, DataDirectoryPrefersTheOptionThenBesideTheProgram) {
     EXPECT_EQ(std::filesystem::path(dir), std::filesystem::path(exeDir) / "data");
     ASSERT_TRUE(resolveDataDir(exeDir, exeDir, dir, error));
     EXPECT_EQ(dir, exeDir);
+}
+
+TEST(CommandLine, InstalledGameFindsItsDataAndSoundLibraryUnderThePrefix) {
+    const std::string prefix = test::freshDir("prefix");
+    const std::string bin = prefix + "/bin";
+    std::filesystem::create_directories(bin);
+    std::filesystem::create_directories(prefix + "/share/vantrel/data");
+    std::string dir, error;
+    ASSERT_TRUE(resolveDataDir("", bin + "/", dir, error));
+    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::path(prefix) / "share/vantrel/data");
+    std::filesystem::create_directory(bin + "/data");
+    ASSERT_TRUE(resolveDataDir("", bin + "/", dir, error));
+    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::path(bin) / "data") << "a build tree comes first";
+
+    EXPECT_EQ(std::filesystem::path(resolveSoundLibrary(bin + "/")), std::filesystem::path(bin) / "libezds.so")
+        << "named where it is looked for first, even when missing";
+    std::filesystem::create_directories(prefix + "/lib/vantrel");
+    test::writeText(prefix + "/lib/vantrel/libezds.so", "x");
+    EXPECT_EQ(std::filesystem::path(resolveSoundLibrary(bin + "/")),
+              std::filesystem::path(prefix) / "lib/vantrel/libezds.so");
+    test::writeText(bin + "/libezds.so", "x");
+    EXPECT_EQ(std::filesystem::path(resolveSoundLibrary(bin + "/")), std::filesystem::path(bin) / "libezds.so");
 }
 
 TEST(CommandLine, DataOptionMustNameADirectory) {

@@ -1,0 +1,204 @@
+#include "app/keymap.h"
+
+#include <SDL_keyboard.h>
+#include <SDL_stdinc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/keyboard.h"
+
+namespace vantrel {
+
+namespace {
+
+// The keypad and letters come first; the second set (arrows, comma and full stop) lets a
+// keyboard without a keypad fly and move the menu cursor.
+struct DefaultBinding {
+    const char* action;
+    SDL_Scancode keys[2];
+};
+constexpr DefaultBinding DEFAULT_BINDINGS[] = {
+    {"pitch-down", {SDL_SCANCODE_KP_8, SDL_SCANCODE_UP}},
+    {"pitch-up", {SDL_SCANCODE_KP_5, SDL_SCANCODE_DOWN}},
+    {"roll-left", {SDL_SCANCODE_KP_4, SDL_SCANCODE_LEFT}},
+    {"roll-right", {SDL_SCANCODE_KP_6, SDL_SCANCODE_RIGHT}},
+    {"yaw-left", {SDL_SCANCODE_KP_7, SDL_SCANCODE_COMMA}},
+    {"yaw-right", {SDL_SCANCODE_KP_9, SDL_SCANCODE_PERIOD}},
+    {"gun", {SDL_SCANCODE_Z}},
+    {"launcher", {SDL_SCANCODE_X}},
+    {"throttle-up", {SDL_SCANCODE_Q}},
+    {"throttle-down", {SDL_SCANCODE_A}},
+    {"look-back", {SDL_SCANCODE_F1}},
+    {"radar-range", {SDL_SCANCODE_F2}},
+    {"view", {SDL_SCANCODE_F3}},
+    {"map", {SDL_SCANCODE_F4}},
+    {"previous-aircraft", {SDL_SCANCODE_F11}},
+    {"next-aircraft", {SDL_SCANCODE_F12}},
+    {"start", {SDL_SCANCODE_SPACE}},
+    {"back", {SDL_SCANCODE_ESCAPE}},
+    {"information", {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER}},
+};
+
+// Keys whose SDL names are the list separator or look like punctuation in a file.
+struct KeyAlias {
+    const char* name;
+    SDL_Scancode scancode;
+};
+constexpr KeyAlias KEY_ALIASES[] = {{"Comma", SDL_SCANCODE_COMMA}, {"Period", SDL_SCANCODE_PERIOD}};
+
+SDL_Scancode scancodeNamed(const std::string& name) {
+    for (const KeyAlias& a : KEY_ALIASES) {
+        if (SDL_strcasecmp(name.c_str(), a.name) == 0) return a.scancode;
+    }
+    return SDL_GetScancodeFromName(name.c_str());
+}
+
+std::string nameOf(SDL_Scancode scancode) {
+    for (const KeyAlias& a : KEY_ALIASES) {
+        if (a.scancode == scancode) return a.name;
+    }
+    return SDL_GetScancodeName(scancode);
+}
+
+constexpr std::size_t DESCRIPTION_COLUMN = 42;  // where --help's comments line up
+
+int actionIndex(std::string_view name) {
+    for (int i = 0; i < KEY_ACTION_COUNT; ++i) {
+        if (name == KEY_ACTIONS[i].name) return i;
+    }
+    return -1;
+}
+
+bool isActionCode(uint8_t code) {
+    return std::any_of(std::begin(KEY_ACTIONS), std::end(KEY_ACTIONS),
+                       [code](const KeyAction& a) { return a.virtualKey == code; });
+}
+
+std::string_view trim(std::string_view s) {
+    const auto first = s.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    const auto last = s.find_last_not_of(" \t\r");
+    return s.substr(first, last - first + 1);
+}
+
+// "Keypad 8, Up" to scancodes: SDL's own key names or the aliases, without regard to case.
+// Returns false with the offending name in error.
+bool parseKeyList(std::string_view list, std::vector<SDL_Scancode>& out, std::string& error) {
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        const std::string name(trim(list.substr(start, comma - start)));
+        const SDL_Scancode scancode = scancodeNamed(name);
+        if (name.empty()) {
+            error = "an empty key name";
+            return false;
+        }
+        if (scancode == SDL_SCANCODE_UNKNOWN || virtualKeyOf(scancode) == 0) {
+            error = "\"" + name + "\" is not a key the game can use";
+            return false;
+        }
+        out.push_back(scancode);
+        start = comma + 1;
+    }
+    return true;
+}
+
+// One non-blank, non-comment line. Returns the reason it is refused, or an empty string.
+std::string applyLine(KeyMap& map, std::string_view line) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return "expected \"action = Key, Key\"";
+    const std::string_view action = trim(line.substr(0, equals));
+    if (actionIndex(action) < 0) return "unknown action \"" + std::string(action) + "\"";
+    std::vector<SDL_Scancode> keys;
+    std::string error;
+    if (!parseKeyList(line.substr(equals + 1), keys, error)) return error;
+    map.bind(action, keys);
+    return {};
+}
+
+}  // namespace
+
+KeyMap::KeyMap() {
+    for (const DefaultBinding& d : DEFAULT_BINDINGS) {
+        std::vector<SDL_Scancode> keys;
+        for (SDL_Scancode k : d.keys) {
+            if (k != SDL_SCANCODE_UNKNOWN) keys.push_back(k);
+        }
+        bind(d.action, keys);
+    }
+}
+
+bool KeyMap::bind(std::string_view action, const std::vector<SDL_Scancode>& keys) {
+    const int index = actionIndex(action);
+    if (index < 0) return false;
+    keys_[index] = keys;
+    return true;
+}
+
+std::vector<uint8_t> KeyMap::codesOf(SDL_Scancode scancode) const {
+    std::vector<uint8_t> codes;
+    const uint8_t own = virtualKeyOf(scancode);
+    if (own != 0 && !isActionCode(own)) codes.push_back(own);
+    for (int i = 0; i < KEY_ACTION_COUNT; ++i) {
+        if (std::find(keys_[i].begin(), keys_[i].end(), scancode) != keys_[i].end()) {
+            codes.push_back(KEY_ACTIONS[i].virtualKey);
+        }
+    }
+    return codes;
+}
+
+std::string KeyMap::describe() const {
+    std::string text;
+    for (int i = 0; i < KEY_ACTION_COUNT; ++i) {
+        std::string line = "  " + std::string(KEY_ACTIONS[i].name) + " =";
+        for (std::size_t k = 0; k < keys_[i].size(); ++k) {
+            line += (k == 0 ? " " : ", ") + nameOf(keys_[i][k]);
+        }
+        line.resize(std::max<std::size_t>(line.size() + 1, DESCRIPTION_COLUMN), ' ');
+        text += line + "# " + KEY_ACTIONS[i].what + "\n";
+    }
+    return text;
+}
+
+KeyMap parseKeyConfig(std::string_view text, const std::string& fileName, std::vector<std::string>& problems) {
+    KeyMap map;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        ++lineNumber;
+        const std::string_view raw = text.substr(start, end - start);
+        const std::string_view line = trim(raw.substr(0, raw.find('#')));
+        start = end + 1;
+        if (line.empty()) continue;
+        const std::string reason = applyLine(map, line);
+        if (!reason.empty()) problems.push_back(fileName + ":" + std::to_string(lineNumber) + ": " + reason);
+    }
+    return map;
+}
+
+std::string keyConfigPath() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/vantrel/keys.conf";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config/vantrel/keys.conf";
+    return {};
+}
+
+KeyMap loadKeyMap() {
+    const std::string path = keyConfigPath();
+    std::ifstream file(path);
+    if (path.empty() || !file) return KeyMap();
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::vector<std::string> problems;
+    KeyMap map = parseKeyConfig(text.str(), path, problems);
+    for (const std::string& p : problems) std::fprintf(stderr, "vantrel: %s (defaults kept for that line)\n", p.c_str());
+    return map;
+}
+
+}  // namespace vantrel
