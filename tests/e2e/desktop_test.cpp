@@ -200,5 +200,44 @@ TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
     EXPECT_EQ(test::worldHashOf(replay), test::worldHashOf({1, false, typedHash, ""}));
 }
 
+TEST_F(Desktop, ArrowKeysFlyAndMoveTheMenuCursorAsTheKeypadDoes) {
+    const std::string recording = dir_ + "/arrows.txt";
+    const std::string ready = dir_ + "/arrows-ready.png";
+    const pid_t game = startGame({"--window", "--no-sound", "--record", recording, "--quit-after", "120",
+                                  "--screenshot", "1:" + ready});
+    for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i) std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(std::filesystem::exists(ready));
+    tap("space");
+    tap("Down");
+    tap("space");
+    xdotool("keydown Left keydown period");
+    std::this_thread::sleep_for(300ms);
+    xdotool("keyup Left keyup period");
+    ASSERT_EQ(waitForExit(game, 30s), 1);
+    const std::string script = test::readText(recording);
+    for (const char* code : {"NUMPAD5", "NUMPAD4", "NUMPAD9"}) {
+        EXPECT_NE(script.find(code), std::string::npos) << code << " in " << script;
+    }
+}
+
+// Xvfb has no window manager to grant full screen, so this checks the keys: Alt+Enter reaches
+// the game and is not the information key (which RETURN alone still is).
+TEST_F(Desktop, AltEnterIsNotTheInformationKey) {
+    const std::string recording = dir_ + "/alt-enter.txt";
+    const pid_t game = startGame({"--window", "--no-sound", "--record", recording});
+    ASSERT_TRUE(waitForWindowOfSize(640, 480));
+    xdotool("mousemove 100 100");
+    std::this_thread::sleep_for(300ms);
+    xdotool("keydown alt");
+    tap("Return");
+    xdotool("keyup alt");
+    tap("alt+KP_Enter");
+    tap("Escape");
+    EXPECT_EQ(waitForExit(game, 10s), 1);
+    const std::string script = test::readText(recording);
+    EXPECT_NE(script.find("LMENU"), std::string::npos) << "the keys reached the game: " << script;
+    EXPECT_EQ(script.find("RETURN"), std::string::npos) << "no information box asked for: " << script;
+}
+
 }  // namespace
 }  // namespace vantrel
