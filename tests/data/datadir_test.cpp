@@ -69,7 +69,7 @@ const Damage DAMAGES[] = {
      }},
     {"x-header", "plane2.x", "xof", [](auto& b) { b[0] = 'y'; }},
     {"x-cut", "plane4.x", "", [](auto& b) { b.resize(b.size() / 3); }},
-    {"x-face", "rocket.x", "vertex that does not exist", [](auto& b) { replaceText(b, " 3;0,", " 3;999999,"); }},
+    {"x-face", "rocket.x", "vertex that does not exist", [](auto& b) { replaceText(b, "\n 3;", "\n 3;999999,"); }},
     {"x-uv", "sky.x", "", [](auto& b) { replaceText(b, "MeshTextureCoords", "MeshTextureCoordz"); }},
     {"wav-riff", "bang.wav", "RIFF", [](auto& b) { b[0] = 'X'; }},
     {"wav-bits", "engine.wav", "16-bit", [](auto& b) { b[34] = 8; }},

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tests/data/generated.h"
 #include "tools/vantrel-data/mesh.h"
 #include "tools/vantrel-data/models.h"
 
@@ -113,6 +114,62 @@ TEST(SkyDome, CentredWellInsideTheFarPlane) {
     EXPECT_NEAR(b.lo.x, -b.hi.x, 1e-3);
     EXPECT_NEAR(b.lo.y, -b.hi.y, 1e-3);
     EXPECT_NEAR(b.lo.z, -b.hi.z, 1e-3);
+}
+
+TEST(SkyDome, KeepsRowsAtAndCloseToTheHorizon) {
+    // The haze is a narrow band of the texture about v = 0.5; a dome with no vertex row on
+    // the horizon, or none near it, smears it over a wide band of sky.
+    const Mesh sky = skyDome();
+    double nearestAbove = 1.0, nearestBelow = 1.0;
+    bool onHorizon = false;
+    for (const Vertex& v : sky.vertices) {
+        const double offset = v.v - 0.5;
+        onHorizon = onHorizon || std::abs(offset) < 1e-9;
+        if (offset > 1e-9) nearestBelow = std::min(nearestBelow, offset);
+        if (offset < -1e-9) nearestAbove = std::min(nearestAbove, -offset);
+    }
+    EXPECT_TRUE(onHorizon);
+    EXPECT_LT(nearestAbove * 180.0, 10.0) << "degrees from the horizon to the next row up";
+    EXPECT_LT(nearestBelow * 180.0, 10.0) << "degrees from the horizon to the next row down";
+}
+
+// Up to 30 aircraft and 240 projectiles are drawn each frame on a software rasteriser.
+struct TriangleBudget {
+    const char* file;
+    size_t most;
+};
+constexpr TriangleBudget TRIANGLE_BUDGETS[] = {
+    {"shot1.x", 40},   {"rocket.x", 120}, {"missile.x", 120}, {"sky.x", 400},
+    {"plane1.x", 700}, {"plane2.x", 700}, {"plane3.x", 700},  {"plane4.x", 700},
+    {"plane5.x", 700}, {"plane6.x", 700},
+};
+
+Mesh generatedMesh(const std::string& name) {
+    const std::vector<uint8_t> bytes = generatedFile(name);
+    Mesh m;
+    std::string error;
+    EXPECT_TRUE(decodeX(std::string(bytes.begin(), bytes.end()), m, error)) << name << ": " << error;
+    return m;
+}
+
+TEST(GeneratedMeshes, StayWithinTheirTriangleBudgets) {
+    for (const TriangleBudget& budget : TRIANGLE_BUDGETS) {
+        const Mesh m = generatedMesh(budget.file);
+        EXPECT_GT(m.indices.size(), 0u) << budget.file;
+        EXPECT_LE(m.indices.size() / 3, budget.most) << budget.file;
+    }
+}
+
+TEST(GeneratedMeshes, HaveNoTrianglesWithoutArea) {
+    for (const TriangleBudget& budget : TRIANGLE_BUDGETS) {
+        const Mesh m = generatedMesh(budget.file);
+        for (size_t i = 0; i < m.indices.size(); i += 3) {
+            const V3 a = m.vertices[m.indices[i]].position, b = m.vertices[m.indices[i + 1]].position,
+                     c = m.vertices[m.indices[i + 2]].position;
+            const V3 n = cross(b - a, c - a);
+            ASSERT_GT(dot(n, n), 1e-14) << budget.file << " triangle " << i / 3;
+        }
+    }
 }
 
 TEST(MeshFormat, TextRoundTripKeepsEveryVertex) {

@@ -12,6 +12,25 @@ V3 normalized(V3 v) {
     return l > 1e-12 ? v * (1.0 / l) : V3{0, 1, 0};
 }
 
+namespace {
+
+// Removes the vertices from `base` on that no triangle from `firstIndex` on uses (the points
+// of a nose tip or a cap centre left without triangles) and renumbers those triangles.
+void dropUnusedVertices(Mesh& mesh, int base, size_t firstIndex) {
+    std::vector<int> renumbered(mesh.vertices.size() - base, -1);
+    for (size_t i = firstIndex; i < mesh.indices.size(); ++i) renumbered[mesh.indices[i] - base] = 0;
+    int next = base;
+    for (size_t k = 0; k < renumbered.size(); ++k) {
+        if (renumbered[k] < 0) continue;
+        renumbered[k] = next;
+        mesh.vertices[next++] = mesh.vertices[base + k];
+    }
+    mesh.vertices.resize(next);
+    for (size_t i = firstIndex; i < mesh.indices.size(); ++i) mesh.indices[i] = renumbered[mesh.indices[i] - base];
+}
+
+}  // namespace
+
 void addPatch(Mesh& mesh, int rows, int columns, const std::function<PatchPoint(int, int)>& point,
               const std::function<V3(V3)>& outward) {
     const int base = static_cast<int>(mesh.vertices.size());
@@ -21,10 +40,19 @@ void addPatch(Mesh& mesh, int rows, int columns, const std::function<PatchPoint(
             mesh.vertices.push_back({p.position, {}, p.u, p.v});
         }
     const size_t firstIndex = mesh.indices.size();
+    // Triangles with no area (at a pointed nose, where two rows meet, at a cap's centre)
+    // cost the rasteriser as much as real ones and are left out.
+    auto addTriangle = [&](int i, int j, int k) {
+        const V3 n = cross(mesh.vertices[j].position - mesh.vertices[i].position,
+                           mesh.vertices[k].position - mesh.vertices[i].position);
+        if (dot(n, n) < 1e-16) return;
+        for (int index : {i, j, k}) mesh.indices.push_back(index);
+    };
     for (int r = 0; r + 1 < rows; ++r)
         for (int c = 0; c + 1 < columns; ++c) {
             const int a = base + r * columns + c, b = a + 1, d = a + columns, e = d + 1;
-            for (int i : {a, d, b, b, d, e}) mesh.indices.push_back(i);
+            addTriangle(a, d, b);
+            addTriangle(b, d, e);
         }
     // Area-weighted face normals summed at the vertices; coincident seam points of the patch
     // (a closed loft's first and last column) share their sums so the seam is invisible.
@@ -47,6 +75,7 @@ void addPatch(Mesh& mesh, int rows, int columns, const std::function<PatchPoint(
     for (size_t k = 0; k < sums.size(); ++k) mesh.vertices[base + k].normal = normalized(sums[k] * sign);
     if (sign < 0)
         for (size_t i = firstIndex; i < mesh.indices.size(); i += 3) std::swap(mesh.indices[i + 1], mesh.indices[i + 2]);
+    dropUnusedVertices(mesh, base, firstIndex);
 }
 
 namespace {

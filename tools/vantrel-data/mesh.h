@@ -35,8 +35,9 @@ struct PatchPoint {
     double u, v;
 };
 
-// Adds a rows x columns grid of points (point(row, column)) as triangles, with normals
-// averaged over the patch and turned to agree with outward(position).
+// Adds a rows x columns grid of points (point(row, column)) as triangles, leaving out those
+// with no area and the points only they used, with normals averaged over the patch and
+// turned to agree with outward(position).
 void addPatch(Mesh& mesh, int rows, int columns, const std::function<PatchPoint(int, int)>& point,
               const std::function<V3(V3)>& outward);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 #include <span>
+#include <vector>
 
 #include "tools/vantrel-data/noise.h"
 
@@ -12,10 +13,12 @@ namespace vantrel::data {
 namespace {
 
 constexpr double TAU = 2.0 * std::numbers::pi;
-constexpr int BODY_SECTIONS = 28;
-constexpr int BODY_RING = 16;
-constexpr int SURFACE_STATIONS = 6;
-constexpr int SURFACE_CHORD_POINTS = 9;
+// The game draws up to 30 aircraft and 240 projectiles a frame on a software rasteriser, an
+// aircraft rarely over 150 pixels wide: shapes are kept to a few hundred triangles. Wings,
+// tails and fins are straight lofts, so a root and a tip section describe them exactly; three
+// chord points (edges and a mid-chord ridge) give them thickness without a curved section.
+constexpr int SURFACE_STATIONS = 2;
+constexpr int SURFACE_CHORD_POINTS = 3;
 
 // A body lofted along z from its nose (z0) to its tail (z1): fuselages, pods, canopies,
 // spinners, gun barrels. Lengths in model units; tapers as fractions of the length.
@@ -41,9 +44,20 @@ struct Surface {
     bool mirrored;
 };
 
+// How finely bodies are cut: sides around a body at least LARGE_BODY thick, around thinner
+// ones, around the thinnest (gun barrels); sections along a body closer than `sectionGap`
+// model units are merged. Surface tips are closed only where they are big enough to see.
+struct Detail {
+    int largeRing, smallRing, thinRing;
+    double sectionGap;
+    bool closedTips;
+};
+constexpr double LARGE_BODY = 0.3, THIN_BODY = 0.1;
+
 struct Model {
     std::span<const Body> bodies;
     std::span<const Surface> surfaces;
+    Detail detail;
 };
 
 constexpr Region CAP_REGION = {0.985, 0.8, 0.995, 0.95};  // the sooty inside of the engine texture
@@ -73,35 +87,56 @@ V3 bodyPoint(const Body& b, double t, double theta, double mirror) {
     return {mirror * (b.x + b.width * r * std::sin(theta)), axisY - b.height * r * std::cos(theta), z};
 }
 
-void addCap(Mesh& mesh, const Body& b, double t, double mirror) {
+int ringSides(const Body& b, const Detail& d) {
+    const double thickness = std::max(b.width, b.height);
+    return thickness >= LARGE_BODY ? d.largeRing : thickness >= THIN_BODY ? d.smallRing : d.thinRing;
+}
+
+// Where along a body (0 nose .. 1 tail) its sections go: three to round the nose, the
+// shoulders of the nose and tail, one to shape the taper, and one midway when the axis
+// bends. Sections closer than the model's gap are merged, the tail end always kept.
+std::vector<double> bodySections(const Body& b, const Detail& d) {
+    const double n = b.noseLength, tail = 1.0 - b.tailLength;
+    std::vector<double> wanted = {0.15 * n, 0.45 * n, n, tail, 0.5 * (tail + 1.0)};
+    if (b.tailRise != 0) wanted.push_back(0.5 * (n + tail));
+    std::sort(wanted.begin(), wanted.end());
+    const double length = b.z1 - b.z0;
+    std::vector<double> kept = {0.0};
+    for (double t : wanted)
+        if ((t - kept.back()) * length >= d.sectionGap && (1.0 - t) * length >= d.sectionGap) kept.push_back(t);
+    kept.push_back(1.0);
+    return kept;
+}
+
+void addCap(Mesh& mesh, const Body& b, double t, double mirror, int sides) {
     const V3 centre = bodyPoint(b, t, 0, mirror) + V3{0, b.height * bodyProfile(b, t), 0};
     const double facing = t < 0.5 ? -1.0 : 1.0;
     addPatch(
-        mesh, 2, BODY_RING + 1,
+        mesh, 2, sides + 1,
         [&](int row, int column) {
-            const V3 p = row == 0 ? bodyPoint(b, t, TAU * column / BODY_RING, mirror) : centre;
-            return regionPoint(p, CAP_REGION, column / double(BODY_RING), row);
+            const V3 p = row == 0 ? bodyPoint(b, t, TAU * column / sides, mirror) : centre;
+            return regionPoint(p, CAP_REGION, column / double(sides), row);
         },
         [&](V3) { return V3{0, 0, facing}; });
 }
 
-void addBody(Mesh& mesh, const Body& b) {
+void addBody(Mesh& mesh, const Body& b, const Detail& d) {
+    const int sides = ringSides(b, d);
+    const std::vector<double> sections = bodySections(b, d);
     for (double mirror : {1.0, -1.0}) {
         if (mirror < 0 && !b.mirrored) break;
         const double axisX = mirror * b.x;
         addPatch(
-            mesh, BODY_SECTIONS + 1, BODY_RING + 1,
+            mesh, static_cast<int>(sections.size()), sides + 1,
             [&](int row, int column) {
-                const double t = row / double(BODY_SECTIONS);
-                // Denser sections near the nose, where the shape changes fastest.
-                const double tt = t * t * 0.35 + t * 0.65;
-                return regionPoint(bodyPoint(b, tt, TAU * column / BODY_RING, mirror), b.region, tt,
-                                   column / double(BODY_RING));
+                const double t = sections[row];
+                return regionPoint(bodyPoint(b, t, TAU * column / sides, mirror), b.region, t,
+                                   column / double(sides));
             },
             [&](V3 p) { return V3{p.x - axisX, p.y - b.y, 0}; });
         if (b.capped) {
-            if (b.noseRadius > 0) addCap(mesh, b, 0.0, mirror);
-            if (b.tailRadius > 0) addCap(mesh, b, 1.0, mirror);
+            if (b.noseRadius > 0) addCap(mesh, b, 0.0, mirror, sides);
+            if (b.tailRadius > 0) addCap(mesh, b, 1.0, mirror, sides);
         }
     }
 }
@@ -121,7 +156,7 @@ V3 surfacePoint(const Surface& s, double station, double c, double side, double 
     return p;
 }
 
-void addSurface(Mesh& mesh, const Surface& s) {
+void addSurface(Mesh& mesh, const Surface& s, bool closedTip) {
     for (double mirror : {1.0, -1.0}) {
         if (mirror < 0 && !s.mirrored) break;
         const V3 thickDir{mirror * std::sin(s.angle), std::cos(s.angle), 0};
@@ -136,6 +171,7 @@ void addSurface(Mesh& mesh, const Surface& s) {
                 },
                 [&](V3) { return thickDir * side; });
         }
+        if (!closedTip) continue;
         const V3 spanDir{-mirror * std::cos(s.angle), std::sin(s.angle), 0};
         addPatch(
             mesh, 2, SURFACE_CHORD_POINTS,
@@ -149,8 +185,8 @@ void addSurface(Mesh& mesh, const Surface& s) {
 
 Mesh buildModel(const Model& m) {
     Mesh mesh;
-    for (const Body& b : m.bodies) addBody(mesh, b);
-    for (const Surface& s : m.surfaces) addSurface(mesh, s);
+    for (const Body& b : m.bodies) addBody(mesh, b, m.detail);
+    for (const Surface& s : m.surfaces) addSurface(mesh, s, m.detail.closedTips);
     return mesh;
 }
 
@@ -250,10 +286,11 @@ constexpr Surface DELTA_SURFACES[] = {
     {0.0, 0.25, 0.55, 1.25, 1.7, 0.4, 1.25, 0.0, 0.05, UP, FIN, FIN, 1.0, false},
 };
 
+constexpr Detail AIRCRAFT_DETAIL = {8, 6, 4, 0.15, true};
 constexpr Model AIRCRAFT[AIRCRAFT_MODEL_COUNT] = {
-    {JET_BODIES, JET_SURFACES},         {PROP_BODIES, PROP_SURFACES},
-    {GUNSHIP_BODIES, GUNSHIP_SURFACES}, {INTERCEPTOR_BODIES, INTERCEPTOR_SURFACES},
-    {ATTACK_BODIES, ATTACK_SURFACES},   {DELTA_BODIES, DELTA_SURFACES},
+    {JET_BODIES, JET_SURFACES, AIRCRAFT_DETAIL},         {PROP_BODIES, PROP_SURFACES, AIRCRAFT_DETAIL},
+    {GUNSHIP_BODIES, GUNSHIP_SURFACES, AIRCRAFT_DETAIL}, {INTERCEPTOR_BODIES, INTERCEPTOR_SURFACES, AIRCRAFT_DETAIL},
+    {ATTACK_BODIES, ATTACK_SURFACES, AIRCRAFT_DETAIL},   {DELTA_BODIES, DELTA_SURFACES, AIRCRAFT_DETAIL},
 };
 
 // Projectiles are built nose to -z like the aircraft and turned round afterwards.
@@ -277,28 +314,38 @@ constexpr Surface MISSILE_SURFACES[] = {
     {-0.17, -0.17, -1.9, 0.3, 0.45, 0.2, 0.25, 0.0, 0.05, -45 * DEG_ANGLE, FIN, FIN, 1.0, true},
 };
 
-constexpr int SKY_ROWS = 33, SKY_COLUMNS = 49;
+// Projectiles are drawn at half an aircraft's scale, a few pixels long.
+constexpr Detail PROJECTILE_DETAIL = {6, 6, 4, 0.3, false};
+
+// The colour comes from the texture, so a coarse dome suffices. Rows (v: 0 zenith, 0.5
+// horizon, 1 nadir) crowd toward the horizon, where the haze changes fastest, and ring each
+// pole closely: the texture's top and bottom rows are not one colour, and the fan of
+// triangles meeting at a pole smears them into spokes.
+constexpr double SKY_ROW_V[] = {0.0, 0.025, 0.1, 0.2, 0.3, 0.38, 0.45, 0.5, 0.55, 0.7, 0.975, 1.0};
+constexpr int SKY_ROWS = std::size(SKY_ROW_V), SKY_COLUMNS = 17;
 
 }  // namespace
 
 Mesh aircraftModel(int model) { return buildModel(AIRCRAFT[model]); }
 
-Mesh gunShotModel() { return turnedAround(buildModel({SHOT_BODIES, {}})); }
-Mesh rocketModel() { return turnedAround(buildModel({ROCKET_BODIES, ROCKET_SURFACES})); }
-Mesh missileModel() { return turnedAround(buildModel({MISSILE_BODIES, MISSILE_SURFACES})); }
+Mesh gunShotModel() { return turnedAround(buildModel({SHOT_BODIES, {}, PROJECTILE_DETAIL})); }
+Mesh rocketModel() { return turnedAround(buildModel({ROCKET_BODIES, ROCKET_SURFACES, PROJECTILE_DETAIL})); }
+Mesh missileModel() { return turnedAround(buildModel({MISSILE_BODIES, MISSILE_SURFACES, PROJECTILE_DETAIL})); }
 
 Mesh skyDome() {
     Mesh mesh;
     addPatch(
         mesh, SKY_ROWS, SKY_COLUMNS,
         [](int row, int column) {
-            // Rows crowd toward the horizon (v = 0.5), where the colours change fastest.
-            const double t = row / double(SKY_ROWS - 1) * 2.0 - 1.0;
-            const double v = 0.5 + 0.5 * (0.35 * t + 0.65 * t * t * t);
+            const double v = SKY_ROW_V[row];
             const double polar = v * std::numbers::pi, azimuth = TAU * column / (SKY_COLUMNS - 1);
             const V3 p{SKY_RADIUS * std::sin(polar) * std::sin(azimuth), SKY_RADIUS * std::cos(polar),
                        SKY_RADIUS * std::sin(polar) * std::cos(azimuth)};
-            return PatchPoint{p, column / double(SKY_COLUMNS - 1), v};
+            // Each pole point serves one triangle of its fan; it takes the middle of that
+            // triangle's columns so the texture is not sheared into a star at the pole.
+            const double poleShift = row == 0 ? -0.5 : row == SKY_ROWS - 1 ? 0.5 : 0.0;
+            const double u = std::clamp((column + poleShift) / (SKY_COLUMNS - 1), 0.0, 1.0);
+            return PatchPoint{p, u, v};
         },
         [](V3 p) { return p; });
     return mesh;
