@@ -227,7 +227,9 @@ private:
         const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
         if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
             std::fprintf(stderr, "vantrel: full screen cannot be switched: %s\n", SDL_GetError());
+            return;
         }
+        SDL_ShowCursor(full ? SDL_ENABLE : SDL_DISABLE);
     }
 
     void setWindowIcon() {
