@@ -14,8 +14,6 @@ namespace {
 constexpr uint32_t STEERING_BITS = CTRL_PITCH_DOWN | CTRL_PITCH_UP | CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT |
                                    CTRL_YAW_LEFT | CTRL_YAW_RIGHT;
 constexpr uint32_t YAW_BITS = CTRL_YAW_LEFT | CTRL_YAW_RIGHT;
-constexpr uint32_t PITCH_BITS = CTRL_PITCH_DOWN | CTRL_PITCH_UP;
-constexpr uint32_t ROLL_BITS = CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT;
 
 // A copy of the world's generator, to say in advance what the pilots' draws will give.
 struct Draws {
