@@ -1,5 +1,7 @@
 #include "fixtures.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -50,7 +52,8 @@ std::vector<uint8_t> situationBytes(int playerRecord, int count, const std::vect
 }
 
 std::string writeTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
-    const auto dir = std::filesystem::temp_directory_path() / "vantrel-tests";
+    // Per process: ctest runs test cases side by side, and they reuse file names.
+    const auto dir = std::filesystem::temp_directory_path() / ("vantrel-tests-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const auto path = dir / name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <initializer_list>
@@ -16,7 +17,8 @@ namespace {
 class FlowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dataDir = (std::filesystem::temp_directory_path() / "vantrel-flow-data").string();
+        // Per process: ctest runs the cases of this suite side by side.
+        dataDir = (std::filesystem::temp_directory_path() / ("vantrel-flow-data-" + std::to_string(getpid()))).string();
         std::filesystem::create_directories(dataDir);
         writeSituation(1, {{0, 30, 0, 0, 0, 1, 0}, {0, 30, 40, 0, 1, 2, 0}});
         writeSituation(2, {{0, 30, 0, 0, 0, 1, 0}, {5, 30, 0, 0, 1, 1, 0}});  // one side only
