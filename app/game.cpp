@@ -35,12 +35,6 @@ namespace {
 constexpr const char* GAME_TITLE = "vantrel";
 constexpr int WINDOW_ICON_SIZE = 32;
 
-// Mesh slots 0 to 9, in load order.
-constexpr const char* MESH_FILES[render::MESH_COUNT] = {
-    "sky.x", "plane1.x", "shot1.x", "plane2.x", "plane3.x",
-    "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
-};
-
 struct FontSize {
     int index;
     int pixelHeight;
@@ -107,7 +101,7 @@ public:
         startSound(sound_, reinterpret_cast<HWND__*>(window_), resolveSoundLibrary(executableDir()), dataDir_);
         for (const FontSize& f : FONT_SIZES) device_->createFont(f.index, f.pixelHeight);
         loadWorldAssets(*world_, dataDir_);
-        for (int i = 0; i < render::MESH_COUNT; ++i) device_->loadMesh(dataDir_ + "/" + MESH_FILES[i], i);
+        device_->loadMeshTable(dataDir_);
         if (screenMode_ == 1) SDL_ShowCursor(SDL_DISABLE);
         return true;
     }

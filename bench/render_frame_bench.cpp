@@ -29,10 +29,6 @@ namespace {
 using namespace vantrel;
 using namespace vantrel::render;
 
-// The mesh slots as the game's start-up fills them.
-constexpr const char* MESH_FILES[MESH_COUNT] = {"sky.x",    "plane1.x", "shot1.x",  "plane2.x", "plane3.x",
-                                                "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x"};
-
 // data/ beside the program, else in its parent (a build tree's bench/ folder).
 std::string dataDirectory() {
     if (const char* dir = std::getenv("VANTREL_DATA")) return dir;
@@ -116,7 +112,7 @@ struct Session {
         if (!device) return;
         device->createFont(0, 20);
         device->createFont(1, 40);
-        for (int i = 0; i < MESH_COUNT; ++i) device->loadMesh(data + "/" + MESH_FILES[i], i);
+        device->loadMeshTable(data);
         loadHeightmap(*world, data + "/map1.hd");
         world->cameraPos = roughestSpot(*world);
         world->cameraPitch = -0.15f;

@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes as a .x file to the device's mesh reader (assimp with the device's
-// flags, then our node walk). It must refuse or give subsets that tile the vertex array in
-// whole triangles.
+// Feeds arbitrary bytes as a .x file to the device's mesh reader (assimp in its child process,
+// then our node walk and the reply through the pipe). It must refuse with a reason or give
+// subsets that tile the vertex array in whole triangles.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,12 +23,12 @@ void requireWholeTriangles(const vantrel::render::MeshData& mesh) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const vantrel::fuzz::MemoryFile file(data, size);
-    std::string error;
-    const auto mesh = vantrel::render::readMeshFile(file.path(), &error);
-    if (!mesh) {
-        if (error.empty()) __builtin_trap();
+    const auto results = vantrel::render::readMeshFiles({file.path()});
+    if (results.size() != 1) __builtin_trap();
+    if (!results[0].data) {
+        if (results[0].error.empty()) __builtin_trap();
         return 0;
     }
-    requireWholeTriangles(*mesh);
+    requireWholeTriangles(*results[0].data);
     return 0;
 }

@@ -300,17 +300,30 @@ void Device::createFont(int index, int pixelHeight) {
     glBindTexture(GL_TEXTURE_2D, s.boundTexture);
 }
 
-void Device::loadMesh(const std::string& path, int index) {
-    if (index < 0 || index >= MESH_COUNT) return;
-    State& s = *state_;
-    destroyMesh(s.meshes[size_t(index)]);
-    std::string error;
-    const auto data = readMeshFile(path, &error);
-    if (!data) {
-        std::fprintf(stderr, "vantrel: mesh %d left empty: %s\n", index, error.c_str());
-        return;
+void Device::loadMeshes(const std::vector<MeshFile>& files) {
+    std::vector<MeshFile> inTable;
+    std::vector<std::string> paths;
+    for (const MeshFile& file : files) {
+        if (file.slot < 0 || file.slot >= MESH_COUNT) continue;
+        inTable.push_back(file);
+        paths.push_back(file.path);
     }
-    s.meshes[size_t(index)] = uploadMesh(*data);
+    const std::vector<MeshFileResult> results = readMeshFiles(paths);
+    for (size_t i = 0; i < inTable.size(); ++i) {
+        GpuMesh& mesh = state_->meshes[size_t(inTable[i].slot)];
+        destroyMesh(mesh);
+        if (results[i].data) {
+            mesh = uploadMesh(*results[i].data);
+        } else {
+            std::fprintf(stderr, "vantrel: mesh %d left empty: %s\n", inTable[i].slot, results[i].error.c_str());
+        }
+    }
+}
+
+void Device::loadMeshTable(const std::string& dataDir) {
+    std::vector<MeshFile> files;
+    for (int slot = 0; slot < MESH_COUNT; ++slot) files.push_back({slot, dataDir + "/" + MESH_FILES[slot]});
+    loadMeshes(files);
 }
 
 void Device::releaseMeshes() {

@@ -22,6 +22,17 @@ constexpr int TEXTURE_COUNT = 18;
 constexpr int MESH_COUNT = 10;
 constexpr int FONT_COUNT = 2;
 
+// Mesh slots 0 to 9, in load order.
+constexpr const char* MESH_FILES[MESH_COUNT] = {
+    "sky.x", "plane1.x", "shot1.x", "plane2.x", "plane3.x",
+    "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
+};
+
+struct MeshFile {
+    int slot;
+    std::string path;
+};
+
 // Colours are 0xAARRGGBB.
 struct WorldVertex {
     float x, y, z;
@@ -58,7 +69,10 @@ public:
     Device& operator=(const Device&) = delete;
 
     void createFont(int index, int pixelHeight);
-    void loadMesh(const std::string& path, int index);
+    // Fills each named slot from its file, in order; a file that fails leaves its slot empty
+    // with one line on standard error, and slots outside the table are ignored.
+    void loadMeshes(const std::vector<MeshFile>& files);
+    void loadMeshTable(const std::string& dataDir);  // MESH_FILES into slots 0 to 9
     void releaseMeshes();
 
     // Frame.

@@ -28,7 +28,14 @@ struct MeshData {
     std::vector<MeshSubset> subsets;  // one per material, possibly empty
 };
 
-std::optional<MeshData> readMeshFile(const std::string& path, std::string* error);
+struct MeshFileResult {
+    std::optional<MeshData> data;
+    std::string error;  // why data is missing, naming the file
+};
+
+// One result per path, in order. A file that cannot be read, parsed or that stops the parser
+// leaves its own result empty and no other.
+std::vector<MeshFileResult> readMeshFiles(const std::vector<std::string>& paths);
 
 struct GpuMesh {
     GLuint vao = 0;

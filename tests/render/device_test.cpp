@@ -374,9 +374,9 @@ TEST_F(DeviceTexturesTest, SlotsKeepTheirIndicesWhateverFails) {
 }
 
 TEST_F(DeviceMeshTest, MeshKeepsFileCoordinatesSubsetsAndFrameTransform) {
-    std::string error;
-    const auto mesh = render::readMeshFile(dir_ + "/quads.x", &error);
-    ASSERT_TRUE(mesh) << error;
+    const auto results = render::readMeshFiles({dir_ + "/quads.x"});
+    const auto& mesh = results[0].data;
+    ASSERT_TRUE(mesh) << results[0].error;
     ASSERT_EQ(mesh->subsets.size(), 2u);
     EXPECT_EQ(mesh->subsets[0].count, 6u);
     EXPECT_EQ(mesh->subsets[1].count, 6u);
@@ -402,11 +402,11 @@ TEST_F(DeviceMeshTest, MeshKeepsFileCoordinatesSubsetsAndFrameTransform) {
 }
 
 TEST_F(DeviceMeshTest, SubsetCountsAndEmptySlots) {
-    device().loadMesh(dir_ + "/quads.x", 1);
-    device().loadMesh(dir_ + "/missing.x", 2);
-    device().loadMesh(dir_ + "/broken.x", 3);
-    device().loadMesh(dir_ + "/no-materials.x", 4);
-    device().loadMesh(dir_ + "/quads.x", 10);  // outside the table: ignored
+    device().loadMeshes({{1, dir_ + "/quads.x"},
+                         {2, dir_ + "/missing.x"},
+                         {3, dir_ + "/broken.x"},
+                         {4, dir_ + "/no-materials.x"},
+                         {10, dir_ + "/quads.x"}});  // outside the table: ignored
     EXPECT_EQ(device().meshSubsetCount(1), 2u);
     EXPECT_EQ(device().meshSubsetCount(2), 0u);
     EXPECT_EQ(device().meshSubsetCount(3), 0u);
@@ -430,8 +430,50 @@ TEST_F(DeviceMeshTest, SubsetCountsAndEmptySlots) {
     device().releaseMeshes();  // twice is harmless
 }
 
+// Damaged files that stop assimp itself (a crash on a negative count, a null material) or that
+// it refuses are reported with the file's name; the files after them in the same batch load.
+TEST(MeshFile, EachDamagedFileLeavesOnlyItsOwnMeshUnread) {
+    const std::string dir = makeTempDirectory("mesh-file");
+    writeTextFile(dir + "/quads.x", TWO_QUADS_X);
+    writeTextFile(dir + "/negative-count.x", "xof 0303txt 0032\nMesh{-1;");
+    writeTextFile(dir + "/no-materials.x", "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
+                                           "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
+    writeTextFile(dir + "/truncated.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
+    const std::vector<std::string> names = {"quads.x",     "negative-count.x", "quads.x",  "no-materials.x",
+                                            "truncated.x", "missing.x",        "quads.x"};
+    std::vector<std::string> paths;
+    for (const std::string& name : names) paths.push_back(dir + "/" + name);
+    const auto results = render::readMeshFiles(paths);
+    ASSERT_EQ(results.size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == "quads.x") {
+            ASSERT_TRUE(results[i].data) << i << ": " << results[i].error;
+            EXPECT_EQ(results[i].data->vertices.size(), 12u);
+        } else {
+            EXPECT_FALSE(results[i].data) << names[i];
+            EXPECT_NE(results[i].error.find(names[i]), std::string::npos) << results[i].error;
+        }
+    }
+}
+
+// Points and lines among the faces draw nothing; a polygon becomes a fan of whole triangles;
+// a face naming a point the mesh lacks is left out.
+TEST(MeshFile, MixedFacesGiveWholeTriangles) {
+    const std::string dir = makeTempDirectory("mesh-faces");
+    writeTextFile(dir + "/mixed.x", "xof 0303txt 0032\nMesh { 5; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 1.0;1.0;0.0;, "
+                                    "0.0;1.0;0.0;, 0.5;2.0;0.0;;\n"
+                                    "4; 1;0;, 2;0,1;, 5;0,1,2,4,3;, 3;0,1,9;;\n}\n");
+    const auto results = render::readMeshFiles({dir + "/mixed.x"});
+    ASSERT_TRUE(results[0].data) << results[0].error;
+    const render::MeshData& mesh = *results[0].data;
+    uint32_t total = 0;
+    for (const auto& subset : mesh.subsets) total += subset.count;
+    EXPECT_EQ(total, mesh.vertices.size());
+    EXPECT_EQ(mesh.vertices.size(), 9u);  // the pentagon's three triangles
+}
+
 TEST_F(DeviceMeshTest, LightingBrightensTheSunFacingSide) {
-    device().loadMesh(dir_ + "/quads.x", 0);
+    device().loadMeshes({{0, dir_ + "/quads.x"}});
     device().clear(BLACK);
     lookForward(device());
     device().setLighting(true);

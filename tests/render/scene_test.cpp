@@ -304,7 +304,7 @@ protected:
     void loadSquare(int meshSlot, float half, bool flat) {
         const std::string path = meshDir_ + "/square" + std::to_string(meshSlot) + ".x";
         test::writeTextFile(path, squareMesh(half, flat));
-        device().loadMesh(path, meshSlot);
+        device().loadMeshes({{meshSlot, path}});
         ASSERT_GT(device().meshSubsetCount(meshSlot), 0u);
     }
 
