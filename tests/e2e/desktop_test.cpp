@@ -1,23 +1,18 @@
 // The real executable on a real X server (Xvfb), driven by xdotool: the start dialog, the
 // window it opens, and keys typed on a keyboard. Skipped where Xvfb or xdotool is missing.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/e2e/player_run_xserver.h"
 #include "tests/e2e/run_program.h"
-
-extern char** environ;
 
 namespace vantrel {
 namespace {
@@ -31,84 +26,27 @@ struct Point {
 constexpr Point START_BUTTON{105, 97};
 constexpr Point CANCEL_BUTTON{187, 97};
 
-bool haveTool(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// Starts a program with standard output and error in files; extraFd, when given, becomes its fd 3.
-pid_t spawn(const std::vector<std::string>& args, const std::string& outFile, int extraFd = -1) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (extraFd >= 0) posix_spawn_file_actions_adddup2(&actions, extraFd, 3);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, (outFile + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-// The exit code, or -1 when the process is still running after the timeout (it is then killed).
-int waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < end) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(20ms);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
-    return -1;
-}
-
 class Desktop : public testing::Test {
 protected:
     void SetUp() override {
-        if (!haveTool("Xvfb") || !haveTool("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
+        if (!test::XServer::toolsInstalled()) GTEST_SKIP() << "Xvfb and xdotool are needed";
         dir_ = test::freshDir("desktop");
-        display_ = startXvfb();
+        x_ = std::make_unique<test::XServer>(dir_);
+        display_ = x_->display();
         ASSERT_FALSE(display_.empty()) << "Xvfb did not start: " << test::readText(dir_ + "/xvfb.log.err");
-    }
-
-    void TearDown() override {
-        if (xvfb_ > 0) {
-            kill(xvfb_, SIGTERM);
-            waitForExit(xvfb_, 5000ms);
-        }
-    }
-
-    // Xvfb picks a free display itself and names it on a pipe once it accepts clients, so
-    // tests running side by side never share a server.
-    std::string startXvfb() {
-        int fds[2];
-        if (pipe(fds) != 0) return "";
-        xvfb_ = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                      dir_ + "/xvfb.log", fds[1]);
-        close(fds[1]);
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        char c = 0;
-        while (xvfb_ > 0 && poll(&p, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        return c == '\n' && !number.empty() ? ":" + number : "";
     }
 
     pid_t startGame(std::vector<std::string> args) {
         args.insert(args.begin(), {"env", "DISPLAY=" + display_, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                    VANTREL_EXE, "--data", VANTREL_DATA_DIR});
-        return spawn(args, dir_ + "/game.out");
+        return test::spawnProcess(args, dir_ + "/game.out");
     }
 
     // Runs xdotool on the test's display; returns its standard output.
     std::string xdotool(const std::string& arguments) {
-        const std::string out = dir_ + "/xdotool.out";
-        const std::string command =
-            "DISPLAY=" + display_ + " timeout 20 xdotool " + arguments + " >" + out + " 2>/dev/null";
-        EXPECT_EQ(std::system(command.c_str()), 0) << arguments;
-        return test::readText(out);
+        const auto out = x_->xdotool(arguments);
+        EXPECT_TRUE(out.has_value()) << arguments;
+        return out.value_or("");
     }
 
     // The size of the window named exactly vantrel, once it is mapped with that size.
@@ -143,14 +81,14 @@ protected:
     std::string gameOutput() const { return test::readText(dir_ + "/game.out"); }
 
     std::string dir_, display_;
-    pid_t xvfb_ = -1;
+    std::unique_ptr<test::XServer> x_;
 };
 
 TEST_F(Desktop, CancelEndsWithCodeZeroBeforeAnyGameWindow) {
     const pid_t game = startGame({});
     ASSERT_TRUE(waitForWindowOfSize(238, 127)) << "the start dialog";
     click(CANCEL_BUTTON);
-    EXPECT_EQ(waitForExit(game, 10s), 0);
+    EXPECT_EQ(test::waitForExit(game, 10s), 0);
 }
 
 TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
@@ -159,7 +97,7 @@ TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
     click(START_BUTTON);
     ASSERT_TRUE(waitForWindowOfSize(640, 480));
     tap("Escape");
-    EXPECT_EQ(waitForExit(game, 10s), 1);
+    EXPECT_EQ(test::waitForExit(game, 10s), 1);
     EXPECT_NE(gameOutput().find("world-hash"), std::string::npos) << "ended through the normal shutdown";
 }
 
@@ -169,7 +107,7 @@ TEST_F(Desktop, QuitRequestEndsThroughTheNormalShutdown) {
     for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i) std::this_thread::sleep_for(20ms);
     ASSERT_TRUE(std::filesystem::exists(ready));
     kill(game, SIGINT);  // SDL turns it into the same quit request a closed window makes
-    EXPECT_EQ(waitForExit(game, 10s), 1);
+    EXPECT_EQ(test::waitForExit(game, 10s), 1);
     EXPECT_NE(gameOutput().find("world-hash"), std::string::npos);
 }
 
@@ -186,7 +124,7 @@ TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
     xdotool("keydown KP_Left keydown z");
     std::this_thread::sleep_for(400ms);
     xdotool("keyup KP_Left keyup z");
-    ASSERT_EQ(waitForExit(game, 30s), 1);
+    ASSERT_EQ(test::waitForExit(game, 30s), 1);
     const std::string typedHash = gameOutput();
     const std::string script = test::readText(recording);
     EXPECT_NE(script.find("SPACE"), std::string::npos) << script;
@@ -213,7 +151,7 @@ TEST_F(Desktop, ArrowKeysFlyAndMoveTheMenuCursorAsTheKeypadDoes) {
     xdotool("keydown Left keydown period");
     std::this_thread::sleep_for(300ms);
     xdotool("keyup Left keyup period");
-    ASSERT_EQ(waitForExit(game, 30s), 1);
+    ASSERT_EQ(test::waitForExit(game, 30s), 1);
     const std::string script = test::readText(recording);
     for (const char* code : {"NUMPAD5", "NUMPAD4", "NUMPAD9"}) {
         EXPECT_NE(script.find(code), std::string::npos) << code << " in " << script;
@@ -233,7 +171,7 @@ TEST_F(Desktop, AltEnterIsNotTheInformationKey) {
     xdotool("keyup alt");
     tap("alt+KP_Enter");
     tap("Escape");
-    EXPECT_EQ(waitForExit(game, 10s), 1);
+    EXPECT_EQ(test::waitForExit(game, 10s), 1);
     const std::string script = test::readText(recording);
     EXPECT_NE(script.find("LMENU"), std::string::npos) << "the keys reached the game: " << script;
     EXPECT_EQ(script.find("RETURN"), std::string::npos) << "no information box asked for: " << script;

@@ -143,7 +143,7 @@ protected:
                 name.clear();
             }
         }
-        EXPECT_TRUE(x_->xdotool(arguments)) << arguments;
+        EXPECT_TRUE(x_->xdotool(arguments).has_value()) << arguments;
     }
 
     // Held long enough for a logic tick to see it even when the game is slowed down.

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -76,10 +78,13 @@ XServer::~XServer() {
     waitForExit(pid_, 5s);
 }
 
-bool XServer::xdotool(const std::string& arguments) const {
-    const std::string command =
-        "DISPLAY=" + display_ + " timeout 20 xdotool " + arguments + " >>" + dir_ + "/xdotool.log 2>&1";
-    return std::system(command.c_str()) == 0;
+std::optional<std::string> XServer::xdotool(const std::string& arguments) const {
+    const std::string out = dir_ + "/xdotool.out";
+    const std::string command = "DISPLAY=" + display_ + " timeout 20 xdotool " + arguments + " >" + out +
+                                " 2>>" + dir_ + "/xdotool.log";
+    if (std::system(command.c_str()) != 0) return std::nullopt;
+    std::ifstream in(out);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace vantrel::test

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,9 @@ public:
     static bool toolsInstalled();
     const std::string& display() const { return display_; }
 
-    // Runs xdotool with these arguments on this display; false when it fails or hangs.
-    bool xdotool(const std::string& arguments) const;
+    // Runs xdotool with these arguments on this display: its standard output, or nothing when
+    // it fails or hangs.
+    std::optional<std::string> xdotool(const std::string& arguments) const;
 
 private:
     std::string dir_, display_;
