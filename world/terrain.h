@@ -9,7 +9,7 @@ namespace vantrel {
 
 constexpr float GRID_CELL = 8.0f;
 constexpr float GRID_ORIGIN = -400.0f;  // world x and z of sample 0
-constexpr float GRID_HEIGHT_SCALE = 0.15f;
+constexpr double GRID_HEIGHT_SCALE = 0.15;
 constexpr int GRID_LAST_CELL = GRID_SIZE - 2;  // cells 0..98; sample 99 is only a far corner
 
 // Reads up to 10000 bytes of the file into the grid; samples past a short file keep their
@@ -24,7 +24,7 @@ Vec3 triangleNormal(const Vec3& p0, const Vec3& p1, const Vec3& p2);
 float groundHeight(const World& w, float x, float z);
 
 inline float sampleHeight(const World& w, int c, int r) {
-    return static_cast<float>(w.heightmap[r * GRID_SIZE + c] * static_cast<double>(GRID_HEIGHT_SCALE));
+    return static_cast<float>(w.heightmap[r * GRID_SIZE + c] * GRID_HEIGHT_SCALE);
 }
 
 }  // namespace vantrel

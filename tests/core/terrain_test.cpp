@@ -28,6 +28,10 @@ TEST(Terrain, GridPointsGiveTheirOwnHeight) {
     EXPECT_NEAR(groundHeight(*w, 0.0f, 0.0f), 15.0f, 1e-5f);
     EXPECT_NEAR(groundHeight(*w, 8.0f, 0.0f), 0.0f, 1e-5f);
     EXPECT_NEAR(groundHeight(*w, 4.0f, 0.0f), 7.5f, 1e-4f);
+    // A sample's height is sample x 0.15 rounded once to float: 100 gives exactly 15.
+    EXPECT_EQ(sampleHeight(*w, 50, 50), 15.0f);
+    setSample(*w, 50, 50, 50);
+    EXPECT_EQ(sampleHeight(*w, 50, 50), 7.5f);
 }
 
 TEST(Terrain, RaisedCornerBelongsOnlyToTheTriangleWithFuAtLeastFv) {

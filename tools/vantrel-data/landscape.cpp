@@ -97,7 +97,7 @@ double surfaceHeight(const HeightGrid& g, double a, double b) {
     const int c = std::clamp(static_cast<int>(a), 0, GRID_SIZE - 2);
     const int r = std::clamp(static_cast<int>(b), 0, GRID_SIZE - 2);
     const double fu = a - c, fv = b - r;
-    auto H = [&](int cc, int rr) { return g[rr * GRID_SIZE + cc] * static_cast<double>(GRID_HEIGHT_SCALE); };
+    auto H = [&](int cc, int rr) { return g[rr * GRID_SIZE + cc] * GRID_HEIGHT_SCALE; };
     if (fu >= fv) return H(c, r) + (H(c + 1, r) - H(c, r)) * fu + (H(c + 1, r + 1) - H(c + 1, r)) * fv;
     return H(c, r) + (H(c, r + 1) - H(c, r)) * fv + (H(c + 1, r + 1) - H(c, r + 1)) * fu;
 }
