@@ -301,13 +301,10 @@ void Device::createFont(int index, int pixelHeight) {
 }
 
 void Device::loadMeshes(const std::vector<MeshFile>& files) {
-    std::vector<MeshFile> inTable;
+    std::vector<MeshFile> inTable = files;
+    std::erase_if(inTable, [](const MeshFile& f) { return f.slot < 0 || f.slot >= MESH_COUNT; });
     std::vector<std::string> paths;
-    for (const MeshFile& file : files) {
-        if (file.slot < 0 || file.slot >= MESH_COUNT) continue;
-        inTable.push_back(file);
-        paths.push_back(file.path);
-    }
+    for (const MeshFile& file : inTable) paths.push_back(file.path);
     const std::vector<MeshFileResult> results = readMeshFiles(paths);
     for (size_t i = 0; i < inTable.size(); ++i) {
         GpuMesh& mesh = state_->meshes[size_t(inTable[i].slot)];

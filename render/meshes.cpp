@@ -218,12 +218,13 @@ std::string describeEnd(int status, bool hung) {
     return "the mesh reader gave no answer";
 }
 
-// Runs one reader over paths[first..]; fills the results it answers and returns how many.
-// When it stops short, the next result gets the reason.
-size_t readFrom(const std::vector<std::string>& paths, size_t first, std::vector<MeshFileResult>& results) {
+// Runs one reader over paths[first..] and fills the results it answers. Returns how many it
+// answered; when that falls short of the rest, reason says why the next file got no answer.
+size_t readFrom(const std::vector<std::string>& paths, size_t first, std::vector<MeshFileResult>& results,
+                std::string& reason) {
     int fds[2];
     if (pipe(fds) != 0) {
-        results[first].error = std::strerror(errno);
+        reason = std::strerror(errno);
         return 0;
     }
     const pid_t child = fork();
@@ -233,8 +234,8 @@ size_t readFrom(const std::vector<std::string>& paths, size_t first, std::vector
     }
     close(fds[1]);
     if (child < 0) {
+        reason = std::strerror(errno);
         close(fds[0]);
-        results[first].error = std::strerror(errno);
         return 0;
     }
     bool hung = false;
@@ -247,7 +248,7 @@ size_t readFrom(const std::vector<std::string>& paths, size_t first, std::vector
     size_t answered = 0;
     size_t offset = 0;
     while (first + answered < paths.size() && takeReply(received, offset, results[first + answered])) ++answered;
-    if (first + answered < paths.size()) results[first + answered].error = describeEnd(status, hung);
+    reason = describeEnd(status, hung);
     return answered;
 }
 
@@ -259,9 +260,10 @@ size_t readFrom(const std::vector<std::string>& paths, size_t first, std::vector
 std::vector<MeshFileResult> readMeshFiles(const std::vector<std::string>& paths) {
     std::vector<MeshFileResult> results(paths.size());
     for (size_t next = 0; next < paths.size();) {
-        next += readFrom(paths, next, results);
+        std::string reason;
+        next += readFrom(paths, next, results, reason);
         if (next < paths.size()) {
-            results[next].error = paths[next] + ": " + results[next].error;
+            results[next].error = paths[next] + ": " + reason;
             ++next;
         }
     }

@@ -32,12 +32,11 @@ protected:
         if (!test::XServer::toolsInstalled()) GTEST_SKIP() << "Xvfb and xdotool are needed";
         dir_ = test::freshDir("desktop");
         x_ = std::make_unique<test::XServer>(dir_);
-        display_ = x_->display();
-        ASSERT_FALSE(display_.empty()) << "Xvfb did not start: " << test::readText(dir_ + "/xvfb.log.err");
+        ASSERT_FALSE(x_->display().empty()) << "Xvfb did not start: " << test::readText(dir_ + "/xvfb.log.err");
     }
 
     pid_t startGame(std::vector<std::string> args) {
-        args.insert(args.begin(), {"env", "DISPLAY=" + display_, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+        args.insert(args.begin(), {"env", "DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                    VANTREL_EXE, "--data", VANTREL_DATA_DIR});
         return test::spawnProcess(args, dir_ + "/game.out");
     }
@@ -80,7 +79,7 @@ protected:
 
     std::string gameOutput() const { return test::readText(dir_ + "/game.out"); }
 
-    std::string dir_, display_;
+    std::string dir_;
     std::unique_ptr<test::XServer> x_;
 };
 
