@@ -14,15 +14,15 @@
 #include <vector>
 
 #include "app/demo.h"
-#include "app/flow.h"
 #include "app/gamepad.h"
 #include "app/icon.h"
 #include "app/keyboard.h"
 #include "app/keymap.h"
-#include "app/keyscript.h"
 #include "app/message.h"
-#include "app/scheduler.h"
 #include "app/start_dialog.h"
+#include "game/flow.h"
+#include "game/keyscript.h"
+#include "game/scheduler.h"
 #include "render/device.h"
 #include "render/frame.h"
 #include "sound/binding.h"

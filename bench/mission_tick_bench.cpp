@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/flow.h"
+#include "game/flow.h"
 #include "sim/effects.h"
 #include "sim/flight.h"
 #include "sim/projectiles.h"

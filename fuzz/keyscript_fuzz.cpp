@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/keyscript.h"
+#include "game/keyscript.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/flow.h"
+#include "game/flow.h"
 #include "sound/sound.h"
 #include "world/situation.h"
 

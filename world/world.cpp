@@ -1,13 +1,6 @@
 #include "world/world.h"
 
-#include <cstring>
-
 namespace vantrel {
-
-void updateKeyState(KeyState& k, const uint8_t snapshot[256]) {
-    std::memcpy(k.prevKeys, k.keys, sizeof k.keys);
-    std::memcpy(k.keys, snapshot, sizeof k.keys);
-}
 
 uint64_t hashWorld(const World& w) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&w);

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "app/flow.h"
 #include "fixtures.h"
+#include "game/flow.h"
 #include "sound/sound.h"
 #include "world/situation.h"
 

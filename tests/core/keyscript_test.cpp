@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/keyscript.h"
+#include "game/keyscript.h"
 #include "world/keys.h"
 
 using namespace vantrel;

@@ -1,4 +1,4 @@
-#include "app/scheduler.h"
+#include "game/scheduler.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <fstream>
 #include <memory>
 
-#include "app/flow.h"
-#include "app/keyscript.h"
 #include "fixtures.h"
+#include "game/flow.h"
+#include "game/keyscript.h"
 #include "sound/sound.h"
 #include "world/situation.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/flow.h"
 #include "fixtures.h"
+#include "game/flow.h"
 #include "sim/ai.h"
 #include "sim/camera.h"
 #include "sim/controls.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/flow.h"
 #include "fixtures.h"
+#include "game/flow.h"
 #include "sim/flight.h"
 #include "sound/sound.h"
 

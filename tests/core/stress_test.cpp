@@ -12,7 +12,7 @@
 #include <random>
 #include <string>
 
-#include "app/flow.h"
+#include "game/flow.h"
 #include "sound/sound.h"
 #include "world/situation.h"
 

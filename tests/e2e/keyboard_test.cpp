@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "app/keyscript.h"
+#include "game/keyscript.h"
 #include "world/keys.h"
 
 namespace vantrel {

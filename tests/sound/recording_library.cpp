@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sound/ezds/ezds.h"
+#include "ezds/ezds.h"
 
 namespace {
 

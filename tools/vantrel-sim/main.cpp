@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/flow.h"
-#include "app/keyscript.h"
+#include "game/flow.h"
+#include "game/keyscript.h"
 #include "sound/sound.h"
 #include "tools/vantrel-sim/world_json.h"
 #include "world/situation.h"

@@ -1,4 +1,4 @@
-#include "app/keyscript.h"
+#include "game/keyscript.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "sound/ezds/engine_loop.h"
+#include "ezds/engine_loop.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // libezds on SDL2_mixer. One-shot channels map onto a few mixer voices each; the engine
 // loop is rendered by our own hook, so its pitch can follow the level. All entry points are
 // called from the game's thread; the hook runs on SDL's audio thread.
-#include "sound/ezds/ezds.h"
+#include "ezds/ezds.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "sound/ezds/engine_loop.h"
+#include "ezds/engine_loop.h"
 
 namespace {
 

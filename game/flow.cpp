@@ -1,4 +1,4 @@
-#include "app/flow.h"
+#include "game/flow.h"
 
 #include <cstdio>
 
