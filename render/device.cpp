@@ -100,6 +100,17 @@ struct Device::State {
     GLuint boundTexture = 0;
     std::vector<ScreenVertex> textVertices;  // reused by drawText to avoid per-frame allocation
 
+    uint32_t clearColour = 0;
+    bool drawnSinceClear = true;
+    // The kept static layer: its key, the clear under it, and its copy (made on first use).
+    struct StaticLayer {
+        uint64_t key = 0;
+        uint32_t clearColour = 0;
+        bool valid = false;
+        GLuint framebuffer = 0;
+        GLuint colour = 0;
+    } staticLayer;
+
     bool createFramebuffer(std::string* reason);
     bool createStreaming();
     void setFixedStates();
@@ -107,6 +118,8 @@ struct Device::State {
     void useScreenSpace(bool on);
     void drawStreamed(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
     void streamOnce(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
+    void copyColour(GLuint from, GLuint to);
+    bool keepStaticLayer();
     void releaseAll();
 };
 
@@ -214,8 +227,35 @@ void Device::State::streamOnce(GLuint layout, const void* vertices, size_t strid
     std::memcpy(target, vertices, static_cast<size_t>(bytes));
     glUnmapBuffer(GL_ARRAY_BUFFER);
     streamOffset = offset + bytes;
+    drawnSinceClear = true;
     glBindVertexArray(layout);
     glDrawArrays(mode, static_cast<GLint>(first), count);
+}
+
+void Device::State::copyColour(GLuint from, GLuint to) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+}
+
+// Copies the picture into the static layer's own colour buffer, made the first time.
+bool Device::State::keepStaticLayer() {
+    StaticLayer& layer = staticLayer;
+    if (!layer.framebuffer) {
+        glGenFramebuffers(1, &layer.framebuffer);
+        glGenRenderbuffers(1, &layer.colour);
+        glBindRenderbuffer(GL_RENDERBUFFER, layer.colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, SCREEN_WIDTH, SCREEN_HEIGHT);
+        glBindFramebuffer(GL_FRAMEBUFFER, layer.framebuffer);
+        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer.colour);
+        const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        if (!complete) return false;
+    }
+    copyColour(framebuffer, layer.framebuffer);
+    return true;
 }
 
 void Device::State::releaseAll() {
@@ -232,6 +272,9 @@ void Device::State::releaseAll() {
     if (screenLayout) glDeleteVertexArrays(1, &screenLayout);
     if (streamBuffer) glDeleteBuffers(1, &streamBuffer);
     destroyFixedFunctionProgram(program);
+    if (staticLayer.framebuffer) glDeleteFramebuffers(1, &staticLayer.framebuffer);
+    if (staticLayer.colour) glDeleteRenderbuffers(1, &staticLayer.colour);
+    staticLayer = StaticLayer{};
     if (framebuffer) glDeleteFramebuffers(1, &framebuffer);
     if (colourBuffer) glDeleteRenderbuffers(1, &colourBuffer);
     if (depthBuffer) glDeleteRenderbuffers(1, &depthBuffer);
@@ -333,6 +376,8 @@ void Device::clear(uint32_t colour) {
     glClearDepth(1.0);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    state_->clearColour = colour;
+    state_->drawnSinceClear = false;
 }
 
 void Device::setWorld(const Matrix& m) {
@@ -384,6 +429,7 @@ void Device::drawMeshSubsets(int index) {
     const GpuMesh& mesh = s.meshes[size_t(index)];
     if (!mesh.vao) return;
     s.uploadTransform();
+    s.drawnSinceClear = true;
     glBindVertexArray(mesh.vao);
     for (const MeshSubset& subset : mesh.subsets) {
         if (subset.count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count));
@@ -416,6 +462,24 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
     s.useScreenSpace(false);
     glBindTexture(GL_TEXTURE_2D, s.boundTexture);
     glDisable(GL_SCISSOR_TEST);
+}
+
+void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {
+    State& s = *state_;
+    if (s.drawnSinceClear) {
+        draw();
+        return;
+    }
+    State::StaticLayer& layer = s.staticLayer;
+    if (layer.valid && layer.key == key && layer.clearColour == s.clearColour) {
+        s.copyColour(layer.framebuffer, s.framebuffer);
+        s.drawnSinceClear = true;
+        return;
+    }
+    draw();
+    layer.valid = s.keepStaticLayer();
+    layer.key = key;
+    layer.clearColour = s.clearColour;
 }
 
 void Device::present() {

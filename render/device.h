@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +95,12 @@ public:
     // Text clipped to the rectangle; top-aligned; a missing font draws nothing.
     void drawText(int font, const std::string& text, int left, int top, int right, int bottom,
                   TextAlign align, uint32_t colour);
+
+    // The first layer of a frame that looks the same frame after frame (a backdrop): drawn by
+    // draw() the first time and kept as a copy of the picture, then copied back for as long as
+    // the key and the colour of the clear under it stay the same, which costs a small part of
+    // drawing it. Drawn over anything but a fresh clear, draw() just runs.
+    void drawStaticLayer(uint64_t key, const std::function<void()>& draw);
 
     // Shows the 640 x 480 image in the window, scaled with its aspect kept.
     void present();

@@ -35,10 +35,13 @@ void drawStyledSprite(Device& device, ScreenPoint at, const SpriteStyle& style, 
     drawSprite(device, at.x, at.y, style.alpha, style.size, cell);
 }
 
-// The title picture over the whole screen with a pixel of margin on every side.
+// The title picture over the whole screen with a pixel of margin on every side; it fills the
+// whole screen through the texture, so it is kept and copied back while it stays the same.
 void drawTitleBackground(Device& device, int alpha) {
     device.bindTexture(TEXTURE_TITLE);
-    drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
+    device.drawStaticLayer(static_cast<uint64_t>(TEXTURE_TITLE) << 8 | static_cast<uint64_t>(alpha), [&] {
+        drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
+    });
 }
 
 void drawCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""Frame cost and memory of the game on the software rasteriser, scene by scene.
+
+Runs the game itself (no display needed: SDL's offscreen driver on Mesa llvmpipe) in two
+scenes, the title screen and a mission flown by the demo pilot, each for a short and a long
+number of ticks; the difference between the two runs removes start-up and shut-down, so
+
+  cpu/frame   CPU time of all threads (ours, llvmpipe's rasteriser threads) per frame, with
+              --fast (one tick and one frame per pass, no waiting)
+  fps         frames per second with --fast, from wall time
+  cpu%        share of one core in normal play (the game's own pacing)
+
+and, sampled from /proc while the long run is in its last second:
+
+  rss         resident set (VmRSS), MB
+  private     private pages (Private_Clean + Private_Dirty of smaps_rollup), MB
+  anon        anonymous pages (Anonymous of smaps_rollup): heap, buffers, driver copies, MB
+
+Each figure is the median of --rounds rounds. Give several programs to alternate them round by
+round, which is the only fair way to compare builds on a machine whose speed drifts:
+
+  bench/frame_costs.py build/vantrel /tmp/old/vantrel --rounds 7
+"""
+
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+TICK_SECONDS = 0.030  # the game's logic tick
+EXIT_NORMAL = 1  # the game's status when its main loop ended as asked
+
+SCENES = {
+    # name: (arguments, short ticks, long ticks)
+    "title": (["--seed", "1"], 60, 360),
+    "mission": (["--seed", "1", "--demo", "3"], 200, 500),
+}
+
+
+def process_cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    # utime and stime (fields 14 and 15) count every thread of the process.
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def memory_mb(pid):
+    figures = {}
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                figures["rss"] = int(line.split()[1]) / 1024
+    private = 0
+    with open(f"/proc/{pid}/smaps_rollup") as f:
+        for line in f:
+            key, _, rest = line.partition(":")
+            if key in ("Private_Clean", "Private_Dirty"):
+                private += int(rest.split()[0])
+            elif key == "Anonymous":
+                figures["anon"] = int(rest.split()[0]) / 1024
+    figures["private"] = private / 1024
+    return figures
+
+
+def run(program, scene, ticks, fast):
+    """CPU seconds, wall seconds and the last memory sample of one run of the game."""
+    args, _, _ = SCENES[scene]
+    command = [program, "--window", "--no-sound", "--quit-after", str(ticks)] + args
+    if fast:
+        command.append("--fast")
+    env = dict(os.environ, SDL_VIDEODRIVER="offscreen", LIBGL_ALWAYS_SOFTWARE="1")
+    start = time.monotonic()
+    child = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    cpu, memory = 0.0, {}
+    while child.poll() is None:
+        try:
+            cpu = process_cpu_seconds(child.pid)
+            memory = memory_mb(child.pid)
+        except (FileNotFoundError, ProcessLookupError, IndexError, ValueError):
+            pass  # the process ended between poll and read
+        time.sleep(0.02)
+    wall = time.monotonic() - start
+    if child.returncode != EXIT_NORMAL:
+        sys.exit(f"{' '.join(command)} failed ({child.returncode}): {child.stderr.read().decode()}")
+    return cpu, wall, memory
+
+
+def measure(program, scene):
+    _, short, long = SCENES[scene]
+    frames = long - short
+    cpu_short, wall_short, _ = run(program, scene, short, fast=True)
+    cpu_long, wall_long, memory = run(program, scene, long, fast=True)
+    paced_short, _, _ = run(program, scene, short, fast=False)
+    paced_long, _, _ = run(program, scene, long, fast=False)
+    figures = {
+        "cpu/frame ms": 1000 * (cpu_long - cpu_short) / frames,
+        "fps": frames / max(wall_long - wall_short, 1e-6),
+        "cpu% paced": 100 * (paced_long - paced_short) / (frames * TICK_SECONDS),
+    }
+    figures.update({f"{k} MB": v for k, v in memory.items()})
+    return figures
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("programs", nargs="+", help="vantrel executables to compare")
+    parser.add_argument("--rounds", type=int, default=5)
+    parser.add_argument("--scenes", default="title,mission")
+    options = parser.parse_args()
+    scenes = options.scenes.split(",")
+    results = {(p, s): [] for p in options.programs for s in scenes}
+    for round_number in range(options.rounds):
+        for scene in scenes:
+            for program in options.programs:
+                results[(program, scene)].append(measure(program, scene))
+        print(f"round {round_number + 1} of {options.rounds} done", file=sys.stderr)
+    for scene in scenes:
+        print(f"\n{scene} (medians of {options.rounds} rounds)")
+        keys = list(results[(options.programs[0], scene)][0])
+        print(f"{'program':40}" + "".join(f"{k:>14}" for k in keys))
+        for program in options.programs:
+            rows = results[(program, scene)]
+            medians = [statistics.median(r[k] for r in rows) for k in keys]
+            print(f"{program[-40:]:40}" + "".join(f"{m:14.1f}" for m in medians))
+
+
+if __name__ == "__main__":
+    main()
