@@ -35,13 +35,14 @@ void drawStyledSprite(Device& device, ScreenPoint at, const SpriteStyle& style, 
     drawSprite(device, at.x, at.y, style.alpha, style.size, cell);
 }
 
-// The title picture over the whole screen with a pixel of margin on every side; it fills the
-// whole screen through the texture, so it is kept and copied back while it stays the same.
+// What the title and the menu show unchanged from frame to frame; it fills the whole screen
+// through a texture, so it is kept and copied back rather than drawn again.
+enum StaticLayerKey : uint64_t { TITLE_LAYER = 1, MENU_LAYER = 2 };
+
+// The title picture over the whole screen with a pixel of margin on every side.
 void drawTitleBackground(Device& device, int alpha) {
     device.bindTexture(TEXTURE_TITLE);
-    device.drawStaticLayer(static_cast<uint64_t>(TEXTURE_TITLE) << 8 | static_cast<uint64_t>(alpha), [&] {
-        drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
-    });
+    drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
 }
 
 void drawCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
@@ -104,16 +105,20 @@ void drawRadar(Device& device, const World& w, float cx, float cy, float scale) 
 }
 
 void drawTitleScreen(Device& device, const World& w) {
-    drawTitleBackground(device, TITLE_ALPHA);
-    drawTextRight(device, std::string("version ") + VANTREL_VERSION, VERSION_RIGHT, TEXT_MARGIN,
-                  TEXT_WHITE, FONT_SMALL);
+    device.drawStaticLayer(TITLE_LAYER, [&] {
+        drawTitleBackground(device, TITLE_ALPHA);
+        drawTextRight(device, std::string("version ") + VANTREL_VERSION, VERSION_RIGHT, TEXT_MARGIN,
+                      TEXT_WHITE, FONT_SMALL);
+    });
     drawTextLeft(device, "PUSH SPACE KEY", TEXT_MARGIN, TEXT_MARGIN,
                  whiteWithAlpha(pushSpaceAlpha(w.tickCount)), FONT_LARGE);
 }
 
 void drawSituationMenu(Device& device, const World& w) {
-    drawTitleBackground(device, MENU_BACKGROUND_ALPHA);
-    drawTextLeft(device, "SELECT SITUATION", TEXT_MARGIN, TEXT_MARGIN, TEXT_WHITE, FONT_LARGE);
+    device.drawStaticLayer(MENU_LAYER, [&] {
+        drawTitleBackground(device, MENU_BACKGROUND_ALPHA);
+        drawTextLeft(device, "SELECT SITUATION", TEXT_MARGIN, TEXT_MARGIN, TEXT_WHITE, FONT_LARGE);
+    });
     for (int k = 1; k <= SITUATION_COUNT; ++k) {
         const uint32_t colour = w.flowCounter == k ? TEXT_WHITE : TEXT_DIM_WHITE;
         drawCentredLine(device, "SITUATION " + std::to_string(k),
