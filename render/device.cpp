@@ -90,6 +90,7 @@ struct Device::State {
     GLuint whiteTexture = 0;
 
     std::array<GLuint, TEXTURE_COUNT> textures{};
+    std::array<bool, TEXTURE_COUNT> opaqueTextures{};
     std::array<GpuMesh, MESH_COUNT> meshes{};
     std::array<std::unique_ptr<FontAtlas>, FONT_COUNT> fonts{};
 
@@ -97,8 +98,11 @@ struct Device::State {
     Matrix view = matrixIdentity();
     Matrix projection = matrixIdentity();
     bool transformDirty = true;
+    bool lighting = false;
     GLuint boundTexture = 0;
+    bool boundOpaque = true;
     std::vector<ScreenVertex> textVertices;  // reused by drawText to avoid per-frame allocation
+    std::vector<Matrix> instanceTransforms;  // reused by drawMeshInstances
 
     uint32_t clearColour = 0;
     bool drawnSinceClear = true;
@@ -118,6 +122,11 @@ struct Device::State {
     void useScreenSpace(bool on);
     void drawStreamed(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
     void streamOnce(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode);
+    // Copies count items into the stream buffer; the index of the first there, or -1.
+    GLintptr streamIn(const void* items, size_t stride, int count);
+    Matrix combinedTransform(const Matrix& w) const { return w * view * projection; }
+    void drawSubsets(const GpuMesh& mesh, int instances);
+    void drawInstancesOnce(const GpuMesh& mesh, const Matrix* worlds, int count);
     void copyColour(GLuint from, GLuint to);
     bool keepStaticLayer();
     void releaseAll();
@@ -182,7 +191,7 @@ void Device::State::setFixedStates() {
 
 void Device::State::uploadTransform() {
     if (!transformDirty) return;
-    const Matrix combined = world * view * projection;
+    const Matrix combined = combinedTransform(world);
     // A row-vector matrix stored row by row is, read column by column, its transpose: exactly
     // what GLSL needs to compute p * M as M' * p.
     glUniformMatrix4fv(program.transform, 1, GL_FALSE, &combined.m[0][0]);
@@ -212,6 +221,14 @@ void Device::State::drawStreamed(GLuint layout, const void* vertices, size_t str
 }
 
 void Device::State::streamOnce(GLuint layout, const void* vertices, size_t stride, int count, GLenum mode) {
+    const GLintptr first = streamIn(vertices, stride, count);
+    if (first < 0) return;
+    drawnSinceClear = true;
+    glBindVertexArray(layout);
+    glDrawArrays(mode, static_cast<GLint>(first), count);
+}
+
+GLintptr Device::State::streamIn(const void* items, size_t stride, int count) {
     const auto bytes = static_cast<GLintptr>(stride * static_cast<size_t>(count));
     GLintptr first = (streamOffset + GLintptr(stride) - 1) / GLintptr(stride);
     glBindBuffer(GL_ARRAY_BUFFER, streamBuffer);
@@ -223,13 +240,50 @@ void Device::State::streamOnce(GLuint layout, const void* vertices, size_t strid
     const GLintptr offset = first * GLintptr(stride);
     void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
                                     GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
-    if (!target) return;
-    std::memcpy(target, vertices, static_cast<size_t>(bytes));
+    if (!target) return -1;
+    std::memcpy(target, items, static_cast<size_t>(bytes));
     glUnmapBuffer(GL_ARRAY_BUFFER);
     streamOffset = offset + bytes;
+    return first;
+}
+
+// Meshes are opaque white, so over an opaque texture blending would leave the source colour
+// as it is; without it the rasteriser need not read the picture underneath.
+void Device::State::drawSubsets(const GpuMesh& mesh, int instances) {
     drawnSinceClear = true;
-    glBindVertexArray(layout);
-    glDrawArrays(mode, static_cast<GLint>(first), count);
+    if (boundOpaque) glDisable(GL_BLEND);
+    for (const MeshSubset& subset : mesh.subsets) {
+        if (subset.count == 0) continue;
+        if (instances > 0) {
+            glDrawArraysInstanced(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count),
+                                  instances);
+        } else {
+            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count));
+        }
+    }
+    if (boundOpaque) glEnable(GL_BLEND);
+}
+
+// The combined matrices go through the stream buffer as per-instance attributes of the mesh's
+// vertex array, which are switched off again so plain draws of the mesh never read them.
+void Device::State::drawInstancesOnce(const GpuMesh& mesh, const Matrix* worlds, int count) {
+    std::vector<Matrix>& combined = instanceTransforms;
+    combined.clear();
+    for (int k = 0; k < count; ++k) combined.push_back(combinedTransform(worlds[k]));
+    const GLintptr first = streamIn(combined.data(), sizeof(Matrix), count);
+    if (first < 0) return;
+    glBindVertexArray(mesh.vao);
+    for (GLuint column = 0; column < 4; ++column) {
+        const GLuint slot = ATTR_INSTANCE_TRANSFORM + column;
+        glEnableVertexAttribArray(slot);
+        glVertexAttribPointer(slot, 4, GL_FLOAT, GL_FALSE, sizeof(Matrix),
+                              reinterpret_cast<const void*>(first * GLintptr(sizeof(Matrix)) + GLintptr(column * sizeof(Matrix::m[0]))));
+        glVertexAttribDivisor(slot, 1);
+    }
+    glUniform1i(program.instanced, 1);
+    drawSubsets(mesh, count);
+    glUniform1i(program.instanced, 0);
+    for (GLuint column = 0; column < 4; ++column) glDisableVertexAttribArray(ATTR_INSTANCE_TRANSFORM + column);
 }
 
 void Device::State::copyColour(GLuint from, GLuint to) {
@@ -320,6 +374,7 @@ std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::stri
     const auto decoded = decodeTextureTable(dataDir);
     for (size_t i = 0; i < decoded.size(); ++i) {
         s.textures[i] = uploadMipChain(decoded[i].levels);
+        s.opaqueTextures[i] = !decoded[i].levels.empty() && isOpaque(decoded[i].levels.front());
         if (!s.textures[i]) std::fprintf(stderr, "vantrel: texture %zu left empty: %s\n", i, decoded[i].error.c_str());
     }
     s.setFixedStates();
@@ -395,12 +450,16 @@ void Device::setProjection(const Matrix& m) {
     state_->transformDirty = true;
 }
 
-void Device::setLighting(bool on) { glUniform1i(state_->program.lighting, on ? 1 : 0); }
+void Device::setLighting(bool on) {
+    state_->lighting = on;
+    glUniform1i(state_->program.lighting, on ? 1 : 0);
+}
 
 void Device::bindTexture(int index) {
     State& s = *state_;
     const bool inTable = index >= 0 && index < TEXTURE_COUNT && s.textures[size_t(index)] != 0;
     s.boundTexture = inTable ? s.textures[size_t(index)] : s.whiteTexture;
+    s.boundOpaque = !inTable || s.opaqueTextures[size_t(index)];
     glBindTexture(GL_TEXTURE_2D, s.boundTexture);
 }
 
@@ -429,11 +488,37 @@ void Device::drawMeshSubsets(int index) {
     const GpuMesh& mesh = s.meshes[size_t(index)];
     if (!mesh.vao) return;
     s.uploadTransform();
-    s.drawnSinceClear = true;
     glBindVertexArray(mesh.vao);
-    for (const MeshSubset& subset : mesh.subsets) {
-        if (subset.count > 0) glDrawArrays(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count));
+    s.drawSubsets(mesh, 0);
+}
+
+void Device::drawMeshInstances(int index, const std::vector<Matrix>& worlds) {
+    if (index < 0 || index >= MESH_COUNT) return;
+    State& s = *state_;
+    const GpuMesh& mesh = s.meshes[size_t(index)];
+    if (!mesh.vao) return;
+    if (mesh.subsets.size() > 1) {
+        // Instanced, each subset would go out for every instance before the next subset.
+        drawMeshOneByOne(index, worlds);
+        return;
     }
+    const auto limit = static_cast<int>(STREAM_BYTES / GLsizeiptr(sizeof(Matrix)));
+    const auto count = static_cast<int>(worlds.size());
+    for (int first = 0; first < count; first += limit)
+        s.drawInstancesOnce(mesh, worlds.data() + first, std::min(limit, count - first));
+}
+
+void Device::drawMeshOneByOne(int index, const std::vector<Matrix>& worlds) {
+    State& s = *state_;
+    const Matrix kept = s.world;
+    const bool lit = s.lighting;
+    setLighting(false);  // as when instanced
+    for (const Matrix& w : worlds) {
+        setWorld(w);
+        drawMeshSubsets(index);
+    }
+    setLighting(lit);
+    setWorld(kept);
 }
 
 unsigned Device::meshSubsetCount(int index) const {

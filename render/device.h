@@ -91,6 +91,9 @@ public:
     // Draws subsets 0 .. meshSubsetCount(index) - 1 with the current matrices, texture and
     // lighting; an empty slot draws nothing.
     void drawMeshSubsets(int index);
+    // The same as setWorld then drawMeshSubsets for each matrix in turn, unlit, in a few draw
+    // calls; the current world matrix is left as it was.
+    void drawMeshInstances(int index, const std::vector<Matrix>& worlds);
     unsigned meshSubsetCount(int index) const;
     // Text clipped to the rectangle; top-aligned; a missing font draws nothing.
     void drawText(int font, const std::string& text, int left, int top, int right, int bottom,
@@ -109,6 +112,7 @@ public:
 
 private:
     Device();
+    void drawMeshOneByOne(int index, const std::vector<Matrix>& worlds);
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -7,14 +7,32 @@
 
 namespace vantrel::render {
 
+namespace {
+
+// Neighbours in the table firing the same weapon go out as one instanced draw; the order of
+// the table is kept.
+void flushProjectiles(Device& device, int weapon, std::vector<Matrix>& run) {
+    if (run.empty()) return;
+    device.bindTexture(WEAPON_TYPES[weapon].texture);
+    device.drawMeshInstances(WEAPON_TYPES[weapon].mesh, run);
+    run.clear();
+}
+
+}  // namespace
+
 void drawProjectiles(Device& device, const World& w) {
+    std::vector<Matrix> run;
+    int runWeapon = -1;
     for (const Projectile& p : w.projectiles) {
         if (p.side == 0) continue;
         if (!withinDrawDistance(w, p.x, p.z)) continue;
-        const WeaponType& weapon = WEAPON_TYPES[p.weapon];
-        drawMesh(device, p.x, p.y, p.z, -p.pitch, p.heading, -p.roll, PROJECTILE_SCALE,
-                 weapon.texture, weapon.mesh);
+        if (p.weapon != runWeapon) {
+            flushProjectiles(device, runWeapon, run);
+            runWeapon = p.weapon;
+        }
+        run.push_back(meshWorldMatrix(p.x, p.y, p.z, -p.pitch, p.heading, -p.roll, PROJECTILE_SCALE));
     }
+    flushProjectiles(device, runWeapon, run);
 }
 
 namespace {

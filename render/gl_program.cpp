@@ -14,7 +14,9 @@ layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
 layout(location = 2) in vec2 aUv;
 layout(location = 3) in vec3 aNormal;
+layout(location = 4) in mat4 aInstanceTransform;
 uniform mat4 uTransform;
+uniform bool uInstanced;
 uniform mat3 uNormalMatrix;
 uniform bool uScreenSpace;
 uniform bool uLighting;
@@ -27,12 +29,12 @@ void main() {
         gl_Position = vec4(aPosition.x * (2.0 / SCREEN_W) - 1.0, 1.0 - aPosition.y * (2.0 / SCREEN_H),
                            aPosition.z * 2.0 - 1.0, 1.0);
     } else {
-        vec4 clip = uTransform * vec4(aPosition.xyz, 1.0);
+        vec4 clip = (uInstanced ? aInstanceTransform : uTransform) * vec4(aPosition.xyz, 1.0);
         clip.z = clip.z * 2.0 - clip.w;
         gl_Position = clip;
     }
     vColour = aColour;
-    if (uLighting) {
+    if (uLighting && !uInstanced) {
         vec3 n = uNormalMatrix * aNormal;
         float len = length(n);
         float facing = len > 0.0 ? max(dot(n / len, uToLight), 0.0) : 0.0;
@@ -108,6 +110,7 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
     program.normalMatrix = glGetUniformLocation(program.id, "uNormalMatrix");
     program.screenSpace = glGetUniformLocation(program.id, "uScreenSpace");
     program.lighting = glGetUniformLocation(program.id, "uLighting");
+    program.instanced = glGetUniformLocation(program.id, "uInstanced");
     program.toLight = glGetUniformLocation(program.id, "uToLight");
     program.ambient = glGetUniformLocation(program.id, "uAmbient");
     program.texture = glGetUniformLocation(program.id, "uTexture");

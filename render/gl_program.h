@@ -14,6 +14,8 @@ constexpr GLuint ATTR_POSITION = 0;
 constexpr GLuint ATTR_COLOUR = 1;
 constexpr GLuint ATTR_UV = 2;
 constexpr GLuint ATTR_NORMAL = 3;
+// Four slots from here: the columns of a per-instance combined matrix.
+constexpr GLuint ATTR_INSTANCE_TRANSFORM = 4;
 
 struct FixedFunctionProgram {
     GLuint id = 0;
@@ -21,6 +23,7 @@ struct FixedFunctionProgram {
     GLint normalMatrix = -1;  // mat3: takes model normals to world space
     GLint screenSpace = -1;   // bool: positions are pixels from the top left
     GLint lighting = -1;      // bool
+    GLint instanced = -1;     // bool: the combined matrix comes per instance, and no lighting
     GLint toLight = -1;       // vec3: unit vector toward the light
     GLint ambient = -1;       // float: ambient level, 0..1
     GLint texture = -1;       // sampler2D on unit 0

@@ -99,6 +99,13 @@ Image halve(const Image& above) {
 
 }  // namespace
 
+bool isOpaque(const Image& image) {
+    for (size_t k = 3; k < image.rgba.size(); k += 4) {
+        if (image.rgba[k] != 255) return false;
+    }
+    return true;
+}
+
 std::vector<Image> mipChain(const Image& base) {
     std::vector<Image> levels{base};
     while (levels.back().width > 1 || levels.back().height > 1) levels.push_back(halve(levels.back()));

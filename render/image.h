@@ -27,6 +27,8 @@ std::optional<std::vector<uint8_t>> readAssetFile(const std::string& path, std::
 // down, never below 1) by averaging 2 x 2 blocks.
 std::vector<Image> mipChain(const Image& base);
 
+// Every pixel's alpha is 255.
+bool isOpaque(const Image& image);
 // Decodes a .bmp (or anything stb_image knows) or, by its "DDS " magic, a .dds file.
 std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error);
 

@@ -412,6 +412,91 @@ TEST_F(DeviceTexturesTest, SlotsKeepTheirIndicesWhateverFails) {
     EXPECT_TRUE(near(pixelAt(f, 35, 5), 200, 100, 40));
 }
 
+// Meshes are white and opaque: over an opaque texture they cover what is under them exactly,
+// over a half-transparent one they still blend.
+TEST_F(DeviceTexturesTest, MeshesBlendOnlyWhereTheirTextureIsTranslucent) {
+    const std::string dir = makeTempDirectory("device-texture-meshes");
+    writeTextFile(dir + "/quads.x", TWO_QUADS_X);
+    device().loadMeshes({{1, dir + "/quads.x"}});
+    auto meshOver = [&](uint32_t clear, int texture) {
+        device().clear(clear);
+        lookForward(device());
+        device().bindTexture(texture);
+        device().drawMeshSubsets(1);
+        return pixelAt(frame(), LEFT_QUAD_X, 240);
+    };
+    EXPECT_TRUE(near(meshOver(BLACK, 7), 200, 100, 40, 0));
+    EXPECT_TRUE(near(meshOver(WHITE, 7), 200, 100, 40, 0));
+    EXPECT_TRUE(near(meshOver(BLACK, 4), 128, 128, 128));
+    EXPECT_TRUE(near(meshOver(0xFF0000FF, 4), 128, 128, 255));
+    EXPECT_TRUE(near(meshOver(0xFF0000FF, -1), 255, 255, 255, 0)) << "white: no texture";
+    device().bindTexture(4);
+    drawScreenQuad(device(), 0, 0, 10, 10, WHITE);  // blending is on again after a mesh
+    EXPECT_TRUE(near(pixelAt(frame(), 5, 5), 128, 128, 255));
+}
+
+// The two quads as one subset with one material.
+std::string oneSubsetQuads() {
+    std::string x = TWO_QUADS_X;
+    const std::string twoMaterials = "      2;\n      4;\n      0,0,1,1;;\n";
+    x.replace(x.find(twoMaterials), twoMaterials.size(), "      1;\n      4;\n      0,0,0,0;;\n");
+    const size_t second = x.rfind("      Material {");
+    x.erase(second, x.find('\n', second) + 1 - second);
+    return x;
+}
+
+// Half-transparent and overlapping at different depths, so any change of order, matrix or
+// blending shows in the picture; for a mesh of one subset (drawn instanced) and of two.
+TEST_F(DeviceTexturesTest, MeshInstancesDrawLikeOneMeshAfterAnother) {
+    const std::string dir = makeTempDirectory("device-instances");
+    writeTextFile(dir + "/one.x", oneSubsetQuads());
+    writeTextFile(dir + "/two.x", TWO_QUADS_X);
+    device().loadMeshes({{1, dir + "/one.x"}, {2, dir + "/two.x"}});
+    ASSERT_EQ(device().meshSubsetCount(1), 1u);
+    ASSERT_EQ(device().meshSubsetCount(2), 2u);
+    const std::vector<Matrix> worlds = {render::matrixTranslation(0.0f, 0.0f, 0.0f),
+                                        render::matrixTranslation(0.7f, 0.3f, -0.5f),
+                                        render::matrixScaling(0.5f) * render::matrixTranslation(-0.4f, -0.2f, 1.0f),
+                                        render::matrixRotationZ(0.6f) * render::matrixTranslation(0.2f, 0.1f, 0.3f)};
+    for (int mesh : {1, 2}) {
+        SCOPED_TRACE(mesh);
+        auto picture = [&](bool instanced) {
+            device().clear(BLACK);
+            lookForward(device());
+            device().setLighting(true);  // instances are drawn unlit whatever the setting
+            device().bindTexture(4);
+            if (instanced) {
+                device().drawMeshInstances(mesh, worlds);
+            } else {
+                device().setLighting(false);
+                for (const Matrix& w : worlds) {
+                    device().setWorld(w);
+                    device().drawMeshSubsets(mesh);
+                }
+            }
+            device().setLighting(false);
+            return frame();
+        };
+        const auto oneByOne = picture(false);
+        EXPECT_GT(countPixels(oneByOne, 0, 0, 640, 480, [](uint32_t c) { return redOf(c) > 150; }), 1000)
+            << "overlaps blend twice";
+        EXPECT_EQ(picture(true), oneByOne);
+
+        auto plain = [&] {
+            device().clear(BLACK);
+            lookForward(device());
+            device().drawMeshSubsets(mesh);
+            return frame();
+        };
+        const auto before = plain();
+        device().drawMeshInstances(mesh, worlds);
+        EXPECT_EQ(plain(), before) << "a plain draw after instances";
+        device().drawMeshInstances(mesh, {});
+        device().drawMeshInstances(5, worlds);  // an empty slot
+        EXPECT_EQ(plain(), before);
+    }
+}
+
 TEST_F(DeviceMeshTest, MeshKeepsFileCoordinatesSubsetsAndFrameTransform) {
     const auto results = render::readMeshFiles({dir_ + "/quads.x"});
     const auto& mesh = results[0].data;

@@ -83,6 +83,16 @@ TEST(Image, BmpClaimingAHugeSizeIsRefusedBeforeDecoding) {
     EXPECT_NE(error.find("out of range"), std::string::npos) << error;
 }
 
+TEST(Image, OpaqueOnlyWhenEveryPixelsAlphaIs255) {
+    render::Image image{2, 1, {1, 2, 3, 255, 4, 5, 6, 255}};
+    EXPECT_TRUE(render::isOpaque(image));
+    image.rgba[7] = 254;
+    EXPECT_FALSE(render::isOpaque(image)) << "the last pixel";
+    image.rgba[7] = 255;
+    image.rgba[3] = 0;
+    EXPECT_FALSE(render::isOpaque(image)) << "the first pixel";
+}
+
 TEST(Image, MissingFileSaysSo) {
     std::string error;
     EXPECT_FALSE(readAssetFile(test::makeTempDirectory("image-missing") + "/none.bmp", &error));
