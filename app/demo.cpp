@@ -2,23 +2,11 @@
 
 #include <algorithm>
 
-#include "sim/ai.h"
 #include "world/keys.h"
 
 namespace vantrel {
 
 namespace {
-
-struct ControlKey {
-    uint32_t bit;
-    uint8_t code;
-};
-constexpr ControlKey CONTROL_KEYS[] = {
-    {CTRL_PITCH_DOWN, VK_NUMPAD8}, {CTRL_PITCH_UP, VK_NUMPAD5},    {CTRL_ROLL_LEFT, VK_NUMPAD4},
-    {CTRL_ROLL_RIGHT, VK_NUMPAD6}, {CTRL_YAW_LEFT, VK_NUMPAD7},    {CTRL_YAW_RIGHT, VK_NUMPAD9},
-    {CTRL_FIRE_GUN, VK_Z},         {CTRL_FIRE_LAUNCHER, VK_X},     {CTRL_THROTTLE_UP, VK_Q},
-    {CTRL_THROTTLE_DOWN, VK_A},
-};
 
 bool isAircraftSlot(int slot) { return slot >= 0 && slot < MAX_AIRCRAFT; }
 
@@ -32,13 +20,13 @@ int countEnemies(const World& w, int8_t side) {
 
 }  // namespace
 
-DemoPilot::DemoPilot(int situation) : situation_(situation), copy_(std::make_unique<World>()) {}
+DemoPilot::DemoPilot(int situation) : situation_(situation) {}
 
 void DemoPilot::snapshot(const World& w, uint8_t out[256]) {
     std::fill(out, out + 256, uint8_t{0});
     if (w.gameMode == MODE_MISSION) {
         noteMission(w);
-        flightKeys(w, out);
+        pilot_.flightKeys(w, out);
     } else if (!missionSeen_) {
         menuKeys(w, out);
     }
@@ -79,32 +67,6 @@ void DemoPilot::menuKeys(const World& w, uint8_t out[256]) const {
         press(VK_NUMPAD5, out);
     } else {
         press(VK_SPACE, out);
-    }
-}
-
-void DemoPilot::flightKeys(const World& w, uint8_t out[256]) {
-    const int slot = w.playerIndex;
-    if (!isAircraftSlot(slot)) return;
-    World& copy = *copy_;
-    copy = w;
-    Aircraft& a = copy.aircraft[slot];
-    if (slot == pilotSlot_) {
-        a.target = memory_.target;
-        a.aiMode = memory_.aiMode;
-        a.aiFlags = memory_.aiFlags;
-        copy.lastTargetPos[slot] = memory_.lastTargetPos;
-    }
-    copy.playerIndex = -1;  // every live aircraft to a pilot, the player's too
-    updateAiPilots(copy);
-    pilotSlot_ = slot;
-    memory_ = {a.target, a.aiMode, a.aiFlags, copy.lastTargetPos[slot]};
-    for (const ControlKey& c : CONTROL_KEYS) {
-        if ((a.controls & c.bit) == 0) continue;
-        if (c.code == VK_X) {
-            press(c.code, out);
-        } else {
-            out[c.code] = KEY_DOWN_BIT;
-        }
     }
 }
 

@@ -1,14 +1,12 @@
 // --demo N: the game plays itself. The demo is a key source like a key script: it presses
-// the menu keys to start situation N, then holds the keys a computer pilot would fly the
-// player's aircraft with, so the simulation, recordings and replays run exactly as for a
-// player. The pilot flies a private copy of the World each tick; the copy's random draws
-// and the pilot's own memory never reach the real World.
+// the menu keys to start situation N, then the computer pilot holds the keys that fly the
+// player's aircraft, so the simulation, recordings and replays run exactly as for a player.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
+#include "sim/autopilot.h"
 #include "world/world.h"
 
 namespace vantrel {
@@ -27,16 +25,7 @@ public:
     std::string outcome(const World& w) const;
 
 private:
-    // What a computer pilot remembers of its aircraft between ticks.
-    struct PilotMemory {
-        int16_t target;
-        int8_t aiMode;
-        uint32_t aiFlags;
-        Vec3 lastTargetPos;
-    };
-
     void menuKeys(const World& w, uint8_t out[256]) const;
-    void flightKeys(const World& w, uint8_t out[256]);
     void press(uint8_t code, uint8_t out[256]) const;
 
     void noteMission(const World& w);
@@ -47,9 +36,7 @@ private:
     int8_t playerSide_ = 0;  // the side the player's aircraft flew for at the start
     bool playerAlive_ = false;
     int enemiesAtStart_ = 0, enemiesLeft_ = 0;
-    int pilotSlot_ = -1;
-    PilotMemory memory_{};
-    std::unique_ptr<World> copy_;
+    Autopilot pilot_;
     uint8_t previous_[256] = {};
 };
 

@@ -89,6 +89,16 @@ TEST_F(SimTool, SameSeedAndScriptGiveTheSameRun) {
     EXPECT_EQ(a.out, b.out);
 }
 
+TEST_F(SimTool, PilotFliesThePlayersAircraftTheSameWayEveryRun) {
+    const std::string base = "--map " + map + " --situation " + situation + " --seed 4 --ticks 200";
+    const SimRun idle = runSim(base);
+    const SimRun flown = runSim(base + " --pilot");
+    ASSERT_EQ(flown.status, 0);
+    EXPECT_NE(flown.out, idle.out) << "the pilot must move the controls";
+    EXPECT_EQ(runSim(base + " --pilot").out, flown.out);
+    EXPECT_EQ(runSim(base + " --pilot --input " + script).status, 2) << "the pilot and a key script both fly";
+}
+
 TEST_F(SimTool, SoundLogRecordsTheLibraryCallsWithTheirTick) {
     const std::string log = test::writeTempFile("sim_sound.log", {});
     const SimRun run = runSim("--map " + map + " --situation " + situation + " --ticks 2 --sound-log " + log);

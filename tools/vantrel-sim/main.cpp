@@ -10,6 +10,7 @@
 
 #include "game/flow.h"
 #include "game/keyscript.h"
+#include "sim/autopilot.h"
 #include "sound/sound.h"
 #include "tools/vantrel-sim/world_json.h"
 #include "world/situation.h"
@@ -44,6 +45,7 @@ struct Options {
     int ticks = 0;
     int every = 0;
     bool untilEnd = false;
+    bool pilot = false;
 };
 
 int fail(const std::string& message) {
@@ -81,7 +83,9 @@ int main(int argc, char** argv) {
     app.add_option("--situation", o.situation, "situation number 1..5 (with --data) or a file")->required();
     auto* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)");
     app.add_option("--ticks", o.ticks, "logic ticks to run (default 0)")->check(CLI::NonNegativeNumber);
-    app.add_option("--input", o.inputFile, "key script");
+    auto* input = app.add_option("--input", o.inputFile, "key script");
+    app.add_flag("--pilot", o.pilot, "the computer pilot of the game's --demo flies the player's aircraft")
+        ->excludes(input);
     app.add_flag("--until-end", o.untilEnd, "run until the mission returns to the title screen");
     app.add_option("--sound-log", o.soundLogFile, "write every sound-library call to this file");
     app.add_option("--every", o.every, "print the world every K ticks, one object a line")
@@ -121,12 +125,14 @@ int main(int argc, char** argv) {
 
     const int limit = o.untilEnd && o.ticks == 0 ? UNTIL_END_TICK_LIMIT : o.ticks;
     std::string outcome = "running";
+    Autopilot pilot;
     int tick = 0;
     if (o.every > 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
     while (tick < limit && w.gameMode == MODE_MISSION) {
         uint8_t keys[256];
         ++tick;
         script.snapshot(tick, keys);
+        if (o.pilot) pilot.flightKeys(w, keys);
         soundLogTick = tick;
         logicTick(w, sound, o.dataDir, keys);
         outcome = outcomeAfterTick(w);
