@@ -35,40 +35,47 @@ struct Mission {
 constexpr float WEDGE_SPACING = 2.5f;  // file units between neighbours in a wedge
 constexpr float WEDGE_STEP_UP = 1.5f;  // world units each rank flies above the one ahead
 
+// The player flies the first aircraft of each mission with the same kind of pilot, so the
+// missions differ only in what they put around it. From a duel against a weaker type that
+// banks slowly, through even fights with wingmen, to battles where the enemy has more
+// aircraft. Each side starts out of the other's reach, so the player has a few seconds to
+// find the enemy on the radar.
 constexpr Flight DUEL[] = {
-    {BLUE, 0, AI_RUDDER, 1, 0, 40, -11, NORTH},
-    {RED, 1, AI_BANK, 1, 4, 42, 11, SOUTH},
+    {BLUE, 6, AI_EXPERT, 1, 0, 40, -55, NORTH},
+    {RED, 2, AI_BANK, 1, 15, 42, 55, SOUTH},
 };
 constexpr Flight PATROL[] = {
-    {BLUE, 2, AI_BANK, 2, -4, 38, -12, NORTH},
-    {RED, 4, AI_RUDDER, 2, 2, 42, 12, SOUTH},
-    {RED, 4, AI_BANK, 1, 12, 45, 16, SOUTH},
+    {BLUE, 6, AI_EXPERT, 1, 0, 40, -50, NORTH},
+    {BLUE, 0, AI_BANK, 1, 4, 42, -54, NORTH},
+    {RED, 1, AI_RUDDER, 1, 12, 44, 50, SOUTH},
+    {RED, 4, AI_BANK, 1, 16, 46, 56, SOUTH},
 };
 constexpr Flight ESCORT[] = {
-    {BLUE, 5, AI_BANK, 2, -14, 36, 0, EAST},
-    {BLUE, 0, AI_BANK, 2, -18, 44, 8, EAST},
-    {RED, 3, AI_RUDDER, 1, 14, 40, -2, WEST},
-    {RED, 1, AI_BANK, 2, 16, 46, 6, WEST},
-    {RED, 4, AI_EXPERT, 2, 18, 42, -10, WEST},
+    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST},
+    {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST},
+    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST},
+    {RED, 1, AI_BANK, 2, 30, 44, 0, WEST},
+    {RED, 4, AI_RUDDER, 1, 34, 42, -10, WEST},
 };
 constexpr Flight VALLEY_RAID[] = {
-    {BLUE, 6, AI_EXPERT, 2, -6, 42, -27, NORTH},
-    {BLUE, 0, AI_BANK, 3, 6, 45, -20, NORTH},
-    {BLUE, 2, AI_RUDDER, 3, -18, 38, -22, NORTH},
-    {RED, 3, AI_RUDDER, 2, 0, 40, 18, SOUTH},
-    {RED, 1, AI_EXPERT, 4, 12, 46, 16, SOUTH},
-    {RED, 4, AI_BANK, 4, -12, 43, 18, SOUTH},
+    {BLUE, 6, AI_EXPERT, 1, -6, 42, -40, NORTH},
+    {BLUE, 0, AI_BANK, 3, 6, 45, -34, NORTH},
+    {BLUE, 2, AI_RUDDER, 2, -18, 38, -36, NORTH},
+    {RED, 3, AI_RUDDER, 2, 0, 40, 30, SOUTH},
+    {RED, 1, AI_RUDDER, 3, 12, 46, 28, SOUTH},
+    {RED, 4, AI_RUDDER, 3, -12, 43, 30, SOUTH},
 };
 constexpr Flight GRAND_BATTLE[] = {
-    {BLUE, 0, AI_EXPERT, 3, -4, 44, -22, NORTH},
-    {BLUE, 6, AI_EXPERT, 3, 10, 48, -17, NORTH},
-    {BLUE, 5, AI_BANK, 3, -17, 38, -16, NORTH},
-    {BLUE, 2, AI_RUDDER, 3, 22, 40, -20, NORTH},
-    {BLUE, 0, AI_BANK, 3, -28, 46, -19, NORTH},
-    {RED, 1, AI_EXPERT, 4, 0, 46, 15, SOUTH},
-    {RED, 3, AI_RUDDER, 3, -15, 40, 17, SOUTH},
-    {RED, 4, AI_EXPERT, 4, 15, 44, 16, SOUTH},
-    {RED, 1, AI_BANK, 4, 28, 48, 19, SOUTH},
+    {BLUE, 6, AI_EXPERT, 1, -4, 44, -40, NORTH},
+    {BLUE, 0, AI_EXPERT, 2, -4, 44, -44, NORTH},
+    {BLUE, 6, AI_EXPERT, 3, 10, 48, -35, NORTH},
+    {BLUE, 5, AI_BANK, 3, -17, 38, -34, NORTH},
+    {BLUE, 2, AI_RUDDER, 3, 22, 40, -38, NORTH},
+    {BLUE, 0, AI_BANK, 2, -28, 46, -37, NORTH},
+    {RED, 1, AI_BANK, 4, 0, 46, 33, SOUTH},
+    {RED, 3, AI_RUDDER, 3, -15, 40, 35, SOUTH},
+    {RED, 4, AI_EXPERT, 4, 15, 44, 34, SOUTH},
+    {RED, 2, AI_RUDDER, 5, 28, 48, 37, SOUTH},
 };
 
 constexpr Mission MISSIONS[MISSION_COUNT] = {

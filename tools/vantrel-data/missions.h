@@ -1,4 +1,4 @@
-// The five missions, from a duel to a fifteen-against-fifteen battle, as situation files.
+// The five missions, from a duel to a battle of thirty aircraft, as situation files.
 #pragma once
 
 #include <cstdint>
