@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "app/full_screen.h"
 #include "app/gamepad.h"
 #include "app/icon.h"
 #include "app/keyboard.h"
@@ -25,6 +26,7 @@
 #include "game/scheduler.h"
 #include "render/device.h"
 #include "render/frame.h"
+#include "render/interpolation.h"
 #include "sound/binding.h"
 #include "world/world.h"
 
@@ -53,10 +55,14 @@ int badArguments(const std::string& message) {
     return EXIT_BAD_ARGUMENTS;
 }
 
-bool writePng(const std::string& path, const std::vector<uint32_t>& argb) {
+bool writePng(const std::string& path, const std::vector<uint32_t>& argb, int width, int height) {
     const std::vector<uint8_t> rgba = rgbaBytes(argb);
-    return stbi_write_png(path.c_str(), render::SCREEN_WIDTH, render::SCREEN_HEIGHT, 4, rgba.data(),
-                          render::SCREEN_WIDTH * 4) != 0;
+    return stbi_write_png(path.c_str(), width, height, 4, rgba.data(), width * 4) != 0;
+}
+
+WindowSize windowedSize(const Options& o) {
+    if (o.size) return *o.size;
+    return {render::SCREEN_WIDTH * o.scale, render::SCREEN_HEIGHT * o.scale};
 }
 
 // What the command line asks of a run beyond playing: scripted keys, a recording, screenshots.
@@ -70,8 +76,10 @@ class Game final : public SchedulerClient {
 public:
     Game(const Options& options, std::string dataDir, RunRequests& requests)
         : options_(options), dataDir_(std::move(dataDir)), requests_(requests), world_(std::make_unique<World>()),
-          keyboard_(loadKeyMap()) {
+          previous_(std::make_unique<World>()), scene_(std::make_unique<World>()), keyboard_(loadKeyMap()),
+          windowedSize_(windowedSize(options)) {
         scheduler_.fast = options.fast;
+        scheduler_.interpolating = !options.classic && !options.fast;
         if (options.demo > 0) demo_.emplace(options.demo);
         if (requests.recordFile.is_open()) recorder_.emplace(requests.seed);
         for (const ScreenshotRequest& s : options.screenshots) screenshots_.push_back({s, false});
@@ -81,22 +89,24 @@ public:
         screenMode_ = screenMode;
         render::Device::requestContextAttributes();
         const bool fullScreen = screenMode == 1;
-        const int scale = fullScreen ? 1 : options_.scale;
-        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE |
+        const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
                              (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-        window_ = SDL_CreateWindow(GAME_TITLE, 0, 0, render::SCREEN_WIDTH * scale, render::SCREEN_HEIGHT * scale, flags);
+        window_ = SDL_CreateWindow(GAME_TITLE, 0, 0, windowedSize_.width, windowedSize_.height, flags);
         if (window_ == nullptr) {
             std::fprintf(stderr, "vantrel: the game window cannot open: %s\n", SDL_GetError());
             return false;
         }
         setWindowIcon();
+        if (fullScreen) fillDisplayWithoutWindowManager(window_);
         return true;
     }
 
     bool initGame(int soundEnabled) {
         seedRandom(world_->rngState, requests_.seed);
-        device_ = render::Device::initGraphics(window_, dataDir_);
+        device_ = render::Device::initGraphics(
+            window_, dataDir_, options_.classic ? render::Presentation::Classic : render::Presentation::Native);
         if (!device_) return false;
+        setFramePacing();
         sound_.soundEnabled = soundEnabled;
         startSound(sound_, reinterpret_cast<HWND__*>(window_), resolveSoundLibrary(executableDir()), dataDir_);
         for (const FontSize& f : FONT_SIZES) device_->createFont(f.index, f.pixelHeight);
@@ -155,16 +165,26 @@ public:
             keyboard_.takeSnapshot(snapshot);
         }
         if (recorder_) recorder_->record(ticksRun_, snapshot);
+        *previous_ = *world_;
         if (logicTick(*world_, sound_, dataDir_, snapshot)) showInformation();
         if (demo_ && demo_->finished(*world_)) world_->running = 0;
         if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
     }
 
     void drawFrame() override {
-        render::renderFrame(*device_, *world_);
+        const float fraction = tickFraction(scheduler_, now());
+        if (!scheduler_.interpolating || fraction >= 1.0f) {
+            render::renderFrame(*device_, *world_);
+        } else {
+            render::blendWorlds(*previous_, *world_, fraction, *scene_);
+            render::renderFrame(*device_, *scene_, *world_);
+        }
         saveDueScreenshots();
         device_->present();
     }
+
+    // Title and menu change only with a tick.
+    bool sceneMovesBetweenTicks() override { return world_->gameMode == MODE_MISSION; }
 
 private:
     struct PendingScreenshot {
@@ -211,19 +231,42 @@ private:
         snapshot[VK_ESCAPE] |= player[VK_ESCAPE];
     }
 
-    // Alt+Enter in a window started windowed; RETURN alone stays the information key.
-    bool isFullScreenToggle(const SDL_KeyboardEvent& key) const {
+    // Alt+Enter, in a window or in full screen; RETURN alone stays the information key.
+    static bool isFullScreenToggle(const SDL_KeyboardEvent& key) {
         const bool enter = key.keysym.scancode == SDL_SCANCODE_RETURN || key.keysym.scancode == SDL_SCANCODE_KP_ENTER;
-        return screenMode_ == 0 && enter && (key.keysym.mod & KMOD_ALT) != 0;
+        return enter && (key.keysym.mod & KMOD_ALT) != 0;
     }
 
+    bool isFullScreen() const { return (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+
     void toggleFullScreen() {
-        const bool full = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
+        const bool full = isFullScreen();
+        if (!full) SDL_GetWindowSize(window_, &windowedSize_.width, &windowedSize_.height);
         if (SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
             std::fprintf(stderr, "vantrel: full screen cannot be switched: %s\n", SDL_GetError());
             return;
         }
+        if (full) {
+            SDL_SetWindowSize(window_, windowedSize_.width, windowedSize_.height);
+        } else {
+            fillDisplayWithoutWindowManager(window_);
+        }
         SDL_ShowCursor(full ? SDL_ENABLE : SDL_DISABLE);
+    }
+
+    // Vsync where the display offers it, the frame interval to go with it; classic keeps one
+    // frame every 30 ms and never waits for the display.
+    void setFramePacing() {
+        if (!scheduler_.interpolating) {
+            SDL_GL_SetSwapInterval(0);
+            return;
+        }
+        const bool vsync = options_.vsync && SDL_GL_SetSwapInterval(1) == 0;
+        if (!vsync) SDL_GL_SetSwapInterval(0);
+        SDL_DisplayMode mode{};
+        const int display = SDL_GetWindowDisplayIndex(window_);
+        const int refreshRate = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+        scheduler_.drawInterval = frameIntervalMs(options_.fps, vsync, refreshRate);
     }
 
     void setWindowIcon() {
@@ -268,7 +311,8 @@ private:
         for (PendingScreenshot& s : screenshots_) {
             if (s.done || ticksRun_ < s.request.tick) continue;
             s.done = true;
-            if (!writePng(s.request.path, device_->readPixels())) {
+            const render::PictureLayout& picture = device_->layout();
+            if (!writePng(s.request.path, device_->readPixels(), picture.width, picture.height)) {
                 std::fprintf(stderr, "vantrel: screenshot %s cannot be written\n", s.request.path.c_str());
             }
         }
@@ -278,12 +322,15 @@ private:
     const std::string dataDir_;
     RunRequests& requests_;
     std::unique_ptr<World> world_;
+    std::unique_ptr<World> previous_;  // the World before the latest tick
+    std::unique_ptr<World> scene_;     // what a frame between two ticks draws
     Sound sound_;
     std::unique_ptr<render::Device> device_;
     SDL_Window* window_ = nullptr;
     int screenMode_ = 0;
     bool focused_ = true;
     KeyboardSnapshot keyboard_;
+    WindowSize windowedSize_;  // the window's size to come back to from full screen
     Gamepads gamepads_;
     std::optional<DemoPilot> demo_;
     Scheduler scheduler_;

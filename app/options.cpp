@@ -29,6 +29,29 @@ bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std
     return true;
 }
 
+bool parseWindowSize(const std::string& text, WindowSize& out, std::string& error) {
+    const std::size_t x = text.find_first_of("xX");
+    int sides[2] = {0, 0};
+    const std::string parts[2] = {text.substr(0, x), x == std::string::npos ? "" : text.substr(x + 1)};
+    for (int i = 0; i < 2; ++i) {
+        const char* end = parts[i].data() + parts[i].size();
+        const auto [ptr, ec] = std::from_chars(parts[i].data(), end, sides[i]);
+        if (x == std::string::npos || parts[i].empty() || ec != std::errc() || ptr != end) {
+            error = "--size wants WIDTHxHEIGHT in pixels, such as 1280x720, got \"" + text + "\"";
+            return false;
+        }
+    }
+    for (const int side : sides) {
+        if (side < MIN_WINDOW_SIDE || side > MAX_WINDOW_SIDE) {
+            error = "--size " + text + ": each side must be " + std::to_string(MIN_WINDOW_SIDE) + " to " +
+                    std::to_string(MAX_WINDOW_SIDE) + " pixels";
+            return false;
+        }
+    }
+    out = {sides[0], sides[1]};
+    return true;
+}
+
 namespace {
 
 std::string keyConfigFileHint() {
@@ -57,8 +80,17 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     uint64_t seedValue = 0;
     auto* seed = app.add_option("--seed", seedValue, "seed of the random generator (default: the clock)")
                      ->check(CLI::Range(uint64_t{0}, uint64_t{UINT32_MAX}));
-    app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
-        ->check(CLI::Range(1, 8));
+    auto* scale = app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
+                      ->check(CLI::Range(1, 8));
+    std::string sizeText;
+    app.add_option("--size", sizeText, "WxH: open the window at this size")->excludes(scale);
+    app.add_flag("--classic", out.classic,
+                 "the original presentation: a 640 x 480 picture letterboxed in the window, one frame per tick");
+    app.add_option("--fps", out.fps, "draw at most N frames a second (default: the display's refresh rate)")
+        ->check(CLI::Range(1, 1000));
+    std::string vsyncText = "on";
+    app.add_option("--vsync", vsyncText, "on or off: wait for the display when showing a frame (default on)")
+        ->check(CLI::IsMember({"on", "off"}));
     auto* input = app.add_option("--input", out.inputFile, "take every tick's keys from this key script");
     app.add_option("--record", out.recordFile, "write the seed and every tick's keys as a key script");
     std::vector<std::string> shots;
@@ -86,6 +118,13 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         return badArguments(e.what());
     }
     if (seed->count() > 0) out.seed = static_cast<uint32_t>(seedValue);
+    out.vsync = vsyncText == "on";
+    if (!sizeText.empty()) {
+        WindowSize size;
+        std::string error;
+        if (!parseWindowSize(sizeText, size, error)) return badArguments(error);
+        out.size = size;
+    }
     if (windowFlag) out.screen = ScreenChoice::Window;
     if (fullscreenFlag) out.screen = ScreenChoice::FullScreen;
     for (const std::string& text : shots) {

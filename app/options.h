@@ -21,12 +21,25 @@ struct ScreenshotRequest {
     bool operator==(const ScreenshotRequest&) const = default;
 };
 
+// A window size in screen coordinates ("WxH" on the command line).
+struct WindowSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const WindowSize&) const = default;
+};
+constexpr int MIN_WINDOW_SIDE = 64;
+constexpr int MAX_WINDOW_SIDE = 16384;
+
 struct Options {
     ScreenChoice screen = ScreenChoice::Dialog;
     bool noSound = false;
     std::string dataDir;  // empty: beside the executable, then ../share/vantrel/data, then ./data
     std::optional<uint32_t> seed;
     int scale = 1;
+    std::optional<WindowSize> size;  // overrides scale
+    bool classic = false;            // 640 x 480 picture, letterboxed, one frame per tick
+    int fps = 0;                     // frames a second at most; 0: the display's rate
+    bool vsync = true;
     std::string inputFile;
     std::string recordFile;
     std::vector<ScreenshotRequest> screenshots;
@@ -38,6 +51,9 @@ struct Options {
 
 // "TICK:FILE.png". Returns false with the reason in error.
 bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std::string& error);
+
+// "WxH", each side MIN_WINDOW_SIDE..MAX_WINDOW_SIDE. Returns false with the reason in error.
+bool parseWindowSize(const std::string& text, WindowSize& out, std::string& error);
 
 // Parses argv. Returns an exit code when the program should end at once (help, version, or
 // bad arguments after a one-line message on standard error), nothing when it should run.

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <glm/gtc/matrix_inverse.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/mat3x3.hpp>
@@ -74,10 +75,27 @@ PresentRect letterboxRect(int drawableWidth, int drawableHeight) {
     return {0, static_cast<int>((h - scaledH) / 2), drawableWidth, static_cast<int>(scaledH)};
 }
 
+PictureLayout pictureLayout(int drawableWidth, int drawableHeight, Presentation presentation) {
+    if (presentation == Presentation::Classic || drawableWidth <= 0 || drawableHeight <= 0)
+        return {SCREEN_WIDTH, SCREEN_HEIGHT, 1.0f, 0.0f, 0.0f};
+    const float scale = std::min(static_cast<float>(drawableWidth) / SCREEN_WIDTH,
+                                 static_cast<float>(drawableHeight) / SCREEN_HEIGHT);
+    // Whole-pixel margins keep text, drawn on whole pixels, as sharp as the rest of the box.
+    const float left = std::floor((static_cast<float>(drawableWidth) - scale * SCREEN_WIDTH) / 2.0f);
+    const float top = std::floor((static_cast<float>(drawableHeight) - scale * SCREEN_HEIGHT) / 2.0f);
+    return {drawableWidth, drawableHeight, scale, std::max(left, 0.0f), std::max(top, 0.0f)};
+}
+
+int scaledFontHeight(int designHeight, float scale) {
+    return std::max(1, static_cast<int>(std::lround(static_cast<double>(designHeight) * scale)));
+}
+
 struct Device::State {
     SDL_Window* window = nullptr;
     SDL_GLContext context = nullptr;
     bool fontsStarted = false;
+    Presentation presentation = Presentation::Native;
+    PictureLayout picture = pictureLayout(0, 0, Presentation::Classic);
 
     GLuint framebuffer = 0;
     GLuint colourBuffer = 0;
@@ -93,6 +111,8 @@ struct Device::State {
     std::array<bool, TEXTURE_COUNT> opaqueTextures{};
     std::array<GpuMesh, MESH_COUNT> meshes{};
     std::array<std::unique_ptr<FontAtlas>, FONT_COUNT> fonts{};
+    std::array<int, FONT_COUNT> fontDesignHeights{};  // 0: never created
+    float fontScale = 1.0f;                           // the scale the atlases were rasterised at
 
     Matrix world = matrixIdentity();
     Matrix view = matrixIdentity();
@@ -103,6 +123,7 @@ struct Device::State {
     bool boundOpaque = true;
     std::vector<ScreenVertex> textVertices;  // reused by drawText to avoid per-frame allocation
     std::vector<Matrix> instanceTransforms;  // reused by drawMeshInstances
+    std::vector<ScreenVertex> fanVertices;   // reused by drawScreenFan for the mapped corners
 
     uint32_t clearColour = 0;
     bool drawnSinceClear = true;
@@ -115,7 +136,10 @@ struct Device::State {
         GLuint colour = 0;
     } staticLayer;
 
+    PictureLayout currentLayout() const;
     bool createFramebuffer(std::string* reason);
+    void sizePicture();
+    void rasteriseFont(int index);
     bool createStreaming();
     void setFixedStates();
     void uploadTransform();
@@ -132,24 +156,57 @@ struct Device::State {
     void releaseAll();
 };
 
+PictureLayout Device::State::currentLayout() const {
+    int w = 0;
+    int h = 0;
+    SDL_GL_GetDrawableSize(window, &w, &h);
+    return pictureLayout(w, h, presentation);
+}
+
 bool Device::State::createFramebuffer(std::string* reason) {
     glGenFramebuffers(1, &framebuffer);
     glGenRenderbuffers(1, &colourBuffer);
     glGenRenderbuffers(1, &depthBuffer);
-    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
-    // No alpha in the picture, as with a desktop-format back buffer: read-back alpha is 0xFF.
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, SCREEN_WIDTH, SCREEN_HEIGHT);
-    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, SCREEN_WIDTH, SCREEN_HEIGHT);
+    picture = currentLayout();
+    sizePicture();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colourBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        *reason = "the 640 x 480 colour and depth framebuffer is not supported";
+        *reason = "a " + std::to_string(picture.width) + " x " + std::to_string(picture.height) +
+                  " colour and depth framebuffer is not supported";
         return false;
     }
-    glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
     return true;
+}
+
+// Storage for the picture at the layout's size; its contents are undefined until cleared.
+void Device::State::sizePicture() {
+    glBindRenderbuffer(GL_RENDERBUFFER, colourBuffer);
+    // No alpha in the picture, as with a desktop-format back buffer: read-back alpha is 0xFF.
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, picture.width, picture.height);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, picture.width, picture.height);
+    // A kept static layer is of the old size: its copy is made again at the new one.
+    if (staticLayer.colour) {
+        glBindRenderbuffer(GL_RENDERBUFFER, staticLayer.colour);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, picture.width, picture.height);
+    }
+    staticLayer.valid = false;
+    glViewport(0, 0, picture.width, picture.height);
+    if (program.id) {
+        glUniform2f(program.pixelToClip, 2.0f / static_cast<float>(picture.width),
+                    2.0f / static_cast<float>(picture.height));
+    }
+}
+
+void Device::State::rasteriseFont(int index) {
+    auto& font = fonts[size_t(index)];
+    font.reset();
+    std::string error;
+    font = FontAtlas::create(FONT_FILE, scaledFontHeight(fontDesignHeights[size_t(index)], fontScale), &error);
+    if (!font) std::fprintf(stderr, "vantrel: font %d left empty: %s\n", index, error.c_str());
+    glBindTexture(GL_TEXTURE_2D, boundTexture);
 }
 
 bool Device::State::createStreaming() {
@@ -180,6 +237,7 @@ void Device::State::setFixedStates() {
     glUniform1i(program.texture, 0);
     glUniform1i(program.lighting, 0);
     glUniform1i(program.screenSpace, 0);
+    glUniform2f(program.pixelToClip, 2.0f / static_cast<float>(picture.width), 2.0f / static_cast<float>(picture.height));
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -289,7 +347,7 @@ void Device::State::drawInstancesOnce(const GpuMesh& mesh, const Matrix* worlds,
 void Device::State::copyColour(GLuint from, GLuint to) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-    glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_COLOR_BUFFER_BIT,
+    glBlitFramebuffer(0, 0, picture.width, picture.height, 0, 0, picture.width, picture.height, GL_COLOR_BUFFER_BIT,
                       GL_NEAREST);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
@@ -301,7 +359,7 @@ bool Device::State::keepStaticLayer() {
         glGenFramebuffers(1, &layer.framebuffer);
         glGenRenderbuffers(1, &layer.colour);
         glBindRenderbuffer(GL_RENDERBUFFER, layer.colour);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, SCREEN_WIDTH, SCREEN_HEIGHT);
+        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, picture.width, picture.height);
         glBindFramebuffer(GL_FRAMEBUFFER, layer.framebuffer);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, layer.colour);
         const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -351,10 +409,12 @@ void Device::requestContextAttributes() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
 }
 
-std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir) {
+std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,
+                                             Presentation presentation) {
     std::unique_ptr<Device> device(new Device());
     State& s = *device->state_;
     s.window = window;
+    s.presentation = presentation;
     s.context = window ? SDL_GL_CreateContext(window) : nullptr;
     if (!s.context) {
         showFailure(CREATE_FAILED_TEXT, window ? SDL_GetError() : "no window");
@@ -392,10 +452,9 @@ void Device::createFont(int index, int pixelHeight) {
         }
         s.fontsStarted = true;
     }
-    std::string error;
-    s.fonts[size_t(index)] = FontAtlas::create(FONT_FILE, pixelHeight, &error);
-    if (!s.fonts[size_t(index)]) std::fprintf(stderr, "vantrel: font %d left empty: %s\n", index, error.c_str());
-    glBindTexture(GL_TEXTURE_2D, s.boundTexture);
+    s.fontDesignHeights[size_t(index)] = pixelHeight;
+    s.fontScale = s.picture.scale;
+    s.rasteriseFont(index);
 }
 
 void Device::loadMeshes(const std::vector<MeshFile>& files) {
@@ -425,6 +484,21 @@ void Device::releaseMeshes() {
     for (GpuMesh& mesh : state_->meshes) destroyMesh(mesh);
 }
 
+void Device::beginFrame() {
+    State& s = *state_;
+    const PictureLayout next = s.currentLayout();
+    const bool resized = next.width != s.picture.width || next.height != s.picture.height;
+    s.picture = next;
+    if (resized) s.sizePicture();
+    if (s.fontScale == next.scale) return;
+    s.fontScale = next.scale;
+    for (int i = 0; i < FONT_COUNT; ++i) {
+        if (s.fontDesignHeights[size_t(i)] > 0) s.rasteriseFont(i);
+    }
+}
+
+const PictureLayout& Device::layout() const { return state_->picture; }
+
 void Device::clear(uint32_t colour) {
     glClearColor(static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
                  static_cast<float>(colour & 0xFF) / 255.0f, static_cast<float>(colour >> 24) / 255.0f);
@@ -433,6 +507,28 @@ void Device::clear(uint32_t colour) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     state_->clearColour = colour;
     state_->drawnSinceClear = false;
+}
+
+void Device::clearMargins(uint32_t colour) {
+    const PictureLayout& p = state_->picture;
+    const int boxLeft = static_cast<int>(p.left);
+    const int boxTop = static_cast<int>(p.top);
+    const int boxRight = std::min(p.width, static_cast<int>(std::lround(p.left + p.scale * SCREEN_WIDTH)));
+    const int boxBottom = std::min(p.height, static_cast<int>(std::lround(p.top + p.scale * SCREEN_HEIGHT)));
+    // Scissor boxes count rows from the bottom of the picture.
+    const PresentRect bars[] = {{0, 0, boxLeft, p.height},
+                                {boxRight, 0, p.width - boxRight, p.height},
+                                {0, p.height - boxTop, p.width, boxTop},
+                                {0, 0, p.width, p.height - boxBottom}};
+    glClearColor(static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(colour & 0xFF) / 255.0f, static_cast<float>(colour >> 24) / 255.0f);
+    glEnable(GL_SCISSOR_TEST);
+    for (const PresentRect& bar : bars) {
+        if (bar.width <= 0 || bar.height <= 0) continue;
+        glScissor(bar.x, bar.y, bar.width, bar.height);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void Device::setWorld(const Matrix& m) {
@@ -477,9 +573,15 @@ void Device::drawWorldTriangles(const WorldVertex* v, int count) {
 
 void Device::drawScreenFan(const ScreenVertex* v, int count) {
     if (!v || count < 3) return;
-    state_->useScreenSpace(true);
-    state_->drawStreamed(state_->screenLayout, v, sizeof(ScreenVertex), count, GL_TRIANGLE_FAN);
-    state_->useScreenSpace(false);
+    State& s = *state_;
+    s.fanVertices.assign(v, v + count);
+    for (ScreenVertex& p : s.fanVertices) {
+        p.x = s.picture.left + s.picture.scale * p.x;
+        p.y = s.picture.top + s.picture.scale * p.y;
+    }
+    s.useScreenSpace(true);
+    s.drawStreamed(s.screenLayout, s.fanVertices.data(), sizeof(ScreenVertex), count, GL_TRIANGLE_FAN);
+    s.useScreenSpace(false);
 }
 
 void Device::drawMeshSubsets(int index) {
@@ -530,16 +632,20 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
                       uint32_t colour) {
     if (font < 0 || font >= FONT_COUNT || !state_->fonts[size_t(font)]) return;
     State& s = *state_;
-    const int clipLeft = std::max(left, 0);
-    const int clipTop = std::max(top, 0);
-    const int clipRight = std::min(right, SCREEN_WIDTH);
-    const int clipBottom = std::min(bottom, SCREEN_HEIGHT);
+    const PictureLayout& p = s.picture;
+    // Whole picture pixels, so glyphs land on the pixel grid they were rasterised for.
+    const auto toX = [&p](int x) { return static_cast<int>(std::lround(p.left + p.scale * static_cast<float>(x))); };
+    const auto toY = [&p](int y) { return static_cast<int>(std::lround(p.top + p.scale * static_cast<float>(y))); };
+    const int clipLeft = toX(std::max(left, 0));
+    const int clipTop = toY(std::max(top, 0));
+    const int clipRight = toX(std::min(right, SCREEN_WIDTH));
+    const int clipBottom = toY(std::min(bottom, SCREEN_HEIGHT));
     if (clipLeft >= clipRight || clipTop >= clipBottom) return;
     s.textVertices.clear();
-    s.fonts[size_t(font)]->layout(text, left, top, right, align, colour, s.textVertices);
+    s.fonts[size_t(font)]->layout(text, toX(left), toY(top), toX(right), align, colour, s.textVertices);
     if (s.textVertices.empty()) return;
     glEnable(GL_SCISSOR_TEST);
-    glScissor(clipLeft, SCREEN_HEIGHT - clipBottom, clipRight - clipLeft, clipBottom - clipTop);
+    glScissor(clipLeft, p.height - clipBottom, clipRight - clipLeft, clipBottom - clipTop);
     glBindTexture(GL_TEXTURE_2D, s.fonts[size_t(font)]->texture());
     s.useScreenSpace(true);
     s.drawStreamed(s.screenLayout, s.textVertices.data(), sizeof(ScreenVertex), static_cast<int>(s.textVertices.size()),
@@ -573,31 +679,37 @@ void Device::present() {
     int h = 0;
     SDL_GL_GetDrawableSize(s.window, &w, &h);
     if (w > 0 && h > 0) {
-        const PresentRect box = letterboxRect(w, h);
+        const int pw = s.picture.width;
+        const int ph = s.picture.height;
+        const bool whole = pw == w && ph == h;
+        // A picture that does not match the drawable is the classic one, or one drawn before a
+        // resize that the next frame catches up with: shown letterboxed either way.
+        const PresentRect box = whole ? PresentRect{0, 0, w, h} : letterboxRect(w, h);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
         glViewport(0, 0, w, h);
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT);
-        glBlitFramebuffer(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, box.x, box.y, box.x + box.width, box.y + box.height,
-                          GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        if (!whole) {
+            glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        glBlitFramebuffer(0, 0, pw, ph, box.x, box.y, box.x + box.width, box.y + box.height, GL_COLOR_BUFFER_BIT,
+                          whole ? GL_NEAREST : GL_LINEAR);
         SDL_GL_SwapWindow(s.window);
         glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
-        glViewport(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+        glViewport(0, 0, pw, ph);
     }
 }
 
 std::vector<uint32_t> Device::readPixels() const {
-    std::vector<uint32_t> bottomUp(size_t(SCREEN_WIDTH) * SCREEN_HEIGHT);
+    const auto w = size_t(state_->picture.width);
+    const auto h = size_t(state_->picture.height);
+    std::vector<uint32_t> bottomUp(w * h);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, state_->framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     // BGRA bytes read as one little-endian 32-bit word are 0xAARRGGBB.
-    glReadPixels(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
+    glReadPixels(0, 0, GLsizei(w), GLsizei(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
     std::vector<uint32_t> topDown(bottomUp.size());
-    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-        std::memcpy(&topDown[size_t(y) * SCREEN_WIDTH], &bottomUp[size_t(SCREEN_HEIGHT - 1 - y) * SCREEN_WIDTH],
-                    SCREEN_WIDTH * sizeof(uint32_t));
-    }
+    for (size_t y = 0; y < h; ++y) std::memcpy(&topDown[y * w], &bottomUp[(h - 1 - y) * w], w * sizeof(uint32_t));
     return topDown;
 }
 

@@ -1,8 +1,11 @@
-// The graphics device: an OpenGL 3.3 core context drawing into a 640 x 480 framebuffer with a
-// depth buffer, the fixed-function behaviour the drawing code expects (texture x diffuse,
-// optional lighting by one directional light, alpha blending, depth test less-or-equal, no
-// culling), and the resource tables: 18 textures, 10 meshes and 2 fonts, by index.
-// The picture is shown scaled to the window with its aspect kept.
+// The graphics device: an OpenGL 3.3 core context drawing into a picture with a depth buffer,
+// the fixed-function behaviour the drawing code expects (texture x diffuse, optional lighting by
+// one directional light, alpha blending, depth test less-or-equal, no culling), and the resource
+// tables: 18 textures, 10 meshes and 2 fonts, by index.
+// The picture is as large as the window's drawable, so nothing is scaled on the way to the
+// screen; the classic presentation keeps a 640 x 480 picture shown letterboxed in the window.
+// Screen-space drawing (fans and text) is given in the 640 x 480 design space and mapped into
+// the picture by one uniform scale, centred.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +53,25 @@ struct ScreenVertex {
 
 enum class TextAlign { Left, Right, Center };
 
+enum class Presentation {
+    Native,   // the picture is the drawable, the design space scaled into it
+    Classic,  // a 640 x 480 picture, letterboxed into the drawable
+};
+
+// The picture's size in pixels and where the 640 x 480 design space lies in it: a design point
+// (x, y) is the picture pixel (left + scale x, top + scale y).
+struct PictureLayout {
+    int width, height;
+    float scale;
+    float left, top;
+    float aspect() const { return static_cast<float>(width) / static_cast<float>(height); }
+};
+// Native: the drawable's size, scale min(width / 640, height / 480), the design box centred on
+// whole pixels. Classic, or a drawable without area: 640 x 480 at scale 1.
+PictureLayout pictureLayout(int drawableWidth, int drawableHeight, Presentation presentation);
+// Font pixel height for a design height at a scale, never below one pixel.
+int scaledFontHeight(int designHeight, float scale);
+
 // Where present puts the 640 x 480 picture in a drawable of the given size in pixels: the
 // largest rectangle of the same aspect, centred, with black bars on the other sides.
 struct PresentRect {
@@ -64,11 +86,14 @@ public:
     // Creates the context on window (made with SDL_WINDOW_OPENGL), the framebuffer, the shader
     // pair, the light, material and ambient level, and loads the 18 textures from dataDir.
     // On failure shows the error message box, releases what it made and returns null.
-    static std::unique_ptr<Device> initGraphics(SDL_Window* window, const std::string& dataDir);
+    static std::unique_ptr<Device> initGraphics(SDL_Window* window, const std::string& dataDir,
+                                                Presentation presentation = Presentation::Native);
     ~Device();  // releaseGraphics
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
+    // pixelHeight is the line height in the design space; the font is rasterised at that
+    // height times the layout's scale, again whenever the scale changes.
     void createFont(int index, int pixelHeight);
     // Fills each named slot from its file, in order; a file that fails leaves its slot empty
     // with one line on standard error, and slots outside the table are ignored.
@@ -76,8 +101,14 @@ public:
     void loadMeshTable(const std::string& dataDir);  // MESH_FILES into slots 0 to 9
     void releaseMeshes();
 
-    // Frame.
+    // Frame. beginFrame reads the window's drawable size and fits the picture, the design-space
+    // mapping and the fonts to it; call it before drawing a frame.
+    void beginFrame();
+    const PictureLayout& layout() const;
     void clear(uint32_t colour);  // colour and depth (1.0)
+    // Colour only, the picture outside the design box: bars beside or above a screen that is
+    // drawn in the design space alone.
+    void clearMargins(uint32_t colour);
     void setWorld(const Matrix& m);
     void setView(const Matrix& m);
     void setProjection(const Matrix& m);
@@ -87,7 +118,7 @@ public:
     void bindTexture(int index);
     void drawWorldFan(const WorldVertex* v, int count);
     void drawWorldTriangles(const WorldVertex* v, int count);  // a triangle list
-    void drawScreenFan(const ScreenVertex* v, int count);
+    void drawScreenFan(const ScreenVertex* v, int count);  // design-space positions
     // Draws subsets 0 .. meshSubsetCount(index) - 1 with the current matrices, texture and
     // lighting; an empty slot draws nothing.
     void drawMeshSubsets(int index);
@@ -95,7 +126,7 @@ public:
     // calls; the current world matrix is left as it was.
     void drawMeshInstances(int index, const std::vector<Matrix>& worlds);
     unsigned meshSubsetCount(int index) const;
-    // Text clipped to the rectangle; top-aligned; a missing font draws nothing.
+    // Text clipped to the rectangle (design space); top-aligned; a missing font draws nothing.
     void drawText(int font, const std::string& text, int left, int top, int right, int bottom,
                   TextAlign align, uint32_t colour);
 
@@ -105,9 +136,9 @@ public:
     // drawing it. Drawn over anything but a fresh clear, draw() just runs.
     void drawStaticLayer(uint64_t key, const std::function<void()>& draw);
 
-    // Shows the 640 x 480 image in the window, scaled with its aspect kept.
+    // Shows the picture in the window: pixel for pixel, or letterboxed when the sizes differ.
     void present();
-    // The current 640 x 480 image, top row first, as 0xAARRGGBB.
+    // The current picture, layout().width x layout().height, top row first, as 0xAARRGGBB.
     std::vector<uint32_t> readPixels() const;
 
 private:

@@ -10,9 +10,10 @@ namespace vantrel::render {
 namespace {
 
 constexpr uint32_t CLEAR_COLOUR = 0xFF1464FF;
+constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on wide screens
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
-void drawMission(Device& device, const World& w) {
+void drawMission(Device& device, const World& w, const World& latest) {
     drawSky(device, w);
     device.bindTexture(TERRAIN_TEXTURE);
     drawTerrain(device, w);
@@ -21,19 +22,21 @@ void drawMission(Device& device, const World& w) {
     device.setLighting(false);
     drawProjectiles(device, w);
     drawEffects(device, w);
-    drawHud(device, w);
+    drawHud(device, latest);
 }
 
-void drawScene(Device& device, const World& w) {
-    switch (w.gameMode) {
+void drawScene(Device& device, const World& w, const World& latest) {
+    switch (latest.gameMode) {
         case MODE_TITLE:
-            drawTitleScreen(device, w);
+            device.clearMargins(MARGIN_COLOUR);
+            drawTitleScreen(device, latest);
             break;
         case MODE_SELECT:
-            drawSituationMenu(device, w);
+            device.clearMargins(MARGIN_COLOUR);
+            drawSituationMenu(device, latest);
             break;
         case MODE_MISSION:
-            drawMission(device, w);
+            drawMission(device, w, latest);
             break;
         default:
             break;  // any other mode shows only the clear colour
@@ -42,12 +45,15 @@ void drawScene(Device& device, const World& w) {
 
 }  // namespace
 
-void renderFrame(Device& device, const World& w) {
+void renderFrame(Device& device, const World& w) { renderFrame(device, w, w); }
+
+void renderFrame(Device& device, const World& scene, const World& latest) {
+    device.beginFrame();
     device.clear(CLEAR_COLOUR);
     device.setLighting(false);
-    device.setProjection(projectionMatrix());
-    setViewTransform(device, w);
-    drawScene(device, w);
+    device.setProjection(projectionMatrix(device.layout().aspect()));
+    setViewTransform(device, scene);
+    drawScene(device, scene, latest);
 }
 
 }  // namespace vantrel::render

@@ -1,5 +1,5 @@
-// One frame of the game: clear, per-frame states, projection, view, and the scene of the
-// current game mode. Reads the world, never writes it.
+// One frame of the game: the picture fitted to the window, clear, per-frame states, projection,
+// view, and the scene of the current game mode. Reads the world, never writes it.
 #pragma once
 
 #include "render/device.h"
@@ -8,5 +8,8 @@
 namespace vantrel::render {
 
 void renderFrame(Device& device, const World& w);
+// The camera and the world's passes from scene (a World blended between two ticks), the
+// head-up display, title and menu from latest, the World of the last tick.
+void renderFrame(Device& device, const World& scene, const World& latest);
 
 }  // namespace vantrel::render

@@ -1,14 +1,13 @@
 #include "render/gl_program.h"
 
+#include <string>
 #include <vector>
 
-#include "render/device.h"
 
 namespace vantrel::render {
 
 namespace {
 
-// The 640 x 480 screen in pixels enters as #defines so the source stays one literal.
 constexpr const char* VERTEX_SOURCE = R"(
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
@@ -19,6 +18,7 @@ uniform mat4 uTransform;
 uniform bool uInstanced;
 uniform mat3 uNormalMatrix;
 uniform bool uScreenSpace;
+uniform vec2 uPixelToClip;
 uniform bool uLighting;
 uniform vec3 uToLight;
 uniform float uAmbient;
@@ -26,7 +26,7 @@ out vec4 vColour;
 out vec2 vUv;
 void main() {
     if (uScreenSpace) {
-        gl_Position = vec4(aPosition.x * (2.0 / SCREEN_W) - 1.0, 1.0 - aPosition.y * (2.0 / SCREEN_H),
+        gl_Position = vec4(aPosition.x * uPixelToClip.x - 1.0, 1.0 - aPosition.y * uPixelToClip.y,
                            aPosition.z * 2.0 - 1.0, 1.0);
     } else {
         vec4 clip = (uInstanced ? aInstanceTransform : uTransform) * vec4(aPosition.xyz, 1.0);
@@ -54,10 +54,7 @@ void main() {
 }
 )";
 
-std::string shaderPrelude() {
-    return "#version 330 core\n#define SCREEN_W " + std::to_string(SCREEN_WIDTH) + ".0\n#define SCREEN_H " +
-           std::to_string(SCREEN_HEIGHT) + ".0\n";
-}
+constexpr const char* SHADER_PRELUDE = "#version 330 core\n";
 
 std::string infoLog(GLuint object, bool isProgram) {
     GLint length = 0;
@@ -70,8 +67,7 @@ std::string infoLog(GLuint object, bool isProgram) {
 }
 
 GLuint compileShader(GLenum kind, const char* body, std::string* error) {
-    const std::string prelude = shaderPrelude();
-    const char* parts[2] = {prelude.c_str(), body};
+    const char* parts[2] = {SHADER_PRELUDE, body};
     const GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);
@@ -109,6 +105,7 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
     program.transform = glGetUniformLocation(program.id, "uTransform");
     program.normalMatrix = glGetUniformLocation(program.id, "uNormalMatrix");
     program.screenSpace = glGetUniformLocation(program.id, "uScreenSpace");
+    program.pixelToClip = glGetUniformLocation(program.id, "uPixelToClip");
     program.lighting = glGetUniformLocation(program.id, "uLighting");
     program.instanced = glGetUniformLocation(program.id, "uInstanced");
     program.toLight = glGetUniformLocation(program.id, "uToLight");

@@ -22,6 +22,7 @@ struct FixedFunctionProgram {
     GLint transform = -1;     // mat4: world x view x projection, row-vector layout as stored
     GLint normalMatrix = -1;  // mat3: takes model normals to world space
     GLint screenSpace = -1;   // bool: positions are pixels from the top left
+    GLint pixelToClip = -1;   // vec2: 2 / picture width, 2 / picture height
     GLint lighting = -1;      // bool
     GLint instanced = -1;     // bool: the combined matrix comes per instance, and no lighting
     GLint toLight = -1;       // vec3: unit vector toward the light

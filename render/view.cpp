@@ -4,8 +4,8 @@
 
 namespace vantrel::render {
 
-Matrix projectionMatrix() {
-    return matrixPerspectiveFovLH(FIELD_OF_VIEW, ASPECT_RATIO, NEAR_PLANE, FAR_PLANE);
+Matrix projectionMatrix(float aspect) {
+    return matrixPerspectiveFovLH(FIELD_OF_VIEW, aspect, NEAR_PLANE, FAR_PLANE);
 }
 
 Matrix viewMatrix(const World& w) {

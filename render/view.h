@@ -8,13 +8,15 @@
 
 namespace vantrel::render {
 
-// Vertical field of view in radians, width over height, near and far planes in world units.
+// Vertical field of view in radians, width over height of the 640 x 480 picture, near and far
+// planes in world units.
 constexpr float FIELD_OF_VIEW = 1.0471973f;
 constexpr float ASPECT_RATIO = 1.3333334f;
 constexpr float NEAR_PLANE = 0.1f;
 constexpr float FAR_PLANE = 150.0f;
 
-Matrix projectionMatrix();
+// The vertical field stays fixed; a wider picture sees more to the sides ("Hor+").
+Matrix projectionMatrix(float aspect = ASPECT_RATIO);
 
 // Left-handed look-at from cameraPos along the camera's nose, its up turned by the camera roll.
 Matrix viewMatrix(const World& w);

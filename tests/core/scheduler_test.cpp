@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -165,6 +167,122 @@ TEST(Scheduler, ClockWrapKeepsTheThirtyMillisecondStep) {
     c.time = 0x0000000Eu;
     schedulerStep(s, c);
     EXPECT_EQ(c.ticks, 2);
+}
+
+// A 60 Hz display with vsync: presenting waits for the next refresh, one every 1000/60 ms.
+// Each frame notes the fraction of the tick it was drawn at.
+class DisplayClient : public SchedulerClient {
+public:
+    explicit DisplayClient(const Scheduler& s) : s_(s) {}
+    uint32_t time = 0;
+    bool moving = true;
+    int ticks = 0;
+    std::vector<std::vector<float>> fractionsPerTick;  // frames drawn after each tick
+
+    uint32_t now() override { return time; }
+    void runTick() override {
+        ++ticks;
+        fractionsPerTick.emplace_back();
+    }
+    void drawFrame() override {
+        if (!fractionsPerTick.empty()) fractionsPerTick.back().push_back(tickFraction(s_, time));
+        uint32_t refresh = 0;
+        while ((refresh = refreshes_ * 1000 / 60) <= time) ++refreshes_;
+        time = refresh;
+    }
+    bool sceneMovesBetweenTicks() override { return moving; }
+
+    // Passes of the main loop for ms milliseconds, sleeping as the loop does between them.
+    void run(Scheduler& s, uint32_t ms) {
+        while (time < ms) {
+            schedulerStep(s, *this);
+            time += std::max(1u, millisecondsUntilDue(s, time));
+        }
+    }
+
+private:
+    const Scheduler& s_;
+    uint32_t refreshes_ = 0;
+};
+
+Scheduler interpolatingAt60Hz() {
+    Scheduler s;
+    s.interpolating = true;
+    s.drawInterval = frameIntervalMs(0, true, 60);
+    return s;
+}
+
+TEST(Scheduler, SixtyHertzDisplayDrawsAboutTwoFramesPerTickAtRisingFractions) {
+    Scheduler s = interpolatingAt60Hz();
+    DisplayClient c(s);
+    c.run(s, 3000);
+    EXPECT_NEAR(c.ticks, 100, 1) << "ticks keep 30 ms although frames wait for the display";
+    int frames = 0;
+    for (size_t t = 1; t < c.fractionsPerTick.size(); ++t) {
+        const std::vector<float>& f = c.fractionsPerTick[t];
+        frames += static_cast<int>(f.size());
+        ASSERT_GE(f.size(), 1u) << "tick " << t;
+        ASSERT_LE(f.size(), 2u) << "tick " << t;
+        for (size_t i = 1; i < f.size(); ++i) EXPECT_GT(f[i], f[i - 1]) << "tick " << t;
+        for (const float x : f) {
+            EXPECT_GE(x, 0.0f);
+            EXPECT_LE(x, 1.0f);
+        }
+    }
+    EXPECT_NEAR(frames, 178, 4) << "sixty frames a second";
+}
+
+TEST(Scheduler, StillSceneIsDrawnOnceAfterEachTick) {
+    Scheduler s = interpolatingAt60Hz();
+    DisplayClient c(s);
+    c.moving = false;
+    c.run(s, 3000);
+    EXPECT_NEAR(c.ticks, 100, 1);
+    for (size_t t = 0; t < c.fractionsPerTick.size(); ++t) EXPECT_EQ(c.fractionsPerTick[t].size(), 1u) << "tick " << t;
+    c.moving = true;
+    c.run(s, 4000);
+    EXPECT_EQ(c.fractionsPerTick.back().size(), 2u) << "a moving scene is drawn between ticks again";
+}
+
+TEST(Scheduler, InterpolatingTicksKeepTheirCadenceUnlessAWholeTickIsLost) {
+    Scheduler s;
+    s.interpolating = true;
+    FakeClient c;
+    schedulerStep(s, c);
+    c.time = 38;
+    schedulerStep(s, c);
+    EXPECT_EQ(s.lastTickTime, 30u) << "a tick started 8 ms late counts from its due time";
+    EXPECT_EQ(millisecondsUntilDue(s, 38), 22u) << "the next tick is due on the 30 ms grid";
+    c.time = 60;
+    schedulerStep(s, c);
+    EXPECT_EQ(c.ticks, 3);
+    c.time = 200;
+    schedulerStep(s, c);
+    EXPECT_EQ(c.ticks, 4) << "one tick per pass, never a burst";
+    EXPECT_EQ(s.lastTickTime, 200u) << "time lost beyond a whole tick is not made up";
+}
+
+TEST(Scheduler, TickFractionRunsFromZeroToOneAndIsOneInFastMode) {
+    Scheduler s;
+    FakeClient c;
+    c.time = 100;
+    schedulerStep(s, c);
+    EXPECT_EQ(tickFraction(s, 100), 0.0f);
+    EXPECT_FLOAT_EQ(tickFraction(s, 115), 0.5f);
+    EXPECT_EQ(tickFraction(s, 130), 1.0f);
+    EXPECT_EQ(tickFraction(s, 5000), 1.0f);
+    s.fast = true;
+    EXPECT_EQ(tickFraction(s, 100), 1.0f);
+}
+
+TEST(Scheduler, FrameIntervalFollowsTheCapTheDisplayOrTheFallback) {
+    EXPECT_EQ(frameIntervalMs(0, true, 60), 16) << "just under the refresh period: vsync paces";
+    EXPECT_EQ(frameIntervalMs(0, true, 144), 6);
+    EXPECT_EQ(frameIntervalMs(0, true, 0), 16) << "an unknown refresh rate counts as 60 Hz";
+    EXPECT_EQ(frameIntervalMs(0, false, 144), 17) << "no vsync: at most 60 frames a second";
+    EXPECT_EQ(frameIntervalMs(120, true, 60), 9) << "a cap never goes over its rate";
+    EXPECT_EQ(frameIntervalMs(30, false, 0), 34);
+    EXPECT_EQ(frameIntervalMs(1000, false, 0), 1);
 }
 
 }  // namespace

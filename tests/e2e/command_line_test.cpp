@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/message.h"
@@ -65,6 +66,45 @@ TEST(CommandLine, BadArgumentsEndWithCodeTwo) {
         Options o;
         EXPECT_EQ(parse(words, o), EXIT_BAD_ARGUMENTS) << words[0] << " " << (words.size() > 1 ? words[1] : "");
     }
+}
+
+TEST(CommandLine, PresentationOptions) {
+    Options defaults;
+    ASSERT_EQ(parse({}, defaults), -1);
+    EXPECT_FALSE(defaults.size.has_value());
+    EXPECT_FALSE(defaults.classic);
+    EXPECT_EQ(defaults.fps, 0);
+    EXPECT_TRUE(defaults.vsync);
+    Options o;
+    ASSERT_EQ(parse({"--size", "1920x1080", "--classic", "--fps", "144", "--vsync", "off"}, o), -1);
+    EXPECT_EQ(o.size, (WindowSize{1920, 1080}));
+    EXPECT_TRUE(o.classic);
+    EXPECT_EQ(o.fps, 144);
+    EXPECT_FALSE(o.vsync);
+    Options on;
+    ASSERT_EQ(parse({"--vsync", "on"}, on), -1);
+    EXPECT_TRUE(on.vsync);
+    const std::vector<std::vector<const char*>> bad = {
+        {"--size", "1280"},     {"--size", "1280x"},     {"--size", "x720"},       {"--size", "1280x720x3"},
+        {"--size", "63x480"},   {"--size", "640x16385"}, {"--size", "-640x480"},   {"--size", "1280 x720"},
+        {"--fps", "0"},         {"--fps", "1001"},       {"--vsync", "maybe"},     {"--size", "800x600", "--scale", "2"},
+    };
+    for (const auto& words : bad) {
+        Options b;
+        EXPECT_EQ(parse(words, b), EXIT_BAD_ARGUMENTS) << words[0] << " " << words[1];
+    }
+}
+
+TEST(CommandLine, WindowSizeErrorsSayWhatIsWanted) {
+    WindowSize size;
+    std::string error;
+    EXPECT_TRUE(parseWindowSize("64X16384", size, error));
+    EXPECT_EQ(size, (WindowSize{64, 16384}));
+    EXPECT_FALSE(parseWindowSize("big", size, error));
+    EXPECT_NE(error.find("WIDTHxHEIGHT"), std::string::npos) << error;
+    EXPECT_FALSE(parseWindowSize("20x20", size, error));
+    EXPECT_NE(error.find("64 to 16384"), std::string::npos) << error;
+    EXPECT_EQ(size, (WindowSize{64, 16384})) << "a refused size leaves the last one";
 }
 
 TEST(CommandLine, HelpAndVersionEndAtOnceWithCodeZero) {

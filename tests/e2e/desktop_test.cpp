@@ -157,8 +157,7 @@ TEST_F(Desktop, ArrowKeysFlyAndMoveTheMenuCursorAsTheKeypadDoes) {
     }
 }
 
-// Xvfb has no window manager to grant full screen, so this checks the keys: Alt+Enter reaches
-// the game and is not the information key (which RETURN alone still is).
+// Alt+Enter reaches the game and is not the information key (which RETURN alone still is).
 TEST_F(Desktop, AltEnterIsNotTheInformationKey) {
     const std::string recording = dir_ + "/alt-enter.txt";
     const pid_t game = startGame({"--window", "--no-sound", "--record", recording});
@@ -174,6 +173,40 @@ TEST_F(Desktop, AltEnterIsNotTheInformationKey) {
     const std::string script = test::readText(recording);
     EXPECT_NE(script.find("LMENU"), std::string::npos) << "the keys reached the game: " << script;
     EXPECT_EQ(script.find("RETURN"), std::string::npos) << "no information box asked for: " << script;
+}
+
+// Xvfb runs no window manager: the game sizes its full-screen window itself, and the picture
+// is as large as the window it got.
+TEST_F(Desktop, FullScreenFillsTheScreenAndAltEnterLeavesAndReturns) {
+    const std::string recording = dir_ + "/full-screen.txt";
+    const std::string shot = dir_ + "/full-screen.png";
+    const pid_t game = startGame({"--fullscreen", "--no-sound", "--record", recording, "--screenshot", "2:" + shot});
+    ASSERT_TRUE(waitForWindowOfSize(1024, 768)) << "the whole screen";
+    xdotool("mousemove 100 100");
+    std::this_thread::sleep_for(300ms);
+    tap("alt+Return");
+    EXPECT_TRUE(waitForWindowOfSize(640, 480)) << "a window of the default size";
+    tap("alt+Return");
+    EXPECT_TRUE(waitForWindowOfSize(1024, 768)) << "full screen again";
+    tap("Escape");
+    EXPECT_EQ(test::waitForExit(game, 10s), 1);
+    const test::Image picture = test::loadPng(shot);
+    EXPECT_EQ(picture.width, 1024) << "the picture fills the window SDL gave";
+    EXPECT_EQ(picture.height, 768);
+    EXPECT_EQ(test::readText(recording).find("RETURN"), std::string::npos) << "no information box in full screen";
+}
+
+TEST_F(Desktop, AltEnterTwiceReturnsToTheWindowAtItsSize) {
+    const pid_t game = startGame({"--window", "--no-sound", "--size", "800x600"});
+    ASSERT_TRUE(waitForWindowOfSize(800, 600));
+    xdotool("mousemove 100 100");
+    std::this_thread::sleep_for(300ms);
+    tap("alt+Return");
+    EXPECT_TRUE(waitForWindowOfSize(1024, 768));
+    tap("alt+Return");
+    EXPECT_TRUE(waitForWindowOfSize(800, 600));
+    tap("Escape");
+    EXPECT_EQ(test::waitForExit(game, 10s), 1);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ struct SDL_Window;
 namespace vantrel::test {
 
 // Opens SDL video (offscreen unless SDL_VIDEODRIVER says otherwise) and a hidden GL window.
-SDL_Window* openTestWindow();
+SDL_Window* openTestWindow(int width = render::SCREEN_WIDTH, int height = render::SCREEN_HEIGHT);
 
 class RenderTest : public ::testing::Test {
 protected:

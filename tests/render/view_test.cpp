@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "tests/core/fixtures.h"
 
@@ -68,6 +69,20 @@ TEST(View, ProjectionSpansTheFieldOfViewAndDepthRange) {
     EXPECT_NEAR(right.x, 1.0f, NEAR);
     EXPECT_NEAR(transformCoord(Vec3{0.0f, 0.0f, NEAR_PLANE}, p).z, 0.0f, NEAR);
     EXPECT_NEAR(transformCoord(Vec3{0.0f, 0.0f, FAR_PLANE}, p).z, 1.0f, NEAR);
+}
+
+TEST(View, WiderPictureSeesMoreToTheSidesAndTheSameHeight) {
+    const Matrix wide = projectionMatrix(16.0f / 9.0f);
+    const double halfHeight = std::tan(FIELD_OF_VIEW / 2.0);
+    const Vec3 top = transformCoord(Vec3{0.0f, static_cast<float>(10 * halfHeight), 10.0f}, wide);
+    EXPECT_NEAR(top.y, 1.0f, NEAR) << "the vertical field is kept";
+    const Vec3 classicEdge = transformCoord(Vec3{static_cast<float>(10 * halfHeight * 4.0 / 3.0), 0.0f, 10.0f}, wide);
+    EXPECT_NEAR(classicEdge.x, 0.75f, NEAR) << "the 4:3 edge lies inside, nothing stretched";
+    const Vec3 wideEdge = transformCoord(Vec3{static_cast<float>(10 * halfHeight * 16.0 / 9.0), 0.0f, 10.0f}, wide);
+    EXPECT_NEAR(wideEdge.x, 1.0f, NEAR);
+    const Matrix fourByThree = projectionMatrix(640.0f / 480.0f);
+    const Matrix classic = projectionMatrix();
+    EXPECT_EQ(std::memcmp(&fourByThree, &classic, sizeof classic), 0) << "640 x 480 is the classic projection";
 }
 
 }  // namespace
