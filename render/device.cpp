@@ -64,15 +64,20 @@ void setVertexLayout(GLsizei stride, GLint positionSize, size_t colourOffset, si
     glVertexAttribPointer(ATTR_UV, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(uvOffset));
 }
 
+// The largest rectangle of the picture's aspect inside the drawable, centred.
+PresentRect fitRect(int drawableWidth, int drawableHeight, int pictureWidth, int pictureHeight) {
+    const long long w = drawableWidth;
+    const long long h = drawableHeight;
+    const long long scaledW = h * pictureWidth / pictureHeight;
+    if (scaledW <= w) return {static_cast<int>((w - scaledW) / 2), 0, static_cast<int>(scaledW), drawableHeight};
+    const long long scaledH = w * pictureHeight / pictureWidth;
+    return {0, static_cast<int>((h - scaledH) / 2), drawableWidth, static_cast<int>(scaledH)};
+}
+
 }  // namespace
 
 PresentRect letterboxRect(int drawableWidth, int drawableHeight) {
-    const long long w = drawableWidth;
-    const long long h = drawableHeight;
-    const long long scaledW = h * SCREEN_WIDTH / SCREEN_HEIGHT;
-    if (scaledW <= w) return {static_cast<int>((w - scaledW) / 2), 0, static_cast<int>(scaledW), drawableHeight};
-    const long long scaledH = w * SCREEN_HEIGHT / SCREEN_WIDTH;
-    return {0, static_cast<int>((h - scaledH) / 2), drawableWidth, static_cast<int>(scaledH)};
+    return fitRect(drawableWidth, drawableHeight, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
 PictureLayout pictureLayout(int drawableWidth, int drawableHeight, Presentation presentation) {
@@ -684,7 +689,7 @@ void Device::present() {
         const bool whole = pw == w && ph == h;
         // A picture that does not match the drawable is the classic one, or one drawn before a
         // resize that the next frame catches up with: shown letterboxed either way.
-        const PresentRect box = whole ? PresentRect{0, 0, w, h} : letterboxRect(w, h);
+        const PresentRect box = whole ? PresentRect{0, 0, w, h} : fitRect(w, h, pw, ph);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, s.framebuffer);
         glViewport(0, 0, w, h);
