@@ -214,4 +214,32 @@ TEST(WidePicture, SkyAndTerrainReachEveryEdge) {
     }
 }
 
+TEST(WidePicture, ResizedWindowGetsAPictureOfItsNewSizeWithTheTitleRedrawn) {
+    constexpr uint32_t TITLE_GREY = 0xFF303030;
+    const std::string dir = makeTempDirectory("resize-data");
+    writeFile(dir + "/title.bmp", bmp32Bytes(64, 48, std::vector<uint32_t>(64 * 48, TITLE_GREY)));
+    auto w = std::make_unique<World>();
+    w->gameMode = MODE_TITLE;
+    w->tickCount = 32;  // "PUSH SPACE KEY" half faded
+    SDL_Window* window = openTestWindow(640, 480);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    {
+        auto device = render::Device::initGraphics(window, dir);
+        ASSERT_NE(device, nullptr);
+        render::renderFrame(*device, *w);
+        render::renderFrame(*device, *w);  // the title's backdrop is now kept
+        EXPECT_EQ(device->layout().width, 640);
+        SDL_SetWindowSize(window, 1280, 720);
+        render::renderFrame(*device, *w);
+        const Picture p{device->layout().width, device->layout().height, device->readPixels()};
+        ASSERT_EQ(p.width, 1280);
+        ASSERT_EQ(p.height, 720);
+        EXPECT_EQ(p.at(100, 360), BLACK) << "a margin, not the backdrop kept at the old size";
+        EXPECT_EQ(p.at(1200, 360), BLACK);
+        EXPECT_EQ(p.at(640, 360), TITLE_GREY);
+        EXPECT_EQ(p.at(1100, 700), TITLE_GREY) << "the backdrop fills the scaled box";
+    }
+    SDL_DestroyWindow(window);
+}
+
 }  // namespace vantrel::test
