@@ -166,7 +166,9 @@ public:
         }
         if (recorder_) recorder_->record(ticksRun_, snapshot);
         *previous_ = *world_;
-        if (logicTick(*world_, sound_, dataDir_, snapshot)) showInformation();
+        const bool informationAsked = logicTick(*world_, dataDir_, snapshot);
+        playSoundEvents(sound_, world_->sounds);
+        if (informationAsked) showInformation();
         if (demo_ && demo_->finished(*world_)) world_->running = 0;
         if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
     }

@@ -11,7 +11,6 @@
 #include "sim/effects.h"
 #include "sim/flight.h"
 #include "sim/projectiles.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 using namespace vantrel;
@@ -48,15 +47,14 @@ std::unique_ptr<World> fullWorld() {
 
 // A whole mission tick, and the two fight steps alone to see where a tick goes, each from the
 // same full world.
-template <void (*step)(World&, const Sound&)>
+template <void (*step)(World&)>
 void BM_StepFullTables(benchmark::State& state) {
     const auto full = fullWorld();
     auto w = std::make_unique<World>();
-    const Sound sound{};
     for (auto _ : state) {
         std::memcpy(w.get(), full.get(), sizeof(World));
         ++w->tickCount;
-        step(*w, sound);
+        step(*w);
         benchmark::DoNotOptimize(w->aircraft[0].armor);
     }
 }

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "game/flow.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 namespace {
@@ -32,14 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const auto w = std::make_unique<vantrel::World>();
     *w = *pristine;
     vantrel::seedRandom(w->rngState, 1);
-    const vantrel::Sound silent{};
-    vantrel::resetMission(*w, silent);
+    vantrel::resetMission(*w);
     vantrel::placeSituation(*w, situation);
     requirePlayerSlot(*w);
     w->gameMode = vantrel::MODE_MISSION;
     for (int tick = 0; tick < TICKS_FLOWN; ++tick) {
         ++w->tickCount;
-        vantrel::runMissionSteps(*w, silent);
+        vantrel::runMissionSteps(*w);
+        vantrel::clearSoundEvents(w->sounds);
     }
     return 0;
 }

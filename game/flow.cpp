@@ -9,7 +9,6 @@
 #include "sim/flight.h"
 #include "sim/projectiles.h"
 #include "sim/targeting.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 #include "world/terrain.h"
 
@@ -25,34 +24,34 @@ void loadWorldAssets(World& w, const std::string& dataDir) {
     w.gameMode = MODE_TITLE;
 }
 
-void runMissionSteps(World& w, const Sound& sound) {
+void runMissionSteps(World& w) {
     updatePlayerControls(w);
     updateAiPilots(w);
     selectPlayerTarget(w);
     updateEffects(w);
-    updateAircraft(w, sound);
-    updateProjectiles(w, sound);
+    updateAircraft(w);
+    updateProjectiles(w);
     updateCamera(w);
 }
 
 namespace {
 
-void updateTitle(World& w, const Sound& sound) {
+void updateTitle(World& w) {
     if (isPressed(w.input, VK_SPACE)) {
         w.gameMode = MODE_SELECT;
         w.flowCounter = 1;
-        soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+        appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
     }
     if (isPressed(w.input, VK_ESCAPE)) w.running = 0;
 }
 
-void updateSituationSelect(World& w, const Sound& sound, const std::string& dataDir) {
+void updateSituationSelect(World& w, const std::string& dataDir) {
     if (isPressed(w.input, VK_SPACE)) {
         std::string error;
-        if (startSituation(w, sound, situationPath(dataDir, w.flowCounter), error)) {
+        if (startSituation(w, situationPath(dataDir, w.flowCounter), error)) {
             w.gameMode = MODE_MISSION;
             w.flowCounter = 0;
-            soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+            appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
         } else {
             std::fprintf(stderr, "vantrel: situation refused: %s\n", error.c_str());
         }
@@ -63,15 +62,15 @@ void updateSituationSelect(World& w, const Sound& sound, const std::string& data
     if (next && ++w.flowCounter == SITUATION_COUNT + 1) w.flowCounter = 1;
     if (isPressed(w.input, VK_ESCAPE)) {
         w.gameMode = MODE_TITLE;
-        soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+        appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
     }
-    if (previous || next) soundPlay(sound, SOUND_MENU_MOVE, MENU_VOLUME);
+    if (previous || next) appendSoundPlay(w.sounds, SOUND_MENU_MOVE, MENU_VOLUME);
 }
 
-void updateEngineSound(const World& w, const Sound& sound) {
+void updateEngineSound(World& w) {
     const Aircraft& player = w.aircraft[w.playerIndex];
     const int level = player.side == 0 ? 0 : static_cast<int>(player.speed * 50.0) + 60;
-    soundLoop(sound, LOOP_LEVEL, level);
+    appendSoundLoop(w.sounds, LOOP_LEVEL, level);
 }
 
 // Mixed while two live aircraft belong to different sides.
@@ -88,53 +87,52 @@ bool sidesAreMixed(const World& w) {
     return false;
 }
 
-void updateEndOfMission(World& w, const Sound& sound) {
+void updateEndOfMission(World& w) {
     if (w.flowCounter == 0) {
         if (!sidesAreMixed(w) || w.aircraft[w.playerIndex].side == 0) {
             w.flowCounter = END_COUNTDOWN_TICKS;
         }
     } else if (w.flowCounter > 0) {
         if (--w.flowCounter <= 0) {
-            soundLoop(sound, LOOP_STOP, 0);
+            appendSoundLoop(w.sounds, LOOP_STOP, 0);
             w.gameMode = MODE_TITLE;
         }
     }
 }
 
-void updateMission(World& w, const Sound& sound) {
-    runMissionSteps(w, sound);
-    updateEngineSound(w, sound);
+void updateMission(World& w) {
+    runMissionSteps(w);
+    updateEngineSound(w);
     if (isPressed(w.input, VK_ESCAPE)) {
-        soundLoop(sound, LOOP_STOP, 0);
+        appendSoundLoop(w.sounds, LOOP_STOP, 0);
         w.gameMode = MODE_TITLE;
     }
-    updateEndOfMission(w, sound);
+    updateEndOfMission(w);
 }
 
 }  // namespace
 
-void updateGameFlow(World& w, const Sound& sound, const std::string& dataDir) {
+void updateGameFlow(World& w, const std::string& dataDir) {
     switch (w.gameMode) {
         case MODE_TITLE:
-            updateTitle(w, sound);
+            updateTitle(w);
             break;
         case MODE_SELECT:
-            updateSituationSelect(w, sound, dataDir);
+            updateSituationSelect(w, dataDir);
             break;
         case MODE_MISSION:
-            updateMission(w, sound);
+            updateMission(w);
             break;
         default:
             break;
     }
 }
 
-bool logicTick(World& w, const Sound& sound, const std::string& dataDir,
-               const uint8_t snapshot[256]) {
+bool logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]) {
     updateKeyState(w.input, snapshot);
     const bool showInformation = isPressed(w.input, VK_RETURN);
     ++w.tickCount;
-    updateGameFlow(w, sound, dataDir);
+    updateGameFlow(w, dataDir);
     return showInformation;
 }
 

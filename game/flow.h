@@ -8,8 +8,6 @@
 
 namespace vantrel {
 
-struct Sound;
-
 constexpr int SITUATION_COUNT = 5;
 constexpr int END_COUNTDOWN_TICKS = 150;
 
@@ -21,13 +19,12 @@ std::string situationPath(const std::string& dataDir, int n);
 void loadWorldAssets(World& w, const std::string& dataDir);
 
 // The seven simulation steps of one mission tick, in their fixed order.
-void runMissionSteps(World& w, const Sound& sound);
+void runMissionSteps(World& w);
 
-void updateGameFlow(World& w, const Sound& sound, const std::string& dataDir);
+void updateGameFlow(World& w, const std::string& dataDir);
 
 // One logic tick: roll the key snapshots, count the tick and run the game flow. Returns
 // true when RETURN went down this tick, asking the platform for the information box.
-bool logicTick(World& w, const Sound& sound, const std::string& dataDir,
-               const uint8_t snapshot[256]);
+bool logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]);
 
 }  // namespace vantrel

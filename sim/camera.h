@@ -5,8 +5,6 @@
 
 namespace vantrel {
 
-struct Sound;
-
 // Eye offsets in the aircraft's own frame (x right, y up, z forward).
 inline constexpr Vec3 CHASE_OFFSET{0.0f, 0.5f, -0.9f};      // above and behind
 inline constexpr Vec3 LOOK_BACK_OFFSET{0.0f, 0.5f, 2.2f};   // above and ahead, F1 held

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "sim/effects.h"
+#include "sim/sounds.h"
 #include "sim/weapons.h"
-#include "sound/sound.h"
 #include "world/terrain.h"
 
 namespace vantrel {
@@ -125,13 +125,13 @@ void applyDamage(World& w, Aircraft& a) {
 }
 
 // The aircraft slides along the terrain, losing armor, until it climbs away or breaks up.
-void applyGroundContact(World& w, const Sound& sound, Aircraft& a) {
+void applyGroundContact(World& w, Aircraft& a) {
     const float ground = groundHeight(w, a.x, a.z);
     if (ground + GROUND_CLEARANCE <= a.y) return;
     a.y = added(ground, GROUND_CLEARANCE);
     a.armor = static_cast<int16_t>(a.armor - GROUND_CONTACT_DAMAGE);
     if (w.tickCount % 2 == 1) spawnJitteredSmoke(w, a, 3, ContactSmoke);
-    playSoundAt(w, sound, a.x, a.y, a.z, SOUND_BLAST);
+    emitSoundAt(w, a.x, a.y, a.z, SOUND_BLAST);
 }
 
 float clampToBoundary(float v) {
@@ -163,7 +163,7 @@ bool inContact(const Aircraft& a, const Aircraft& b) {
 
 // Tested from both aircraft's updates, so a pair in contact pays twice per tick; b is
 // changed even when its own update has already run.
-void collideWithOthers(World& w, const Sound& sound, int i) {
+void collideWithOthers(World& w, int i) {
     Aircraft& a = w.aircraft[i];
     for (int j = 0; j < MAX_AIRCRAFT; ++j) {
         Aircraft& b = w.aircraft[j];
@@ -176,18 +176,18 @@ void collideWithOthers(World& w, const Sound& sound, int i) {
         spawnEffect(w, mx, my, mz, ContactSmoke);
         knock(w, a);
         knock(w, b);
-        playSoundAt(w, sound, mx, my, mz, SOUND_BLAST);
+        emitSoundAt(w, mx, my, mz, SOUND_BLAST);
     }
 }
 
-void destroyIfWrecked(World& w, const Sound& sound, Aircraft& a) {
+void destroyIfWrecked(World& w, Aircraft& a) {
     if (a.armor >= 1) return;
     a.side = 0;
     spawnEffect(w, a.x, a.y, a.z, AircraftExplosion);
-    playSoundAt(w, sound, a.x, a.y, a.z, SOUND_EXPLOSION);
+    emitSoundAt(w, a.x, a.y, a.z, SOUND_EXPLOSION);
 }
 
-void updateOneAircraft(World& w, const Sound& sound, int i) {
+void updateOneAircraft(World& w, int i) {
     Aircraft& a = w.aircraft[i];
     applyControlInputs(a);
     integrateAttitude(a);
@@ -196,22 +196,22 @@ void updateOneAircraft(World& w, const Sound& sound, int i) {
     applyStall(a);
     moveAlongNose(a);
     applyDamage(w, a);
-    applyGroundContact(w, sound, a);
+    applyGroundContact(w, a);
     a.x = clampToBoundary(a.x);
     a.z = clampToBoundary(a.z);
     applyCeiling(a);
-    fireGun(w, sound, a);
-    fireLauncher(w, sound, a);
+    fireGun(w, a);
+    fireLauncher(w, a);
     countDownCooldowns(a);
-    collideWithOthers(w, sound, i);
-    destroyIfWrecked(w, sound, a);
+    collideWithOthers(w, i);
+    destroyIfWrecked(w, a);
 }
 
 }  // namespace
 
-void updateAircraft(World& w, const Sound& sound) {
+void updateAircraft(World& w) {
     for (int i = 0; i < MAX_AIRCRAFT; ++i) {
-        if (isAlive(w, i)) updateOneAircraft(w, sound, i);
+        if (isAlive(w, i)) updateOneAircraft(w, i);
     }
 }
 

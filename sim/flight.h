@@ -5,8 +5,6 @@
 
 namespace vantrel {
 
-struct Sound;
-
 // Speeds in world units per tick, angles in radians per tick, heights in world units.
 constexpr double RATE_DAMPING = 0.8;
 constexpr double THROTTLE_STEP = 0.01;
@@ -29,6 +27,6 @@ constexpr int COLLISION_DAMAGE = 8;
 // Advances every living aircraft by one tick, in slot order: controls, attitude, the flip
 // over the vertical (the camera turns with the player's aircraft), throttle, stall,
 // movement, damage, ground, boundary, ceiling, weapons, mid-air contact, destruction.
-void updateAircraft(World& w, const Sound& sound);
+void updateAircraft(World& w);
 
 }  // namespace vantrel

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "sim/effects.h"
+#include "sim/sounds.h"
 #include "sim/vecmath.h"
-#include "sound/sound.h"
 #include "world/terrain.h"
 
 namespace vantrel {
@@ -76,20 +76,20 @@ int joltDraw(World& w, int jolt) { return rnd(w) % (2 * jolt + 1) - jolt; }
 // Tenths of a unit in [-0.1, 0.1] from one draw.
 double hitJitter(World& w) { return (rnd(w) % 3 - 1) * 0.1; }
 
-void hitAircraft(World& w, const Sound& sound, Projectile& p, Aircraft& a) {
+void hitAircraft(World& w, Projectile& p, Aircraft& a) {
     const WeaponType& weapon = WEAPON_TYPES[p.weapon];
     p.life = 0;
     a.armor = static_cast<int16_t>(a.armor - weapon.damage);
     a.pitch = static_cast<float>(a.pitch + joltDraw(w, weapon.jolt) * 0.2 * DEG);
     a.heading = static_cast<float>(a.heading + joltDraw(w, weapon.jolt) * 0.2 * DEG);
-    playSoundAt(w, sound, p.x, p.y, p.z, weapon.hitSound);
+    emitSoundAt(w, p.x, p.y, p.z, weapon.hitSound);
     if (rnd(w) % 3 != 1) return;
     const double jz = hitJitter(w);
     const double jy = hitJitter(w);
     const double jx = hitJitter(w);
     spawnEffect(w, static_cast<float>(a.x + jx), static_cast<float>(a.y + jy),
                 static_cast<float>(a.z + jz), HitExplosion);
-    playSoundAt(w, sound, a.x, a.y, a.z, SOUND_BLAST);
+    emitSoundAt(w, a.x, a.y, a.z, SOUND_BLAST);
 }
 
 bool withinHitRadius(const Projectile& p, const Aircraft& a) {
@@ -147,7 +147,7 @@ uint32_t enemiesNear(const AircraftPositions& at, const Projectile& p) {
 
 // Half of the tick's movement, then the ground and every enemy in reach, in slot order.
 // Returns false when the projectile has hit something and must not move on.
-bool moveHalfStep(World& w, const Sound& sound, const AircraftPositions& at, Projectile& p,
+bool moveHalfStep(World& w, const AircraftPositions& at, Projectile& p,
                   const Displacement& d) {
     p.x = static_cast<float>(p.x + 0.5 * d.x);
     p.z = static_cast<float>(p.z + 0.5 * d.z);
@@ -155,15 +155,15 @@ bool moveHalfStep(World& w, const Sound& sound, const AircraftPositions& at, Pro
     if (groundHeight(w, p.x, p.z) > p.y) p.life = 0;
     for (uint32_t near = enemiesNear(at, p); near != 0; near &= near - 1) {
         Aircraft& a = w.aircraft[std::countr_zero(near)];
-        if (withinHitRadius(p, a)) hitAircraft(w, sound, p, a);
+        if (withinHitRadius(p, a)) hitAircraft(w, p, a);
     }
     return p.life > 0;
 }
 
-void updateProjectile(World& w, const Sound& sound, const AircraftPositions& at, Projectile& p) {
+void updateProjectile(World& w, const AircraftPositions& at, Projectile& p) {
     const Displacement d = tickDisplacement(p);
     leaveTrail(w, p, d);
-    if (moveHalfStep(w, sound, at, p, d)) moveHalfStep(w, sound, at, p, d);
+    if (moveHalfStep(w, at, p, d)) moveHalfStep(w, at, p, d);
     --p.life;
     if (p.life > 0) return;
     // Forced to 0 by a hit, then counted down: only those leave an impact.
@@ -196,10 +196,10 @@ void spawnProjectile(World& w, float x, float y, float z, float pitch, float hea
     }
 }
 
-void updateProjectiles(World& w, const Sound& sound) {
+void updateProjectiles(World& w) {
     const AircraftPositions at = positionsOf(w);
     for (Projectile& p : w.projectiles) {
-        if (p.side != 0) updateProjectile(w, sound, at, p);
+        if (p.side != 0) updateProjectile(w, at, p);
     }
 }
 

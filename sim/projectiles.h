@@ -5,8 +5,6 @@
 
 namespace vantrel {
 
-struct Sound;
-
 constexpr float HIT_RADIUS = 0.6f;                // world units, every weapon
 constexpr double MISSILE_TURN_STEP = 0.0244346;   // radians per tick about each axis (1.4 degrees)
 
@@ -22,6 +20,6 @@ void spawnProjectile(World& w, float x, float y, float z, float pitch, float hea
 // Moves every live projectile in two half-steps, steers missiles, applies ground and
 // aircraft hits. Runs right after the aircraft update, so a projectile moves in the tick
 // it is launched.
-void updateProjectiles(World& w, const Sound& sound);
+void updateProjectiles(World& w);
 
 }  // namespace vantrel

@@ -5,8 +5,6 @@
 
 namespace vantrel {
 
-struct Sound;
-
 // How far the nose of an aircraft is from a point, in radians, each within [-PI, PI].
 // heading > 0: the point lies to the left (the heading must decrease);
 // pitch > 0: the point lies above the nose's elevation.

@@ -4,8 +4,8 @@
 
 #include "sim/effects.h"
 #include "sim/projectiles.h"
+#include "sim/sounds.h"
 #include "sim/vecmath.h"
-#include "sound/sound.h"
 
 namespace vantrel {
 
@@ -116,7 +116,7 @@ void releaseFromLauncher(World& w, const Aircraft& a, const LauncherPattern& l, 
 
 }  // namespace
 
-void fireGun(World& w, const Sound& sound, Aircraft& a) {
+void fireGun(World& w, Aircraft& a) {
     if (!(a.controls & CTRL_FIRE_GUN) || a.gunCooldown != 0 || a.gunAmmo <= 0) return;
     --a.gunAmmo;
     const GunPattern& g = GUN_PATTERNS[typeOf(a).gunKind - 1];
@@ -129,10 +129,10 @@ void fireGun(World& w, const Sound& sound, Aircraft& a) {
                     a.side);
     spawnEffect(w, m.x, m.y, m.z, withSpin(MuzzleFlash, randomAngle(w)));
     spawnEffect(w, m.x, m.y, m.z, GunSmoke);
-    playSoundAt(w, sound, m.x, m.y, m.z, SOUND_GUN);
+    emitSoundAt(w, m.x, m.y, m.z, SOUND_GUN);
 }
 
-void fireLauncher(World& w, const Sound& sound, Aircraft& a) {
+void fireLauncher(World& w, Aircraft& a) {
     if (!(a.controls & CTRL_FIRE_LAUNCHER) || a.launcherCooldown != 0 || a.launcherAmmo <= 0) {
         return;
     }
@@ -146,7 +146,7 @@ void fireLauncher(World& w, const Sound& sound, Aircraft& a) {
         if (l.flash) spawnEffect(w, m.x, m.y, m.z, withSpin(*l.flash, randomAngle(w)));
         spawnEffect(w, m.x, m.y, m.z, *l.smoke);
     }
-    playSoundAt(w, sound, m.x, m.y, m.z, l.sound);
+    emitSoundAt(w, m.x, m.y, m.z, l.sound);
 }
 
 void countDownCooldowns(Aircraft& a) {

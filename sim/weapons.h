@@ -7,14 +7,12 @@
 
 namespace vantrel {
 
-struct Sound;
-
 // One shot when the gun command is held, the cooldown is over and rounds are left.
-void fireGun(World& w, const Sound& sound, Aircraft& a);
+void fireGun(World& w, Aircraft& a);
 
 // One launch when the launcher command is set, the cooldown is over and uses are left;
 // a launch costs one use whatever it releases.
-void fireLauncher(World& w, const Sound& sound, Aircraft& a);
+void fireLauncher(World& w, Aircraft& a);
 
 // Both cooldowns down by one tick, never below 0; every tick, whether or not anything fired.
 void countDownCooldowns(Aircraft& a);

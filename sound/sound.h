@@ -1,9 +1,9 @@
-// The sound library's seven entry points as the game calls them, and the sound events.
-// The table stays empty (sound off) until a library is bound; every call is made only
-// while soundEnabled is nonzero.
+// The sound library's seven entry points as the game calls them, and the playing of a tick's
+// sound events. The table stays empty (sound off) until a library is bound; every call is made
+// only while soundEnabled is nonzero.
 #pragma once
 
-#include "world/world.h"
+#include "world/sound_events.h"
 
 struct HWND__;  // the window handle type of the library's DSinit entry point
 
@@ -25,27 +25,7 @@ struct Sound {
     void* module = nullptr;  // the bound library's handle; null while unbound
 };
 
-// Engine loop operations of DSloopOPE.
-enum LoopOperation : char { LOOP_START = 0, LOOP_LEVEL = 1, LOOP_STOP = 2 };
-
-// One-shot channels.
-enum SoundChannel : char {
-    SOUND_GUN = 0,
-    SOUND_HIT = 1,
-    SOUND_BLAST = 2,
-    SOUND_EXPLOSION = 3,
-    SOUND_MENU_MOVE = 4,
-    SOUND_MENU_CONFIRM = 5,
-    SOUND_LAUNCH = 6,
-};
-
-constexpr int MENU_VOLUME = 80;
-
-void soundPlay(const Sound& s, int channel, int volume);
-void soundLoop(const Sound& s, int operation, int level);
-
-// Plays a channel with a volume that falls with the distance from the camera:
-// 100 at the eye, nothing from 66.67 units on.
-void playSoundAt(const World& w, const Sound& s, float x, float y, float z, int channel);
+// Plays the table's events in order (when sound is on) and clears it.
+void playSoundEvents(const Sound& s, SoundEvents& events);
 
 }  // namespace vantrel

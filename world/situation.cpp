@@ -5,7 +5,6 @@
 #include <iterator>
 #include <memory>
 
-#include "sound/sound.h"
 
 namespace vantrel {
 
@@ -95,9 +94,9 @@ bool loadSituation(const std::string& path, Situation& out, std::string& error) 
     return true;
 }
 
-void resetMission(World& w, const Sound& sound) {
+void resetMission(World& w) {
     w.tickCount = 0;
-    soundLoop(sound, LOOP_START, 0);
+    appendSoundLoop(w.sounds, LOOP_START, 0);
     w.cameraPos = Vec3{0.0f, 10.0f, 0.0f};
     w.cameraPitch = w.cameraHeading = w.cameraRoll = 0.0f;
     w.cockpitView = 0;
@@ -112,10 +111,10 @@ void placeSituation(World& w, const Situation& s) {
     if (playerSlot >= 0) w.playerIndex = playerSlot;
 }
 
-bool startSituation(World& w, const Sound& sound, const std::string& path, std::string& error) {
+bool startSituation(World& w, const std::string& path, std::string& error) {
     Situation s;
     if (!loadSituation(path, s, error)) return false;
-    resetMission(w, sound);
+    resetMission(w);
     placeSituation(w, s);
     return true;
 }

@@ -14,8 +14,6 @@
 
 namespace vantrel {
 
-struct Sound;
-
 constexpr int SITUATION_HEADER_BYTES = 50;
 constexpr int SITUATION_RECORD_BYTES = 28;
 constexpr float SITUATION_POSITION_SCALE = 4.0f;
@@ -39,7 +37,7 @@ bool parseSituation(const uint8_t* bytes, std::size_t size, Situation& out, std:
 bool loadSituation(const std::string& path, Situation& out, std::string& error);
 
 // Empties the world for a new mission and starts the engine loop.
-void resetMission(World& w, const Sound& sound);
+void resetMission(World& w);
 
 // Places the records in order; the player's record sets playerIndex. Records beyond the
 // free slots are dropped.
@@ -47,7 +45,7 @@ void placeSituation(World& w, const Situation& s);
 
 // Loads, resets and places: what starting a mission does. On a refused file the world is
 // left as it was and false is returned with the reason.
-bool startSituation(World& w, const Sound& sound, const std::string& path, std::string& error);
+bool startSituation(World& w, const std::string& path, std::string& error);
 
 // Puts a new aircraft in the first free slot; -1 (and nothing changed) when all are in use.
 int spawnAircraft(World& w, float x, float y, float z, float heading, int8_t type, int8_t side,

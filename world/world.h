@@ -7,6 +7,7 @@
 
 #include "world/keys.h"
 #include "world/random.h"
+#include "world/sound_events.h"
 #include "world/types.h"
 
 namespace vantrel {
@@ -35,6 +36,7 @@ struct World {
     int8_t cockpitView;  // F3 toggle
     uint8_t padding[2];
 
+    SoundEvents sounds;  // this tick's; cleared by the program once played
     KeyState input;
     uint8_t heightmap[GRID_SAMPLES];  // row-major, sample (c, r) at r * 100 + c
 };
@@ -43,7 +45,7 @@ static_assert(std::is_trivially_copyable_v<World>, "a World snapshot must be a p
 static_assert(sizeof(World) ==
                   sizeof(Aircraft) * MAX_AIRCRAFT + sizeof(Projectile) * MAX_PROJECTILES +
                       sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * (MAX_AIRCRAFT + 1) + 3 * 4 +
-                      6 * 4 + 4 + sizeof(KeyState) + GRID_SAMPLES,
+                      6 * 4 + 4 + sizeof(SoundEvents) + sizeof(KeyState) + GRID_SAMPLES,
               "World must have no hidden padding, so its bytes hash deterministically");
 
 // Draws the next number 0..32767 from the world's generator.

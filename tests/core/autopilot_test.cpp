@@ -5,7 +5,6 @@
 #include "game/flow.h"
 #include "fixtures.h"
 #include "sim/ai.h"
-#include "sound/sound.h"
 
 namespace vantrel {
 namespace {
@@ -15,13 +14,13 @@ constexpr int8_t PASSIVE = 9;  // an aiMode with no steering and no bursts
 // Flies the player's aircraft with the pilot for a number of ticks; true once the pilot
 // held the gun key.
 bool pilotFiresWithin(World& w, Autopilot& pilot, int ticks) {
-    const Sound silent;
     for (int t = 0; t < ticks; ++t) {
         uint8_t keys[256] = {};
         pilot.flightKeys(w, keys);
         if (keys[VK_Z] & KEY_DOWN_BIT) return true;
         updateKeyState(w.input, keys);
-        runMissionSteps(w, silent);
+        runMissionSteps(w);
+        clearSoundEvents(w.sounds);
     }
     return false;
 }

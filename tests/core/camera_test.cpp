@@ -6,7 +6,6 @@
 #include "sim/camera.h"
 #include "sim/effects.h"
 #include "sim/flight.h"
-#include "sound/sound.h"
 
 using namespace vantrel;
 
@@ -186,7 +185,7 @@ TEST(Camera, StaysSteadyWhenThePlayerFlipsOverTheVertical) {
         a.heading = 0.3f;
         c.run(80);  // the camera has caught up with the aircraft
         a.pitchRate = 0.1f * direction;
-        updateAircraft(*c.w, Sound{});
+        updateAircraft(*c.w);
         ASSERT_NEAR(a.heading, 0.3f + PI, 1e-5f) << "the aircraft flipped";
         updateCamera(*c.w);
         // The camera turned with the aircraft instead of swinging half a turn behind it.
@@ -203,6 +202,6 @@ TEST(Camera, OnlyThePlayersFlipTurnsTheCamera) {
     c.w->aircraft[other].pitchRate = 0.1f;
     c.run(80);
     const float heading = c.w->cameraHeading;
-    updateAircraft(*c.w, Sound{});
+    updateAircraft(*c.w);
     EXPECT_EQ(c.w->cameraHeading, heading);
 }

@@ -1,27 +1,22 @@
-// Helpers shared by the fight's tests: a sound library that records the channels played,
-// and a count of live effects by recipe.
+// Helpers shared by the fight's tests: the channels the fight asked to play, and a count of
+// live effects by recipe.
 #pragma once
 
 #include <vector>
 
-#include "sound/sound.h"
 #include "world/world.h"
 
 namespace vantrel::test {
 
-// Channels passed to DSplay since the last recordingSound(), in order.
-inline std::vector<int> playedChannels;
-
-inline void recordChannel(char channel, char) { playedChannels.push_back(channel); }
-
-// Sound enabled with a library whose DSplay only records. playSoundAt still drops sounds
-// 66.67 units or more from the camera, so tests place the camera near the events.
-inline Sound recordingSound() {
-    playedChannels.clear();
-    Sound s;
-    s.lib.DSplay = recordChannel;
-    s.soundEnabled = 1;
-    return s;
+// Channels of the plays in the world's sound table since it was last cleared, in order.
+// emitSoundAt leaves out sounds 66.67 units or more from the camera, so tests place the camera
+// near the events.
+inline std::vector<int> playedChannels(const World& w) {
+    std::vector<int> out;
+    for (int i = 0; i < w.sounds.count; ++i) {
+        if (w.sounds.events[i].kind == SOUND_EVENT_PLAY) out.push_back(w.sounds.events[i].code);
+    }
+    return out;
 }
 
 // Live effects spawned from the recipe, told apart by the fields ageing never changes.

@@ -6,7 +6,6 @@
 
 #include "fixtures.h"
 #include "game/flow.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 using namespace vantrel;
@@ -20,7 +19,7 @@ protected:
         const std::string path = test::writeTempFile(
             name, test::situationBytes(playerRecord, static_cast<int>(records.size()), records));
         std::string error;
-        ASSERT_TRUE(startSituation(*w, Sound{}, path, error)) << error;
+        ASSERT_TRUE(startSituation(*w, path, error)) << error;
         w->gameMode = MODE_MISSION;
         w->flowCounter = 0;
     }
@@ -28,7 +27,7 @@ protected:
     void tick(std::initializer_list<int> keys) {
         uint8_t snapshot[256] = {};
         for (int k : keys) snapshot[k] = KEY_DOWN_BIT;
-        logicTick(*w, Sound{}, "", snapshot);
+        logicTick(*w, "", snapshot);
     }
 
     std::unique_ptr<World> w = test::makeWorld();

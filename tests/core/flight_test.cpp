@@ -18,9 +18,9 @@ Aircraft& aircraftAt(World& w, float x, float y, float z, int side = 1) {
     return w.aircraft[test::addAircraft(w, x, y, z, 0.0f, 0, side)];
 }
 
-void tick(World& w, const Sound& s = Sound{}) {
+void tick(World& w) {
     ++w.tickCount;
-    updateAircraft(w, s);
+    updateAircraft(w);
 }
 
 }  // namespace
@@ -109,22 +109,21 @@ TEST(Flight, DamagedAircraftSmokesAndSlowsToAStallDespiteThrottle) {
 
 TEST(Flight, TenTicksOnTheGroundDestroyAnEightyArmorAircraft) {
     auto w = test::makeWorld();
-    const Sound sound = test::recordingSound();
     Aircraft& a = aircraftAt(*w, 0, 0, 0);
     a.pitch = -0.1f;  // pressed into the ground, not floating at the clearance height
-    for (int t = 1; t <= 9; ++t) tick(*w, sound);
+    for (int t = 1; t <= 9; ++t) tick(*w);
     EXPECT_EQ(a.side, 1);
     EXPECT_EQ(a.armor, 8);
     EXPECT_FLOAT_EQ(a.y, 0.3f);
     EXPECT_EQ(test::liveEffects(*w, ContactSmoke), 5) << "smoke on odd ticks only";
-    EXPECT_EQ(test::playedChannels, std::vector<int>(9, SOUND_BLAST));
+    EXPECT_EQ(test::playedChannels(*w), std::vector<int>(9, SOUND_BLAST));
     w->cameraPos = Vec3{a.x, a.y, a.z};
-    tick(*w, sound);
+    tick(*w);
     EXPECT_EQ(a.side, 0);
     EXPECT_EQ(test::liveEffects(*w, AircraftExplosion), 1);
-    EXPECT_EQ(test::playedChannels.back(), SOUND_EXPLOSION);
+    EXPECT_EQ(test::playedChannels(*w).back(), SOUND_EXPLOSION);
     const float z = a.z;  // a wreck keeps its values and no longer moves
-    tick(*w, sound);
+    tick(*w);
     EXPECT_EQ(a.z, z);
 }
 
@@ -143,19 +142,18 @@ TEST(Flight, BoundaryClampsAfterTheGroundIsTakenAtTheUnclampedPoint) {
 
 TEST(Flight, FormationContactCostsSixteenArmorATickEach) {
     auto w = test::makeWorld();
-    const Sound sound = test::recordingSound();
     Aircraft& a = aircraftAt(*w, 0, 30, 0);
     Aircraft& b = aircraftAt(*w, 0.5f, 30, 0, 2);
     Aircraft& apart = aircraftAt(*w, 10, 30, 0);
     Aircraft& justOut = aircraftAt(*w, 10.81f, 30, 0);
     w->cameraPos = Vec3{0.25f, 30.0f, 0.4f};
-    tick(*w, sound);
+    tick(*w);
     EXPECT_EQ(a.armor, 80 - 16);
     EXPECT_EQ(b.armor, 80 - 16);
     EXPECT_EQ(apart.armor, 80);
     EXPECT_EQ(justOut.armor, 80);
     EXPECT_EQ(test::liveEffects(*w, ContactSmoke), 2);
-    EXPECT_EQ(test::playedChannels, (std::vector<int>{SOUND_BLAST, SOUND_BLAST}));
+    EXPECT_EQ(test::playedChannels(*w), (std::vector<int>{SOUND_BLAST, SOUND_BLAST}));
 }
 
 TEST(Flight, ArmorDrivenBelowOneByALaterAircraftWaitsForItsOwnUpdate) {

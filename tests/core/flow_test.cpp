@@ -6,7 +6,6 @@
 
 #include "fixtures.h"
 #include "game/flow.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 using namespace vantrel;
@@ -38,7 +37,7 @@ protected:
     bool tick(std::initializer_list<int> keys = {}) {
         uint8_t snapshot[256] = {};
         for (int k : keys) snapshot[k] = 0x80;
-        return logicTick(*w, Sound{}, dataDir, snapshot);
+        return logicTick(*w, dataDir, snapshot);
     }
 
     std::string dataDir;

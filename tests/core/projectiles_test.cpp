@@ -23,10 +23,10 @@ int launch(World& w, int8_t weapon, int16_t target = -1, float pitch = 0.0f) {
 }
 
 // Effects age before projectiles move, as in the mission tick.
-void tick(World& w, const Sound& s = Sound{}) {
+void tick(World& w) {
     ++w.tickCount;
     updateEffects(w);
-    updateProjectiles(w, s);
+    updateProjectiles(w);
 }
 
 // Ticks until the projectile's slot is free, at most limit; the ticks taken.
@@ -75,7 +75,6 @@ TEST(Projectiles, GroundEndsTheFlightWithTheImpactOfItsWeapon) {
 
 TEST(Projectiles, EveryEnemyWithinReachIsHitButNeverOwnSide) {
     auto w = test::makeWorld();
-    const Sound sound = test::recordingSound();
     const int enemyA = test::addAircraft(*w, 0.3f, 30.0f, 0.8f, 0.0f, 2, 2);
     const int enemyB = test::addAircraft(*w, -0.3f, 30.0f, 0.8f, 0.0f, 2, 3);
     const int friendly = test::addAircraft(*w, 0.0f, 30.0f, 0.8f, 0.0f, 2, 1);
@@ -84,7 +83,7 @@ TEST(Projectiles, EveryEnemyWithinReachIsHitButNeverOwnSide) {
     w->cameraPos = Vec3{0.0f, 30.0f, 0.8f};
     const int slot = launch(*w, WEAPON_GUN);
     uint32_t draws = w->rngState;
-    tick(*w, sound);
+    tick(*w);
     for (int i : {enemyA, enemyB}) {  // in slot order: two jolts, then one chance in three
         const int pitchJolt = nextRandom(draws) % 21 - 10;
         const int headingJolt = nextRandom(draws) % 21 - 10;
@@ -100,7 +99,8 @@ TEST(Projectiles, EveryEnemyWithinReachIsHitButNeverOwnSide) {
     EXPECT_EQ(w->aircraft[wreck].armor, 50);
     EXPECT_EQ(w->projectiles[slot].side, 0);
     EXPECT_NEAR(w->projectiles[slot].z, 0.8, 1e-6) << "the second half-step is skipped after a hit";
-    EXPECT_EQ(std::count(test::playedChannels.begin(), test::playedChannels.end(), SOUND_HIT), 2);
+    const std::vector<int> played = test::playedChannels(*w);
+    EXPECT_EQ(std::count(played.begin(), played.end(), SOUND_HIT), 2);
     EXPECT_EQ(test::liveEffects(*w, ShotImpact), 1);
 }
 

@@ -11,7 +11,6 @@
 #include "fixtures.h"
 #include "game/flow.h"
 #include "game/keyscript.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 using namespace vantrel;
@@ -129,12 +128,12 @@ TEST(Determinism, SameSeedAndScriptGiveTheSameWorldHash) {
         auto w = test::makeWorld();
         seedRandom(w->rngState, *script.seed());
         std::string err;
-        EXPECT_TRUE(startSituation(*w, Sound{}, path, err)) << err;
+        EXPECT_TRUE(startSituation(*w, path, err)) << err;
         w->gameMode = MODE_MISSION;
         for (int tick = 1; tick <= 400; ++tick) {
             uint8_t keys[256];
             script.snapshot(tick, keys);
-            logicTick(*w, Sound{}, dir, keys);
+            logicTick(*w, dir, keys);
         }
         return hashWorld(*w);
     };

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "fixtures.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 using namespace vantrel;
@@ -57,7 +56,7 @@ TEST(Situation, ReaderPlacesRecordsScaledAndSetsThePlayer) {
     ASSERT_TRUE(parse(test::situationBytes(1, 2, {{10, 20, -5, 1.5f, 2, 1, 0}, {0, 30, 0, 0, 0, 2, 2}}),
                       s, error))
         << error;
-    resetMission(*w, Sound{});
+    resetMission(*w);
     placeSituation(*w, s);
     EXPECT_EQ(w->playerIndex, 1);
     EXPECT_EQ(w->aircraft[0].x, 40.0f);
@@ -123,13 +122,13 @@ TEST(Situation, RefusedFileLeavesTheWorldUntouched) {
     test::addAircraft(*w, 1, 2, 3, 0, 0, 1);
     w->tickCount = 55;
     std::string error;
-    EXPECT_FALSE(startSituation(*w, Sound{}, "/nonexistent/s1.au1", error));
+    EXPECT_FALSE(startSituation(*w, "/nonexistent/s1.au1", error));
     EXPECT_NE(error.find("/nonexistent/s1.au1"), std::string::npos);
     EXPECT_EQ(w->aircraft[0].side, 1);
     EXPECT_EQ(w->tickCount, 55);
 
     const std::string path = test::writeTempFile("good.au1", test::situationBytes(0, 1, records(1, 5)));
-    EXPECT_TRUE(startSituation(*w, Sound{}, path, error)) << error;
+    EXPECT_TRUE(startSituation(*w, path, error)) << error;
     EXPECT_EQ(w->tickCount, 0);
     EXPECT_EQ(w->aircraft[0].side, 5);
 }
@@ -145,7 +144,7 @@ TEST(Situation, ResetEmptiesTablesAndCameraButKeepsModeAndPlayer) {
     w->radarLong = 1;
     w->gameMode = MODE_SELECT;
     w->playerIndex = 3;
-    resetMission(*w, Sound{});
+    resetMission(*w);
     EXPECT_EQ(w->aircraft[0].side, 0);
     EXPECT_EQ(w->aircraft[0].x, 1.0f);  // other fields are left for spawnAircraft to write
     EXPECT_EQ(w->projectiles[4].side, 0);

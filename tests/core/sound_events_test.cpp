@@ -10,13 +10,14 @@
 #include "fixtures.h"
 #include "game/flow.h"
 #include "sim/flight.h"
+#include "sim/sounds.h"
 #include "sound/sound.h"
 
 using namespace vantrel;
 
 namespace {
 
-// The recording library: a function table whose entries note every call.
+// A sound event, or a call of the sound library, as the tests compare them.
 struct Call {
     int operation;  // PLAY or LOOP
     int first, second;
@@ -25,22 +26,39 @@ struct Call {
 constexpr int PLAY = 0;
 constexpr int LOOP = 1;
 
-std::vector<Call> calls;
-
-int recordInit(HWND__*) { return 1; }
-void recordEnd() {}
-int recordLoad(char*, char) { return 1; }
-int recordLoadLoop(char*) { return 1; }
-void recordPlay(char channel, char volume) { calls.push_back({PLAY, channel, volume}); }
-void recordLoop(char operation, char level) { calls.push_back({LOOP, operation, level}); }
-char* recordVersion() { return nullptr; }
-
 void PrintTo(const Call& c, std::ostream* os) {
-    *os << (c.operation == PLAY ? "DSplay(" : "DSloopOPE(") << c.first << ", " << c.second << ")";
+    *os << (c.operation == PLAY ? "play(" : "loop(") << c.first << ", " << c.second << ")";
+}
+
+// Takes the world's sound events out in order, clearing the table as the program does.
+std::vector<Call> takeEvents(World& w) {
+    std::vector<Call> out;
+    for (int i = 0; i < w.sounds.count; ++i) {
+        const SoundEvent& e = w.sounds.events[i];
+        out.push_back({e.kind == SOUND_EVENT_PLAY ? PLAY : LOOP, e.code, e.value});
+    }
+    clearSoundEvents(w.sounds);
+    return out;
+}
+
+// A sound library whose two play entry points note every call.
+std::vector<Call> libraryCalls;
+void recordPlay(char channel, char volume) { libraryCalls.push_back({PLAY, channel, volume}); }
+void recordLoop(char operation, char level) { libraryCalls.push_back({LOOP, operation, level}); }
+
+Sound recordingSound() {
+    libraryCalls.clear();
+    Sound s;
+    s.lib.DSplay = recordPlay;
+    s.lib.DSloopOPE = recordLoop;
+    s.soundEnabled = 1;
+    return s;
 }
 
 Call play(int channel, int volume) { return {PLAY, channel, volume}; }
 Call loop(int operation, int level) { return {LOOP, operation, level}; }
+
+std::vector<Call> calls;  // the events of the ticks since the last clear, in order
 
 std::vector<Call> loopCalls() {
     std::vector<Call> out;
@@ -62,14 +80,12 @@ std::string writeSituations() {
     return dir.string();
 }
 
-// The real game flow, driven one logic tick at a time with the keys held in that tick.
-class SoundEvents : public ::testing::Test {
+// The real game flow, driven one logic tick at a time with the keys held in that tick; each
+// tick's events are taken out after it.
+class TickSounds : public ::testing::Test {
 protected:
     void SetUp() override {
         calls.clear();
-        sound.lib = SoundLibrary{recordInit, recordEnd, recordLoad, recordLoadLoop,
-                                 recordPlay, recordLoop, recordVersion};
-        sound.soundEnabled = 1;
         dataDir = writeSituations();
         loadWorldAssets(*w, dataDir);
     }
@@ -77,7 +93,9 @@ protected:
     void tick(std::initializer_list<int> held = {}) {
         uint8_t snapshot[256] = {};
         for (int key : held) snapshot[key] = KEY_DOWN_BIT;
-        logicTick(*w, sound, dataDir, snapshot);
+        logicTick(*w, dataDir, snapshot);
+        const std::vector<Call> events = takeEvents(*w);
+        calls.insert(calls.end(), events.begin(), events.end());
     }
 
     // From the title screen into situation n; leaves the calls of the start recorded.
@@ -96,20 +114,19 @@ protected:
     Aircraft& player() { return w->aircraft[w->playerIndex]; }
 
     std::unique_ptr<World> w = test::makeWorld();
-    Sound sound;
     std::string dataDir;
 };
 
 }  // namespace
 
-TEST_F(SoundEvents, TitleSpaceConfirms) {
+TEST_F(TickSounds, TitleSpaceConfirms) {
     tick();
     EXPECT_TRUE(calls.empty());
     tick({VK_SPACE});
     EXPECT_EQ(calls, std::vector<Call>{play(SOUND_MENU_CONFIRM, 80)});
 }
 
-TEST_F(SoundEvents, MenuCursorSoundsOnceWhenBothKeysArePressed) {
+TEST_F(TickSounds, MenuCursorSoundsOnceWhenBothKeysArePressed) {
     tick({VK_SPACE});
     tick();
     calls.clear();
@@ -125,7 +142,7 @@ TEST_F(SoundEvents, MenuCursorSoundsOnceWhenBothKeysArePressed) {
     EXPECT_EQ(w->flowCounter, 5);
 }
 
-TEST_F(SoundEvents, LeavingTheMenuConfirms) {
+TEST_F(TickSounds, LeavingTheMenuConfirms) {
     tick({VK_SPACE});
     tick();
     calls.clear();
@@ -134,12 +151,12 @@ TEST_F(SoundEvents, LeavingTheMenuConfirms) {
     EXPECT_EQ(w->gameMode, MODE_TITLE);
 }
 
-TEST_F(SoundEvents, MissionBeginStartsTheEngineLoopBeforeTheConfirmSound) {
+TEST_F(TickSounds, MissionBeginStartsTheEngineLoopBeforeTheConfirmSound) {
     startMission(1);
     EXPECT_EQ(calls, (std::vector<Call>{loop(LOOP_START, 0), play(SOUND_MENU_CONFIRM, 80)}));
 }
 
-TEST_F(SoundEvents, EngineLevelFollowsPlayerSpeedEveryTick) {
+TEST_F(TickSounds, EngineLevelFollowsPlayerSpeedEveryTick) {
     startMission(1);
     const std::vector<std::pair<float, int>> speedToLevel = {{0.5f, 85}, {0.05f, 62}, {0.65f, 92}};
     for (const auto& [speed, level] : speedToLevel) {
@@ -150,7 +167,7 @@ TEST_F(SoundEvents, EngineLevelFollowsPlayerSpeedEveryTick) {
     }
 }
 
-TEST_F(SoundEvents, EngineLevelIsZeroOnceThePlayerIsDestroyed) {
+TEST_F(TickSounds, EngineLevelIsZeroOnceThePlayerIsDestroyed) {
     startMission(1);
     player().side = 0;
     calls.clear();
@@ -158,7 +175,7 @@ TEST_F(SoundEvents, EngineLevelIsZeroOnceThePlayerIsDestroyed) {
     EXPECT_EQ(loopCalls(), std::vector<Call>(3, loop(LOOP_LEVEL, 0)));
 }
 
-TEST_F(SoundEvents, EscapeStopsTheEngineLoopAfterTheTicksLevel) {
+TEST_F(TickSounds, EscapeStopsTheEngineLoopAfterTheTicksLevel) {
     startMission(1);
     player().speed = 0.5f;
     calls.clear();
@@ -171,7 +188,7 @@ TEST_F(SoundEvents, EscapeStopsTheEngineLoopAfterTheTicksLevel) {
     EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(SoundEvents, CountdownEndStopsTheEngineLoop) {
+TEST_F(TickSounds, CountdownEndStopsTheEngineLoop) {
     startMission(2);
     calls.clear();
     int missionTicks = 0;
@@ -187,7 +204,7 @@ TEST_F(SoundEvents, CountdownEndStopsTheEngineLoop) {
     EXPECT_EQ(loops.back(), loop(LOOP_STOP, 0));
 }
 
-TEST_F(SoundEvents, VolumeFallsWithDistanceFromTheCamera) {
+TEST_F(TickSounds, VolumeFallsWithDistanceFromTheCamera) {
     w->cameraPos = Vec3{5.0f, 10.0f, -3.0f};
     const struct {
         float dx, dy, dz;
@@ -196,30 +213,14 @@ TEST_F(SoundEvents, VolumeFallsWithDistanceFromTheCamera) {
         {0, 0, 0, 100}, {6, 0, 8, 85}, {0, -10, 0, 85}, {0, 0, 66.66f, 1}, {0, 66.67f, 0, 0}, {-40, 0, 60, 0},
     };
     for (const auto& c : cases) {
-        calls.clear();
-        playSoundAt(*w, sound, 5.0f + c.dx, 10.0f + c.dy, -3.0f + c.dz, SOUND_EXPLOSION);
+        emitSoundAt(*w, 5.0f + c.dx, 10.0f + c.dy, -3.0f + c.dz, SOUND_EXPLOSION);
         const std::vector<Call> expected =
             c.volume ? std::vector<Call>{play(SOUND_EXPLOSION, c.volume)} : std::vector<Call>{};
-        EXPECT_EQ(calls, expected) << "offset " << c.dx << " " << c.dy << " " << c.dz;
+        EXPECT_EQ(takeEvents(*w), expected) << "offset " << c.dx << " " << c.dy << " " << c.dz;
     }
 }
 
-TEST_F(SoundEvents, NothingIsCalledWithSoundOff) {
-    sound.soundEnabled = 0;
-    startMission(1);
-    for (int i = 0; i < 20; ++i) tick();
-    tick({VK_ESCAPE});
-    tick();
-    tick({VK_SPACE});
-    tick();
-    tick({VK_NUMPAD5});
-    tick();
-    tick({VK_ESCAPE});
-    playSoundAt(*w, sound, w->cameraPos.x, w->cameraPos.y, w->cameraPos.z, SOUND_GUN);
-    EXPECT_TRUE(calls.empty());
-}
-
-TEST_F(SoundEvents, EngineLevelDropsToZeroInTheTickThePlayerIsDestroyed) {
+TEST_F(TickSounds, EngineLevelDropsToZeroInTheTickThePlayerIsDestroyed) {
     startMission(1);
     player().armor = 0;
     calls.clear();
@@ -232,11 +233,75 @@ TEST_F(SoundEvents, EngineLevelDropsToZeroInTheTickThePlayerIsDestroyed) {
 }
 
 // A pair of rockets sounds once, from the second rocket's launch point.
-TEST_F(SoundEvents, RocketPairSoundsFromTheSecondLaunchPoint) {
+TEST_F(TickSounds, RocketPairSoundsFromTheSecondLaunchPoint) {
     const int shooter = test::addAircraft(*w, 0.0f, 30.0f, 0.0f, 0.0f, 5, 1);
     w->aircraft[shooter].speed = 0.5f;
     w->aircraft[shooter].controls = CTRL_FIRE_LAUNCHER;
     w->cameraPos = Vec3{-0.5f, 30.0f, 0.7f};  // the second muzzle once the aircraft has moved
-    updateAircraft(*w, sound);
-    EXPECT_EQ(calls, std::vector<Call>{play(SOUND_LAUNCH, 100)});
+    updateAircraft(*w);
+    EXPECT_EQ(takeEvents(*w), std::vector<Call>{play(SOUND_LAUNCH, 100)});
+}
+
+// Within a tick the events keep the order of the steps that made them: the player's ground
+// contact, gun and launcher in its own update, the engine level at the end of the tick.
+TEST_F(TickSounds, EventsKeepTheOrderOfTheTickSteps) {
+    startMission(1);
+    player().y = 0.0f;
+    calls.clear();
+    tick({VK_Z, VK_X});
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[0].first, SOUND_BLAST);
+    EXPECT_EQ(calls[1].first, SOUND_GUN);
+    EXPECT_EQ(calls[2].first, SOUND_LAUNCH);
+    EXPECT_EQ(calls.back().operation, LOOP);
+    EXPECT_EQ(calls.back().first, LOOP_LEVEL);
+}
+
+// A tick full of one-shots still ends the mission's engine loop.
+TEST_F(TickSounds, AFullTableStillTakesTheEngineLoopsLevelAndStop) {
+    startMission(1);
+    player().speed = 0.5f;
+    for (int i = 0; i < MAX_SOUND_EVENTS; ++i) appendSoundPlay(w->sounds, SOUND_GUN, 50);
+    calls.clear();
+    tick({VK_ESCAPE});
+    EXPECT_EQ(loopCalls(), (std::vector<Call>{loop(LOOP_LEVEL, 85), loop(LOOP_STOP, 0)}));
+    EXPECT_EQ(calls.size(), static_cast<std::size_t>(MAX_SOUND_EVENTS - LOOP_EVENT_RESERVE + 2));
+}
+
+TEST(SoundEventTable, FurtherEventsAreDroppedAndCountedOnceTheTableIsFull) {
+    auto w = test::makeWorld();
+    const int playRoom = MAX_SOUND_EVENTS - LOOP_EVENT_RESERVE;
+    for (int i = 0; i < playRoom + 3; ++i) appendSoundPlay(w->sounds, SOUND_HIT, i + 1);
+    EXPECT_EQ(w->sounds.count, playRoom);
+    EXPECT_EQ(w->sounds.dropped, 3);
+    for (int i = 0; i < LOOP_EVENT_RESERVE + 2; ++i) appendSoundLoop(w->sounds, LOOP_LEVEL, i);
+    EXPECT_EQ(w->sounds.count, MAX_SOUND_EVENTS);
+    EXPECT_EQ(w->sounds.dropped, 5);
+    const std::vector<Call> events = takeEvents(*w);
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(MAX_SOUND_EVENTS));
+    EXPECT_EQ(events.front(), play(SOUND_HIT, 1)) << "the first events are kept, not the last";
+    EXPECT_EQ(events[playRoom - 1], play(SOUND_HIT, playRoom));
+    EXPECT_EQ(events.back(), loop(LOOP_LEVEL, LOOP_EVENT_RESERVE - 1));
+    EXPECT_EQ(w->sounds.count, 0);
+    EXPECT_EQ(w->sounds.dropped, 0);
+}
+
+TEST(SoundEventTable, PlayingCallsTheLibraryInOrderAndClearsTheTable) {
+    auto w = test::makeWorld();
+    const Sound sound = recordingSound();
+    const std::vector<Call> tick = {play(SOUND_GUN, 40), loop(LOOP_LEVEL, 85), play(SOUND_HIT, 7)};
+    for (const Call& c : tick) {
+        if (c.operation == PLAY) appendSoundPlay(w->sounds, c.first, c.second);
+        if (c.operation == LOOP) appendSoundLoop(w->sounds, c.first, c.second);
+    }
+    playSoundEvents(sound, w->sounds);
+    EXPECT_EQ(libraryCalls, tick);
+    EXPECT_EQ(w->sounds.count, 0);
+
+    Sound off = recordingSound();
+    off.soundEnabled = 0;
+    appendSoundPlay(w->sounds, SOUND_GUN, 40);
+    playSoundEvents(off, w->sounds);
+    EXPECT_TRUE(libraryCalls.empty());
+    EXPECT_EQ(w->sounds.count, 0) << "a silent game still empties the table every tick";
 }

@@ -13,7 +13,6 @@
 #include <string>
 
 #include "game/flow.h"
-#include "sound/sound.h"
 #include "world/situation.h"
 
 using namespace vantrel;
@@ -36,24 +35,6 @@ int startCount() {
 }
 
 std::string dataDir() { return std::string(VANTREL_BINARY_DIR) + "/data"; }
-
-// The engine loop as the sound library would see it: started by each mission reset, set
-// every mission tick, stopped by ESC or by the end of the mission.
-int loopStarts = 0;
-char lastLoopOperation = LOOP_STOP;
-void countLoop(char operation, char) {
-    if (operation == LOOP_START) ++loopStarts;
-    lastLoopOperation = operation;
-}
-void ignorePlay(char, char) {}
-
-Sound countingSound() {
-    Sound s;
-    s.lib.DSloopOPE = countLoop;
-    s.lib.DSplay = ignorePlay;
-    s.soundEnabled = 1;
-    return s;
-}
 
 bool finite(float v) { return std::isfinite(v); }
 bool slotOrNone(int v) { return v >= -1 && v < MAX_AIRCRAFT; }
@@ -78,9 +59,11 @@ std::string checkIndices(const World& w) {
     return "";
 }
 
+// Runs the game's logic ticks and follows the engine loop as the sound library would see it:
+// started by each mission reset, set every mission tick, stopped by ESC or by the mission's end.
 class Session {
 public:
-    Session() : w_(std::make_unique<World>()), sound_(countingSound()) {
+    Session() : w_(std::make_unique<World>()) {
         seedRandom(w_->rngState, 20261208);
         loadWorldAssets(*w_, dataDir());
         w_->running = 1;
@@ -88,7 +71,14 @@ public:
 
     World& world() { return *w_; }
 
-    void tick(const uint8_t keys[256]) { logicTick(*w_, sound_, dataDir(), keys); }
+    void tick(const uint8_t keys[256]) {
+        logicTick(*w_, dataDir(), keys);
+        followEngineLoop();
+        clearSoundEvents(w_->sounds);
+    }
+
+    int loopStarts() const { return loopStarts_; }
+    int lastLoopOperation() const { return lastLoopOperation_; }
 
     void tap(int key) {
         uint8_t keys[256] = {};
@@ -110,8 +100,18 @@ public:
     }
 
 private:
+    void followEngineLoop() {
+        for (int i = 0; i < w_->sounds.count; ++i) {
+            const SoundEvent& e = w_->sounds.events[i];
+            if (e.kind != SOUND_EVENT_LOOP) continue;
+            if (e.code == LOOP_START) ++loopStarts_;
+            lastLoopOperation_ = e.code;
+        }
+    }
+
     std::unique_ptr<World> w_;
-    Sound sound_;
+    int loopStarts_ = 0;
+    int lastLoopOperation_ = LOOP_STOP;
 };
 
 TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) {
@@ -124,7 +124,6 @@ TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) 
     std::uniform_int_distribution<int> flightTicks(0, MAX_FLIGHT_TICKS);
     Session s;
     World& w = s.world();
-    loopStarts = 0;
     int aborted = 0;
     const int starts = startCount();
     for (int start = 0; start < starts; ++start) {
@@ -132,7 +131,7 @@ TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) 
         ASSERT_EQ(w.gameMode, MODE_TITLE) << "start " << start;
         s.startSituation(situation);
         ASSERT_EQ(w.gameMode, MODE_MISSION) << "situation " << situation << " did not start";
-        ASSERT_EQ(loopStarts, start + 1);
+        ASSERT_EQ(s.loopStarts(), start + 1);
         const int ticks = flightTicks(g);
         for (int t = 0; t < ticks && w.gameMode == MODE_MISSION; ++t) {
             uint8_t keys[256] = {};
@@ -148,7 +147,7 @@ TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) 
         }
         s.release();
         ASSERT_EQ(w.gameMode, MODE_TITLE) << "start " << start;
-        ASSERT_EQ(lastLoopOperation, LOOP_STOP) << "the engine loop outlived mission start " << start;
+        ASSERT_EQ(s.lastLoopOperation(), LOOP_STOP) << "the engine loop outlived mission start " << start;
         ASSERT_NE(w.running, 0) << "ESC in a mission must not quit the game";
     }
     EXPECT_GT(aborted, starts / 2) << "most runs should end by ESC, not by the mission's end";

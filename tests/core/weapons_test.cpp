@@ -22,11 +22,11 @@ Aircraft& armed(World& w, int type) {
 }
 
 // The weapon steps of the aircraft update, with the command held for a number of ticks.
-void holdFor(World& w, const Sound& s, Aircraft& a, uint32_t controls, int ticks) {
+void holdFor(World& w, Aircraft& a, uint32_t controls, int ticks) {
     for (int t = 0; t < ticks; ++t) {
         a.controls = controls;
-        fireGun(w, s, a);
-        fireLauncher(w, s, a);
+        fireGun(w, a);
+        fireLauncher(w, a);
         countDownCooldowns(a);
     }
 }
@@ -48,17 +48,16 @@ std::vector<float> muzzleXs(const World& w) {
 
 TEST(Weapons, GunBarrelSequences) {
     auto w = test::makeWorld();
-    const Sound sound = test::recordingSound();
     Aircraft& kindOne = armed(*w, 0);
-    holdFor(*w, sound, kindOne, CTRL_FIRE_GUN, 9);  // ticks 1, 5 and 9
+    holdFor(*w, kindOne, CTRL_FIRE_GUN, 9);  // ticks 1, 5 and 9
     EXPECT_EQ(kindOne.gunAmmo, 797);
     EXPECT_EQ(muzzleXs(*w), (std::vector<float>{-0.2f, 0.2f, -0.2f}));
-    EXPECT_EQ(test::playedChannels, std::vector<int>(3, SOUND_GUN));
+    EXPECT_EQ(test::playedChannels(*w), std::vector<int>(3, SOUND_GUN));
     EXPECT_EQ(test::liveEffects(*w, GunSmoke), 3);
     EXPECT_EQ(test::liveEffects(*w, MuzzleFlash), 3);
 
     auto w5 = test::makeWorld();
-    holdFor(*w5, Sound{}, armed(*w5, 5), CTRL_FIRE_GUN, 10);  // every second tick
+    holdFor(*w5, armed(*w5, 5), CTRL_FIRE_GUN, 10);  // every second tick
     EXPECT_EQ(muzzleXs(*w5), (std::vector<float>{0.3f, 0.1f, -0.1f, -0.3f, 0.3f}));
 }
 
@@ -72,7 +71,7 @@ TEST(Weapons, EveryGunKindKeepsItsIntervalMuzzleAndSpread) {
     for (const auto& k : kinds) {
         auto w = test::makeWorld();
         Aircraft& a = armed(*w, k.type);
-        holdFor(*w, Sound{}, a, CTRL_FIRE_GUN, 60 * k.interval);
+        holdFor(*w, a, CTRL_FIRE_GUN, 60 * k.interval);
         const std::vector<Projectile> shots = liveProjectiles(*w);
         ASSERT_EQ(shots.size(), 60u) << "type " << k.type;
         float widest = 0.0f;
@@ -90,22 +89,21 @@ TEST(Weapons, EveryGunKindKeepsItsIntervalMuzzleAndSpread) {
 
 TEST(Weapons, LauncherKindsOneToThree) {
     auto w = test::makeWorld();
-    const Sound sound = test::recordingSound();
     Aircraft& pair = armed(*w, 5);
-    holdFor(*w, sound, pair, CTRL_FIRE_LAUNCHER, 1);
+    holdFor(*w, pair, CTRL_FIRE_LAUNCHER, 1);
     EXPECT_EQ(pair.launcherAmmo, 17);
     EXPECT_EQ(pair.launcherCooldown, 9);
     EXPECT_EQ(muzzleXs(*w), (std::vector<float>{0.5f, -0.5f}));  // right, then left
-    EXPECT_EQ(test::playedChannels, std::vector<int>{SOUND_LAUNCH});
+    EXPECT_EQ(test::playedChannels(*w), std::vector<int>{SOUND_LAUNCH});
     EXPECT_EQ(test::liveEffects(*w, LaunchSmoke), 2);
-    holdFor(*w, sound, pair, CTRL_FIRE_LAUNCHER, 10);  // the next pair on the tenth tick
+    holdFor(*w, pair, CTRL_FIRE_LAUNCHER, 10);  // the next pair on the tenth tick
     EXPECT_EQ(liveProjectiles(*w).size(), 4u);
 
     auto w2 = test::makeWorld();
     Aircraft& single = armed(*w2, 2);
     Aircraft& guided = armed(*w2, 0);
-    holdFor(*w2, Sound{}, single, CTRL_FIRE_LAUNCHER, 1);
-    holdFor(*w2, Sound{}, guided, CTRL_FIRE_LAUNCHER, 1);
+    holdFor(*w2, single, CTRL_FIRE_LAUNCHER, 1);
+    holdFor(*w2, guided, CTRL_FIRE_LAUNCHER, 1);
     const std::vector<Projectile> out = liveProjectiles(*w2);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0].weapon, WEAPON_ROCKET);
@@ -118,10 +116,9 @@ TEST(Weapons, LauncherKindsOneToThree) {
 
 TEST(Weapons, RearBurstPointsBackwardsFromBehindTheTail) {
     auto w = test::makeWorld();
-    const Sound sound = test::recordingSound();
     Aircraft& a = armed(*w, 3);
     a.pitch = 0.1f;
-    holdFor(*w, sound, a, CTRL_FIRE_LAUNCHER, 1);
+    holdFor(*w, a, CTRL_FIRE_LAUNCHER, 1);
     EXPECT_EQ(a.launcherAmmo, 79);
     EXPECT_EQ(a.launcherCooldown, 14);
     const std::vector<Projectile> shots = liveProjectiles(*w);
@@ -136,14 +133,14 @@ TEST(Weapons, RearBurstPointsBackwardsFromBehindTheTail) {
     }
     EXPECT_EQ(test::liveEffects(*w, RearBurstFlash), 1);
     EXPECT_EQ(test::liveEffects(*w, RearBurstSmoke), 1);
-    EXPECT_EQ(test::playedChannels, std::vector<int>{SOUND_GUN});
+    EXPECT_EQ(test::playedChannels(*w), std::vector<int>{SOUND_GUN});
 }
 
 TEST(Weapons, FullTableStillSpendsAmmunitionAndEmptyWeaponsStaySilent) {
     auto w = test::makeWorld();
     for (Projectile& p : w->projectiles) p.side = 2;
     Aircraft& a = armed(*w, 0);
-    holdFor(*w, Sound{}, a, CTRL_FIRE_GUN | CTRL_FIRE_LAUNCHER, 1);
+    holdFor(*w, a, CTRL_FIRE_GUN | CTRL_FIRE_LAUNCHER, 1);
     EXPECT_EQ(a.gunAmmo, 799);
     EXPECT_EQ(a.launcherAmmo, 7);
     EXPECT_EQ(a.gunCooldown, 3);
@@ -153,7 +150,7 @@ TEST(Weapons, FullTableStillSpendsAmmunitionAndEmptyWeaponsStaySilent) {
     Aircraft& b = armed(*empty, 0);
     b.gunAmmo = 2;
     b.launcherAmmo = 0;
-    holdFor(*empty, Sound{}, b, CTRL_FIRE_GUN | CTRL_FIRE_LAUNCHER, 40);
+    holdFor(*empty, b, CTRL_FIRE_GUN | CTRL_FIRE_LAUNCHER, 40);
     EXPECT_EQ(liveProjectiles(*empty).size(), 2u);
     EXPECT_EQ(b.gunAmmo, 0);
 }

@@ -117,11 +117,12 @@ int main(int argc, char** argv) {
         sound.soundEnabled = 1;
     }
 
-    if (!startSituation(w, sound, situationFile(o), error)) return fail(error);
+    if (!startSituation(w, situationFile(o), error)) return fail(error);
     w.gameMode = MODE_MISSION;
     w.flowCounter = 0;
     w.running = 1;
-    soundPlay(sound, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    playSoundEvents(sound, w.sounds);
 
     const int limit = o.untilEnd && o.ticks == 0 ? UNTIL_END_TICK_LIMIT : o.ticks;
     std::string outcome = "running";
@@ -134,7 +135,8 @@ int main(int argc, char** argv) {
         script.snapshot(tick, keys);
         if (o.pilot) pilot.flightKeys(w, keys);
         soundLogTick = tick;
-        logicTick(w, sound, o.dataDir, keys);
+        logicTick(w, o.dataDir, keys);
+        playSoundEvents(sound, w.sounds);
         outcome = outcomeAfterTick(w);
         if (o.every > 0 && tick % o.every == 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
     }
