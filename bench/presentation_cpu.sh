@@ -19,7 +19,7 @@ cpu_per_second() {
     /usr/bin/time -f '%U %S %e' -o "$work/time" env SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy \
         "$build/vantrel" --window --no-sound --data "$build/data" --input "$script" --quit-after "$ticks" "$@" \
         > /dev/null 2>&1 || true
-    awk '{ printf "%.3f\n", ($1 + $2) / $3 }' "$work/time"
+    tail -n 1 "$work/time" | awk '{ printf "%.3f\n", ($1 + $2) / $3 }'
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
