@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sim/effects.h"
+#include "sim/elementary.h"
 #include "sim/sounds.h"
 #include "sim/weapons.h"
 #include "world/terrain.h"
@@ -43,9 +44,10 @@ void applyControlInputs(Aircraft& a) {
             continue;
         }
         const double c = a.roll + input.bankOffset;
-        a.pitchRate = added(a.pitchRate, std::cos(c) * r);
-        a.headingRate = added(a.headingRate, std::sin(c) * r);
-        a.rollRate = added(a.rollRate, std::sin(static_cast<double>(a.pitch)) * std::sin(c) * r);
+        a.pitchRate = added(a.pitchRate, elementary::cos(c) * r);
+        a.headingRate = added(a.headingRate, elementary::sin(c) * r);
+        a.rollRate =
+            added(a.rollRate, elementary::sin(static_cast<double>(a.pitch)) * elementary::sin(c) * r);
     }
 }
 
@@ -101,9 +103,9 @@ void applyStall(Aircraft& a) {
 
 void moveAlongNose(Aircraft& a) {
     const double pitch = a.pitch, heading = a.heading, speed = a.speed;
-    a.x = added(a.x, std::sin(heading) * std::cos(pitch) * speed);
-    a.z = added(a.z, std::cos(heading) * std::cos(pitch) * speed);
-    a.y = added(a.y, std::sin(pitch) * speed);
+    a.x = added(a.x, elementary::sin(heading) * elementary::cos(pitch) * speed);
+    a.z = added(a.z, elementary::cos(heading) * elementary::cos(pitch) * speed);
+    a.y = added(a.y, elementary::sin(pitch) * speed);
 }
 
 // Tenths of a unit in [-reach, reach] × 0.1 from one draw.

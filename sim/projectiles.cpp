@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "sim/effects.h"
+#include "sim/elementary.h"
 #include "sim/sounds.h"
 #include "sim/vecmath.h"
 #include "world/terrain.h"
@@ -35,8 +36,9 @@ struct Displacement {
 Displacement tickDisplacement(const Projectile& p) {
     const double pitch = p.pitch, heading = p.heading;
     const double distance = WEAPON_TYPES[p.weapon].speed * 0.1;
-    return {std::cos(pitch) * std::sin(heading) * distance, std::sin(pitch) * distance,
-            std::cos(pitch) * std::cos(heading) * distance};
+    return {elementary::cos(pitch) * elementary::sin(heading) * distance,
+            elementary::sin(pitch) * distance,
+            elementary::cos(pitch) * elementary::cos(heading) * distance};
 }
 
 bool isAircraftIndex(int index) { return index >= 0 && index < MAX_AIRCRAFT; }

@@ -2,20 +2,22 @@
 
 #include <cmath>
 
+#include "sim/elementary.h"
+
 namespace vantrel {
 
 float angleOf(float a, float b) {
     if (a == 0.0f && b == 0.0f) return 0.0f;
-    return static_cast<float>(std::atan2(static_cast<double>(a), static_cast<double>(b)));
+    return static_cast<float>(elementary::atan2(static_cast<double>(a), static_cast<double>(b)));
 }
 
 void rotatePair(float& a, float& b, float angle) {
     if (a == 0.0f && b == 0.0f) return;
     const double da = a, db = b;
     const float length = static_cast<float>(std::sqrt(da * da + db * db));
-    const float theta = static_cast<float>(std::atan2(da, db) + static_cast<double>(angle));
-    a = static_cast<float>(std::sin(static_cast<double>(theta)) * length);
-    b = static_cast<float>(std::cos(static_cast<double>(theta)) * length);
+    const float theta = static_cast<float>(elementary::atan2(da, db) + static_cast<double>(angle));
+    a = static_cast<float>(elementary::sin(static_cast<double>(theta)) * length);
+    b = static_cast<float>(elementary::cos(static_cast<double>(theta)) * length);
 }
 
 void rotateLocalToWorld(Vec3& v, float roll, float pitch, float heading) {
@@ -66,7 +68,7 @@ float angleBetween(const Vec3& a, const Vec3& b) {
                  static_cast<double>(a.z) * b.z;
     if (dot > 1.0) dot = 1.0;
     if (dot < -1.0) dot = -1.0;
-    return static_cast<float>(std::acos(dot));
+    return static_cast<float>(elementary::acos(dot));
 }
 
 }  // namespace vantrel
