@@ -10,23 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "render/mesh_data.h"
+
 namespace vantrel::render {
-
-struct MeshVertex {
-    float x, y, z;
-    float nx, ny, nz;
-    float u, v;
-};
-
-struct MeshSubset {
-    uint32_t first;  // first vertex of the subset's triangle list
-    uint32_t count;  // vertices, three per triangle
-};
-
-struct MeshData {
-    std::vector<MeshVertex> vertices;
-    std::vector<MeshSubset> subsets;  // one per material, possibly empty
-};
 
 struct MeshFileResult {
     std::optional<MeshData> data;

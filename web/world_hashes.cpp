@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/demo.h"
-#include "app/flow.h"
+#include "game/flow.h"
 #include "sound/sound.h"
 #include "tools/vantrel-sim/world_json.h"
 #include "world/world.h"
