@@ -1,10 +1,12 @@
 #include "render_fixture.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace vantrel::test {
 
@@ -56,8 +58,11 @@ int countPixels(const std::vector<uint32_t>& frame, int x0, int y0, int x1, int 
     return n;
 }
 
+// Per process: ctest runs cases of the same fixture side by side, and one case's set-up must not
+// empty the folder another case is reading.
 std::string makeTempDirectory(const std::string& name) {
-    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("vantrel-" + name);
+    const std::filesystem::path dir =
+        std::filesystem::path(::testing::TempDir()) / ("vantrel-" + name + "-" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
