@@ -16,7 +16,6 @@
 
 #include "app/demo.h"
 #include "game/flow.h"
-#include "sound/sound.h"
 #include "tools/vantrel-sim/world_json.h"
 #include "world/world.h"
 
@@ -86,7 +85,6 @@ int main(int argc, char** argv) {
     World& w = *world;
     loadWorldAssets(w, o.dataDir);
     seedRandom(w.rngState, o.seed);
-    const Sound silent;
     DemoPilot pilot(o.situation);
 
     int tick = 0, missionTicks = 0;
@@ -95,7 +93,7 @@ int main(int argc, char** argv) {
         uint8_t keys[256];
         pilot.snapshot(w, keys);
         ++tick;
-        logicTick(w, silent, o.dataDir, keys);
+        logicTick(w, o.dataDir, keys);
         if (w.gameMode == MODE_MISSION) ++missionTicks;
         if (o.jsonAt == tick) {
             std::printf("%s\n", worldJson(w, tick, pilot.outcome(w)).c_str());
