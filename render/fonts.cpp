@@ -59,24 +59,24 @@ std::vector<std::string> glyphLines(const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<FontAtlas> FontAtlas::create(const std::string& fontFile, int pixelHeight, std::string* error) {
+std::optional<GlyphAtlas> rasteriseGlyphs(const std::string& fontFile, int pixelHeight, std::string* error) {
     if (pixelHeight < 1 || pixelHeight > 512) {
         if (error) *error = "font height out of range";
-        return nullptr;
+        return std::nullopt;
     }
     FontPtr font(TTF_OpenFont(fontFile.c_str(), pixelHeight));
     if (!font) {
         if (error) *error = "cannot open font " + fontFile + ": " + TTF_GetError();
-        return nullptr;
+        return std::nullopt;
     }
-    std::unique_ptr<FontAtlas> atlas(new FontAtlas());
     if (fitPointSize(font.get(), pixelHeight) == 0) {
         if (error) *error = "no point size of " + fontFile + " fits the line height";
-        return nullptr;
+        return std::nullopt;
     }
-    atlas->lineHeight_ = pixelHeight;
+    GlyphAtlas atlas;
+    atlas.lineHeight = pixelHeight;
     int minX = 0, maxX = 0, minY = 0, maxY = 0;
-    TTF_GlyphMetrics(font.get(), 'M', &minX, &maxX, &minY, &maxY, &atlas->advance_);
+    TTF_GlyphMetrics(font.get(), 'M', &minX, &maxX, &minY, &maxY, &atlas.advance);
 
     std::array<SurfacePtr, GLYPH_COUNT> surfaces;
     int cellW = 1;
@@ -89,27 +89,42 @@ std::unique_ptr<FontAtlas> FontAtlas::create(const std::string& fontFile, int pi
     }
     cellW += ATLAS_PADDING;
     cellH += ATLAS_PADDING;
-    atlas->atlasWidth_ = ATLAS_COLUMNS * cellW;
-    atlas->atlasHeight_ = ATLAS_ROWS * cellH;
-    std::vector<uint8_t> pixels(size_t(atlas->atlasWidth_) * size_t(atlas->atlasHeight_) * 4, 0);
+    atlas.width = ATLAS_COLUMNS * cellW;
+    atlas.height = ATLAS_ROWS * cellH;
+    atlas.rgba.assign(size_t(atlas.width) * size_t(atlas.height) * 4, 0);
     for (int i = 0; i < GLYPH_COUNT; ++i) {
         const SDL_Surface* s = surfaces[size_t(i)].get();
-        GlyphBox& box = atlas->glyphs_[size_t(i)];
+        GlyphBox& box = atlas.glyphs[size_t(i)];
         box = {(i % ATLAS_COLUMNS) * cellW, (i / ATLAS_COLUMNS) * cellH, 0, 0};
         if (!s) continue;
         box.width = s->w;
         box.height = s->h;
         for (int row = 0; row < s->h; ++row) {
-            std::memcpy(&pixels[(size_t(box.y + row) * size_t(atlas->atlasWidth_) + size_t(box.x)) * 4],
+            std::memcpy(&atlas.rgba[(size_t(box.y + row) * size_t(atlas.width) + size_t(box.x)) * 4],
                         static_cast<const uint8_t*>(s->pixels) + size_t(row) * size_t(s->pitch), size_t(s->w) * 4);
         }
     }
+    return atlas;
+}
 
+std::unique_ptr<FontAtlas> FontAtlas::create(const std::string& fontFile, int pixelHeight, std::string* error) {
+    const std::optional<GlyphAtlas> glyphs = rasteriseGlyphs(fontFile, pixelHeight, error);
+    if (!glyphs) return nullptr;
+    return fromGlyphs(*glyphs);
+}
+
+std::unique_ptr<FontAtlas> FontAtlas::fromGlyphs(const GlyphAtlas& glyphs) {
+    std::unique_ptr<FontAtlas> atlas(new FontAtlas());
+    atlas->atlasWidth_ = glyphs.width;
+    atlas->atlasHeight_ = glyphs.height;
+    atlas->lineHeight_ = glyphs.lineHeight;
+    atlas->advance_ = glyphs.advance;
+    atlas->glyphs_ = glyphs.glyphs;
     glGenTextures(1, &atlas->texture_);
     glBindTexture(GL_TEXTURE_2D, atlas->texture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, atlas->atlasWidth_, atlas->atlasHeight_, 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, pixels.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, glyphs.width, glyphs.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 glyphs.rgba.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);

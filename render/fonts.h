@@ -7,27 +7,27 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "render/device.h"
+#include "render/glyph_atlas.h"
 
 namespace vantrel::render {
 
 constexpr const char* FONT_FILE = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
-constexpr char FIRST_GLYPH = ' ';
-constexpr char LAST_GLYPH = '~';
-constexpr int GLYPH_COUNT = LAST_GLYPH - FIRST_GLYPH + 1;
-constexpr char REPLACEMENT_GLYPH = '?';  // drawn for any character outside the atlas
 
-struct GlyphBox {
-    int x, y, width, height;  // in the atlas, pixels
-};
+// The glyphs of the face at the largest point size whose line fits in pixelHeight pixels,
+// drawn by SDL2_ttf (which must be initialised); nothing, with the reason, if it cannot be.
+std::optional<GlyphAtlas> rasteriseGlyphs(const std::string& fontFile, int pixelHeight, std::string* error);
 
 class FontAtlas {
 public:
     // The largest point size of the face whose line fits in pixelHeight pixels.
     static std::unique_ptr<FontAtlas> create(const std::string& fontFile, int pixelHeight, std::string* error);
+    // The texture of glyphs rasterised here or baked at build time.
+    static std::unique_ptr<FontAtlas> fromGlyphs(const GlyphAtlas& glyphs);
     ~FontAtlas();
     FontAtlas(const FontAtlas&) = delete;
     FontAtlas& operator=(const FontAtlas&) = delete;

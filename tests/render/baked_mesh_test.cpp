@@ -10,6 +10,7 @@
 
 #include "render/baked_mesh.h"
 #include "render/device.h"
+#include "render/glyph_atlas.h"
 #include "render/meshes.h"
 
 using namespace vantrel::render;
@@ -96,7 +97,7 @@ TEST(BakedMesh, SubsetsThatAreNotTriangleListsInsideTheVerticesAreRefused) {
     }
 }
 
-TEST(BakedMesh, TheBakeToolWritesEveryMeshAndStopsAtAMissingOne) {
+TEST(BakeTool, WritesEveryMeshAndBothFontsAndStopsAtAMissingMesh) {
     const std::filesystem::path out =
         std::filesystem::temp_directory_path() / ("vantrel-bake-test-" + std::to_string(getpid()));
     const std::string tool = std::string(VANTREL_BINARY_DIR) + "/vantrel-bake";
@@ -105,6 +106,10 @@ TEST(BakedMesh, TheBakeToolWritesEveryMeshAndStopsAtAMissingOne) {
         const std::string baked = (out / std::filesystem::path(file).replace_extension(".mesh")).string();
         std::string error;
         EXPECT_TRUE(readBakedMesh(readFile(baked), error)) << baked << ": " << error;
+    }
+    for (const char* font : {"font-20.glyphs", "font-40.glyphs"}) {
+        std::string error;
+        EXPECT_TRUE(readBakedGlyphAtlas(readFile((out / font).string()), error)) << font << ": " << error;
     }
     const std::string missing = (out / "no-such-data").string();
     const std::string log = (out / "log").string();

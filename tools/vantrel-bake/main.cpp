@@ -1,15 +1,22 @@
 // vantrel-bake DATA_DIR OUT_DIR: what the browser build cannot make itself, made at build time
 // by the desktop's own readers: every mesh of the table as OUT_DIR/<name>.mesh (see
-// render/baked_mesh.h), the .x reader's triangles exactly. A mesh the reader refuses stops the
-// bake with its reason and exit status 2, so no page ships with a hole in its table.
+// render/baked_mesh.h), the .x reader's triangles exactly, and the glyphs of the game's two
+// fonts as OUT_DIR/font-<height>.glyphs (render/glyph_atlas.h), SDL2_ttf's pixels exactly.
+// Anything that cannot be read stops the bake with its reason and exit status 2, so no page
+// ships with a hole in its tables.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <SDL_ttf.h>
+
 #include "render/baked_mesh.h"
 #include "render/device.h"
+#include "render/fonts.h"
+#include "render/glyph_atlas.h"
 #include "render/meshes.h"
 
 using namespace vantrel::render;
@@ -17,6 +24,8 @@ using namespace vantrel::render;
 namespace {
 
 constexpr int EXIT_BAD_INPUT = 2;
+// The pixel heights the game creates its fonts at (app/game.cpp, FONT_SIZES).
+constexpr int FONT_HEIGHTS[] = {20, 40};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "vantrel-bake: %s\n", message.c_str());
@@ -25,6 +34,11 @@ int fail(const std::string& message) {
 
 std::string bakedName(const std::string& meshFile) {
     return std::filesystem::path(meshFile).replace_extension(".mesh").string();
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    return file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush();
 }
 
 }  // namespace
@@ -42,11 +56,17 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < results.size(); ++i) {
         if (!results[i].data) return fail(results[i].error);
         const std::string out = outDir + "/" + bakedName(MESH_FILES[i]);
-        std::ofstream file(out, std::ios::binary | std::ios::trunc);
-        const std::string bytes = bakeMesh(*results[i].data);
-        if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
-            return fail(out + ": cannot be written");
-        }
+        if (!writeFile(out, bakeMesh(*results[i].data))) return fail(out + ": cannot be written");
     }
+
+    if (TTF_Init() != 0) return fail(std::string("fonts unavailable: ") + TTF_GetError());
+    for (int height : FONT_HEIGHTS) {
+        std::string error;
+        const std::optional<GlyphAtlas> glyphs = rasteriseGlyphs(FONT_FILE, height, &error);
+        if (!glyphs) return fail(error);
+        const std::string out = outDir + "/font-" + std::to_string(height) + ".glyphs";
+        if (!writeFile(out, bakeGlyphAtlas(*glyphs))) return fail(out + ": cannot be written");
+    }
+    TTF_Quit();
     return 0;
 }
