@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <epoxy/gl.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <array>
@@ -33,8 +34,12 @@ constexpr int GL_MINOR = 3;
 // Light 0 shines along this direction (normalised before use); the ambient level is 0x80 of 0xFF.
 constexpr float LIGHT_DIRECTION[3] = {0.1f, -0.7f, 0.2f};
 constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
-// Room for many frames of small fans before the stream buffer is orphaned and restarted.
-constexpr GLsizeiptr STREAM_BYTES = 4 << 20;
+// Room for several frames (a frame with every table full streams about 100 KB) before the
+// stream buffer is orphaned and restarted; the driver keeps each orphan until its draws are done.
+constexpr GLsizeiptr STREAM_BYTES = 1 << 20;
+// Pictures, vertex buffers and the rasteriser's working memory come and go in large blocks.
+// With glibc's sliding threshold they end up on the heap, where freed memory stays resident.
+constexpr int LARGE_BLOCK_BYTES = 128 << 10;
 
 // The box for the player, with the reason for whoever reads the terminal; with no window system
 // the box cannot open and its text goes to standard error too.
@@ -416,6 +421,7 @@ void Device::requestContextAttributes() {
 
 std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,
                                              Presentation presentation) {
+    mallopt(M_MMAP_THRESHOLD, LARGE_BLOCK_BYTES);
     std::unique_ptr<Device> device(new Device());
     State& s = *device->state_;
     s.window = window;
@@ -564,17 +570,36 @@ void Device::bindTexture(int index) {
     glBindTexture(GL_TEXTURE_2D, s.boundTexture);
 }
 
+namespace {
+
+bool allOpaque(const WorldVertex* v, int count) {
+    return std::all_of(v, v + count, [](const WorldVertex& k) { return k.diffuse >> 24 == 0xFF; });
+}
+
+}  // namespace
+
 void Device::drawWorldFan(const WorldVertex* v, int count) {
     if (!v || count < 3) return;
-    state_->uploadTransform();
-    state_->drawStreamed(state_->worldLayout, v, sizeof(WorldVertex), count, GL_TRIANGLE_FAN);
+    drawWorld(v, count, GL_TRIANGLE_FAN);
 }
 
 void Device::drawWorldTriangles(const WorldVertex* v, int count) {
     if (!v || count < 3) return;
-    state_->uploadTransform();
-    state_->drawStreamed(state_->worldLayout, v, sizeof(WorldVertex), count - count % 3, GL_TRIANGLES);
+    drawWorld(v, count - count % 3, GL_TRIANGLES);
 }
+
+// Opaque vertices over an opaque texture cover what is under them whether blended or not, and
+// unblended the rasteriser need not read the picture underneath.
+void Device::drawWorld(const WorldVertex* v, int count, unsigned mode) {
+    State& s = *state_;
+    s.uploadTransform();
+    const bool opaque = s.boundOpaque && allOpaque(v, count);
+    if (opaque) glDisable(GL_BLEND);
+    s.drawStreamed(s.worldLayout, v, sizeof(WorldVertex), count, mode);
+    if (opaque) glEnable(GL_BLEND);
+}
+
+void Device::setNearerOnly(bool on) { glDepthFunc(on ? GL_LESS : GL_LEQUAL); }
 
 void Device::drawScreenFan(const ScreenVertex* v, int count) {
     if (!v || count < 3) return;

@@ -113,6 +113,9 @@ public:
     void setView(const Matrix& m);
     void setProjection(const Matrix& m);
     void setLighting(bool on);
+    // While on, a pixel is drawn only where it is strictly nearer than the depth already there
+    // (normally also where it is equally near): for what goes behind a scene drawn before it.
+    void setNearerOnly(bool on);
     // Binds a texture of the table; an empty slot or an index outside it binds no texture
     // (white).
     void bindTexture(int index);
@@ -144,6 +147,7 @@ public:
 private:
     Device();
     void drawMeshOneByOne(int index, const std::vector<Matrix>& worlds);
+    void drawWorld(const WorldVertex* v, int count, unsigned mode);
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -14,9 +14,7 @@ constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on 
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
 void drawMission(Device& device, const World& w, const World& latest) {
-    drawSky(device, w);
-    device.bindTexture(TERRAIN_TEXTURE);
-    drawTerrain(device, w);
+    drawSkyAndTerrain(device, w);
     device.setLighting(true);
     drawAircraft(device, w);
     device.setLighting(false);

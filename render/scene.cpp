@@ -114,16 +114,17 @@ bool cellInWindow(const World& w, int column, int row) {
 
 // Appended unless all three corners are faded out.
 void addTriangle(const Corner& a, const Corner& b, const Corner& c, uint8_t shade, uint8_t tint,
-                 std::vector<WorldVertex>& out) {
+                 TerrainTriangles& out) {
     if (a.alpha == 0 && b.alpha == 0 && c.alpha == 0) return;
+    const bool opaque = a.alpha == 255 && b.alpha == 255 && c.alpha == 255;
     for (const Corner* k : {&a, &b, &c}) {
-        out.push_back(WorldVertex{k->p.x, k->p.y, k->p.z, terrainColour(k->alpha, shade, tint),
-                                  k->u, k->v});
+        (opaque ? out.opaque : out.faded)
+            .push_back(WorldVertex{k->p.x, k->p.y, k->p.z, terrainColour(k->alpha, shade, tint), k->u, k->v});
     }
 }
 
 // Corners A (i, j), B (i + 1, j), C (i + 1, j + 1), D (i, j + 1); triangles C B A then A D C.
-void addCell(const World& w, int i, int j, std::vector<WorldVertex>& out) {
+void addCell(const World& w, int i, int j, TerrainTriangles& out) {
     const Corner a = corner(w, i, j), b = corner(w, i + 1, j), c = corner(w, i + 1, j + 1),
                  d = corner(w, i, j + 1);
     const uint8_t tint = borderTint(i, j);
@@ -149,6 +150,11 @@ CellSpan windowSpan(float eye) {
 }  // namespace
 
 void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
+    TerrainTriangles both{out, out};
+    buildTerrainTriangles(w, both);
+}
+
+void buildTerrainTriangles(const World& w, TerrainTriangles& out) {
     const CellSpan columns = windowSpan(w.cameraPos.x), rows = windowSpan(w.cameraPos.z);
     for (int i = columns.first; i <= columns.last; ++i) {
         for (int j = rows.first; j <= rows.last; ++j) {
@@ -157,6 +163,16 @@ void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
     }
 }
 
+namespace {
+
+void drawTerrainTriangles(Device& device, const std::vector<WorldVertex>& triangles) {
+    device.setWorld(matrixTranslation(0.0f, 0.0f, 0.0f));
+    device.bindTexture(TERRAIN_TEXTURE);
+    if (!triangles.empty()) device.drawWorldTriangles(triangles.data(), static_cast<int>(triangles.size()));
+}
+
+}  // namespace
+
 void drawTerrain(Device& device, const World& w) {
     device.setWorld(matrixTranslation(0.0f, 0.0f, 0.0f));
     std::vector<WorldVertex> triangles;
@@ -164,6 +180,17 @@ void drawTerrain(Device& device, const World& w) {
     if (!triangles.empty()) {
         device.drawWorldTriangles(triangles.data(), static_cast<int>(triangles.size()));
     }
+}
+
+void drawSkyAndTerrain(Device& device, const World& w) {
+    std::vector<WorldVertex> opaque, faded;
+    TerrainTriangles terrain{opaque, faded};
+    buildTerrainTriangles(w, terrain);
+    drawTerrainTriangles(device, opaque);
+    device.setNearerOnly(true);
+    drawSky(device, w);
+    device.setNearerOnly(false);
+    drawTerrainTriangles(device, faded);
 }
 
 }  // namespace vantrel::render

@@ -53,8 +53,21 @@ uint32_t terrainColour(uint8_t alpha, uint8_t shade, uint8_t tint);
 // order they are drawn: columns outer, rows inner, two triangles a cell, fully faded ones left
 // out.
 void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out);
+// The same, each triangle appended to one list by its corners: all three fully opaque, or not.
+struct TerrainTriangles {
+    std::vector<WorldVertex>& opaque;
+    std::vector<WorldVertex>& faded;
+};
+void buildTerrainTriangles(const World& w, TerrainTriangles& out);
 // One draw call for the whole window, world matrix the identity, with the texture the caller
 // bound (drawScene binds the terrain map).
 void drawTerrain(Device& device, const World& w);
+// The picture of drawSky then drawTerrain, for less work: the opaque triangles first, then the
+// sky only where it lies strictly behind them (so the rasteriser skips the sky the ground
+// hides, and where they are equally far the ground stays on top, as before), then the faded
+// edge blended over both. It can differ from the plain order only where a faded triangle lies
+// in front of an opaque one: there the faded one now blends over the ground behind it rather
+// than over the sky.
+void drawSkyAndTerrain(Device& device, const World& w);
 
 }  // namespace vantrel::render

@@ -253,6 +253,46 @@ TEST_F(DeviceTest, DepthTestKeepsTheNearerSurfaceAndLetsEqualDepthDrawAgain) {
     EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFFFF0000);
 }
 
+TEST_F(DeviceTest, NearerOnlyKeepsWhatIsEquallyFar) {
+    device().clear(BLACK);
+    lookForward(device());
+    const auto red = facingSquare(1, 5, 0xFFFF0000);
+    const auto blue = facingSquare(1, 5, 0xFF0000FF);
+    const auto nearGreen = facingSquare(0.5f, 4, 0xFF00FF00);
+    device().drawWorldFan(red.data(), 4);
+    device().setNearerOnly(true);
+    device().drawWorldFan(blue.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFFFF0000u);
+    device().drawWorldFan(nearGreen.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFF00FF00u);
+    device().setNearerOnly(false);
+    device().drawWorldFan(nearGreen.data(), 4);  // equally near draws again once it is off
+    device().drawWorldFan(blue.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFF00FF00u);
+    EXPECT_EQ(pixelAt(frame(), 320 + 60, 240), 0xFF0000FFu);
+}
+
+// Blending is skipped for opaque vertices over an opaque texture; the colours must not show it.
+TEST_F(DeviceTexturesTest, OpaqueWorldTrianglesCoverAndTranslucentOnesBlend) {
+    device().clear(0xFF0000FF);
+    lookForward(device());
+    device().bindTexture(7);  // opaque 0xC86428
+    auto square = facingSquare(1, 5, WHITE);
+    device().drawWorldFan(square.data(), 4);
+    EXPECT_TRUE(near(pixelAt(frame(), 320, 240), 200, 100, 40, 0));
+    device().clear(0xFF0000FF);
+    square[2].diffuse = 0x00FFFFFF;  // one corner transparent: the square blends
+    device().drawWorldFan(square.data(), 4);
+    const uint32_t blended = pixelAt(frame(), 320, 240);
+    EXPECT_GT(blueOf(blended), 40);
+    EXPECT_LT(redOf(blended), 200);
+    device().clear(0xFF0000FF);
+    device().bindTexture(4);  // half-transparent white under opaque vertices
+    square[2].diffuse = WHITE;
+    device().drawWorldTriangles(square.data(), 3);
+    EXPECT_TRUE(near(pixelAt(frame(), 320 - 40, 240 + 20), 128, 128, 255));
+}
+
 TEST_F(DeviceTest, BothFacesOfATriangleAreDrawn) {
     device().clear(BLACK);
     lookForward(device());

@@ -12,6 +12,7 @@
 #include "render_fixture.h"
 #include "sim/vecmath.h"
 #include "tests/core/fixtures.h"
+#include "world/terrain.h"
 
 namespace vantrel::render {
 namespace {
@@ -127,6 +128,37 @@ std::vector<Triangle> terrainTriangles(const World& w) {
         for (int c = 0; c < 3; ++c) out[k].v[c] = vertices[3 * k + c];
     }
     return out;
+}
+
+bool opaqueTriangle(const WorldVertex* v) {
+    return alphaOf(v[0].diffuse) == 255 && alphaOf(v[1].diffuse) == 255 && alphaOf(v[2].diffuse) == 255;
+}
+
+bool sameVertex(const WorldVertex& a, const WorldVertex& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z && a.diffuse == b.diffuse && a.u == b.u && a.v == b.v;
+}
+
+// The two lists, read in turn by each triangle's opacity, give back the one list.
+TEST(Scene, TerrainSplitByOpacityKeepsEveryTriangleAndItsOrder) {
+    auto w = test::makeWorld();
+    for (int k = 0; k < GRID_SIZE * GRID_SIZE; ++k) w->heightmap[k] = static_cast<uint8_t>((k * 37) % 200);
+    w->cameraPos = {12.0f, 40.0f, -30.0f};
+    std::vector<WorldVertex> all, opaque, faded;
+    buildTerrainTriangles(*w, all);
+    TerrainTriangles split{opaque, faded};
+    buildTerrainTriangles(*w, split);
+    ASSERT_GT(opaque.size(), 0u);
+    ASSERT_GT(faded.size(), 0u);
+    ASSERT_EQ(opaque.size() + faded.size(), all.size());
+    size_t nextOpaque = 0, nextFaded = 0;
+    for (size_t t = 0; t < all.size(); t += 3) {
+        const bool isOpaque = opaqueTriangle(&all[t]);
+        std::vector<WorldVertex>& list = isOpaque ? opaque : faded;
+        size_t& next = isOpaque ? nextOpaque : nextFaded;
+        ASSERT_LT(next, list.size());
+        for (int c = 0; c < 3; ++c) EXPECT_TRUE(sameVertex(all[t + c], list[next + c])) << "triangle " << t / 3;
+        next += 3;
+    }
 }
 
 int gridIndex(float worldCoordinate) { return static_cast<int>(std::lround((worldCoordinate + 400.0f) / 8.0f)); }
@@ -509,6 +541,48 @@ TEST_F(SceneRender, ProjectilesUseTheirWeaponMeshWithin100) {
     startFrame();
     drawProjectiles(device(), *world_);
     EXPECT_EQ(drawnPixels(), 0);
+}
+
+// The game's own sky, map and heights.
+class GameDataScene : public SceneRender {
+protected:
+    std::string dataDirectory() override { return test::builtDataDirectory(); }
+
+    void SetUp() override {
+        SceneRender::SetUp();
+        if (HasFatalFailure()) return;
+        const std::string data = test::builtDataDirectory();
+        ASSERT_TRUE(loadHeightmap(*world_, data + "/map1.hd")) << data;
+        device().loadMeshTable(data);
+        ASSERT_GT(device().meshSubsetCount(SKY_MESH), 0u);
+    }
+};
+
+// Low over hills, high above them, looking up, down and across the faded edge.
+TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
+    struct Pose {
+        Vec3 at;
+        float pitch, heading, roll;
+    };
+    const Pose poses[] = {{{0.0f, 30.0f, 0.0f}, -0.1f, 0.0f, 0.0f},   {{120.0f, 22.0f, -80.0f}, -0.3f, 2.0f, 0.4f},
+                          {{-150.0f, 60.0f, 40.0f}, -0.9f, -1.0f, 0.0f}, {{60.0f, 18.0f, 150.0f}, 0.5f, 4.0f, -0.8f},
+                          {{-40.0f, 120.0f, -200.0f}, -0.05f, 0.7f, 0.1f}};
+    for (const Pose& p : poses) {
+        world_->cameraPos = p.at;
+        world_->cameraPos.y += groundHeight(*world_, p.at.x, p.at.z);
+        world_->cameraPitch = p.pitch;
+        world_->cameraHeading = p.heading;
+        world_->cameraRoll = p.roll;
+        startFrame();
+        drawSky(device(), *world_);
+        device().bindTexture(TERRAIN_TEXTURE);
+        drawTerrain(device(), *world_);
+        const auto oneAfterTheOther = frame();
+        startFrame();
+        drawSkyAndTerrain(device(), *world_);
+        const auto together = frame();
+        EXPECT_EQ(together, oneAfterTheOther) << "camera at " << p.at.x << ", " << p.at.z;
+    }
 }
 
 }  // namespace
