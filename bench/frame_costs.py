@@ -10,7 +10,8 @@ number of ticks; the difference between the two runs removes start-up and shut-d
   fps         frames per second with --fast, from wall time
   cpu%        share of one core in normal play (the game's own pacing)
 
-and, sampled from /proc while the long run is in its last second:
+and, sampled from /proc every 20 ms during the long run, the median of the samples taken
+between half and nine tenths of its time (steady play: not loading, not shutting down):
 
   rss         resident set (VmRSS), MB
   private     private pages (Private_Clean + Private_Dirty of smaps_rollup), MB
@@ -74,17 +75,19 @@ def run(program, scene, ticks, fast):
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen", LIBGL_ALWAYS_SOFTWARE="1")
     start = time.monotonic()
     child = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    cpu, memory = 0.0, {}
+    cpu, samples = 0.0, []
     while child.poll() is None:
         try:
             cpu = process_cpu_seconds(child.pid)
-            memory = memory_mb(child.pid)
+            samples.append((time.monotonic() - start, memory_mb(child.pid)))
         except (FileNotFoundError, ProcessLookupError, IndexError, ValueError):
             pass  # the process ended between poll and read
         time.sleep(0.02)
     wall = time.monotonic() - start
     if child.returncode != EXIT_NORMAL:
         sys.exit(f"{' '.join(command)} failed ({child.returncode}): {child.stderr.read().decode()}")
+    steady = [m for t, m in samples if 0.5 * wall <= t <= 0.9 * wall] or [m for _, m in samples]
+    memory = {k: statistics.median(m[k] for m in steady) for k in steady[0]} if steady else {}
     return cpu, wall, memory
 
 
