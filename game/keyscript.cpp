@@ -7,6 +7,8 @@
 #include <map>
 #include <sstream>
 
+#include "world/keys.h"
+
 namespace vantrel {
 
 namespace {
@@ -41,6 +43,21 @@ const std::array<std::string, 256>& namesByCode() {
         return n;
     }();
     return names;
+}
+
+// The second flight key set by the names of its keys: in play the arrows, the comma and the
+// full stop arrive as the keypad keys they stand for, so in a script they name those too.
+constexpr NamedKey SECOND_SET_KEYS[] = {
+    {"UP", VK_NUMPAD8},    {"DOWN", VK_NUMPAD5},  {"LEFT", VK_NUMPAD4},
+    {"RIGHT", VK_NUMPAD6}, {"COMMA", VK_NUMPAD7}, {"PERIOD", VK_NUMPAD9},
+};
+
+// A key of a script line: a second-set name first, then any virtual-key name.
+int scriptKeyCode(const std::string& name) {
+    for (const NamedKey& k : SECOND_SET_KEYS) {
+        if (name == k.name) return k.code;
+    }
+    return keyCodeByName(name);
 }
 
 bool parseNumber(const std::string& s, long long& out) {
@@ -112,7 +129,7 @@ bool KeyScript::parse(const std::string& text, std::string& error) {
             return false;
         }
         for (std::string key; words >> key;) {
-            const int code = keyCodeByName(key);
+            const int code = scriptKeyCode(key);
             if (code < 0) {
                 error = lineError(number, "unknown key name '" + key + "'");
                 return false;

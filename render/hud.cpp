@@ -12,6 +12,8 @@ constexpr int SITUATION_COUNT = 5;
 constexpr int SITUATION_ROW_STEP = 50;  // situation k sits at y = 50 + 50 k
 constexpr int WARNING_Y = 300;
 constexpr int RESULT_Y = 200;
+constexpr int DEBRIEF_Y = 248;  // under the 40-pixel result line
+constexpr uint32_t OUTLINE_RGB = 0x00101418;
 constexpr int LONG_X = 110;
 constexpr int LONG_Y = 450;
 
@@ -47,6 +49,14 @@ void drawTitleBackground(Device& device, int alpha) {
 
 void drawCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
     drawTextCentered(device, text, 0, SCREEN_WIDTH, y, colour, font);
+}
+
+// A one-pixel dark outline in the line's own alpha keeps it readable over cloud and snow.
+void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
+    const uint32_t outline = (colour & 0xFF000000u) | OUTLINE_RGB;
+    constexpr int OFFSETS[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+    for (const auto& [dx, dy] : OFFSETS) drawTextCentered(device, text, dx, SCREEN_WIDTH + dx, y + dy, outline, font);
+    drawCentredLine(device, text, y, colour, font);
 }
 
 void drawLockOnBox(Device& device, const World& w) {
@@ -133,12 +143,13 @@ void drawHud(Device& device, const World& w) {
                      GUN_SIGHT, CELL_GUN_SIGHT);
     drawLockOnBox(device, w);
     if (const std::string warning = warningLine(w); !warning.empty()) {
-        drawCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);
+        drawOutlinedCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);
     }
     drawRadar(device, w, RADAR_X, RADAR_Y, radarScale(w));
     if (w.radarLong == 1) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
     if (const std::string result = missionResult(w); !result.empty()) {
-        drawCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
+        drawOutlinedCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
+        drawOutlinedCentredLine(device, debriefLine(w), DEBRIEF_Y, TEXT_RESULT_WHITE, FONT_SMALL);
     }
     if (isHeld(w.input, VK_F4)) drawFullMap(device, w);
 }

@@ -1,9 +1,12 @@
 #include "render/hud_layout.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
+#include "game/debrief.h"
+#include "game/scheduler.h"
 #include "sim/vecmath.h"
 
 namespace vantrel::render {
@@ -100,7 +103,7 @@ std::string instrumentLine(const World& w) {
     const double armorPerPoint = 100.0 / typeOf(p).armor;
     char line[128];
     std::snprintf(line, sizeof line, "ARMOR:%d%% W1:%d W2:%d SPEED:%d HEIGHT:%d ANGLE:%d",
-                  truncToInt(armorPerPoint * p.armor), p.gunAmmo, p.launcherAmmo,
+                  truncToInt(armorPerPoint * std::max<int>(p.armor, 0)), p.gunAmmo, p.launcherAmmo,
                   truncToInt(static_cast<double>(p.speed) * 50.0), truncToInt(p.y),
                   truncToInt(static_cast<double>(p.pitch) / static_cast<double>(DEG)));
     return line;
@@ -158,6 +161,16 @@ bool showsMapMarker(const World& w, int slot) {
 std::string missionResult(const World& w) {
     if (w.flowCounter == 0) return {};
     return playerOf(w).side != 0 ? "MISSION COMPLETE" : "MISSION FAILURE";
+}
+
+std::string debriefLine(const World& w) {
+    if (w.flowCounter == 0) return {};
+    const MissionTally t = tallyMission(w);
+    const int seconds = static_cast<int>(int64_t{t.missionTicks} * TICK_INTERVAL_MS / 1000);
+    char line[128];
+    std::snprintf(line, sizeof line, "ENEMIES DOWNED %d OF %d   FRIENDS LOST %d   TIME %d:%02d", t.enemiesDowned,
+                  t.enemies, t.friendsLost, seconds / 60, seconds % 60);
+    return line;
 }
 
 }  // namespace vantrel::render

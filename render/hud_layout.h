@@ -75,6 +75,7 @@ ScreenPoint worldToScreen(const World& w, float px, float py, float pz);
 int pushSpaceAlpha(int32_t tickCount);
 
 // "ARMOR:..% W1:.. W2:.. SPEED:.. HEIGHT:.. ANGLE:.." of the player's aircraft, alive or not.
+// The armour reads 0 % once the last hit has taken more than was left, never below.
 std::string instrumentLine(const World& w);
 
 // The target box and "LOCK ON" need a target and the guided-missile launcher (kind 3).
@@ -96,5 +97,8 @@ bool showsMapMarker(const World& w, int slot);
 
 // "MISSION COMPLETE" or "MISSION FAILURE" while the end countdown runs, else empty.
 std::string missionResult(const World& w);
+// The line under the result while the countdown runs: enemies downed of how many, friends
+// lost and the mission time (m:ss); empty otherwise.
+std::string debriefLine(const World& w);
 
 }  // namespace vantrel::render

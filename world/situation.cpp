@@ -109,6 +109,7 @@ void resetMission(World& w) {
 void placeSituation(World& w, const Situation& s) {
     const int playerSlot = placeRecords(w, s);
     if (playerSlot >= 0) w.playerIndex = playerSlot;
+    for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) w.placedSide[slot] = w.aircraft[slot].side;
 }
 
 bool startSituation(World& w, const std::string& path, std::string& error) {

@@ -37,6 +37,12 @@ struct World {
     uint8_t padding[2];
 
     SoundEvents sounds;  // this tick's; cleared by the program once played
+
+    // The side of every slot as the mission placed it (0 = empty), for the debrief, which
+    // must tell whose aircraft were lost after their side reads 0. Set by placeSituation.
+    int8_t placedSide[MAX_AIRCRAFT];
+    uint8_t placedSidePadding[2];
+
     KeyState input;
     uint8_t heightmap[GRID_SAMPLES];  // row-major, sample (c, r) at r * 100 + c
 };
@@ -45,7 +51,7 @@ static_assert(std::is_trivially_copyable_v<World>, "a World snapshot must be a p
 static_assert(sizeof(World) ==
                   sizeof(Aircraft) * MAX_AIRCRAFT + sizeof(Projectile) * MAX_PROJECTILES +
                       sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * (MAX_AIRCRAFT + 1) + 3 * 4 +
-                      6 * 4 + 4 + sizeof(SoundEvents) + sizeof(KeyState) + GRID_SAMPLES,
+                      6 * 4 + 4 + sizeof(SoundEvents) + MAX_AIRCRAFT + 2 + sizeof(KeyState) + GRID_SAMPLES,
               "World must have no hidden padding, so its bytes hash deterministically");
 
 // Draws the next number 0..32767 from the world's generator.

@@ -68,6 +68,25 @@ TEST(KeyScript, NamesMapBothWays) {
     }
 }
 
+TEST(KeyScript, SecondKeySetNamesHoldTheKeypadKeysTheyFlyWith) {
+    KeyScript s;
+    std::string error;
+    ASSERT_TRUE(s.parse("1 UP COMMA\n2 DOWN PERIOD\n3 LEFT\n4 RIGHT\n", error)) << error;
+    const int expected[][2] = {{VK_NUMPAD8, VK_NUMPAD7}, {VK_NUMPAD5, VK_NUMPAD9}, {VK_NUMPAD4, 0}, {VK_NUMPAD6, 0}};
+    for (int tick = 1; tick <= 4; ++tick) {
+        uint8_t keys[256];
+        s.snapshot(tick, keys);
+        int held = 0;
+        for (int k = 0; k < 256; ++k) held += keys[k] != 0;
+        const auto [first, second] = expected[tick - 1];
+        EXPECT_EQ(keys[first], KEY_DOWN_BIT) << "tick " << tick;
+        if (second != 0) {
+            EXPECT_EQ(keys[second], KEY_DOWN_BIT) << "tick " << tick;
+        }
+        EXPECT_EQ(held, second != 0 ? 2 : 1) << "tick " << tick << ": nothing else is held";
+    }
+}
+
 TEST(KeyScript, RecordingReplaysTheSameKeys) {
     KeyScriptRecorder recorder(77);
     const int pattern[][2] = {{1, VK_SPACE}, {2, VK_SPACE}, {3, 0}, {4, VK_Z}, {5, VK_Z}, {6, VK_X}, {9, VK_Q}};

@@ -63,8 +63,8 @@ TEST(HudLayout, InstrumentLineTruncatesTowardZero) {
     p.pitch = -0.1f;  // -5.7 degrees
     p.speed = 0.019f;  // 0.95
     EXPECT_EQ(instrumentLine(*w), "ARMOR:8% W1:800 W2:8 SPEED:0 HEIGHT:-3 ANGLE:-5");
-    p.armor = -5;  // the last hit took more than was left: -6.25 %
-    EXPECT_EQ(instrumentLine(*w).substr(0, 10), "ARMOR:-6% ");
+    p.armor = -5;  // the last hit took more than was left
+    EXPECT_EQ(instrumentLine(*w).substr(0, 9), "ARMOR:0% ") << "armour never reads below zero";
 }
 
 TEST(HudLayout, FullArmourReadsHundredForEveryType) {
@@ -307,6 +307,24 @@ TEST(HudLayout, MissionResultWhileTheCountdownRuns) {
     EXPECT_EQ(missionResult(*w), "MISSION COMPLETE");
     w->aircraft[0].side = 0;
     EXPECT_EQ(missionResult(*w), "MISSION FAILURE");
+}
+
+TEST(HudLayout, DebriefCountsByPlacedSidesAndStopsTheClockAtTheOutcome) {
+    auto w = missionWorld();
+    w->placedSide[0] = 1;
+    addOther(*w, 1, 0, 20, 0, 1);  // a friend, lost below
+    addOther(*w, 2, 0, 20, 0, 2);  // an enemy, downed below
+    addOther(*w, 3, 0, 20, 0, 2);
+    for (int slot = 1; slot <= 3; ++slot) w->placedSide[slot] = w->aircraft[slot].side;
+    w->aircraft[1].side = 0;
+    w->aircraft[2].side = 0;
+    EXPECT_EQ(debriefLine(*w), "") << "no debrief while the mission runs";
+    w->tickCount = 61 + 40;  // decided at tick 61, 40 ticks into the countdown
+    w->flowCounter = 150 - 40;
+    EXPECT_EQ(debriefLine(*w), "ENEMIES DOWNED 1 OF 2   FRIENDS LOST 1   TIME 0:01");
+    w->tickCount = 2001 + 149;  // 60.03 s
+    w->flowCounter = 1;
+    EXPECT_EQ(debriefLine(*w).substr(debriefLine(*w).size() - 9), "TIME 1:00");
 }
 
 }  // namespace
