@@ -21,6 +21,7 @@
 #include "app/keymap.h"
 #include "app/message.h"
 #include "app/start_dialog.h"
+#include "game/briefing.h"
 #include "game/flow.h"
 #include "game/keyscript.h"
 #include "game/scheduler.h"
@@ -112,6 +113,7 @@ public:
         for (const FontSize& f : FONT_SIZES) device_->createFont(f.index, f.pixelHeight);
         loadWorldAssets(*world_, dataDir_);
         device_->loadMeshTable(dataDir_);
+        for (int n = 1; n <= SITUATION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
         if (screenMode_ == 1) SDL_ShowCursor(SDL_DISABLE);
         return true;
     }
@@ -176,10 +178,10 @@ public:
     void drawFrame() override {
         const float fraction = tickFraction(scheduler_, now());
         if (!scheduler_.interpolating || fraction >= 1.0f) {
-            render::renderFrame(*device_, *world_);
+            render::renderFrame(*device_, *world_, briefings_);
         } else {
             render::blendWorlds(*previous_, *world_, fraction, *scene_);
-            render::renderFrame(*device_, *scene_, *world_);
+            render::renderFrame(*device_, *scene_, *world_, briefings_);
         }
         saveDueScreenshots();
         device_->present();
@@ -328,6 +330,7 @@ private:
     std::unique_ptr<World> scene_;     // what a frame between two ticks draws
     Sound sound_;
     std::unique_ptr<render::Device> device_;
+    std::vector<MissionBriefing> briefings_;  // situation k at k - 1, for the menu
     SDL_Window* window_ = nullptr;
     int screenMode_ = 0;
     bool focused_ = true;

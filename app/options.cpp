@@ -103,7 +103,13 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
-    app.footer("Keys (either set; change them in " + keyConfigFileHint() + "):\n" + KeyMap().describe() +
+    app.footer("Missions (the menu's situations; each is briefed on the menu):\n"
+               "  1 DUEL OVER THE RIVER   one enemy fighter, a first duel\n"
+               "  2 MORNING PATROL        you and a wingman against two\n"
+               "  3 CROSSWIND ESCORT      three against three, guarding a heavy fighter\n"
+               "  4 VALLEY RAID           six against eight\n"
+               "  5 THE GRAND BATTLE      fourteen against sixteen\n"
+               "Keys (either set; change them in " + keyConfigFileHint() + "):\n" + KeyMap().describe() +
                "  Alt+Enter switches a window to full screen and back.\n"
                "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
                "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"

@@ -23,7 +23,8 @@ void drawMission(Device& device, const World& w, const World& latest) {
     drawHud(device, latest);
 }
 
-void drawScene(Device& device, const World& w, const World& latest) {
+void drawScene(Device& device, const World& w, const World& latest,
+               const std::vector<MissionBriefing>& briefings) {
     switch (latest.gameMode) {
         case MODE_TITLE:
             device.clearMargins(MARGIN_COLOUR);
@@ -31,7 +32,7 @@ void drawScene(Device& device, const World& w, const World& latest) {
             break;
         case MODE_SELECT:
             device.clearMargins(MARGIN_COLOUR);
-            drawSituationMenu(device, latest);
+            drawSituationMenu(device, latest, briefings);
             break;
         case MODE_MISSION:
             drawMission(device, w, latest);
@@ -43,15 +44,18 @@ void drawScene(Device& device, const World& w, const World& latest) {
 
 }  // namespace
 
-void renderFrame(Device& device, const World& w) { renderFrame(device, w, w); }
+void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
+    renderFrame(device, w, w, briefings);
+}
 
-void renderFrame(Device& device, const World& scene, const World& latest) {
+void renderFrame(Device& device, const World& scene, const World& latest,
+                 const std::vector<MissionBriefing>& briefings) {
     device.beginFrame();
     device.clear(CLEAR_COLOUR);
     device.setLighting(false);
     device.setProjection(projectionMatrix(device.layout().aspect()));
     setViewTransform(device, scene);
-    drawScene(device, scene, latest);
+    drawScene(device, scene, latest, briefings);
 }
 
 }  // namespace vantrel::render

@@ -2,14 +2,19 @@
 // view, and the scene of the current game mode. Reads the world, never writes it.
 #pragma once
 
+#include <vector>
+
+#include "game/briefing.h"
 #include "render/device.h"
 #include "world/world.h"
 
 namespace vantrel::render {
 
-void renderFrame(Device& device, const World& w);
+void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
 // The camera and the world's passes from scene (a World blended between two ticks), the
-// head-up display, title and menu from latest, the World of the last tick.
-void renderFrame(Device& device, const World& scene, const World& latest);
+// head-up display, title and menu from latest, the World of the last tick. briefings: what the
+// situation menu shows about each mission (situation k at k - 1).
+void renderFrame(Device& device, const World& scene, const World& latest,
+                 const std::vector<MissionBriefing>& briefings = {});
 
 }  // namespace vantrel::render

@@ -29,6 +29,23 @@ constexpr float RADAR_Y = 420.0f;
 constexpr float MAP_LEFT = 220.0f, MAP_TOP = 340.0f, MAP_RIGHT = 420.0f, MAP_BOTTOM = 140.0f;
 constexpr int MAP_ALPHA = 120;
 
+// Under the five situation lines: the highlighted mission's title, its briefing and a legend
+// of the markers.
+constexpr int BRIEFING_TITLE_Y = 352;
+constexpr int BRIEFING_FIRST_LINE_Y = 378;
+constexpr int BRIEFING_LINE_STEP = 22;
+constexpr uint32_t TEXT_BRIEFING = 0xDCFFFFFF;
+constexpr int LEGEND_Y = 440;  // text top; the markers are centred on the text
+constexpr SpriteStyle LEGEND_MARKER = {40.0f, 255};
+constexpr uint8_t CELL_FRIEND = 1, CELL_ENEMY = 2;  // the sides every mission of ours uses
+struct LegendEntry {
+    uint8_t cell;
+    int x;  // marker centre; the label starts beside it
+    const char* label;
+};
+constexpr LegendEntry LEGEND[] = {
+    {CELL_PLAYER_MARKER, 200, "YOU"}, {CELL_FRIEND, 290, "FRIEND"}, {CELL_ENEMY, 410, "ENEMY"}};
+
 void drawFan(Device& device, const std::array<ScreenVertex, 4>& corners) {
     device.drawScreenFan(corners.data(), static_cast<int>(corners.size()));
 }
@@ -77,6 +94,24 @@ void drawFullMap(Device& device, const World& w) {
     }
 }
 
+void drawBriefing(Device& device, const MissionBriefing& b) {
+    drawCentredLine(device, b.title, BRIEFING_TITLE_Y, TEXT_WHITE, FONT_SMALL);
+    int y = BRIEFING_FIRST_LINE_Y;
+    for (const std::string& line : b.lines) {
+        drawCentredLine(device, line, y, TEXT_BRIEFING, FONT_SMALL);
+        y += BRIEFING_LINE_STEP;
+    }
+}
+
+void drawLegend(Device& device) {
+    device.bindTexture(TEXTURE_ATLAS);
+    const float markerY = LEGEND_Y + 10.0f;
+    for (const LegendEntry& e : LEGEND) {
+        drawStyledSprite(device, {static_cast<float>(e.x), markerY}, LEGEND_MARKER, e.cell);
+    }
+    for (const LegendEntry& e : LEGEND) drawTextLeft(device, e.label, e.x + 16, LEGEND_Y, TEXT_BRIEFING, FONT_SMALL);
+}
+
 }  // namespace
 
 void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha) {
@@ -112,6 +147,7 @@ void drawRadar(Device& device, const World& w, float cx, float cy, float scale) 
             drawStyledSprite(device, *at, RADAR_MARKER, static_cast<uint8_t>(a.side));
         }
     }
+    drawStyledSprite(device, {cx, cy}, RADAR_MARKER, CELL_PLAYER_MARKER);
 }
 
 void drawTitleScreen(Device& device, const World& w) {
@@ -124,7 +160,7 @@ void drawTitleScreen(Device& device, const World& w) {
                  whiteWithAlpha(pushSpaceAlpha(w.tickCount)), FONT_LARGE);
 }
 
-void drawSituationMenu(Device& device, const World& w) {
+void drawSituationMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
     device.drawStaticLayer(MENU_LAYER, [&] {
         drawTitleBackground(device, MENU_BACKGROUND_ALPHA);
         drawTextLeft(device, "SELECT SITUATION", TEXT_MARGIN, TEXT_MARGIN, TEXT_WHITE, FONT_LARGE);
@@ -134,6 +170,10 @@ void drawSituationMenu(Device& device, const World& w) {
         drawCentredLine(device, "SITUATION " + std::to_string(k),
                         SITUATION_ROW_STEP + SITUATION_ROW_STEP * k, colour, FONT_LARGE);
     }
+    if (w.flowCounter >= 1 && static_cast<size_t>(w.flowCounter) <= briefings.size()) {
+        drawBriefing(device, briefings[w.flowCounter - 1]);
+    }
+    drawLegend(device);
 }
 
 void drawHud(Device& device, const World& w) {

@@ -6,13 +6,17 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "game/briefing.h"
 #include "render/device.h"
 #include "world/world.h"
 
 namespace vantrel::render {
 
 void drawTitleScreen(Device& device, const World& w);
-void drawSituationMenu(Device& device, const World& w);
+// briefings[k - 1] tells about situation k; missing ones leave the space under the list empty.
+void drawSituationMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
 void drawHud(Device& device, const World& w);
 
 // The bound texture stretched over the rectangle; alpha 0..255 scales its opacity.

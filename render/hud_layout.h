@@ -37,6 +37,9 @@ constexpr int ATLAS_CELLS = ATLAS_COLUMNS * ATLAS_COLUMNS;
 constexpr uint8_t CELL_RADAR = 0;
 constexpr uint8_t CELL_GUN_SIGHT = 4;
 constexpr uint8_t CELL_LOCK_ON = 5;
+// The player's own marker, drawn over the radar's centre after every blip (the map keeps
+// the player's blinking side marker). Side 15, which no mission of ours uses, shares the cell.
+constexpr uint8_t CELL_PLAYER_MARKER = 15;
 
 // The one square sprite kind of each use: edge length in pixels and alpha 0..255.
 struct SpriteStyle {

@@ -170,5 +170,22 @@ TEST(Program, MissingDataFilesNeverStopTheStart) {
     }
 }
 
+// Briefings only add words to the menu: a damaged one and a missing one change nothing else.
+TEST(Program, DamagedAndMissingBriefingsLeaveTheMenuAndMissionsWorking) {
+    const std::string dir = test::freshDir("damaged-briefings");
+    for (const auto& entry : std::filesystem::directory_iterator(DATA)) {
+        if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string());
+    }
+    test::writeText(dir + "/s1.txt", "\x01\x02 not a briefing\n\n\n\n");
+    std::filesystem::remove(dir + "/s2.txt");
+    const std::string keys = scriptFile("briefing-keys", "seed 3\n2 SPACE\n4 DOWN\n6 SPACE\n10-30 Z\n");
+    const std::string shot = test::freshDir("briefing-shot") + "/menu.png";
+    const auto r = runVantrel({"--window", "--no-sound", "--fast", "--data", dir, "--input", keys, "--quit-after", "40",
+                               "--screenshot", "5:" + shot});
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(shot));
+}
+
 }  // namespace
 }  // namespace vantrel

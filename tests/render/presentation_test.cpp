@@ -168,8 +168,9 @@ TEST(WidePicture, HudKeepsItsPlacesInTheCentredBoxWithTallerGlyphs) {
     EXPECT_NEAR(wideLine.height(), 1.5 * line.height(), 1.5) << "glyphs rasterised 1.5 times as tall";
     EXPECT_NEAR(wideLine.right - wideLine.left, 1.5 * (line.right - line.left), 4.0);
 
-    // The radar's 100-pixel background around (60, 420) becomes 150 pixels around (250, 630).
-    EXPECT_TRUE(isRadarBlue(wide.at(250, 630)));
+    // The radar's 100-pixel background around (60, 420) becomes 150 pixels around (250, 630);
+    // its centre carries the player's own marker, so the probe sits just above it.
+    EXPECT_TRUE(isRadarBlue(wide.at(250, 600)));
     EXPECT_TRUE(isRadarBlue(wide.at(180, 630)));
     EXPECT_TRUE(isRadarBlue(wide.at(320, 630)));
     EXPECT_TRUE(isRadarBlue(wide.at(250, 560)));

@@ -12,6 +12,7 @@
 #include "tools/vantrel-data/paint.h"
 #include "tools/vantrel-data/sounds.h"
 #include "tools/vantrel-data/title.h"
+#include "game/briefing.h"
 #include "world/situation.h"
 
 namespace vantrel::data {
@@ -22,6 +23,8 @@ std::vector<uint8_t> textBytes(const std::string& s) { return {s.begin(), s.end(
 
 template <int N>
 std::vector<uint8_t> mission() { return missionFile(N); }
+template <int N>
+std::vector<uint8_t> briefing() { return textBytes(missionBriefing(N)); }
 template <int Model>
 std::vector<uint8_t> aircraftMesh() { return textBytes(encodeX(aircraftModel(Model), "Plane" + std::to_string(Model + 1))); }
 template <int Type>
@@ -40,6 +43,11 @@ const std::vector<DataFile> FILES = {
     {"s3.au1", FileKind::Situation, mission<3>},
     {"s4.au1", FileKind::Situation, mission<4>},
     {"s5.au1", FileKind::Situation, mission<5>},
+    {"s1.txt", FileKind::Briefing, briefing<1>},
+    {"s2.txt", FileKind::Briefing, briefing<2>},
+    {"s3.txt", FileKind::Briefing, briefing<3>},
+    {"s4.txt", FileKind::Briefing, briefing<4>},
+    {"s5.txt", FileKind::Briefing, briefing<5>},
     {"sky.x", FileKind::Mesh, [] { return textBytes(encodeX(skyDome(), "Sky")); }},
     {"plane1.x", FileKind::Mesh, aircraftMesh<0>},
     {"shot1.x", FileKind::Mesh, [] { return textBytes(encodeX(gunShotModel(), "Shot")); }},
@@ -107,6 +115,12 @@ bool checkFile(FileKind kind, const std::vector<uint8_t>& bytes, std::string& er
             return true;
         case FileKind::Situation:
             return checkSituation(bytes, error);
+        case FileKind::Briefing: {
+            std::vector<std::string> lines;
+            if (!parseBriefing(std::string(bytes.begin(), bytes.end()), lines))
+                return error = "not a briefing of at most two short printable lines", false;
+            return true;
+        }
         case FileKind::Mesh: {
             Mesh mesh;
             return decodeX(std::string(bytes.begin(), bytes.end()), mesh, error);

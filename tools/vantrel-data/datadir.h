@@ -7,7 +7,7 @@
 
 namespace vantrel::data {
 
-enum class FileKind { HeightGrid, Situation, Mesh, Bitmap, Sprite, Sound };
+enum class FileKind { HeightGrid, Situation, Briefing, Mesh, Bitmap, Sprite, Sound };
 
 struct DataFile {
     const char* name;

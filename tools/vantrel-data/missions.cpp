@@ -29,6 +29,7 @@ struct Flight {
 
 struct Mission {
     std::string_view title;  // kept in the 50-byte header
+    std::string_view briefing;  // the objective, then who flies on which side
     std::span<const Flight> flights;  // the first aircraft of the first flight is the player
 };
 
@@ -79,11 +80,18 @@ constexpr Flight GRAND_BATTLE[] = {
 };
 
 constexpr Mission MISSIONS[MISSION_COUNT] = {
-    {"VANTREL 1: DUEL OVER THE RIVER", DUEL},
-    {"VANTREL 2: MORNING PATROL", PATROL},
-    {"VANTREL 3: CROSSWIND ESCORT", ESCORT},
-    {"VANTREL 4: VALLEY RAID", VALLEY_RAID},
-    {"VANTREL 5: THE GRAND BATTLE", GRAND_BATTLE},
+    {"VANTREL 1: DUEL OVER THE RIVER",
+     "Find the lone enemy fighter and shoot it down.\nYou fly alone against one slow, lightly armed enemy.\n", DUEL},
+    {"VANTREL 2: MORNING PATROL",
+     "Clear the sky of the enemy's morning patrol.\nYou and your wingman against two enemy fighters.\n", PATROL},
+    {"VANTREL 3: CROSSWIND ESCORT",
+     "Guard the heavy fighter flying east with you.\nThree of ours against three of theirs.\n", ESCORT},
+    {"VANTREL 4: VALLEY RAID",
+     "Break the enemy squadron guarding the valley.\nSix of ours against eight: stay with your wing.\n",
+     VALLEY_RAID},
+    {"VANTREL 5: THE GRAND BATTLE",
+     "Win the grand battle: down every enemy aircraft.\nFourteen of ours against sixteen of theirs.\n",
+     GRAND_BATTLE},
 };
 
 // Position of wedge member i: the leader first, then alternately right and left, each
@@ -110,6 +118,8 @@ void writeRecord(ByteWriter& w, const SituationRecord& r) {
 }
 
 }  // namespace
+
+std::string missionBriefing(int number) { return std::string(MISSIONS[number - 1].briefing); }
 
 std::vector<uint8_t> missionFile(int number) {
     const Mission& m = MISSIONS[number - 1];

@@ -294,8 +294,11 @@ constexpr Model AIRCRAFT[AIRCRAFT_MODEL_COUNT] = {
 };
 
 // Projectiles are built nose to -z like the aircraft and turned round afterwards.
+// The gun round is a tracer: a thin streak 1.7 units long (at the drawing scale of 0.1),
+// bright at the head and trailing along its flight line, thick enough to cover a pixel at
+// 60 units.
 constexpr Body SHOT_BODIES[] = {
-    {-2.2, 2.2, 0, 0, 0.32, 0.32, 0.25, 0.0, 0.7, 0.0, 0.0, F, false, false},
+    {-3.0, 14.0, 0, 0, 0.7, 0.7, 0.1, 0.0, 0.9, 0.0, 0.0, F, false, false},
 };
 constexpr Body ROCKET_BODIES[] = {
     {-2.5, 2.5, 0, 0, 0.3, 0.3, 0.22, 0.0, 0.06, 0.8, 0.0, F, false, true},

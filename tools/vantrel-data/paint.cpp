@@ -188,9 +188,9 @@ Image paintGunShot() {
     Image img(64, 64);
     for (int y = 0; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x) {
-            // The tracer burns white at its head and cools to orange along its tail.
+            // The tracer burns white at its head and cools to a bright orange along its tail.
             const double u = (x + 0.5) / img.width;
-            img.at(x, y) = lerp(rgb(0xfffbe0), rgb(0xff8a20), smoothRange(0.15, 0.9, u));
+            img.at(x, y) = lerp(rgb(0xffffff), rgb(0xffb040), smoothRange(0.2, 0.95, u));
         }
     return img;
 }
@@ -305,8 +305,9 @@ Image paintSprite(const std::function<Color(double, double, double)>& paint) {
 Image paintFire() {
     return paintSprite([](double dx, double dy, double r) {
         const double n = fractalNoise(dx * 3.0 + 5.0, dy * 3.0 + 5.0, 301, 5);
-        const double density = smoothRange(0.95, 0.45, r + 0.35 * n);
-        const double heat = clamp01((1.0 - r) * 1.3 + 0.5 * n);
+        // A solid white-hot core: a hit reads as a flash on the aircraft, not a faint puff.
+        const double density = clamp01(smoothRange(0.95, 0.45, r + 0.35 * n) + std::exp(-r * r * 10.0));
+        const double heat = clamp01((1.0 - r) * 1.6 + 0.5 * n);
         Color c = heat > 0.6 ? lerp(rgb(0xffa030), rgb(0xfff2b0), smoothRange(0.6, 1.0, heat))
                              : lerp(rgb(0x8a2a0c), rgb(0xffa030), smoothRange(0.1, 0.6, heat));
         c.a = density;
@@ -358,41 +359,61 @@ CellOrigin cellOrigin(int cell) { return {static_cast<double>(cell % 4 * CELL), 
 
 const Color HUD_GREEN = rgb(0x54ff78);
 
+// The scope reaches the cell's edge: blips sit at most 50 pixels from the centre of the
+// 100-pixel radar, so a small blip on the rim still lies on the scope's ring.
 void paintRadarCell(Image& img) {
     const auto [x, y] = cellOrigin(0);
-    const double cx = x + CELL / 2.0, cy = y + CELL / 2.0, radius = CELL / 2.0 - 3.0;
+    const double cx = x + CELL / 2.0, cy = y + CELL / 2.0, radius = CELL / 2.0 - 2.0;
     fillDisc(img, cx, cy, radius, rgb(0x06220e, 0.8));
-    for (double ring : {radius / 3, radius * 2 / 3}) strokeCircle(img, cx, cy, ring, 1.0, rgb(0x54ff78, 0.55));
-    strokeLine(img, cx - radius, cy, cx + radius, cy, 1.0, rgb(0x54ff78, 0.35));
-    strokeLine(img, cx, cy - radius, cx, cy + radius, 1.0, rgb(0x54ff78, 0.35));
+    for (double ring : {radius / 3, radius * 2 / 3}) strokeCircle(img, cx, cy, ring, 1.0, rgb(0x54ff78, 0.45));
+    strokeLine(img, cx - radius, cy, cx + radius, cy, 1.0, rgb(0x54ff78, 0.3));
+    strokeLine(img, cx, cy - radius, cx, cy + radius, 1.0, rgb(0x54ff78, 0.3));
     strokeCircle(img, cx, cy, radius, 2.0, HUD_GREEN);
-    fillPolygon(img, {cx, cy - 4, cx + 3, cy + 3, cx - 3, cy + 3}, rgb(0xffffff));
 }
 
 struct MarkerStyle {
     int color;
     int corners;  // 3 triangle, 4 diamond, 0 disc
 };
-// Markers of sides 1, 2 and 3 (cells 1 to 3), then of sides 6 to 15 (cells 6 to 15).
+// Markers of sides 1, 2 and 3 (cells 1 to 3), then of sides 6 to 14 (cells 6 to 14); cell 15
+// is the player's own marker.
 constexpr MarkerStyle SIDE_MARKERS[16] = {
     {0, 0}, {0x3cc8ff, 3}, {0xff3a2a, 4}, {0xffd030, 0}, {0, 0}, {0, 0}, {0x60ff60, 3}, {0xff60ff, 4},
-    {0xffffff, 0}, {0xff9a30, 3}, {0x9a7aff, 4}, {0x40ffd0, 0}, {0xffa0a0, 3}, {0xa0ffa0, 4}, {0xa0a0ff, 0}, {0xc0c0c0, 3},
+    {0xffffff, 0}, {0xff9a30, 3}, {0x9a7aff, 4}, {0x40ffd0, 0}, {0xffa0a0, 3}, {0xa0ffa0, 4}, {0xa0a0ff, 0}, {0, 0},
 };
+// A blip fills a small part of its cell (about 6 of the 25 pixels of a radar marker), with a
+// dark rim, so neighbouring aircraft stay apart on the scope.
+constexpr double MARKER_RADIUS = 0.15;  // of the cell
+constexpr double MARKER_RIM = 0.04;
 
 void paintMarkerCell(Image& img, int cell) {
     const MarkerStyle& m = SIDE_MARKERS[cell];
     const auto [x, y] = cellOrigin(cell);
-    const double cx = x + CELL / 2.0, cy = y + CELL / 2.0, r = CELL * 0.36;
+    const double cx = x + CELL / 2.0, cy = y + CELL / 2.0, r = CELL * MARKER_RADIUS, rim = CELL * MARKER_RIM;
     std::vector<double> shape;
-    if (m.corners == 3) shape = {cx, cy - r, cx + r * 0.9, cy + r * 0.75, cx - r * 0.9, cy + r * 0.75};
+    if (m.corners == 3) shape = {cx, cy - r, cx + r * 0.95, cy + r * 0.8, cx - r * 0.95, cy + r * 0.8};
     if (m.corners == 4) shape = {cx, cy - r, cx + r, cy, cx, cy + r, cx - r, cy};
     if (shape.empty()) {
-        fillDisc(img, cx, cy, r * 0.85 + 3, rgb(0x000000, 0.8));
+        fillDisc(img, cx, cy, r * 0.85 + rim, rgb(0x000000, 0.85));
         fillDisc(img, cx, cy, r * 0.85, rgb(m.color));
         return;
     }
-    for (size_t i = 0; i < shape.size(); i += 2) strokeLine(img, shape[i], shape[i + 1], shape[(i + 2) % shape.size()], shape[(i + 3) % shape.size()], 6.0, rgb(0x000000, 0.8));
+    for (size_t i = 0; i < shape.size(); i += 2)
+        strokeLine(img, shape[i], shape[i + 1], shape[(i + 2) % shape.size()], shape[(i + 3) % shape.size()], rim * 2,
+                   rgb(0x000000, 0.85));
     fillPolygon(img, shape, rgb(m.color));
+}
+
+// The player's own marker: a white arrowhead pointing up the screen (the radar is heading-up),
+// a little larger than the blips, with a dark rim.
+void paintPlayerMarkerCell(Image& img) {
+    const auto [x, y] = cellOrigin(15);
+    const double cx = x + CELL / 2.0, cy = y + CELL / 2.0, r = CELL * 0.2, rim = CELL * MARKER_RIM;
+    const std::vector<double> shape = {cx, cy - r, cx + r * 0.85, cy + r, cx, cy + r * 0.45, cx - r * 0.85, cy + r};
+    for (size_t i = 0; i < shape.size(); i += 2)
+        strokeLine(img, shape[i], shape[i + 1], shape[(i + 2) % shape.size()], shape[(i + 3) % shape.size()], rim * 2,
+                   rgb(0x000000, 0.9));
+    fillPolygon(img, shape, rgb(0xffffff));
 }
 
 void paintGunSightCell(Image& img) {
@@ -422,8 +443,9 @@ void paintLockBoxCell(Image& img) {
 Image paintHudAtlas() {
     Image img(ATLAS_SIZE, ATLAS_SIZE, Color{1, 1, 1, 0});
     paintRadarCell(img);
-    for (int cell = 1; cell < 16; ++cell)
+    for (int cell = 1; cell < 15; ++cell)
         if (cell != 4 && cell != 5) paintMarkerCell(img, cell);
+    paintPlayerMarkerCell(img);
     paintGunSightCell(img);
     paintLockBoxCell(img);
     return img;
