@@ -8,8 +8,6 @@ namespace vantrel {
 
 namespace {
 
-bool isAircraftSlot(int slot) { return slot >= 0 && slot < MAX_AIRCRAFT; }
-
 int countEnemies(const World& w, int8_t side) {
     int n = 0;
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {

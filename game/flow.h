@@ -8,7 +8,6 @@
 
 namespace vantrel {
 
-constexpr int SITUATION_COUNT = 5;
 constexpr int END_COUNTDOWN_TICKS = 150;
 
 // "<dataDir>/sN.au1" for situation n (1..5).

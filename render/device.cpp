@@ -20,6 +20,7 @@
 #include "render/gl_program.h"
 #include "render/meshes.h"
 #include "render/textures.h"
+#include "sim/vecmath.h"
 
 namespace vantrel::render {
 
@@ -32,7 +33,6 @@ constexpr const char* ERROR_CAPTION = "ERROR";
 constexpr int GL_MAJOR = 3;
 constexpr int GL_MINOR = 3;
 // Light 0 shines along this direction (normalised before use); the ambient level is 0x80 of 0xFF.
-constexpr float LIGHT_DIRECTION[3] = {0.1f, -0.7f, 0.2f};
 constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
 // Room for several frames (a frame with every table full streams about 100 KB) before the
 // stream buffer is orphaned and restarted; the driver keeps each orphan until its draws are done.
@@ -240,11 +240,9 @@ bool Device::State::createStreaming() {
 
 void Device::State::setFixedStates() {
     glUseProgram(program.id);
-    const double len = std::sqrt(double(LIGHT_DIRECTION[0]) * LIGHT_DIRECTION[0] +
-                                 double(LIGHT_DIRECTION[1]) * LIGHT_DIRECTION[1] +
-                                 double(LIGHT_DIRECTION[2]) * LIGHT_DIRECTION[2]);
-    glUniform3f(program.toLight, static_cast<float>(-LIGHT_DIRECTION[0] / len),
-                static_cast<float>(-LIGHT_DIRECTION[1] / len), static_cast<float>(-LIGHT_DIRECTION[2] / len));
+    const double len = straightLength(Offset{TOWARD_SUN.x, TOWARD_SUN.y, TOWARD_SUN.z});
+    glUniform3f(program.toLight, static_cast<float>(TOWARD_SUN.x / len), static_cast<float>(TOWARD_SUN.y / len),
+                static_cast<float>(TOWARD_SUN.z / len));
     glUniform1f(program.ambient, AMBIENT_LEVEL);
     glUniform1i(program.texture, 0);
     glUniform1i(program.lighting, 0);

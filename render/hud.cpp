@@ -1,6 +1,7 @@
 #include "render/hud.h"
 
 #include "render/hud_layout.h"
+#include "world/situation.h"
 
 namespace vantrel::render {
 
@@ -8,7 +9,6 @@ namespace {
 
 constexpr int TEXT_MARGIN = 10;   // pixels from the left or top edge
 constexpr int VERSION_RIGHT = 630;
-constexpr int SITUATION_COUNT = 5;
 constexpr int SITUATION_ROW_STEP = 50;  // situation k sits at y = 50 + 50 k
 constexpr int WARNING_Y = 300;
 constexpr int RESULT_Y = 200;

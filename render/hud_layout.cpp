@@ -7,6 +7,8 @@
 
 #include "game/debrief.h"
 #include "game/scheduler.h"
+#include "render/view.h"
+#include "sim/flight.h"
 #include "sim/vecmath.h"
 
 namespace vantrel::render {
@@ -14,16 +16,12 @@ namespace vantrel::render {
 namespace {
 
 constexpr double PIXELS_PER_FIELD_OF_VIEW = 480.0;
-constexpr double FIELD_OF_VIEW = 1.0471973;  // radians, the vertical field of the projection
 constexpr double SCREEN_CENTRE_X = 320.0;
 constexpr double SCREEN_CENTRE_Y = 240.0;
 
 constexpr int BLINK_HALF_PERIOD = 64;  // ticks
 constexpr int BLINK_STEP = 4;          // alpha per tick
 
-constexpr float STALL_SPEED = 0.15f;   // world units per tick
-constexpr float STALL_HEIGHT = 70.0f;  // world units
-constexpr int GUIDED_MISSILE_LAUNCHER = 3;
 
 constexpr float MAP_UNITS_PER_PIXEL = 4.0f;
 constexpr int MAP_BLINK_PERIOD = 6;  // ticks: the player's marker is off for the first half
@@ -83,8 +81,7 @@ std::array<ScreenVertex, 4> spriteCorners(float x, float y, int alpha, float siz
 ScreenPoint worldToScreen(const World& w, float px, float py, float pz) {
     Vec3 d = {px - w.cameraPos.x, py - w.cameraPos.y, pz - w.cameraPos.z};
     rotateWorldToLocal(d, -w.cameraHeading, -w.cameraPitch, -w.cameraRoll);
-    const double dx = d.x, dz = d.z;
-    const float across = static_cast<float>(std::sqrt(dx * dx + dz * dz));
+    const float across = static_cast<float>(groundLength(Offset{d.x, d.y, d.z}));
     float right = angleOf(d.x, d.z);
     float below = -angleOf(d.y, across);
     wrapAngle(right);
@@ -111,8 +108,7 @@ std::string instrumentLine(const World& w) {
 
 bool showsLockOn(const World& w) {
     const Aircraft& p = playerOf(w);
-    return p.target >= 0 && p.target < MAX_AIRCRAFT &&
-           typeOf(p).launcherKind == GUIDED_MISSILE_LAUNCHER;
+    return isAircraftSlot(p.target) && typeOf(p).launcherKind == LAUNCHER_GUIDED_MISSILE;
 }
 
 bool missileHomingOnPlayer(const World& w) {
@@ -121,8 +117,6 @@ bool missileHomingOnPlayer(const World& w) {
     }
     return false;
 }
-
-bool isStalling(const Aircraft& a) { return a.speed < STALL_SPEED || a.y > STALL_HEIGHT; }
 
 std::string warningLine(const World& w) {
     if (missileHomingOnPlayer(w)) return "! MISSILE !";
@@ -137,8 +131,7 @@ std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& o
                                        float cy, float scale) {
     const float dx = player.x - other.x;
     const float dz = player.z - other.z;
-    const float dist = static_cast<float>(
-        std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dz) * dz));
+    const float dist = static_cast<float>(groundLength(Offset{dx, 0.0, dz}));
     const float ang = player.heading - angleOf(dx, dz);
     const float r = dist / scale;
     if (!(r <= RADAR_RADIUS)) return std::nullopt;

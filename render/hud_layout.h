@@ -81,10 +81,9 @@ int pushSpaceAlpha(int32_t tickCount);
 // The armour reads 0 % once the last hit has taken more than was left, never below.
 std::string instrumentLine(const World& w);
 
-// The target box and "LOCK ON" need a target and the guided-missile launcher (kind 3).
+// The target box and "LOCK ON" need a target and the guided-missile launcher.
 bool showsLockOn(const World& w);
 bool missileHomingOnPlayer(const World& w);
-bool isStalling(const Aircraft& a);
 // The one warning line by priority: missile, stall, lock-on; empty when none applies.
 std::string warningLine(const World& w);
 

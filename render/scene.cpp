@@ -16,9 +16,7 @@ constexpr double FADE_SPAN = 32.0;
 constexpr float FADE_END = 80.0f;               // the formula's first 0
 
 float horizontalDistance(const Vec3& eye, float x, float z) {
-    const double dx = static_cast<double>(eye.x) - x;
-    const double dz = static_cast<double>(eye.z) - z;
-    return static_cast<float>(std::sqrt(dx * dx + dz * dz));
+    return static_cast<float>(groundLength(offsetBetween(eye, Vec3{x, 0.0f, z})));
 }
 
 }  // namespace
@@ -66,7 +64,7 @@ uint8_t terrainAlpha(float d) {
 }
 
 uint8_t faceShade(const Vec3& faceNormal) {
-    Vec3 sun = SUN_DIRECTION;
+    Vec3 sun = SUNLIGHT;
     normalize(sun);
     Vec3 n = faceNormal;
     normalize(n);

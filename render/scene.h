@@ -26,7 +26,7 @@ constexpr float TERRAIN_OPAQUE = 56.0f;
 constexpr float TEXTURE_STEP = 0.01010101f;  // per grid index: map1 covers the grid once
 constexpr uint8_t BORDER_TINT = 30;          // taken off green and blue
 constexpr int BORDER_LINES[] = {11, 88};     // grid rows and columns just outside flight limits
-constexpr Vec3 SUN_DIRECTION{0.1f, -0.7f, 0.2f};  // normalised before use; light 0 shares it
+constexpr Vec3 SUNLIGHT{-TOWARD_SUN.x, -TOWARD_SUN.y, -TOWARD_SUN.z};  // the way it travels
 
 // Model point p becomes p * S * Rz(az) * Rx(ax) * Ry(ay) * T: scaled, rolled, pitched,
 // turned, then moved.

@@ -5,7 +5,7 @@
 namespace vantrel::render {
 
 Matrix projectionMatrix(float aspect) {
-    return matrixPerspectiveFovLH(FIELD_OF_VIEW, aspect, NEAR_PLANE, FAR_PLANE);
+    return matrixPerspectiveFovLH(static_cast<float>(FIELD_OF_VIEW), aspect, NEAR_PLANE, FAR_PLANE);
 }
 
 Matrix viewMatrix(const World& w) {

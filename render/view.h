@@ -10,7 +10,7 @@ namespace vantrel::render {
 
 // Vertical field of view in radians, width over height of the 640 x 480 picture, near and far
 // planes in world units.
-constexpr float FIELD_OF_VIEW = 1.0471973f;
+constexpr double FIELD_OF_VIEW = 1.0471973;
 constexpr float ASPECT_RATIO = 1.3333334f;
 constexpr float NEAR_PLANE = 0.1f;
 constexpr float FAR_PLANE = 150.0f;

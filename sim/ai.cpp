@@ -1,7 +1,5 @@
 #include "sim/ai.h"
 
-#include <cmath>
-
 #include "sim/targeting.h"
 #include "sim/vecmath.h"
 
@@ -28,7 +26,6 @@ constexpr double EXPERT_MIN_SPEED = 0.18;  // no throttling down at or below it
 constexpr float LOW_ALTITUDE = 20.0f;      // absolute height, not above ground
 constexpr float LOW_WINGS_TOLERANCE = 20 * DEG;
 constexpr int GIVE_UP_ARMOR = 20;
-constexpr int LAUNCHER_REARWARD_BURST = 4;
 
 // Chances are 1/n: rand() % n == 1.
 constexpr int CHANCE_THROTTLE_UP = 10;
@@ -53,9 +50,7 @@ void searchForEnemy(World& w, Aircraft& a) {
     const int j = rnd(w) % MAX_AIRCRAFT;
     const Aircraft& other = w.aircraft[j];
     if (other.side == 0 || other.side == a.side) return;
-    const double dx = static_cast<double>(a.x) - other.x;
-    const double dz = static_cast<double>(a.z) - other.z;
-    if (std::sqrt(dx * dx + dz * dz) < ACQUIRE_RANGE) {
+    if (groundLength(offsetBetween(a, other)) < ACQUIRE_RANGE) {
         a.target = static_cast<int16_t>(j);
         a.aiFlags |= AIF_PURSUE;
     }
@@ -83,10 +78,7 @@ uint32_t cruiseSteering(const Aircraft& a) {
 // distance and speed conditions hold).
 float leadTicks(World& w, Aircraft& a, const Aircraft& t) {
     if (a.aiMode != AI_EXPERT) return FIXED_LEAD;
-    const double dx = static_cast<double>(t.x) - a.x;
-    const double dy = static_cast<double>(t.y) - a.y;
-    const double dz = static_cast<double>(t.z) - a.z;
-    const float d = static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz));
+    const float d = static_cast<float>(straightLength(offsetBetween(t, a)));
     if (d > EXPERT_FAR && chance(w, CHANCE_THROTTLE_UP)) a.controls |= CTRL_THROTTLE_UP;
     if (d < EXPERT_NEAR && a.speed > EXPERT_MIN_SPEED && chance(w, CHANCE_THROTTLE_DOWN)) {
         a.controls |= CTRL_THROTTLE_DOWN;
@@ -167,8 +159,9 @@ void steerWithBank(World& w, Aircraft& a, const AimError& e) {
 
 void pursue(World& w, int slot) {
     Aircraft& a = w.aircraft[slot];
-    if (!isAircraftSlot(a.target)) return;
-    const Aircraft& t = w.aircraft[a.target];
+    const Aircraft* target = aircraftInSlot(w, a.target);
+    if (!target) return;
+    const Aircraft& t = *target;
     const float lead = leadTicks(w, a, t);
     const Vec3 aim = aimPoint(t, w.lastTargetPos[slot], lead);
     const AimError e = aimErrorTo(a, aim.x, aim.y, aim.z);
@@ -203,9 +196,9 @@ void pullUpWhenLow(Aircraft& a) {
 // Run for cruising pilots too, whose target is whatever it was last; the 1/500 draw is
 // made only when the target is still worth chasing.
 bool givesUp(World& w, const Aircraft& a) {
-    if (!isAircraftSlot(a.target)) return true;
-    const Aircraft& t = w.aircraft[a.target];
-    if (t.armor < GIVE_UP_ARMOR || t.side == 0 || t.side == a.side) return true;
+    const Aircraft* t = aircraftInSlot(w, a.target);
+    if (!t) return true;
+    if (t->armor < GIVE_UP_ARMOR || t->side == 0 || t->side == a.side) return true;
     return chance(w, CHANCE_GIVE_UP);
 }
 

@@ -26,7 +26,7 @@ void Autopilot::flightKeys(const World& w, uint8_t out[256]) {
     const int slot = w.playerIndex;
     const bool launcherHeldBefore = launcherHeld_;
     launcherHeld_ = false;
-    if (slot < 0 || slot >= MAX_AIRCRAFT) return;
+    if (!isAircraftSlot(slot)) return;
     World& copy = *copy_;
     copy = w;
     Aircraft& a = copy.aircraft[slot];

@@ -54,7 +54,7 @@ void turnView(World& w, const Aircraft& a, bool lookingBack) {
 }
 
 void placeSunGlare(World& w, const Aircraft& a) {
-    Vec3 sun = SUN_DIRECTION;
+    Vec3 sun = TOWARD_SUN;
     normalize(sun);
     for (const GlareSquare& g : SUN_GLARE) {
         const double k = g.distance;

@@ -41,9 +41,7 @@ void stepToLiveAircraft(World& w, int direction) {
 void updatePlayerControls(World& w) {
     // An index outside the table has no aircraft to steer; the switch keys can still bring
     // the player back onto one.
-    if (w.playerIndex >= 0 && w.playerIndex < MAX_AIRCRAFT) {
-        w.aircraft[w.playerIndex].controls = controlWord(w.input);
-    }
+    if (Aircraft* player = aircraftInSlot(w, w.playerIndex)) player->controls = controlWord(w.input);
     if (isPressed(w.input, VK_F2)) w.radarLong = static_cast<int8_t>(1 - w.radarLong);
     if (isPressed(w.input, VK_F3)) w.cockpitView = static_cast<int8_t>(1 - w.cockpitView);
     if (isPressed(w.input, VK_F12)) stepToLiveAircraft(w, 1);

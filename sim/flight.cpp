@@ -5,6 +5,7 @@
 #include "sim/effects.h"
 #include "sim/elementary.h"
 #include "sim/sounds.h"
+#include "sim/vecmath.h"
 #include "sim/weapons.h"
 #include "world/terrain.h"
 
@@ -96,7 +97,7 @@ void applyThrottle(Aircraft& a) {
 }
 
 void applyStall(Aircraft& a) {
-    if (a.speed >= STALL_SPEED) return;
+    if (!belowStallSpeed(a)) return;
     a.pitchRate = added(a.pitchRate, -STALL_NOSE_DROP);
     a.y = added(a.y, -STALL_SINK);
 }
@@ -143,7 +144,7 @@ float clampToBoundary(float v) {
 }
 
 void applyCeiling(Aircraft& a) {
-    if (a.y <= CEILING) return;
+    if (!aboveCeiling(a)) return;
     a.pitchRate = added(a.pitchRate, -CEILING_NOSE_DROP);
     a.y = added(a.y, -CEILING_SINK);
 }
@@ -156,11 +157,7 @@ void knock(World& w, Aircraft& a) {
 }
 
 bool inContact(const Aircraft& a, const Aircraft& b) {
-    const double dx = static_cast<double>(a.x) - b.x;
-    const double dz = static_cast<double>(a.z) - b.z;
-    const double dy = static_cast<double>(a.y) - b.y;
-    const double h = std::sqrt(dx * dx + dz * dz);
-    return std::sqrt(h * h + dy * dy) <= static_cast<double>(COLLISION_DISTANCE);
+    return groundThenHeightLength(offsetBetween(a, b)) <= static_cast<double>(COLLISION_DISTANCE);
 }
 
 // Tested from both aircraft's updates, so a pair in contact pays twice per tick; b is

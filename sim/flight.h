@@ -24,6 +24,12 @@ constexpr double CEILING_SINK = 0.1;
 constexpr float COLLISION_DISTANCE = 0.8f;
 constexpr int COLLISION_DAMAGE = 8;
 
+// Too slow to fly, or above the ceiling: the flight model drops the nose and sinks the
+// aircraft, and the head-up display warns. A value that is not a number counts as both.
+inline bool belowStallSpeed(const Aircraft& a) { return !(a.speed >= STALL_SPEED); }
+inline bool aboveCeiling(const Aircraft& a) { return !(a.y <= CEILING); }
+inline bool isStalling(const Aircraft& a) { return belowStallSpeed(a) || aboveCeiling(a); }
+
 // Advances every living aircraft by one tick, in slot order: controls, attitude, the flip
 // over the vertical (the camera turns with the player's aircraft), throttle, stall,
 // movement, damage, ground, boundary, ceiling, weapons, mid-air contact, destruction.

@@ -41,21 +41,17 @@ Displacement tickDisplacement(const Projectile& p) {
             elementary::cos(pitch) * elementary::cos(heading) * distance};
 }
 
-bool isAircraftIndex(int index) { return index >= 0 && index < MAX_AIRCRAFT; }
-
 // One step toward the target about each axis; an exactly zero error leaves that angle.
 void steerMissile(Projectile& p, const Aircraft& t) {
-    const double dx = static_cast<double>(p.x) - t.x;
-    const double dz = static_cast<double>(p.z) - t.z;
-    const float bearingFromTarget = angleOf(static_cast<float>(dx), static_cast<float>(dz));
+    const Offset d = offsetBetween(p, t);
+    const float bearingFromTarget = angleOf(static_cast<float>(d.x), static_cast<float>(d.z));
     float error = static_cast<float>(static_cast<double>(p.heading) - bearingFromTarget);
     wrapAngle(error);
     if (error > 0.0f) p.heading = static_cast<float>(p.heading + MISSILE_TURN_STEP);
     if (error < 0.0f) p.heading = static_cast<float>(p.heading - MISSILE_TURN_STEP);
 
-    const float horizontal = static_cast<float>(std::sqrt(dx * dx + dz * dz));
-    const float fromVertical =
-        angleOf(horizontal, static_cast<float>(static_cast<double>(p.y) - t.y));
+    const float horizontal = static_cast<float>(groundLength(d));
+    const float fromVertical = angleOf(horizontal, static_cast<float>(d.y));
     error = static_cast<float>(static_cast<double>(fromVertical) - p.pitch - HALF_PI);
     wrapAngle(error);
     if (error < 0.0f) p.pitch = static_cast<float>(p.pitch - MISSILE_TURN_STEP);
@@ -69,7 +65,7 @@ void leaveTrail(World& w, Projectile& p, const Displacement& d) {
     spawnEffect(w, static_cast<float>(p.x - 0.01 * d.x), static_cast<float>(p.y - 0.01 * d.y),
                 static_cast<float>(p.z - 0.01 * d.z), withSpin(MissileFlame, randomAngle(w)));
     // A target outside the table cannot be steered at: the missile flies on as unguided.
-    if (isAircraftIndex(p.target)) steerMissile(p, w.aircraft[p.target]);
+    if (const Aircraft* target = aircraftInSlot(w, p.target)) steerMissile(p, *target);
 }
 
 // A whole number in [-jolt, jolt] from one draw.
@@ -95,10 +91,7 @@ void hitAircraft(World& w, Projectile& p, Aircraft& a) {
 }
 
 bool withinHitRadius(const Projectile& p, const Aircraft& a) {
-    const double dx = static_cast<double>(p.x) - a.x;
-    const double dy = static_cast<double>(p.y) - a.y;
-    const double dz = static_cast<double>(p.z) - a.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz) <= static_cast<double>(HIT_RADIUS);
+    return straightLength(offsetBetween(p, a)) <= static_cast<double>(HIT_RADIUS);
 }
 
 // The live aircraft as they stand while the projectiles move, ordered by x. Hits only knock

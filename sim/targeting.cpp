@@ -1,7 +1,5 @@
 #include "sim/targeting.h"
 
-#include <cmath>
-
 #include "sim/vecmath.h"
 
 namespace vantrel {
@@ -14,14 +12,12 @@ constexpr float TARGET_CONE = 12 * DEG;  // largest sum of heading and pitch err
 }  // namespace
 
 AimError aimErrorTo(const Aircraft& from, float x, float y, float z) {
-    const double dx = static_cast<double>(from.x) - x;
-    const double dy = static_cast<double>(from.y) - y;
-    const double dz = static_cast<double>(from.z) - z;
+    const Offset d = offsetBetween(from, Vec3{x, y, z});
     float heading = static_cast<float>(static_cast<double>(from.heading) -
-                                       angleOf(static_cast<float>(dx), static_cast<float>(dz)) + PI);
+                                       angleOf(static_cast<float>(d.x), static_cast<float>(d.z)) + PI);
     wrapAngle(heading);
-    const float horizontal = static_cast<float>(std::sqrt(dx * dx + dz * dz));
-    float pitch = static_cast<float>(static_cast<double>(angleOf(horizontal, static_cast<float>(dy))) -
+    const float horizontal = static_cast<float>(groundLength(d));
+    float pitch = static_cast<float>(static_cast<double>(angleOf(horizontal, static_cast<float>(d.y))) -
                                      from.pitch - HALF_PI);
     wrapAngle(pitch);
     return {heading, pitch};
@@ -34,10 +30,7 @@ void selectPlayerTarget(World& w) {
     for (int j = 0; j < MAX_AIRCRAFT; ++j) {
         const Aircraft& other = w.aircraft[j];
         if (other.side == 0 || other.side == player.side) continue;
-        const double dx = static_cast<double>(player.x) - other.x;
-        const double dy = static_cast<double>(player.y) - other.y;
-        const double dz = static_cast<double>(player.z) - other.z;
-        const float distance = static_cast<float>(std::sqrt(dx * dx + dz * dz + dy * dy));
+        const float distance = static_cast<float>(straightLength(offsetBetween(player, other)));
         const AimError e = aimErrorTo(player, other.x, other.y, other.z);
         const float score = static_cast<float>(static_cast<double>(absolute(e.heading)) + absolute(e.pitch));
         if (distance < TARGET_RANGE && score < best) {

@@ -13,9 +13,6 @@ struct AimError {
 };
 AimError aimErrorTo(const Aircraft& from, float x, float y, float z);
 
-// True for an index that names an aircraft slot; a target outside 0..29 (-1 = none) is gone.
-inline bool isAircraftSlot(int index) { return index >= 0 && index < MAX_AIRCRAFT; }
-
 // Rewrites the player's target from nothing every mission tick, after the pilots and
 // before the aircraft update.
 void selectPlayerTarget(World& w);

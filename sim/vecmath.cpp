@@ -55,8 +55,7 @@ void wrapAngle(float& a) {
 float absolute(float a) { return a < 0.0f ? -a : a; }
 
 void normalize(Vec3& v) {
-    const double x = v.x, y = v.y, z = v.z;
-    const float length = static_cast<float>(std::sqrt(x * x + y * y + z * z));
+    const float length = static_cast<float>(straightLength(Offset{v.x, v.y, v.z}));
     if (length == 0.0f) return;
     v.x /= length;
     v.y /= length;
@@ -69,6 +68,15 @@ float angleBetween(const Vec3& a, const Vec3& b) {
     if (dot > 1.0) dot = 1.0;
     if (dot < -1.0) dot = -1.0;
     return static_cast<float>(elementary::acos(dot));
+}
+
+double groundLength(const Offset& d) { return std::sqrt(d.x * d.x + d.z * d.z); }
+
+double straightLength(const Offset& d) { return std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z); }
+
+double groundThenHeightLength(const Offset& d) {
+    const double ground = groundLength(d);
+    return std::sqrt(ground * ground + d.y * d.y);
 }
 
 }  // namespace vantrel

@@ -33,4 +33,25 @@ void normalize(Vec3& v);
 // acos of the dot product of two unit vectors, the product clamped into [-1, 1].
 float angleBetween(const Vec3& a, const Vec3& b);
 
+// The difference of two points, each axis subtracted in double from the float coordinates.
+struct Offset {
+    double x, y, z;
+};
+
+// a - b for anything with float x, y and z: a Vec3, an aircraft, a projectile.
+template <typename A, typename B>
+Offset offsetBetween(const A& a, const B& b) {
+    return {static_cast<double>(a.x) - b.x, static_cast<double>(a.y) - b.y, static_cast<double>(a.z) - b.z};
+}
+
+// Over the ground: sqrt(x^2 + z^2).
+double groundLength(const Offset& d);
+
+// In one step: sqrt(x^2 + y^2 + z^2).
+double straightLength(const Offset& d);
+
+// The ground length first, then with the height: sqrt(ground^2 + y^2). It rounds twice, so
+// its last bit can differ from straightLength's; mid-air contact and sound volume use it.
+double groundThenHeightLength(const Offset& d);
+
 }  // namespace vantrel

@@ -17,12 +17,12 @@ constexpr int MAX_EFFECTS = 100;
 constexpr int AIRCRAFT_TYPE_COUNT = 7;
 constexpr int WEAPON_TYPE_COUNT = 3;
 
-// The controls word: rebuilt every tick by the player's keys or a computer pilot.
 // Three 32-bit floats, x then y then z; y is up.
 struct Vec3 {
     float x, y, z;
 };
 
+// The controls word: rebuilt every tick by the player's keys or a computer pilot.
 enum ControlBits : uint32_t {
     CTRL_PITCH_DOWN = 0x001,
     CTRL_PITCH_UP = 0x002,
@@ -61,6 +61,14 @@ struct Aircraft {
     uint32_t aiFlags;
 };
 static_assert(sizeof(Aircraft) == 64, "Aircraft must have no hidden padding");
+
+// Launcher patterns, the launcherKind of an aircraft type.
+enum LauncherKind : int16_t {
+    LAUNCHER_SINGLE_ROCKET = 1,
+    LAUNCHER_ROCKET_PAIR = 2,
+    LAUNCHER_GUIDED_MISSILE = 3,
+    LAUNCHER_REARWARD_BURST = 4,
+};
 
 // Aircraft type row. Rates are twentieths of a degree per tick, maxSpeed twentieths of
 // a world unit per tick.
@@ -124,7 +132,7 @@ struct Effect {
 };
 static_assert(sizeof(Effect) == 48, "Effect must have no hidden padding");
 
-// Arguments of spawnEffect, in record order; the recipes of every Part are values of it.
+// Arguments of spawnEffect, in record order; every effect of the game is a value of it.
 // Fields left out of a designated initializer are 0.
 struct EffectRecipe {
     float spin = 0, size = 0;
@@ -133,6 +141,9 @@ struct EffectRecipe {
     int8_t shadeStep = 0, alphaStep = 0, life = 0;
     uint8_t kind = 0;
 };
+
+// From anywhere toward the sun; normalised before use. Sunlight travels the opposite way.
+inline constexpr Vec3 TOWARD_SUN{-0.1f, 0.7f, -0.2f};
 
 enum GameMode : int32_t { MODE_NONE = 0, MODE_TITLE = 1, MODE_SELECT = 2, MODE_MISSION = 4 };
 

@@ -59,6 +59,18 @@ inline int rnd(World& w) { return nextRandom(w.rngState); }
 
 inline bool isAlive(const World& w, int index) { return w.aircraft[index].side != 0; }
 
+// True for an index that names an aircraft slot; a target or player index outside 0..29
+// (-1 = none) names no aircraft.
+inline bool isAircraftSlot(int index) { return index >= 0 && index < MAX_AIRCRAFT; }
+
+// The aircraft a slot index names, or nullptr.
+inline Aircraft* aircraftInSlot(World& w, int index) {
+    return isAircraftSlot(index) ? &w.aircraft[index] : nullptr;
+}
+inline const Aircraft* aircraftInSlot(const World& w, int index) {
+    return isAircraftSlot(index) ? &w.aircraft[index] : nullptr;
+}
+
 inline const AircraftType& typeOf(const Aircraft& a) { return AIRCRAFT_TYPES[a.type]; }
 
 // FNV-1a over every byte of the world.

@@ -5,10 +5,13 @@
 #include <cmath>
 #include <memory>
 
+#include "render/view.h"
+#include "sim/flight.h"
+
 namespace vantrel::render {
 namespace {
 
-constexpr double PIXELS_PER_RADIAN = 480.0 / 1.0471973;
+constexpr double PIXELS_PER_RADIAN = 480.0 / FIELD_OF_VIEW;
 
 // A mission world with the player in slot 0: type 0 (armour 80, guided missiles), side 1,
 // full armour and ammunition, cruising level at height 20.

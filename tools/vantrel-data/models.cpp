@@ -12,7 +12,6 @@ namespace vantrel::data {
 
 namespace {
 
-constexpr double TAU = 2.0 * std::numbers::pi;
 // The game draws up to 30 aircraft and 240 projectiles a frame on a software rasteriser, an
 // aircraft rarely over 150 pixels wide: shapes are kept to a few hundred triangles. Wings,
 // tails and fins are straight lofts, so a root and a tip section describe them exactly; three

@@ -5,8 +5,11 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 namespace vantrel::data {
+
+constexpr double TAU = 2.0 * std::numbers::pi;  // a full turn in radians
 
 // splitmix64: small, fast and good enough for procedural art.
 class Rng {

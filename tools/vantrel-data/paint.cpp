@@ -12,7 +12,6 @@ namespace vantrel::data {
 
 namespace {
 
-constexpr double TAU = 2.0 * std::numbers::pi;
 
 enum class Marking { BlueRoundel, RedStar };
 

@@ -11,7 +11,6 @@ namespace vantrel::data {
 
 namespace {
 
-constexpr double TAU = 2.0 * std::numbers::pi;
 
 Samples silence(double seconds) { return Samples(static_cast<size_t>(seconds * SAMPLE_RATE), 0.0); }
 double timeOf(size_t i) { return static_cast<double>(i) / SAMPLE_RATE; }
