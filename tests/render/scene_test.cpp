@@ -221,8 +221,9 @@ TEST(Scene, TerrainCellsComeColumnsOuterWithTwoTrianglesInOrder) {
 
 TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
     auto w = test::makeWorld();
-    for (const auto& [cx, cz] : {std::pair{0.0f, 0.0f}, std::pair{-397.3f, 12.9f}, std::pair{301.7f, -388.2f},
-                                 std::pair{123.4f, 56.7f}}) {
+    for (const auto& camera : {std::pair{0.0f, 0.0f}, std::pair{-397.3f, 12.9f}, std::pair{301.7f, -388.2f},
+                               std::pair{123.4f, 56.7f}}) {
+        const float cx = camera.first, cz = camera.second;  // named copies: clang 14 cannot capture bindings
         w->cameraPos = {cx, 20.0f, cz};
         const auto triangles = terrainTriangles(*w);
         bool sawPartlyFaded = false;
