@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "world/world.h"
+#include "world/situation.h"
 
 namespace vantrel {
 
