@@ -38,12 +38,6 @@ namespace {
 constexpr const char* GAME_TITLE = "vantrel";
 constexpr int WINDOW_ICON_SIZE = 32;
 
-struct FontSize {
-    int index;
-    int pixelHeight;
-};
-constexpr FontSize FONT_SIZES[render::FONT_COUNT] = {{0, 20}, {1, 40}};
-
 std::string executableDir() {
     char* base = SDL_GetBasePath();
     std::string dir = base != nullptr ? base : "";
@@ -110,7 +104,9 @@ public:
         setFramePacing();
         sound_.soundEnabled = soundEnabled;
         startSound(sound_, reinterpret_cast<HWND__*>(window_), resolveSoundLibrary(executableDir()), dataDir_);
-        for (const FontSize& f : FONT_SIZES) device_->createFont(f.index, f.pixelHeight);
+        for (int font = 0; font < render::FONT_COUNT; ++font) {
+            device_->createFont(font, render::FONT_PIXEL_HEIGHTS[font]);
+        }
         loadWorldAssets(*world_, dataDir_);
         device_->loadMeshTable(dataDir_);
         for (int n = 1; n <= SITUATION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));

@@ -25,6 +25,8 @@ constexpr int SCREEN_HEIGHT = 480;
 constexpr int TEXTURE_COUNT = 18;
 constexpr int MESH_COUNT = 10;
 constexpr int FONT_COUNT = 2;
+// Line height of each font in pixels at the 640 x 480 design scale, by font index.
+constexpr int FONT_PIXEL_HEIGHTS[FONT_COUNT] = {20, 40};
 
 // Mesh slots 0 to 9, in load order.
 constexpr const char* MESH_FILES[MESH_COUNT] = {

@@ -24,8 +24,6 @@ using namespace vantrel::render;
 namespace {
 
 constexpr int EXIT_BAD_INPUT = 2;
-// The pixel heights the game creates its fonts at (app/game.cpp, FONT_SIZES).
-constexpr int FONT_HEIGHTS[] = {20, 40};
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "vantrel-bake: %s\n", message.c_str());
@@ -60,7 +58,7 @@ int main(int argc, char** argv) {
     }
 
     if (TTF_Init() != 0) return fail(std::string("fonts unavailable: ") + TTF_GetError());
-    for (int height : FONT_HEIGHTS) {
+    for (int height : FONT_PIXEL_HEIGHTS) {
         std::string error;
         const std::optional<GlyphAtlas> glyphs = rasteriseGlyphs(FONT_FILE, height, &error);
         if (!glyphs) return fail(error);
