@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "render/view.h"
+#include "render_fixture.h"
 #include "sim/flight.h"
 
 namespace vantrel::render {
@@ -13,24 +14,7 @@ namespace {
 
 constexpr double PIXELS_PER_RADIAN = 480.0 / FIELD_OF_VIEW;
 
-// A mission world with the player in slot 0: type 0 (armour 80, guided missiles), side 1,
-// full armour and ammunition, cruising level at height 20.
-std::unique_ptr<World> missionWorld() {
-    auto w = std::make_unique<World>();
-    w->gameMode = MODE_MISSION;
-    w->playerIndex = 0;
-    for (Aircraft& a : w->aircraft) a.target = -1;
-    for (Projectile& p : w->projectiles) p.target = -1;
-    Aircraft& p = w->aircraft[0];
-    p.type = 0;
-    p.side = 1;
-    p.armor = 80;
-    p.gunAmmo = 800;
-    p.launcherAmmo = 8;
-    p.speed = 0.5f;
-    p.y = 20.0f;
-    return w;
-}
+using test::playerMissionWorld;
 
 Aircraft& addOther(World& w, int slot, float x, float y, float z, int side = 2) {
     Aircraft& a = w.aircraft[slot];
@@ -52,14 +36,14 @@ TEST(HudLayout, PushSpaceFadesOutThenBackIn) {
 }
 
 TEST(HudLayout, InstrumentLineOfAFullAircraft) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->aircraft[0].y = 20.7f;
     w->aircraft[0].pitch = 0.1f;
     EXPECT_EQ(instrumentLine(*w), "ARMOR:100% W1:800 W2:8 SPEED:25 HEIGHT:20 ANGLE:5");
 }
 
 TEST(HudLayout, InstrumentLineTruncatesTowardZero) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     Aircraft& p = w->aircraft[0];
     p.armor = 7;  // 8.75 %
     p.y = -3.9f;
@@ -71,7 +55,7 @@ TEST(HudLayout, InstrumentLineTruncatesTowardZero) {
 }
 
 TEST(HudLayout, FullArmourReadsHundredForEveryType) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     for (int t = 0; t < AIRCRAFT_TYPE_COUNT; ++t) {
         w->aircraft[0].type = static_cast<int8_t>(t);
         w->aircraft[0].armor = AIRCRAFT_TYPES[t].armor;
@@ -80,7 +64,7 @@ TEST(HudLayout, FullArmourReadsHundredForEveryType) {
 }
 
 TEST(HudLayout, InstrumentLineSurvivesAnAbsurdHeight) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->aircraft[0].y = 1e30f;
     w->aircraft[0].speed = std::nanf("");
     const std::string line = instrumentLine(*w);
@@ -89,7 +73,7 @@ TEST(HudLayout, InstrumentLineSurvivesAnAbsurdHeight) {
 }
 
 TEST(HudLayout, StallBelowSpeedOrAboveSeventy) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     Aircraft& p = w->aircraft[0];
     EXPECT_FALSE(isStalling(p));
     p.speed = 0.1f;
@@ -105,7 +89,7 @@ TEST(HudLayout, StallBelowSpeedOrAboveSeventy) {
 }
 
 TEST(HudLayout, WarningLineByPriority) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     EXPECT_EQ(warningLine(*w), "");
     addOther(*w, 3, 0.0f, 20.0f, 30.0f);
     w->aircraft[0].target = 3;
@@ -120,7 +104,7 @@ TEST(HudLayout, WarningLineByPriority) {
 }
 
 TEST(HudLayout, OnlyALiveMissileOnThePlayerWarns) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->playerIndex = 4;
     w->aircraft[4] = w->aircraft[0];
     w->aircraft[0].side = 0;
@@ -138,7 +122,7 @@ TEST(HudLayout, OnlyALiveMissileOnThePlayerWarns) {
 }
 
 TEST(HudLayout, LockOnNeedsTargetAndGuidedMissileLauncher) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     addOther(*w, 3, 0.0f, 20.0f, 30.0f);
     EXPECT_FALSE(showsLockOn(*w));
     w->aircraft[0].target = 3;
@@ -153,7 +137,7 @@ TEST(HudLayout, LockOnNeedsTargetAndGuidedMissileLauncher) {
 }
 
 TEST(HudLayout, RadarRimAtFiftyPixels) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     const Aircraft& p = w->aircraft[0];
     Aircraft& other = addOther(*w, 5, 0.0f, 20.0f, 75.0f);
     const auto rim = radarMarker(p, other, 60.0f, 420.0f, radarScale(*w));
@@ -172,7 +156,7 @@ TEST(HudLayout, RadarRimAtFiftyPixels) {
 }
 
 TEST(HudLayout, RadarIsHeadingUp) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     Aircraft& p = w->aircraft[0];
     p.x = 100.0f;
     p.z = -50.0f;
@@ -196,7 +180,7 @@ TEST(HudLayout, RadarIsHeadingUp) {
 }
 
 TEST(HudLayout, WorldToScreenAheadRightAndBelow) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->cameraPos = {10.0f, 30.0f, -20.0f};
     const ScreenPoint ahead = worldToScreen(*w, 10.0f, 30.0f, 0.0f);
     EXPECT_NEAR(ahead.x, 320.0f, 1e-3);
@@ -212,7 +196,7 @@ TEST(HudLayout, WorldToScreenAheadRightAndBelow) {
 }
 
 TEST(HudLayout, WorldToScreenFollowsTheCameraAngles) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->cameraHeading = HALF_PI;  // looking along +x
     const ScreenPoint ahead = worldToScreen(*w, 40.0f, 0.0f, 0.0f);
     EXPECT_NEAR(ahead.x, 320.0f, 1e-2);
@@ -284,7 +268,7 @@ TEST(HudLayout, UpsideDownRectangleFlipsTheTexture) {
 }
 
 TEST(HudLayout, MapMarksLiveAircraftAndBlinksThePlayer) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->aircraft[0].x = 40.0f;
     w->aircraft[0].z = 80.0f;
     const ScreenPoint at = mapMarker(w->aircraft[0]);
@@ -304,7 +288,7 @@ TEST(HudLayout, MapMarksLiveAircraftAndBlinksThePlayer) {
 }
 
 TEST(HudLayout, MissionResultWhileTheCountdownRuns) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     EXPECT_EQ(missionResult(*w), "");
     w->flowCounter = 150;
     EXPECT_EQ(missionResult(*w), "MISSION COMPLETE");
@@ -313,7 +297,7 @@ TEST(HudLayout, MissionResultWhileTheCountdownRuns) {
 }
 
 TEST(HudLayout, DebriefCountsByPlacedSidesAndStopsTheClockAtTheOutcome) {
-    auto w = missionWorld();
+    auto w = playerMissionWorld();
     w->placedSide[0] = 1;
     addOther(*w, 1, 0, 20, 0, 1);  // a friend, lost below
     addOther(*w, 2, 0, 20, 0, 2);  // an enemy, downed below

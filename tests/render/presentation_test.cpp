@@ -68,19 +68,9 @@ std::string plainHudData() {
 
 // The player level at height 20 facing +z, the camera behind it, over level ground.
 std::unique_ptr<World> missionWorld() {
-    auto w = std::make_unique<World>();
-    for (Aircraft& a : w->aircraft) a.target = -1;
-    for (Projectile& p : w->projectiles) p.target = -1;
+    auto w = playerMissionWorld();
     std::fill(std::begin(w->heightmap), std::end(w->heightmap), uint8_t{40});
-    w->gameMode = MODE_MISSION;
-    Aircraft& p = w->aircraft[0];
-    p.side = 1;
-    p.armor = 80;
-    p.gunAmmo = 800;
-    p.launcherAmmo = 8;
-    p.speed = 0.5f;
-    p.y = 20.0f;
-    p.z = 5.0f;
+    w->aircraft[0].z = 5.0f;
     w->cameraPos = {0.0f, 20.0f, 0.0f};
     return w;
 }

@@ -60,6 +60,23 @@ int countPixels(const std::vector<uint32_t>& frame, int x0, int y0, int x1, int 
 
 // Per process: ctest runs cases of the same fixture side by side, and one case's set-up must not
 // empty the folder another case is reading.
+std::unique_ptr<World> playerMissionWorld() {
+    auto w = std::make_unique<World>();
+    w->gameMode = MODE_MISSION;
+    w->playerIndex = 0;
+    for (Aircraft& a : w->aircraft) a.target = -1;
+    for (Projectile& p : w->projectiles) p.target = -1;
+    Aircraft& p = w->aircraft[0];
+    p.type = 0;
+    p.side = 1;
+    p.armor = 80;
+    p.gunAmmo = 800;
+    p.launcherAmmo = 8;
+    p.speed = 0.5f;
+    p.y = 20.0f;
+    return w;
+}
+
 std::string makeTempDirectory(const std::string& name) {
     const std::filesystem::path dir =
         std::filesystem::path(::testing::TempDir()) / ("vantrel-" + name + "-" + std::to_string(getpid()));

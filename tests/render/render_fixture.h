@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "render/device.h"
+#include "world/world.h"
 
 struct SDL_Window;
 
@@ -45,6 +46,10 @@ inline int redOf(uint32_t c) { return int((c >> 16) & 0xFF); }
 inline int greenOf(uint32_t c) { return int((c >> 8) & 0xFF); }
 inline int blueOf(uint32_t c) { return int(c & 0xFF); }
 inline int alphaOf(uint32_t c) { return int(c >> 24); }
+
+// A mission world with the player in slot 0: type 0 (armour 80, guided missiles), side 1, full
+// armour and ammunition, cruising level at height 20; no aircraft or projectile has a target.
+std::unique_ptr<World> playerMissionWorld();
 
 // A fresh empty directory under the test temporary directory.
 std::string makeTempDirectory(const std::string& name);
