@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 
 #include "sim/elementary.h"
@@ -11,18 +11,6 @@
 using namespace vantrel;
 
 namespace {
-
-uint64_t bitsOf(double x) {
-    uint64_t bits;
-    std::memcpy(&bits, &x, sizeof bits);
-    return bits;
-}
-
-double fromBits(uint64_t bits) {
-    double x;
-    std::memcpy(&x, &bits, sizeof x);
-    return x;
-}
 
 // Integer-only argument stream, so every build walks the same arguments.
 struct Arguments {
@@ -37,7 +25,7 @@ struct Arguments {
     float uniformFloat(double lo, double hi) { return static_cast<float>(uniform(lo, hi)); }
     double anyFinite() {
         for (;;) {
-            const double d = fromBits(next());
+            const double d = std::bit_cast<double>(next());
             if (std::isfinite(d)) return d;
         }
     }
@@ -46,7 +34,7 @@ struct Arguments {
 struct Digest {
     uint64_t hash = 14695981039346656037ull;  // FNV-1a
     void add(double d) {
-        const uint64_t v = bitsOf(d);
+        const uint64_t v = std::bit_cast<uint64_t>(d);
         for (int i = 0; i < 8; ++i) {
             hash ^= (v >> (8 * i)) & 0xff;
             hash *= 1099511628211ull;
@@ -58,7 +46,7 @@ struct Digest {
 uint64_t ulpsApart(double a, double b) {
     if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b) ? 0 : UINT64_MAX;
     auto ordered = [](double d) {
-        const int64_t i = static_cast<int64_t>(bitsOf(d));
+        const int64_t i = static_cast<int64_t>(std::bit_cast<uint64_t>(d));
         return i < 0 ? std::numeric_limits<int64_t>::min() - i : i;
     };
     const int64_t x = ordered(a), y = ordered(b);
