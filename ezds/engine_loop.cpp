@@ -19,6 +19,8 @@ int16_t toSample(double v) {
 
 }  // namespace
 
+double playGain(int volume) { return HEADROOM * std::min(volume, MAX_VOLUME) / MAX_VOLUME; }
+
 double engineGain(int level) { return HEADROOM * clampLevel(level) / LEVEL_FULL; }
 
 double engineRate(int level) { return RATE_AT_ZERO + RATE_PER_LEVEL * clampLevel(level); }

@@ -20,9 +20,8 @@ namespace {
 constexpr int SAMPLE_RATE = 44100;
 constexpr int OUTPUT_CHANNELS = 2;
 constexpr int BUFFER_FRAMES = 1024;  // about 23 ms: a sound starts within one 30 ms game tick
-constexpr int ONE_SHOT_CHANNELS = 7;
-constexpr int VOICES_PER_CHANNEL = 4;  // overlapping plays of one channel
-constexpr int MAX_VOLUME = 100;
+using ezds::ONE_SHOT_CHANNELS;
+using ezds::VOICES_PER_CHANNEL;
 
 enum LoopOperation { LOOP_START = 0, LOOP_LEVEL = 1, LOOP_STOP = 2 };
 
@@ -111,8 +110,7 @@ int takeVoice(int channel) {
 
 // Volume 1..100 onto the mixer's 0..128, leaving the library's headroom; 1 stays audible.
 int mixerVolume(int volume) {
-    const double scaled = ezds::HEADROOM * MIX_MAX_VOLUME * std::min(volume, MAX_VOLUME) / MAX_VOLUME;
-    return std::max(1, static_cast<int>(std::lround(scaled)));
+    return std::max(1, static_cast<int>(std::lround(ezds::playGain(volume) * MIX_MAX_VOLUME)));
 }
 
 void releaseAll() {

@@ -62,6 +62,10 @@ void freeSoundLibrary(Sound& s) {
 
 void startSound(Sound& s, HWND__* window, const std::string& libraryPath, const std::string& dataDir) {
     if (s.soundEnabled) s.soundEnabled = bindSoundLibrary(s, libraryPath);
+    startBoundSound(s, window, dataDir);
+}
+
+void startBoundSound(Sound& s, HWND__* window, const std::string& dataDir) {
     if (s.soundEnabled) s.soundEnabled = s.lib.DSinit(window) != 0;
     if (s.soundEnabled) loadSounds(s, dataDir);
 }

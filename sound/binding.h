@@ -28,6 +28,10 @@ void freeSoundLibrary(Sound& s);
 // keeps the library loaded until the process ends.
 void startSound(Sound& s, HWND__* window, const std::string& libraryPath, const std::string& dataDir);
 
+// Start-up of a library already in the table (the browser build's, linked in): if
+// soundEnabled, DSinit(window), then as startSound.
+void startBoundSound(Sound& s, HWND__* window, const std::string& dataDir);
+
 // Shutdown: if soundEnabled, DSend, then unload. Sound is off afterwards.
 void stopSound(Sound& s);
 
