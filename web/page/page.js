@@ -1,0 +1,332 @@
+// The page around the game: the start overlay, the information overlay, messages, the data
+// pack's download, and the URL's parameters as the game's command line (the same flags as on
+// the desktop). The game calls the Module.vantrel* functions below.
+'use strict';
+
+var Module = (function () {
+  const CLASSIC_WIDTH = 640;
+  const CLASSIC_HEIGHT = 480;
+  const DATA_PACK = 'vantrel.data';
+  const INLINE_KEYS = '/tmp/inline.keys';
+  const REBUILD_HELP = 'Build the page again with scripts/web (it puts vantrel.data and vantrel.data.js ' +
+    'beside index.html), then reload this page.';
+
+  const params = new URLSearchParams(window.location.search);
+  const element = (id) => document.getElementById(id);
+  const canvas = element('canvas');
+  const startForm = element('start');
+  const startButton = element('start-button');
+  const statusLine = element('status');
+  const information = element('information');
+  const message = element('message');
+  const results = element('results');
+
+  let dataPackProblem = null;  // set when the pack is missing or damaged: the game never starts
+  let stopped = false;         // a message ended the game
+  let started = false;
+
+  // --- The URL as the game's command line -------------------------------------------------
+
+  function isOn(name) {
+    if (!params.has(name)) return false;
+    const value = params.get(name).toLowerCase();
+    return value !== '0' && value !== 'false' && value !== 'no' && value !== 'off';
+  }
+
+  function screenshotTicks() {
+    return params.getAll('screenshot').flatMap((list) => list.split(',')).filter((tick) => tick !== '');
+  }
+
+  // Only names of key scripts shipped in the pack's /keys folder.
+  function shippedKeyScript(name) {
+    if (!/^[A-Za-z0-9._-]+$/.test(name) || name.startsWith('.')) {
+      throw new Error('"' + name + '" is not the name of a key script shipped with the page');
+    }
+    return '/keys/' + name;
+  }
+
+  function gameArguments() {
+    const args = [];
+    if (params.has('seed')) args.push('--seed', params.get('seed'));
+    if (isOn('fast')) args.push('--fast');
+    if (params.has('quit-after')) args.push('--quit-after', params.get('quit-after'));
+    if (params.has('demo')) args.push('--demo', params.get('demo'));
+    if (params.has('input')) args.push('--input', shippedKeyScript(params.get('input')));
+    if (params.has('input-inline')) args.push('--input', INLINE_KEYS);
+    for (const tick of screenshotTicks()) args.push('--screenshot', tick + ':/tmp/shot-' + tick + '.png');
+    if (isOn('hash')) args.push('--print-hash');
+    if (isOn('window')) args.push('--window');
+    if (isOn('nosound')) args.push('--no-sound');
+    return args;
+  }
+
+  // --- Messages and overlays ----------------------------------------------------------------
+
+  function hideOverlays() {
+    for (const overlay of [startForm, information, message]) overlay.hidden = true;
+  }
+
+  function showMessage(title, text, help, isError) {
+    hideOverlays();
+    element('message-title').textContent = title;
+    element('message-text').textContent = text;
+    element('message-help').textContent = help || '';
+    message.classList.toggle('message', isError !== false);
+    message.hidden = false;
+    if (isError !== false) stopped = true;
+  }
+
+  function showDataPackProblem(reason) {
+    dataPackProblem = reason;
+    showMessage('No game data', "The game's data could not be loaded: " + reason, REBUILD_HELP);
+  }
+
+  function showGameError(text) {
+    if (stopped) return;
+    showMessage('The game stopped', text, 'Reload the page to start again.');
+  }
+
+  function setStatus(text) {
+    statusLine.textContent = text;
+  }
+
+  // --- Canvas size: the game follows it -----------------------------------------------------
+
+  function fitCanvas() {
+    if (document.fullscreenElement === canvas) {
+      const ratio = window.devicePixelRatio || 1;
+      canvas.width = Math.round(window.screen.width * ratio);
+      canvas.height = Math.round(window.screen.height * ratio);
+      return;
+    }
+    // Window: the classic picture at the largest whole scale that fits beside the page's text.
+    const scale = Math.max(1, Math.floor(Math.min((window.innerWidth - 32) / CLASSIC_WIDTH,
+                                                  (window.innerHeight - 190) / CLASSIC_HEIGHT)));
+    canvas.width = CLASSIC_WIDTH * scale;
+    canvas.height = CLASSIC_HEIGHT * scale;
+    canvas.style.width = canvas.width + 'px';
+    canvas.style.height = canvas.height + 'px';
+  }
+
+  // --- The start overlay ----------------------------------------------------------------------
+
+  function chosen(name) {
+    return startForm.querySelector('input[name="' + name + '"]:checked').value;
+  }
+
+  function start() {
+    if (started || startButton.disabled) return;
+    started = true;
+    const fullScreen = chosen('screen') === 'fullscreen';
+    const soundOn = chosen('sound') === 'on';
+    hideOverlays();
+    // Both need this click or key press: browsers allow full screen and sound only in one.
+    if (fullScreen) {
+      canvas.requestFullscreen().catch((error) => console.warn('vantrel: full screen refused (' + error.message + ')'));
+    }
+    if (soundOn && Module.vantrelAudio) Module.vantrelAudio.resume();
+    Module.ccall('vantrel_start', null, ['number', 'number'], [fullScreen ? 1 : 0, soundOn ? 1 : 0]);
+    canvas.focus();
+  }
+
+  function readyToStart() {
+    startButton.disabled = false;
+    setStatus('Ready.');
+    startButton.focus();
+  }
+
+  startForm.addEventListener('submit', (event) => {
+    event.preventDefault();
+    start();
+  });
+  startForm.addEventListener('keydown', (event) => {
+    if (event.key !== 'Enter') return;
+    event.preventDefault();
+    start();
+  });
+
+  // --- The information overlay ----------------------------------------------------------------
+
+  function freezeGame(frozen) {
+    if (Module._vantrel_freeze) Module._vantrel_freeze(frozen ? 1 : 0);
+  }
+
+  function closeInformation() {
+    if (information.hidden) return;
+    information.hidden = true;
+    document.removeEventListener('keydown', informationKeys, true);
+    freezeGame(false);
+    canvas.focus();
+  }
+
+  function informationKeys(event) {
+    if (event.key !== 'Enter' && event.key !== 'Escape') return;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    closeInformation();
+  }
+
+  function showInformation(text) {
+    if (stopped) return;
+    element('information-text').textContent = text;
+    information.hidden = false;
+    freezeGame(true);
+    element('information-ok').focus();
+    // Listen from the next event on: the key that opened the box must not close it.
+    setTimeout(() => {
+      if (!information.hidden) document.addEventListener('keydown', informationKeys, true);
+    }, 0);
+  }
+
+  element('information-ok').addEventListener('click', closeInformation);
+
+  // --- Results for tests and players ----------------------------------------------------------
+
+  function keepScreenshot(tick, width, height, pointer) {
+    const rgba = new Uint8ClampedArray(Module.HEAPU8.buffer, pointer, width * height * 4).slice();
+    for (let i = 3; i < rgba.length; i += 4) rgba[i] = 255;
+    const picture = document.createElement('canvas');
+    picture.width = width;
+    picture.height = height;
+    picture.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
+    const pre = document.createElement('pre');
+    pre.id = 'screenshot-' + tick;
+    pre.textContent = picture.toDataURL('image/png');
+    results.appendChild(pre);
+  }
+
+  function finished(exitCode, lines) {
+    const result = element('result');
+    result.textContent = lines;
+    result.dataset.exitCode = String(exitCode);
+    document.title = 'vantrel: finished';
+    if (document.fullscreenElement) document.exitFullscreen();
+    if (!stopped) showMessage('The game has ended', '', 'Reload the page to play again.', false);
+  }
+
+  // --- Loading: the data pack first, then its loader and the game -----------------------------
+
+  function hasWebGL2() {
+    try {
+      return !!document.createElement('canvas').getContext('webgl2');
+    } catch (error) {
+      return false;
+    }
+  }
+
+  async function fetchDataPack() {
+    let response;
+    try {
+      response = await fetch(DATA_PACK);
+    } catch (error) {
+      throw new Error(DATA_PACK + ' could not be fetched (' + error.message + ')');
+    }
+    if (!response.ok) {
+      throw new Error(DATA_PACK + ': the server answered ' + response.status + ' ' + response.statusText);
+    }
+    const total = Number(response.headers.get('Content-Length')) || 0;
+    const reader = response.body.getReader();
+    const chunks = [];
+    let received = 0;
+    for (;;) {
+      const {done, value} = await reader.read();
+      if (done) break;
+      chunks.push(value);
+      received += value.length;
+      if (total) setStatus("Loading the game's data: " + Math.floor(100 * received / total) + ' %');
+    }
+    const bytes = new Uint8Array(received);
+    let at = 0;
+    for (const chunk of chunks) {
+      bytes.set(chunk, at);
+      at += chunk.length;
+    }
+    return bytes.buffer;
+  }
+
+  function loadScript(source) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = source;
+      script.onload = resolve;
+      script.onerror = () => reject(new Error(source + ' could not be loaded'));
+      document.body.appendChild(script);
+    });
+  }
+
+  function writeInlineKeyScript() {
+    if (!params.has('input-inline')) return;
+    Module.FS_createPath('/', 'tmp', true, true);
+    Module.FS_createDataFile('/tmp', 'inline.keys', params.get('input-inline'), true, true, true);
+  }
+
+  function runGame() {
+    if (dataPackProblem || stopped) return;
+    let args;
+    try {
+      args = gameArguments();
+      writeInlineKeyScript();
+    } catch (error) {
+      showGameError(error.message);
+      return;
+    }
+    Module.callMain(args);
+    if (!startForm.hidden) readyToStart();
+  }
+
+  async function load() {
+    if (!hasWebGL2()) {
+      showMessage('No WebGL 2', 'This browser cannot draw the game: WebGL 2 is not available.',
+                  'Use a current Firefox, Chromium or Chrome with hardware acceleration (WebGL) turned on.');
+      return;
+    }
+    fitCanvas();
+    if (!isOn('window')) {
+      if (isOn('nosound')) startForm.querySelector('input[name="sound"][value="off"]').checked = true;
+      startForm.hidden = false;
+    }
+    let pack;
+    try {
+      pack = await fetchDataPack();
+    } catch (error) {
+      showDataPackProblem(error.message);
+      return;
+    }
+    setStatus('Starting…');
+    Module.getPreloadedPackage = (name, expectedSize) => {
+      if (pack.byteLength !== expectedSize) {
+        showDataPackProblem(DATA_PACK + ' has ' + pack.byteLength + ' bytes where this page expects ' +
+                            expectedSize + ': it is damaged or comes from another build');
+      }
+      return pack;
+    };
+    try {
+      await loadScript('vantrel.data.js');
+    } catch (error) {
+      showDataPackProblem(error.message);
+      return;
+    }
+    try {
+      await loadScript('vantrel.js');
+    } catch (error) {
+      showGameError(error.message + '. ' + REBUILD_HELP);
+    }
+  }
+
+  window.addEventListener('resize', fitCanvas);
+  document.addEventListener('fullscreenchange', fitCanvas);
+  window.addEventListener('error', (event) => showGameError('The game failed: ' + event.message));
+  window.addEventListener('DOMContentLoaded', load);
+
+  return {
+    canvas: canvas,
+    print: (line) => console.log(line),
+    printErr: (line) => console.warn(line),
+    onRuntimeInitialized: runGame,
+    onAbort: (what) => showGameError('The game stopped: ' + what),
+    vantrelShowInformation: showInformation,
+    vantrelError: showGameError,
+    vantrelScreenshot: (tick, path, width, height, pointer) => keepScreenshot(tick, width, height, pointer),
+    vantrelFinished: finished,
+  };
+})();
