@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "render/image.h"
+
 namespace vantrel::render {
 
 namespace {
@@ -82,6 +84,28 @@ std::optional<MeshData> readBakedMesh(std::string_view bytes, std::string& error
         }
     }
     return mesh;
+}
+
+std::string bakedMeshPath(const std::string& meshFile) {
+    const size_t slash = meshFile.find_last_of('/');
+    const size_t dot = meshFile.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? meshFile.substr(0, dot) : meshFile) + ".mesh";
+}
+
+std::vector<MeshFileResult> readBakedMeshFiles(const std::vector<std::string>& meshFiles) {
+    std::vector<MeshFileResult> results(meshFiles.size());
+    for (size_t i = 0; i < meshFiles.size(); ++i) {
+        const std::string path = bakedMeshPath(meshFiles[i]);
+        std::string error;
+        const auto bytes = readAssetFile(path, &error);
+        if (bytes) {
+            results[i].data = readBakedMesh(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
+            if (!results[i].data) error = path + ": " + error;
+        }
+        results[i].error = results[i].data ? "" : error;
+    }
+    return results;
 }
 
 }  // namespace vantrel::render

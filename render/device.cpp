@@ -1,10 +1,5 @@
 #include "render/device.h"
 
-#include <SDL.h>
-#include <SDL_ttf.h>
-#include <epoxy/gl.h>
-#include <malloc.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -17,8 +12,10 @@
 #include <glm/mat3x3.hpp>
 
 #include "render/fonts.h"
+#include "render/gl_dialect.h"
 #include "render/gl_program.h"
 #include "render/meshes.h"
+#include "render/platform.h"
 #include "render/textures.h"
 #include "sim/vecmath.h"
 
@@ -28,10 +25,6 @@ namespace {
 
 constexpr const char* CREATE_FAILED_TEXT = "Direct3Dの作成に失敗しました";
 constexpr const char* INIT_FAILED_TEXT = "Direct3Dの初期化に失敗しました";
-constexpr const char* ERROR_CAPTION = "ERROR";
-
-constexpr int GL_MAJOR = 3;
-constexpr int GL_MINOR = 3;
 // Light 0 shines along this direction (normalised before use); the ambient level is 0x80 of 0xFF.
 constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
 // Room for several frames (a frame with every table full streams about 100 KB) before the
@@ -43,29 +36,12 @@ constexpr GLsizeiptr STREAM_BYTES = 1 << 20;
 // fault in the driver's per-frame buffers every frame (measured: 60 % more CPU).
 constexpr int LARGE_BLOCK_BYTES = 4 << 20;
 
-// The box for the player, with the reason for whoever reads the terminal; with no window system
-// the box cannot open and its text goes to standard error too.
-void showFailure(const char* text, const std::string& reason) {
-    std::fprintf(stderr, "vantrel: the graphics device could not start: %s\n", reason.c_str());
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ERROR_CAPTION, text, nullptr) != 0)
-        std::fprintf(stderr, "%s: %s\n", ERROR_CAPTION, text);
-}
-
-bool contextIsUsable(std::string* reason) {
-    if (epoxy_gl_version() < GL_MAJOR * 10 + GL_MINOR) {
-        *reason = "OpenGL " + std::to_string(GL_MAJOR) + "." + std::to_string(GL_MINOR) + " is needed, the context offers " +
-                  std::to_string(epoxy_gl_version() / 10) + "." + std::to_string(epoxy_gl_version() % 10);
-        return false;
-    }
-    return true;
-}
-
 void setVertexLayout(GLsizei stride, GLint positionSize, size_t colourOffset, size_t uvOffset) {
     glEnableVertexAttribArray(ATTR_POSITION);
     glVertexAttribPointer(ATTR_POSITION, positionSize, GL_FLOAT, GL_FALSE, stride, nullptr);
-    // 0xAARRGGBB stored little-endian is B, G, R, A in memory: the GL_BGRA attribute order.
+    // The bytes of 0xAARRGGBB as they lie in memory; the vertex shader puts them in order.
     glEnableVertexAttribArray(ATTR_COLOUR);
-    glVertexAttribPointer(ATTR_COLOUR, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, stride,
+    glVertexAttribPointer(ATTR_COLOUR, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride,
                           reinterpret_cast<const void*>(colourOffset));
     glEnableVertexAttribArray(ATTR_UV);
     glVertexAttribPointer(ATTR_UV, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<const void*>(uvOffset));
@@ -103,9 +79,9 @@ int scaledFontHeight(int designHeight, float scale) {
 }
 
 struct Device::State {
-    SDL_Window* window = nullptr;
-    SDL_GLContext context = nullptr;
-    bool fontsStarted = false;
+    std::unique_ptr<GraphicsContext> context;
+    std::string dataDir;
+    std::unique_ptr<FontSource> fontSource;
     Presentation presentation = Presentation::Native;
     PictureLayout picture = pictureLayout(0, 0, Presentation::Classic);
 
@@ -171,7 +147,7 @@ struct Device::State {
 PictureLayout Device::State::currentLayout() const {
     int w = 0;
     int h = 0;
-    SDL_GL_GetDrawableSize(window, &w, &h);
+    context->drawableSize(w, h);
     return pictureLayout(w, h, presentation);
 }
 
@@ -216,7 +192,8 @@ void Device::State::rasteriseFont(int index) {
     auto& font = fonts[size_t(index)];
     font.reset();
     std::string error;
-    font = FontAtlas::create(FONT_FILE, scaledFontHeight(fontDesignHeights[size_t(index)], fontScale), &error);
+    const int designHeight = fontDesignHeights[size_t(index)];
+    font = fontSource->makeFont(designHeight, scaledFontHeight(designHeight, fontScale), &error);
     if (!font) std::fprintf(stderr, "vantrel: font %d left empty: %s\n", index, error.c_str());
     glBindTexture(GL_TEXTURE_2D, boundTexture);
 }
@@ -306,11 +283,7 @@ GLintptr Device::State::streamIn(const void* items, size_t stride, int count) {
         first = 0;
     }
     const GLintptr offset = first * GLintptr(stride);
-    void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,
-                                    GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_RANGE_BIT | GL_MAP_UNSYNCHRONIZED_BIT);
-    if (!target) return -1;
-    std::memcpy(target, items, static_cast<size_t>(bytes));
-    glUnmapBuffer(GL_ARRAY_BUFFER);
+    if (!writeArrayBufferRange(offset, bytes, items)) return -1;
     streamOffset = offset + bytes;
     return first;
 }
@@ -382,7 +355,7 @@ bool Device::State::keepStaticLayer() {
 
 void Device::State::releaseAll() {
     if (!context) return;
-    SDL_GL_MakeCurrent(window, context);
+    context->makeCurrent();
     for (auto& font : fonts) font.reset();
     for (GpuMesh& mesh : meshes) destroyMesh(mesh);
     for (GLuint& t : textures) {
@@ -401,44 +374,31 @@ void Device::State::releaseAll() {
     if (colourBuffer) glDeleteRenderbuffers(1, &colourBuffer);
     if (depthBuffer) glDeleteRenderbuffers(1, &depthBuffer);
     whiteTexture = worldLayout = screenLayout = streamBuffer = framebuffer = colourBuffer = depthBuffer = 0;
-    SDL_GL_DeleteContext(context);
-    context = nullptr;
-    if (fontsStarted) TTF_Quit();
-    fontsStarted = false;
+    fontSource.reset();
+    context.reset();
 }
 
 Device::Device() : state_(std::make_unique<State>()) {}
 
 Device::~Device() { state_->releaseAll(); }
 
-void Device::requestContextAttributes() {
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, GL_MAJOR);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, GL_MINOR);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
-}
-
-std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,
-                                             Presentation presentation) {
-    mallopt(M_MMAP_THRESHOLD, LARGE_BLOCK_BYTES);
-    std::unique_ptr<Device> device(new Device());
-    State& s = *device->state_;
-    s.window = window;
-    s.presentation = presentation;
-    s.context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!s.context) {
-        showFailure(CREATE_FAILED_TEXT, window ? SDL_GetError() : "no window");
+std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> context, const std::string& contextError,
+                                              const std::string& dataDir, Presentation presentation) {
+    keepLargeBlocksApart(LARGE_BLOCK_BYTES);
+    if (!context) {
+        showDeviceFailure(CREATE_FAILED_TEXT, contextError);
         return nullptr;
     }
-    std::string reason;
-    if (SDL_GL_MakeCurrent(window, s.context) != 0) reason = SDL_GetError();
-    // Presenting never waits for the display: the scheduler alone paces frames.
-    else SDL_GL_SetSwapInterval(0);
-    const bool usable = reason.empty() && contextIsUsable(&reason) && s.createFramebuffer(&reason) &&
-                        buildFixedFunctionProgram(s.program, &reason);
+    std::unique_ptr<Device> device(new Device());
+    State& s = *device->state_;
+    s.context = std::move(context);
+    s.dataDir = dataDir;
+    s.presentation = presentation;
+    std::string reason = s.context->makeCurrent();
+    if (reason.empty()) reason = contextShortfall();
+    const bool usable = reason.empty() && s.createFramebuffer(&reason) && buildFixedFunctionProgram(s.program, &reason);
     if (!usable || !s.createStreaming()) {
-        showFailure(INIT_FAILED_TEXT, reason.empty() ? "vertex streaming could not be set up" : reason);
+        showDeviceFailure(INIT_FAILED_TEXT, reason.empty() ? "vertex streaming could not be set up" : reason);
         return nullptr;
     }
     s.whiteTexture = createWhiteTexture();
@@ -456,12 +416,13 @@ std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::stri
 void Device::createFont(int index, int pixelHeight) {
     if (index < 0 || index >= FONT_COUNT) return;
     State& s = *state_;
-    if (!s.fontsStarted) {
-        if (TTF_Init() != 0) {
-            std::fprintf(stderr, "vantrel: fonts unavailable: %s\n", TTF_GetError());
+    if (!s.fontSource) {
+        std::string error;
+        s.fontSource = openFontSource(s.dataDir, &error);
+        if (!s.fontSource) {
+            std::fprintf(stderr, "vantrel: fonts unavailable: %s\n", error.c_str());
             return;
         }
-        s.fontsStarted = true;
     }
     s.fontDesignHeights[size_t(index)] = pixelHeight;
     s.fontScale = s.picture.scale;
@@ -490,8 +451,8 @@ void Device::loadMeshTable(const std::string& dataDir) {
     for (int slot = 0; slot < MESH_COUNT; ++slot) files.push_back({slot, dataDir + "/" + MESH_FILES[slot]});
     loadMeshes(files);
     // The table is the last thing loaded: hand back to the system what the decoded pictures and
-    // the mesh reader's answers left free on the heap, which glibc would otherwise keep.
-    malloc_trim(0);
+    // the mesh reader's answers left free on the heap, which the heap would otherwise keep.
+    returnFreeHeap();
 }
 
 void Device::releaseMeshes() {
@@ -516,7 +477,7 @@ const PictureLayout& Device::layout() const { return state_->picture; }
 void Device::clear(uint32_t colour) {
     glClearColor(static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
                  static_cast<float>(colour & 0xFF) / 255.0f, static_cast<float>(colour >> 24) / 255.0f);
-    glClearDepth(1.0);
+    clearDepthToFar();
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     state_->clearColour = colour;
@@ -710,7 +671,7 @@ void Device::present() {
     State& s = *state_;
     int w = 0;
     int h = 0;
-    SDL_GL_GetDrawableSize(s.window, &w, &h);
+    s.context->drawableSize(w, h);
     if (w > 0 && h > 0) {
         const int pw = s.picture.width;
         const int ph = s.picture.height;
@@ -727,23 +688,20 @@ void Device::present() {
         }
         glBlitFramebuffer(0, 0, pw, ph, box.x, box.y, box.x + box.width, box.y + box.height, GL_COLOR_BUFFER_BIT,
                           whole ? GL_NEAREST : GL_LINEAR);
-        SDL_GL_SwapWindow(s.window);
+        s.context->swap();
         glBindFramebuffer(GL_FRAMEBUFFER, s.framebuffer);
         glViewport(0, 0, pw, ph);
     }
 }
 
 std::vector<uint32_t> Device::readPixels() const {
-    const auto w = size_t(state_->picture.width);
-    const auto h = size_t(state_->picture.height);
-    std::vector<uint32_t> bottomUp(w * h);
+    const int w = state_->picture.width;
+    const int h = state_->picture.height;
+    std::vector<uint8_t> bottomUp(size_t(w) * size_t(h) * 4);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, state_->framebuffer);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    // BGRA bytes read as one little-endian 32-bit word are 0xAARRGGBB.
-    glReadPixels(0, 0, GLsizei(w), GLsizei(h), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bottomUp.data());
-    std::vector<uint32_t> topDown(bottomUp.size());
-    for (size_t y = 0; y < h; ++y) std::memcpy(&topDown[y * w], &bottomUp[(h - 1 - y) * w], w * sizeof(uint32_t));
-    return topDown;
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    return argbFromRgbaRows(bottomUp, w, h);
 }
 
 }  // namespace vantrel::render

@@ -1,4 +1,4 @@
-// The graphics device: an OpenGL 3.3 core context drawing into a picture with a depth buffer,
+// The graphics device: an OpenGL 3.3 core (or, in the browser build, OpenGL ES 3.0) context drawing into a picture with a depth buffer,
 // the fixed-function behaviour the drawing code expects (texture x diffuse, optional lighting by
 // one directional light, alpha blending, depth test less-or-equal, no culling), and the resource
 // tables: 18 textures, 10 meshes and 2 fonts, by index.
@@ -81,15 +81,22 @@ struct PresentRect {
 };
 PresentRect letterboxRect(int drawableWidth, int drawableHeight);
 
+class GraphicsContext;  // render/platform.h
+
 class Device {
 public:
-    // Call before creating the window: asks SDL for an OpenGL 3.3 core context.
+    // The desktop (desktop/platform.cpp). Call before creating the window: asks SDL for an
+    // OpenGL 3.3 core context.
     static void requestContextAttributes();
-    // Creates the context on window (made with SDL_WINDOW_OPENGL), the framebuffer, the shader
-    // pair, the light, material and ambient level, and loads the 18 textures from dataDir.
-    // On failure shows the error message box, releases what it made and returns null.
+    // Creates the context on window (made with SDL_WINDOW_OPENGL), then as initOnContext.
     static std::unique_ptr<Device> initGraphics(SDL_Window* window, const std::string& dataDir,
                                                 Presentation presentation = Presentation::Native);
+    // On a context the platform made (null: it could not, for contextError): the framebuffer,
+    // the shader pair, the light, material and ambient level, and the 18 textures from dataDir.
+    // On failure shows the error message, releases what it made and returns null.
+    static std::unique_ptr<Device> initOnContext(std::unique_ptr<GraphicsContext> context,
+                                                 const std::string& contextError, const std::string& dataDir,
+                                                 Presentation presentation = Presentation::Native);
     ~Device();  // releaseGraphics
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;

@@ -1,13 +1,12 @@
-// Fixed-pitch text from DejaVu Sans Mono through SDL2_ttf. Each font renders its printable ASCII
-// glyphs once into one white-on-transparent atlas texture; a string is then a list of textured
-// screen quads, tinted by the diffuse colour.
+// Fixed-pitch text from a glyph atlas (rasterised by the desktop, baked for the browser build):
+// the printable ASCII glyphs in one white-on-transparent atlas texture; a string is then a list of
+// textured screen quads, tinted by the diffuse colour.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "render/gl_api.h"
 
 #include <array>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,18 +15,11 @@
 
 namespace vantrel::render {
 
-constexpr const char* FONT_FILE = "/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf";
-
-// The glyphs of the face at the largest point size whose line fits in pixelHeight pixels,
-// drawn by SDL2_ttf (which must be initialised); nothing, with the reason, if it cannot be.
-std::optional<GlyphAtlas> rasteriseGlyphs(const std::string& fontFile, int pixelHeight, std::string* error);
-
 class FontAtlas {
 public:
-    // The largest point size of the face whose line fits in pixelHeight pixels.
-    static std::unique_ptr<FontAtlas> create(const std::string& fontFile, int pixelHeight, std::string* error);
-    // The texture of glyphs rasterised here or baked at build time.
-    static std::unique_ptr<FontAtlas> fromGlyphs(const GlyphAtlas& glyphs);
+    // The texture of glyphs rasterised here or baked at build time, drawn scale times their
+    // size (1: pixel for pixel, as rasterised for the picture).
+    static std::unique_ptr<FontAtlas> fromGlyphs(const GlyphAtlas& glyphs, float scale = 1.0f);
     ~FontAtlas();
     FontAtlas(const FontAtlas&) = delete;
     FontAtlas& operator=(const FontAtlas&) = delete;
@@ -46,6 +38,7 @@ private:
     int atlasHeight_ = 0;
     int lineHeight_ = 0;
     int advance_ = 0;
+    float scale_ = 1.0f;
     std::array<GlyphBox, GLYPH_COUNT> glyphs_{};
 };
 

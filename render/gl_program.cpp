@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "render/gl_dialect.h"
 
 namespace vantrel::render {
 
@@ -10,7 +11,7 @@ namespace {
 
 constexpr const char* VERTEX_SOURCE = R"(
 layout(location = 0) in vec4 aPosition;
-layout(location = 1) in vec4 aColour;
+layout(location = 1) in vec4 aColourBytes;  // 0xAARRGGBB stored little-endian: B, G, R, A
 layout(location = 2) in vec2 aUv;
 layout(location = 3) in vec3 aNormal;
 layout(location = 4) in mat4 aInstanceTransform;
@@ -25,6 +26,7 @@ uniform float uAmbient;
 out vec4 vColour;
 out vec2 vUv;
 void main() {
+    vec4 colour = aColourBytes.bgra;
     if (uScreenSpace) {
         gl_Position = vec4(aPosition.x * uPixelToClip.x - 1.0, 1.0 - aPosition.y * uPixelToClip.y,
                            aPosition.z * 2.0 - 1.0, 1.0);
@@ -33,12 +35,12 @@ void main() {
         clip.z = clip.z * 2.0 - clip.w;
         gl_Position = clip;
     }
-    vColour = aColour;
+    vColour = colour;
     if (uLighting && !uInstanced) {
         vec3 n = uNormalMatrix * aNormal;
         float len = length(n);
         float facing = len > 0.0 ? max(dot(n / len, uToLight), 0.0) : 0.0;
-        vColour.rgb = clamp(vec3(uAmbient) + aColour.rgb * facing, 0.0, 1.0);
+        vColour.rgb = clamp(vec3(uAmbient) + colour.rgb * facing, 0.0, 1.0);
     }
     vUv = aUv;
 }
@@ -54,8 +56,6 @@ void main() {
 }
 )";
 
-constexpr const char* SHADER_PRELUDE = "#version 330 core\n";
-
 std::string infoLog(GLuint object, bool isProgram) {
     GLint length = 0;
     if (isProgram) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
@@ -67,7 +67,7 @@ std::string infoLog(GLuint object, bool isProgram) {
 }
 
 GLuint compileShader(GLenum kind, const char* body, std::string* error) {
-    const char* parts[2] = {SHADER_PRELUDE, body};
+    const char* parts[2] = {shaderPrelude(), body};
     const GLuint shader = glCreateShader(kind);
     glShaderSource(shader, 2, parts, nullptr);
     glCompileShader(shader);

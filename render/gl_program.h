@@ -3,7 +3,7 @@
 // vertices straight from pixels, and optional per-vertex lighting by one directional light.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "render/gl_api.h"
 
 #include <string>
 

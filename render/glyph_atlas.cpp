@@ -72,4 +72,20 @@ std::optional<GlyphAtlas> readBakedGlyphAtlas(std::string_view bytes, std::strin
     return atlas;
 }
 
+std::vector<int> bakedFontHeights(int designHeight) {
+    std::vector<int> heights;
+    for (int scale : BAKED_FONT_SCALES) heights.push_back(designHeight * scale);
+    return heights;
+}
+
+int bakedFontHeightFor(int designHeight, int pixelHeight) {
+    const std::vector<int> heights = bakedFontHeights(designHeight);
+    for (int height : heights) {
+        if (height >= pixelHeight) return height;
+    }
+    return heights.back();
+}
+
+std::string bakedFontFile(int bakedHeight) { return "font-" + std::to_string(bakedHeight) + ".glyphs"; }
+
 }  // namespace vantrel::render

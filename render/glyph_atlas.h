@@ -32,6 +32,18 @@ struct GlyphAtlas {
     std::vector<uint8_t> rgba;  // width × height pixels, top row first
 };
 
+// Each font is baked at its design line height times each of these, so a picture drawn up to
+// twice the design size takes its glyphs from an atlas at least as large, scaled down.
+constexpr int BAKED_FONT_SCALES[] = {1, 2};
+
+// The baked line heights of a font of the given design height, smallest first.
+std::vector<int> bakedFontHeights(int designHeight);
+// The baked height to draw a line of pixelHeight pixels from: the smallest at least that tall,
+// else the tallest.
+int bakedFontHeightFor(int designHeight, int pixelHeight);
+// The baked atlas's file name in the data folder, e.g. "font-20.glyphs".
+std::string bakedFontFile(int bakedHeight);
+
 std::string bakeGlyphAtlas(const GlyphAtlas& atlas);
 
 // The atlas, or nothing with the reason in error when the bytes are not a whole baked atlas

@@ -112,4 +112,18 @@ std::vector<Image> mipChain(const Image& base) {
     return levels;
 }
 
+std::vector<uint32_t> argbFromRgbaRows(const std::vector<uint8_t>& bottomUpRgba, int width, int height) {
+    const auto w = size_t(std::max(width, 0));
+    const auto h = size_t(std::max(height, 0));
+    std::vector<uint32_t> topDown(w * h);
+    for (size_t y = 0; y < h; ++y) {
+        const uint8_t* row = bottomUpRgba.data() + (h - 1 - y) * w * 4;
+        for (size_t x = 0; x < w; ++x) {
+            const uint8_t* p = row + x * 4;
+            topDown[y * w + x] = uint32_t{p[3]} << 24 | uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+        }
+    }
+    return topDown;
+}
+
 }  // namespace vantrel::render

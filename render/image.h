@@ -29,6 +29,10 @@ std::vector<Image> mipChain(const Image& base);
 
 // Every pixel's alpha is 255.
 bool isOpaque(const Image& image);
+// Pixels read back from GL as RGBA bytes with the bottom row first, as 0xAARRGGBB words with the
+// top row first.
+std::vector<uint32_t> argbFromRgbaRows(const std::vector<uint8_t>& bottomUpRgba, int width, int height);
+
 // Decodes a .bmp (or anything stb_image knows) or, by its "DDS " magic, a .dds file.
 std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error);
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace vantrel::render {
@@ -21,6 +23,11 @@ struct MeshSubset {
 struct MeshData {
     std::vector<MeshVertex> vertices;
     std::vector<MeshSubset> subsets;  // one per material, possibly empty
+};
+
+struct MeshFileResult {
+    std::optional<MeshData> data;
+    std::string error;  // why data is missing, naming the file
 };
 
 }  // namespace vantrel::render

@@ -1,9 +1,11 @@
-// Meshes from DirectX .x files through assimp, kept in the file's left-handed coordinates: one
-// vertex array per mesh, grouped into one subset per material in the file's material order, with
-// every node's transform already applied.
+// Meshes from DirectX .x files, kept in the file's left-handed coordinates: one vertex array per
+// mesh, grouped into one subset per material in the file's material order, with every node's
+// transform already applied. The desktop reads the .x files through assimp
+// (desktop/x_mesh_reader.cpp); the browser build, which has no .x reader, reads what vantrel-bake
+// made of them at build time (browser/baked_mesh_reader.cpp).
 #pragma once
 
-#include <epoxy/gl.h>
+#include "render/gl_api.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,11 +15,6 @@
 #include "render/mesh_data.h"
 
 namespace vantrel::render {
-
-struct MeshFileResult {
-    std::optional<MeshData> data;
-    std::string error;  // why data is missing, naming the file
-};
 
 // One result per path, in order. A file that cannot be read, parsed or that stops the parser
 // leaves its own result empty and no other.

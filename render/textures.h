@@ -2,7 +2,7 @@
 // (RGBA8, full mip chain, linear filtering between and within levels, repeating).
 #pragma once
 
-#include <epoxy/gl.h>
+#include "render/gl_api.h"
 
 #include <array>
 #include <string>

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -97,19 +98,30 @@ TEST(BakedMesh, SubsetsThatAreNotTriangleListsInsideTheVerticesAreRefused) {
     }
 }
 
-TEST(BakeTool, WritesEveryMeshAndBothFontsAndStopsAtAMissingMesh) {
+TEST(BakeTool, TheBrowsersReadersFindEveryMeshAsTheDesktopReadsItAndEveryBakedFont) {
     const std::filesystem::path out =
         std::filesystem::temp_directory_path() / ("vantrel-bake-test-" + std::to_string(getpid()));
     const std::string tool = std::string(VANTREL_BINARY_DIR) + "/vantrel-bake";
     ASSERT_EQ(std::system((tool + " " + DATA_DIR + " " + out.string()).c_str()), 0);
+    std::vector<std::string> desktopPaths, browserPaths;
     for (const char* file : MESH_FILES) {
-        const std::string baked = (out / std::filesystem::path(file).replace_extension(".mesh")).string();
-        std::string error;
-        EXPECT_TRUE(readBakedMesh(readFile(baked), error)) << baked << ": " << error;
+        desktopPaths.push_back(DATA_DIR + "/" + file);
+        browserPaths.push_back((out / file).string());  // the .x name: the reader finds the .mesh
     }
-    for (const char* font : {"font-20.glyphs", "font-40.glyphs"}) {
-        std::string error;
-        EXPECT_TRUE(readBakedGlyphAtlas(readFile((out / font).string()), error)) << font << ": " << error;
+    const std::vector<MeshFileResult> desktop = readMeshFiles(desktopPaths);
+    const std::vector<MeshFileResult> browser = readBakedMeshFiles(browserPaths);
+    for (size_t i = 0; i < desktop.size(); ++i) {
+        ASSERT_TRUE(desktop[i].data) << desktop[i].error;
+        ASSERT_TRUE(browser[i].data) << browser[i].error;
+        expectSameMesh(*desktop[i].data, *browser[i].data);
+    }
+    for (int designHeight : FONT_PIXEL_HEIGHTS) {
+        for (int height : bakedFontHeights(designHeight)) {
+            std::string error;
+            const auto atlas = readBakedGlyphAtlas(readFile((out / bakedFontFile(height)).string()), error);
+            ASSERT_TRUE(atlas) << height << ": " << error;
+            EXPECT_EQ(atlas->lineHeight, height);
+        }
     }
     const std::string missing = (out / "no-such-data").string();
     const std::string log = (out / "log").string();
@@ -117,4 +129,37 @@ TEST(BakeTool, WritesEveryMeshAndBothFontsAndStopsAtAMissingMesh) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
     EXPECT_NE(readFile(log).find("sky.x"), std::string::npos) << readFile(log);
     std::filesystem::remove_all(out);
+}
+
+TEST(BakedMesh, AMissingOrDamagedBakedFileEmptiesOnlyItsOwnSlotAndNamesIt) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("vantrel-baked-files-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream((dir / "good.mesh").string(), std::ios::binary) << bakeMesh(twoSubsets());
+    std::ofstream((dir / "cut.mesh").string(), std::ios::binary) << bakeMesh(twoSubsets()).substr(0, 20);
+    const auto results = readBakedMeshFiles(
+        {(dir / "good.x").string(), (dir / "absent.x").string(), (dir / "cut.x").string(), (dir / "good").string()});
+    ASSERT_EQ(results.size(), 4u);
+    ASSERT_TRUE(results[0].data) << results[0].error;
+    expectSameMesh(*results[0].data, twoSubsets());
+    EXPECT_FALSE(results[1].data);
+    EXPECT_NE(results[1].error.find("absent.mesh"), std::string::npos) << results[1].error;
+    EXPECT_FALSE(results[2].data);
+    EXPECT_NE(results[2].error.find("cut.mesh"), std::string::npos) << results[2].error;
+    EXPECT_TRUE(results[3].data) << "a name without an extension gains one";
+    EXPECT_EQ(bakedMeshPath("data.v2/sky"), "data.v2/sky.mesh");
+    EXPECT_EQ(bakedMeshPath("/x/.hidden"), "/x/.hidden.mesh");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(BakedFonts, TheBrowserDrawsFromTheSmallestBakedHeightAtLeastAsTallElseTheTallest) {
+    const std::vector<int> heights = bakedFontHeights(20);
+    ASSERT_GE(heights.size(), 2u);
+    EXPECT_EQ(heights.front(), 20);
+    EXPECT_TRUE(std::is_sorted(heights.begin(), heights.end()));
+    EXPECT_EQ(bakedFontHeightFor(20, 1), 20);
+    EXPECT_EQ(bakedFontHeightFor(20, 20), 20);
+    EXPECT_EQ(bakedFontHeightFor(20, 21), heights[1]);
+    EXPECT_EQ(bakedFontHeightFor(20, heights.back() * 3), heights.back());
+    EXPECT_EQ(bakedFontFile(40), "font-40.glyphs");
 }

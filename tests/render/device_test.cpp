@@ -671,6 +671,42 @@ TEST_F(DeviceMeshTest, LightingBrightensTheSunFacingSide) {
     EXPECT_EQ(pixelAt(frame(), RIGHT_QUAD_X, 240), WHITE);
 }
 
+// The browser build draws a baked atlas at the picture's scale: quads, advance and line step
+// grow with it, and at scale 1 every glyph is its atlas box, pixel for pixel.
+TEST_F(DeviceTest, AFontDrawnAtAScaleLaysItsGlyphsOutThatMuchLarger) {
+    render::GlyphAtlas glyphs;
+    glyphs.width = 64;
+    glyphs.height = 32;
+    glyphs.lineHeight = 12;
+    glyphs.advance = 7;
+    glyphs.rgba.assign(64 * 32 * 4, 255);
+    for (render::GlyphBox& box : glyphs.glyphs) box = {1, 2, 6, 10};
+    const auto plain = render::FontAtlas::fromGlyphs(glyphs);
+    const auto large = render::FontAtlas::fromGlyphs(glyphs, 1.5f);
+    std::vector<ScreenVertex> a, b;
+    plain->layout("AB\nC", 10, 20, 200, TextAlign::Left, WHITE, a);
+    large->layout("AB\nC", 10, 20, 200, TextAlign::Left, WHITE, b);
+    ASSERT_EQ(a.size(), 18u);
+    ASSERT_EQ(b.size(), 18u);
+    // Each glyph: corners a, b, c, a, c, d with c the bottom right.
+    EXPECT_EQ(a[0].x, 10.0f);
+    EXPECT_EQ(a[2].x - a[0].x, 6.0f);
+    EXPECT_EQ(a[2].y - a[0].y, 10.0f);
+    EXPECT_EQ(a[6].x - a[0].x, 7.0f);
+    EXPECT_EQ(a[12].y - a[0].y, 12.0f);
+    EXPECT_EQ(b[0].x, 10.0f);
+    EXPECT_EQ(b[2].x - b[0].x, 9.0f);
+    EXPECT_EQ(b[2].y - b[0].y, 15.0f);
+    EXPECT_EQ(b[6].x - b[0].x, 10.5f);
+    EXPECT_EQ(b[12].y - b[0].y, 18.0f);
+    for (size_t i = 0; i < a.size(); ++i) EXPECT_EQ(a[i].u, b[i].u) << "the same atlas pixels";
+    EXPECT_EQ(plain->lineWidth("AB"), 14);
+    EXPECT_EQ(large->lineWidth("AB"), 21);
+    std::vector<ScreenVertex> right;
+    large->layout("AB", 0, 0, 100, TextAlign::Right, WHITE, right);
+    EXPECT_EQ(right[0].x, 79.0f) << "aligned by the scaled width";
+}
+
 TEST_F(DeviceTest, TextIsDrawnInItsColourAndAlignment) {
     device().createFont(0, 20);
     const auto lit = [](uint32_t c) { return redOf(c) > 128; };

@@ -2,7 +2,7 @@
 
 #include <SDL_ttf.h>
 
-#include "render/fonts.h"
+#include "render/desktop/glyph_raster.h"
 #include "render/glyph_atlas.h"
 
 using namespace vantrel::render;

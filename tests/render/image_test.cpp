@@ -100,3 +100,16 @@ TEST(Image, MissingFileSaysSo) {
 }
 
 }  // namespace vantrel::render
+
+// GL reads the picture bottom row first as R, G, B, A bytes; the game wants 0xAARRGGBB words
+// with the top row first (screenshots, the render tests).
+TEST(ReadBack, RgbaRowsFromTheBottomBecomeArgbWordsFromTheTop) {
+    const std::vector<uint8_t> bottomUp = {
+        0x10, 0x20, 0x30, 0x40, 0x11, 0x21, 0x31, 0x41, 0x12, 0x22, 0x32, 0x42,  // bottom row
+        0xA0, 0xB0, 0xC0, 0xD0, 0xA1, 0xB1, 0xC1, 0xD1, 0xA2, 0xB2, 0xC2, 0xD2,  // top row
+    };
+    const std::vector<uint32_t> argb = vantrel::render::argbFromRgbaRows(bottomUp, 3, 2);
+    const std::vector<uint32_t> expected = {0xD0A0B0C0, 0xD1A1B1C1, 0xD2A2B2C2, 0x40102030, 0x41112131, 0x42122232};
+    EXPECT_EQ(argb, expected);
+    EXPECT_TRUE(vantrel::render::argbFromRgbaRows({}, 0, 0).empty());
+}

@@ -1,7 +1,8 @@
 // vantrel-bake DATA_DIR OUT_DIR: what the browser build cannot make itself, made at build time
 // by the desktop's own readers: every mesh of the table as OUT_DIR/<name>.mesh (see
 // render/baked_mesh.h), the .x reader's triangles exactly, and the glyphs of the game's two
-// fonts as OUT_DIR/font-<height>.glyphs (render/glyph_atlas.h), SDL2_ttf's pixels exactly.
+// fonts as OUT_DIR/font-<height>.glyphs at each baked height (render/glyph_atlas.h), SDL2_ttf's
+// pixels exactly.
 // Anything that cannot be read stops the bake with its reason and exit status 2, so no page
 // ships with a hole in its tables.
 #include <cstdio>
@@ -15,7 +16,7 @@
 
 #include "render/baked_mesh.h"
 #include "render/device.h"
-#include "render/fonts.h"
+#include "render/desktop/glyph_raster.h"
 #include "render/glyph_atlas.h"
 #include "render/meshes.h"
 
@@ -28,10 +29,6 @@ constexpr int EXIT_BAD_INPUT = 2;
 int fail(const std::string& message) {
     std::fprintf(stderr, "vantrel-bake: %s\n", message.c_str());
     return EXIT_BAD_INPUT;
-}
-
-std::string bakedName(const std::string& meshFile) {
-    return std::filesystem::path(meshFile).replace_extension(".mesh").string();
 }
 
 bool writeFile(const std::string& path, const std::string& bytes) {
@@ -53,17 +50,19 @@ int main(int argc, char** argv) {
     const std::vector<MeshFileResult> results = readMeshFiles(paths);
     for (size_t i = 0; i < results.size(); ++i) {
         if (!results[i].data) return fail(results[i].error);
-        const std::string out = outDir + "/" + bakedName(MESH_FILES[i]);
+        const std::string out = bakedMeshPath(outDir + "/" + MESH_FILES[i]);
         if (!writeFile(out, bakeMesh(*results[i].data))) return fail(out + ": cannot be written");
     }
 
     if (TTF_Init() != 0) return fail(std::string("fonts unavailable: ") + TTF_GetError());
-    for (int height : FONT_PIXEL_HEIGHTS) {
-        std::string error;
-        const std::optional<GlyphAtlas> glyphs = rasteriseGlyphs(FONT_FILE, height, &error);
-        if (!glyphs) return fail(error);
-        const std::string out = outDir + "/font-" + std::to_string(height) + ".glyphs";
-        if (!writeFile(out, bakeGlyphAtlas(*glyphs))) return fail(out + ": cannot be written");
+    for (int designHeight : FONT_PIXEL_HEIGHTS) {
+        for (int height : bakedFontHeights(designHeight)) {
+            std::string error;
+            const std::optional<GlyphAtlas> glyphs = rasteriseGlyphs(FONT_FILE, height, &error);
+            if (!glyphs) return fail(error);
+            const std::string out = outDir + "/" + bakedFontFile(height);
+            if (!writeFile(out, bakeGlyphAtlas(*glyphs))) return fail(out + ": cannot be written");
+        }
     }
     TTF_Quit();
     return 0;

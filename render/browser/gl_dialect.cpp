@@ -1,0 +1,18 @@
+#include "render/gl_dialect.h"
+
+namespace vantrel::render {
+
+const char* shaderPrelude() { return "#version 300 es\nprecision highp float;\n"; }
+
+// A WebGL 2 context is OpenGL ES 3.0 by definition: the canvas gives one or none.
+std::string contextShortfall() { return ""; }
+
+void clearDepthToFar() { glClearDepthf(1.0f); }
+
+// WebGL has no buffer mapping; a sub-data upload is its way of writing a range.
+bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data) {
+    glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, data);
+    return true;
+}
+
+}  // namespace vantrel::render

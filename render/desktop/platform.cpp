@@ -1,0 +1,87 @@
+// The device on the desktop: an SDL window's OpenGL 3.3 core context, SDL's message box,
+// SDL2_ttf's glyphs, and glibc's heap.
+#include "render/platform.h"
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+#include <malloc.h>
+
+#include <cstdio>
+
+#include "render/desktop/glyph_raster.h"
+#include "render/gl_dialect.h"
+
+namespace vantrel::render {
+
+namespace {
+
+constexpr const char* ERROR_CAPTION = "ERROR";
+
+class SdlContext final : public GraphicsContext {
+public:
+    SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+    ~SdlContext() override { SDL_GL_DeleteContext(context_); }
+    SdlContext(const SdlContext&) = delete;
+    SdlContext& operator=(const SdlContext&) = delete;
+
+    std::string makeCurrent() override { return SDL_GL_MakeCurrent(window_, context_) == 0 ? "" : SDL_GetError(); }
+    void drawableSize(int& width, int& height) const override { SDL_GL_GetDrawableSize(window_, &width, &height); }
+    void swap() override { SDL_GL_SwapWindow(window_); }
+
+private:
+    SDL_Window* window_;
+    SDL_GLContext context_;
+};
+
+class RasterisedFonts final : public FontSource {
+public:
+    RasterisedFonts() = default;
+    ~RasterisedFonts() override { TTF_Quit(); }
+    RasterisedFonts(const RasterisedFonts&) = delete;
+    RasterisedFonts& operator=(const RasterisedFonts&) = delete;
+
+    // Rasterised for the picture at the height it is drawn, pixel for pixel.
+    std::unique_ptr<FontAtlas> makeFont(int, int pixelHeight, std::string* error) override {
+        const std::optional<GlyphAtlas> glyphs = rasteriseGlyphs(FONT_FILE, pixelHeight, error);
+        return glyphs ? FontAtlas::fromGlyphs(*glyphs) : nullptr;
+    }
+};
+
+}  // namespace
+
+// The box for the player, with the reason for whoever reads the terminal; with no window system
+// the box cannot open and its text goes to standard error too.
+void showDeviceFailure(const char* text, const std::string& reason) {
+    std::fprintf(stderr, "vantrel: the graphics device could not start: %s\n", reason.c_str());
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, ERROR_CAPTION, text, nullptr) != 0)
+        std::fprintf(stderr, "%s: %s\n", ERROR_CAPTION, text);
+}
+
+std::unique_ptr<FontSource> openFontSource(const std::string&, std::string* error) {
+    if (TTF_Init() == 0) return std::make_unique<RasterisedFonts>();
+    *error = TTF_GetError();
+    return nullptr;
+}
+
+void keepLargeBlocksApart(int bytes) { mallopt(M_MMAP_THRESHOLD, bytes); }
+
+void returnFreeHeap() { malloc_trim(0); }
+
+void Device::requestContextAttributes() {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, CORE_GL_MAJOR);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, CORE_GL_MINOR);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+}
+
+std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,
+                                             Presentation presentation) {
+    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
+    if (!context) return initOnContext(nullptr, window ? SDL_GetError() : "no window", dataDir, presentation);
+    // Presenting never waits for the display: the scheduler alone paces frames.
+    SDL_GL_SetSwapInterval(0);
+    return initOnContext(std::make_unique<SdlContext>(window, context), "", dataDir, presentation);
+}
+
+}  // namespace vantrel::render

@@ -1,0 +1,45 @@
+// What the graphics device takes from the system it runs on. Each build compiles its own side:
+// desktop/platform.cpp (an SDL window's OpenGL context, message boxes, SDL2_ttf's glyphs, glibc's
+// heap) and browser/platform.cpp (a canvas's WebGL 2 context, the page's message, the glyph
+// atlases baked at build time).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "render/fonts.h"
+
+namespace vantrel::render {
+
+// The GL context the device draws with and the surface present shows the picture on.
+class GraphicsContext {
+public:
+    virtual ~GraphicsContext() = default;
+    // Makes the context current; the reason when it cannot be.
+    virtual std::string makeCurrent() = 0;
+    // The surface's size in pixels.
+    virtual void drawableSize(int& width, int& height) const = 0;
+    // Shows what was drawn to the default framebuffer.
+    virtual void swap() = 0;
+};
+
+// The player's message that the device could not start (text), with the reason for whoever
+// reads the log.
+void showDeviceFailure(const char* text, const std::string& reason);
+
+// Makes the glyph atlases the device draws text with.
+class FontSource {
+public:
+    virtual ~FontSource() = default;
+    // Font of the given line height in the 640 x 480 design space, drawn pixelHeight pixels high.
+    virtual std::unique_ptr<FontAtlas> makeFont(int designHeight, int pixelHeight, std::string* error) = 0;
+};
+// Null, with the reason, when no fonts can be made.
+std::unique_ptr<FontSource> openFontSource(const std::string& dataDir, std::string* error);
+
+// Asks the heap to keep blocks this large apart, so they go back to the system when freed.
+void keepLargeBlocksApart(int bytes);
+// Hands back to the system what the heap holds free.
+void returnFreeHeap();
+
+}  // namespace vantrel::render
