@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <glm/gtc/matrix_inverse.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/mat3x3.hpp>
@@ -95,8 +96,7 @@ struct Device::State {
     GLuint screenLayout = 0;  // vertex array of ScreenVertex in the stream buffer
     GLuint whiteTexture = 0;
 
-    std::array<GLuint, TEXTURE_COUNT> textures{};
-    std::array<bool, TEXTURE_COUNT> opaqueTextures{};
+    TextureTable textures;
     std::array<GpuMesh, MESH_COUNT> meshes{};
     std::array<std::unique_ptr<FontAtlas>, FONT_COUNT> fonts{};
     std::array<int, FONT_COUNT> fontDesignHeights{};  // 0: never created
@@ -123,6 +123,8 @@ struct Device::State {
         GLuint framebuffer = 0;
         GLuint colour = 0;
     } staticLayer;
+    bool staticLayerUsed = false;  // in the frame being drawn
+    bool staticLayerReleased = false;
 
     PictureLayout currentLayout() const;
     bool createFramebuffer(std::string* reason);
@@ -141,6 +143,7 @@ struct Device::State {
     void drawInstancesOnce(const GpuMesh& mesh, const Matrix* worlds, int count);
     void copyColour(GLuint from, GLuint to);
     bool keepStaticLayer();
+    void releaseStaticLayer();
     void releaseAll();
 };
 
@@ -353,23 +356,25 @@ bool Device::State::keepStaticLayer() {
     return true;
 }
 
+void Device::State::releaseStaticLayer() {
+    if (staticLayer.framebuffer) glDeleteFramebuffers(1, &staticLayer.framebuffer);
+    if (staticLayer.colour) glDeleteRenderbuffers(1, &staticLayer.colour);
+    staticLayerReleased = staticLayer.colour != 0;
+    staticLayer = StaticLayer{};
+}
+
 void Device::State::releaseAll() {
     if (!context) return;
     context->makeCurrent();
     for (auto& font : fonts) font.reset();
     for (GpuMesh& mesh : meshes) destroyMesh(mesh);
-    for (GLuint& t : textures) {
-        if (t) glDeleteTextures(1, &t);
-        t = 0;
-    }
+    textures.releaseAll();
     if (whiteTexture) glDeleteTextures(1, &whiteTexture);
     if (worldLayout) glDeleteVertexArrays(1, &worldLayout);
     if (screenLayout) glDeleteVertexArrays(1, &screenLayout);
     if (streamBuffer) glDeleteBuffers(1, &streamBuffer);
     destroyFixedFunctionProgram(program);
-    if (staticLayer.framebuffer) glDeleteFramebuffers(1, &staticLayer.framebuffer);
-    if (staticLayer.colour) glDeleteRenderbuffers(1, &staticLayer.colour);
-    staticLayer = StaticLayer{};
+    releaseStaticLayer();
     if (framebuffer) glDeleteFramebuffers(1, &framebuffer);
     if (colourBuffer) glDeleteRenderbuffers(1, &colourBuffer);
     if (depthBuffer) glDeleteRenderbuffers(1, &depthBuffer);
@@ -402,12 +407,7 @@ std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> c
         return nullptr;
     }
     s.whiteTexture = createWhiteTexture();
-    const auto decoded = decodeTextureTable(dataDir);
-    for (size_t i = 0; i < decoded.size(); ++i) {
-        s.textures[i] = uploadMipChain(decoded[i].levels);
-        s.opaqueTextures[i] = !decoded[i].levels.empty() && isOpaque(decoded[i].levels.front());
-        if (!s.textures[i]) std::fprintf(stderr, "vantrel: texture %zu left empty: %s\n", i, decoded[i].error.c_str());
-    }
+    s.textures.open(dataDir);
     s.setFixedStates();
     device->bindTexture(-1);
     return device;
@@ -461,6 +461,13 @@ void Device::releaseMeshes() {
 
 void Device::beginFrame() {
     State& s = *state_;
+    // A frame without the static layer means the scenes that keep one have given way to others.
+    if (!s.staticLayerUsed) s.releaseStaticLayer();
+    s.staticLayerUsed = false;
+    // What was read or released leaves free blocks inside the heap, which the heap keeps unless
+    // asked: hand them back once the frame after has started.
+    const bool texturesChanged = s.textures.takeChange();
+    if (texturesChanged || std::exchange(s.staticLayerReleased, false)) returnFreeHeap();
     const PictureLayout next = s.currentLayout();
     const bool resized = next.width != s.picture.width || next.height != s.picture.height;
     s.picture = next;
@@ -528,9 +535,18 @@ void Device::setLighting(bool on) {
 
 void Device::bindTexture(int index) {
     State& s = *state_;
-    const bool inTable = index >= 0 && index < TEXTURE_COUNT && s.textures[size_t(index)] != 0;
-    s.boundTexture = inTable ? s.textures[size_t(index)] : s.whiteTexture;
-    s.boundOpaque = !inTable || s.opaqueTextures[size_t(index)];
+    const TextureTable::Texture texture = s.textures.get(index);
+    s.boundTexture = texture.id ? texture.id : s.whiteTexture;
+    s.boundOpaque = texture.opaque;
+    glBindTexture(GL_TEXTURE_2D, s.boundTexture);
+}
+
+void Device::releaseTexture(int index) {
+    State& s = *state_;
+    const GLuint released = s.textures.release(index);
+    if (released == 0 || released != s.boundTexture) return;
+    s.boundTexture = s.whiteTexture;
+    s.boundOpaque = true;
     glBindTexture(GL_TEXTURE_2D, s.boundTexture);
 }
 
@@ -651,6 +667,7 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
 
 void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {
     State& s = *state_;
+    s.staticLayerUsed = true;
     if (s.drawnSinceClear) {
         draw();
         return;

@@ -92,7 +92,7 @@ public:
     static std::unique_ptr<Device> initGraphics(SDL_Window* window, const std::string& dataDir,
                                                 Presentation presentation = Presentation::Native);
     // On a context the platform made (null: it could not, for contextError): the framebuffer,
-    // the shader pair, the light, material and ambient level, and the 18 textures from dataDir.
+    // the shader pair, the light, material and ambient level; the 18 textures come from dataDir.
     // On failure shows the error message, releases what it made and returns null.
     static std::unique_ptr<Device> initOnContext(std::unique_ptr<GraphicsContext> context,
                                                  const std::string& contextError, const std::string& dataDir,
@@ -111,7 +111,8 @@ public:
     void releaseMeshes();
 
     // Frame. beginFrame reads the window's drawable size and fits the picture, the design-space
-    // mapping and the fonts to it; call it before drawing a frame.
+    // mapping and the fonts to it; call it before drawing a frame. A kept static layer that the
+    // last frame did not use is freed then.
     void beginFrame();
     const PictureLayout& layout() const;
     void clear(uint32_t colour);  // colour and depth (1.0)
@@ -125,9 +126,11 @@ public:
     // While on, a pixel is drawn only where it is strictly nearer than the depth already there
     // (normally also where it is equally near): for what goes behind a scene drawn before it.
     void setNearerOnly(bool on);
-    // Binds a texture of the table; an empty slot or an index outside it binds no texture
-    // (white).
+    // Binds a texture of the table, read from its file the first time; an empty slot or an
+    // index outside the table binds no texture (white).
     void bindTexture(int index);
+    // Frees a texture a scene no longer draws; binding it again reads it again.
+    void releaseTexture(int index);
     void drawWorldFan(const WorldVertex* v, int count);
     void drawWorldTriangles(const WorldVertex* v, int count);  // a triangle list
     void drawScreenFan(const ScreenVertex* v, int count);  // design-space positions

@@ -2,6 +2,7 @@
 
 #include "render/effects_draw.h"
 #include "render/hud.h"
+#include "render/hud_layout.h"
 #include "render/scene.h"
 #include "render/view.h"
 
@@ -14,6 +15,7 @@ constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on 
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
 void drawMission(Device& device, const World& w, const World& latest) {
+    device.releaseTexture(TEXTURE_TITLE);  // only the title and the menu show it
     drawSkyAndTerrain(device, w);
     device.setLighting(true);
     drawAircraft(device, w);

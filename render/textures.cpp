@@ -1,5 +1,8 @@
 #include "render/textures.h"
 
+#include <cstdio>
+#include <utility>
+
 namespace vantrel::render {
 
 const std::array<const char*, TEXTURE_COUNT> TEXTURE_FILES = {
@@ -27,12 +30,6 @@ DecodedTexture decodeTextureFile(const std::string& path) {
 
 }  // namespace
 
-std::array<DecodedTexture, TEXTURE_COUNT> decodeTextureTable(const std::string& dataDir) {
-    std::array<DecodedTexture, TEXTURE_COUNT> table;
-    for (size_t i = 0; i < table.size(); ++i) table[i] = decodeTextureFile(dataDir + "/" + TEXTURE_FILES[i]);
-    return table;
-}
-
 GLuint uploadMipChain(const std::vector<Image>& levels) {
     if (levels.empty()) return 0;
     GLuint id = 0;
@@ -59,5 +56,45 @@ GLuint createWhiteTexture() {
     white.rgba = {255, 255, 255, 255};
     return uploadMipChain({white});
 }
+
+void TextureTable::open(std::string dataDir) {
+    releaseAll();
+    dataDir_ = std::move(dataDir);
+    slots_ = {};
+}
+
+TextureTable::Texture TextureTable::get(int index) {
+    if (index < 0 || index >= TEXTURE_COUNT) return {};
+    Slot& slot = slots_[size_t(index)];
+    if (!slot.id && !slot.failed) load(index);
+    if (!slot.id) return {};
+    return {slot.id, slot.opaque};
+}
+
+void TextureTable::load(int index) {
+    Slot& slot = slots_[size_t(index)];
+    const DecodedTexture decoded = decodeTextureFile(dataDir_ + "/" + TEXTURE_FILES[size_t(index)]);
+    slot.id = uploadMipChain(decoded.levels);
+    slot.opaque = slot.id && isOpaque(decoded.levels.front());
+    slot.failed = !slot.id;
+    if (slot.failed) std::fprintf(stderr, "vantrel: texture %d left empty: %s\n", index, decoded.error.c_str());
+    changed_ = true;
+}
+
+GLuint TextureTable::release(int index) {
+    if (index < 0 || index >= TEXTURE_COUNT) return 0;
+    Slot& slot = slots_[size_t(index)];
+    const GLuint id = std::exchange(slot.id, 0);
+    if (!id) return 0;
+    glDeleteTextures(1, &id);
+    changed_ = true;
+    return id;
+}
+
+void TextureTable::releaseAll() {
+    for (int i = 0; i < TEXTURE_COUNT; ++i) release(i);
+}
+
+bool TextureTable::takeChange() { return std::exchange(changed_, false); }
 
 }  // namespace vantrel::render

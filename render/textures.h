@@ -22,11 +22,37 @@ struct DecodedTexture {
     std::string error;
 };
 
-// Reads, decodes and filters every file of the table; needs no GL.
-std::array<DecodedTexture, TEXTURE_COUNT> decodeTextureTable(const std::string& dataDir);
-
 GLuint uploadMipChain(const std::vector<Image>& levels);
 // A 1 x 1 opaque white texture: what an empty slot binds, so modulation leaves the diffuse.
 GLuint createWhiteTexture();
+
+// The slots' GL textures, each read from its file the first time it is asked for, so a scene
+// holds only the textures it draws; a released slot is read again when next asked for. A file
+// that cannot be read leaves its slot empty, with one line on standard error.
+class TextureTable {
+public:
+    struct Texture {
+        GLuint id = 0;       // 0: the slot is empty or outside the table
+        bool opaque = true;  // every texel's alpha is 255 (taken as so for an empty slot)
+    };
+    void open(std::string dataDir);
+    Texture get(int index);
+    // Deletes the slot's texture; its former id, or 0 if it held none.
+    GLuint release(int index);
+    void releaseAll();
+    // Whether a texture was read or released since the last call.
+    bool takeChange();
+
+private:
+    struct Slot {
+        GLuint id = 0;
+        bool opaque = false;
+        bool failed = false;
+    };
+    void load(int index);
+    std::string dataDir_;
+    std::array<Slot, TEXTURE_COUNT> slots_{};
+    bool changed_ = false;
+};
 
 }  // namespace vantrel::render

@@ -115,8 +115,19 @@ protected:
         std::vector<uint32_t> checker(64 * 64);
         for (size_t i = 0; i < checker.size(); ++i) checker[i] = ((i % 64 + i / 64) % 2) ? WHITE : BLACK;
         writeFile(dir + "/plane41.bmp", bmp32Bytes(64, 64, checker));
+        dir_ = dir;
         return dir;
     }
+
+    // The texture's colour over the whole picture, modulated by white.
+    uint32_t shownBy(int slot) {
+        device().clear(BLACK);
+        device().bindTexture(slot);
+        drawScreenQuad(device(), 0, 0, 640, 480, WHITE);
+        return pixelAt(frame(), 320, 240);
+    }
+
+    std::string dir_;
 };
 
 class DeviceMeshTest : public RenderTest {
@@ -357,6 +368,27 @@ TEST_F(DeviceTest, PresentLeavesThePictureReadable) {
 }
 
 // A half-transparent quad, so the kept picture depends on the clear under it.
+TEST_F(DeviceTest, AStaticLayerIsLetGoAfterAFrameThatDidNotUseIt) {
+    int draws = 0;
+    auto frameWith = [&](bool withLayer) {
+        device().beginFrame();
+        device().clear(BLACK);
+        if (withLayer) device().drawStaticLayer(1, [&] {
+            ++draws;
+            drawScreenQuad(device(), 0, 0, 320, 240, WHITE);
+        });
+        return pixelAt(RenderTest::frame(), 10, 10);
+    };
+    EXPECT_EQ(frameWith(true), WHITE);
+    EXPECT_EQ(frameWith(true), WHITE);
+    EXPECT_EQ(draws, 1);
+    EXPECT_EQ(frameWith(false), BLACK);
+    EXPECT_EQ(frameWith(true), WHITE);
+    EXPECT_EQ(draws, 2) << "the copy went with the frame without the layer";
+    EXPECT_EQ(frameWith(true), WHITE);
+    EXPECT_EQ(draws, 2);
+}
+
 TEST_F(DeviceTest, StaticLayerIsCopiedBackOnlyOverTheSameClearWithTheSameKey) {
     int draws = 0;
     auto layer = [&](uint64_t key, uint32_t colour) {
@@ -393,6 +425,23 @@ TEST_F(DeviceTest, StaticLayerIsCopiedBackOnlyOverTheSameClearWithTheSameKey) {
     EXPECT_TRUE(near(pixelAt(frame(), 2, 2), 0, 0, 128));
     EXPECT_EQ(frameWith(WHITE, 2, 0x800000FF), blue);
     EXPECT_EQ(draws, 4);
+}
+
+TEST_F(DeviceTexturesTest, ATextureIsReadWhenFirstBoundAndReadAgainOnlyAfterARelease) {
+    const std::string plane12 = dir_ + "/plane12.bmp";  // slot 8, written after the device started
+    writeFile(plane12, bmp32Bytes(4, 4, solid(4, 4, 0xFF102030)));
+    EXPECT_EQ(shownBy(8), 0xFF102030u);
+    writeFile(plane12, bmp32Bytes(4, 4, solid(4, 4, 0xFF405060)));
+    EXPECT_EQ(shownBy(8), 0xFF102030u) << "a texture once read is kept";
+    device().releaseTexture(8);
+    EXPECT_EQ(shownBy(8), 0xFF405060u) << "a released texture is read again";
+
+    // Releasing the bound texture leaves no texture bound, not a deleted one.
+    device().releaseTexture(8);
+    drawScreenQuad(device(), 0, 0, 640, 480, 0xFF808080);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), 0xFF808080u);
+    device().releaseTexture(1);  // never read: nothing to release
+    EXPECT_EQ(shownBy(1), 0xFF00FF00u);
 }
 
 TEST_F(DeviceTexturesTest, TextureModulatedByDiffuse) {
