@@ -28,9 +28,10 @@ constexpr const char* CREATE_FAILED_TEXT = "Direct3Dの作成に失敗しまし�
 constexpr const char* INIT_FAILED_TEXT = "Direct3Dの初期化に失敗しました";
 // Light 0 shines along this direction (normalised before use); the ambient level is 0x80 of 0xFF.
 constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
-// Room for several frames (a frame with every table full streams about 100 KB) before the
-// stream buffer is orphaned and restarted; the driver keeps each orphan until its draws are done.
-constexpr GLsizeiptr STREAM_BYTES = 1 << 20;
+// Room for two frames with every table full (about 100 KB each) before the stream buffer is
+// orphaned and restarted; the driver keeps each orphan until its draws are done, so a larger
+// buffer only holds more memory.
+constexpr GLsizeiptr STREAM_BYTES = 1 << 18;
 // Blocks this large (whole pictures, the driver's textures) are mapped apart from the heap and
 // handed back when freed. glibc's own threshold slides up to the largest block freed so far, so
 // that after loading such blocks would stay on the heap; a lower fixed threshold would map and

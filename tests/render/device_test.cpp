@@ -304,6 +304,25 @@ TEST_F(DeviceTexturesTest, OpaqueWorldTrianglesCoverAndTranslucentOnesBlend) {
     EXPECT_TRUE(near(pixelAt(frame(), 320 - 40, 240 + 20), 128, 128, 255));
 }
 
+TEST_F(DeviceTest, ATriangleListLongerThanTheStreamBufferIsDrawnWhole) {
+    device().clear(BLACK);
+    lookForward(device());
+    std::vector<WorldVertex> list;
+    auto addSquare = [&list](float left, uint32_t colour) {
+        const WorldVertex a{left, 0.5f, 5, colour, 0, 0}, b{left + 1, 0.5f, 5, colour, 0, 0};
+        const WorldVertex c{left + 1, -0.5f, 5, colour, 0, 0}, d{left, -0.5f, 5, colour, 0, 0};
+        list.insert(list.end(), {a, b, c, a, c, d});
+    };
+    addSquare(-2.0f, 0xFFFF0000);
+    list.resize(90000, WorldVertex{0, 0, 5, WHITE, 0, 0});  // zero-area triangles: 2 MB in all
+    addSquare(1.0f, 0xFF00FF00);
+    device().drawWorldTriangles(list.data(), static_cast<int>(list.size()));
+    const auto f = frame();
+    EXPECT_EQ(pixelAt(f, 195, 240), 0xFFFF0000u);
+    EXPECT_EQ(pixelAt(f, 445, 240), 0xFF00FF00u);
+    EXPECT_EQ(pixelAt(f, 320, 240), BLACK);
+}
+
 TEST_F(DeviceTest, BothFacesOfATriangleAreDrawn) {
     device().clear(BLACK);
     lookForward(device());
