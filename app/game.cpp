@@ -172,6 +172,12 @@ public:
     }
 
     void drawFrame() override {
+        const std::optional<StillPicture> still = stillPicture();
+        if (still && still == shown_) {
+            // The picture in the device and on screen is already this frame's.
+            saveDueScreenshots();
+            return;
+        }
         const float fraction = tickFraction(scheduler_, now());
         if (!scheduler_.interpolating || fraction >= 1.0f) {
             render::renderFrame(*device_, *world_, briefings_);
@@ -181,6 +187,7 @@ public:
         }
         saveDueScreenshots();
         device_->present();
+        shown_ = still;
     }
 
     // Title and menu change only with a tick.
@@ -191,6 +198,20 @@ private:
         ScreenshotRequest request;
         bool done;
     };
+
+    // A still screen's frame: what it shows and at which picture size.
+    struct StillPicture {
+        uint64_t key;
+        int width, height;
+        bool operator==(const StillPicture&) const = default;
+    };
+
+    std::optional<StillPicture> stillPicture() const {
+        const std::optional<uint64_t> key = render::stillFrameKey(*world_);
+        if (!key) return std::nullopt;
+        const render::PictureLayout next = device_->upcomingLayout();
+        return StillPicture{*key, next.width, next.height};
+    }
 
     void handleEvent(const SDL_Event& e) {
         switch (e.type) {
@@ -280,6 +301,7 @@ private:
 
     void handleWindowEvent(const SDL_WindowEvent& e) {
         if (e.event == SDL_WINDOWEVENT_CLOSE) world_->running = 0;
+        if (e.event == SDL_WINDOWEVENT_EXPOSED) shown_.reset();  // what was on screen may be lost
         if (noWindowSystem()) return;
         if (e.event == SDL_WINDOWEVENT_FOCUS_GAINED) focused_ = true;
         if (e.event == SDL_WINDOWEVENT_FOCUS_LOST) {
@@ -337,6 +359,7 @@ private:
     Scheduler scheduler_;
     std::optional<KeyScriptRecorder> recorder_;
     std::vector<PendingScreenshot> screenshots_;
+    std::optional<StillPicture> shown_;  // the last frame drawn, when of a still screen
     int ticksRun_ = 0;
 };
 

@@ -482,6 +482,8 @@ void Device::beginFrame() {
 
 const PictureLayout& Device::layout() const { return state_->picture; }
 
+PictureLayout Device::upcomingLayout() const { return state_->currentLayout(); }
+
 void Device::clear(uint32_t colour) {
     glClearColor(static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
                  static_cast<float>(colour & 0xFF) / 255.0f, static_cast<float>(colour >> 24) / 255.0f);

@@ -115,6 +115,8 @@ public:
     // last frame did not use is freed then.
     void beginFrame();
     const PictureLayout& layout() const;
+    // The layout beginFrame would fit the picture to now.
+    PictureLayout upcomingLayout() const;
     void clear(uint32_t colour);  // colour and depth (1.0)
     // Colour only, the picture outside the design box: bars beside or above a screen that is
     // drawn in the design space alone.

@@ -46,6 +46,22 @@ void drawScene(Device& device, const World& w, const World& latest,
 
 }  // namespace
 
+// Mirrors what drawScene reads for each mode: the prompt's blink on the title, the highlighted
+// row (and with it the briefing) on the menu.
+std::optional<uint64_t> stillFrameKey(const World& latest) {
+    const uint64_t mode = uint64_t{static_cast<uint32_t>(latest.gameMode)} << 32;
+    switch (latest.gameMode) {
+        case MODE_TITLE:
+            return mode | static_cast<uint32_t>(pushSpaceAlpha(latest.tickCount));
+        case MODE_SELECT:
+            return mode | static_cast<uint32_t>(latest.flowCounter);
+        case MODE_MISSION:
+            return std::nullopt;
+        default:
+            return mode;
+    }
+}
+
 void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
     renderFrame(device, w, w, briefings);
 }

@@ -2,6 +2,8 @@
 // view, and the scene of the current game mode. Reads the world, never writes it.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "game/briefing.h"
@@ -16,5 +18,10 @@ void renderFrame(Device& device, const World& w, const std::vector<MissionBriefi
 // situation menu shows about each mission (situation k at k - 1).
 void renderFrame(Device& device, const World& scene, const World& latest,
                  const std::vector<MissionBriefing>& briefings = {});
+
+// What a frame of the title, the menu or another still screen shows, as a number: two frames
+// of the same picture size and the same number are the same picture, so the second need not be
+// drawn. None for a mission, whose frames follow the camera.
+std::optional<uint64_t> stillFrameKey(const World& latest);
 
 }  // namespace vantrel::render

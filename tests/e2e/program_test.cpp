@@ -95,6 +95,23 @@ TEST(Program, ScreenshotIsTheFrameAfterItsTick) {
     EXPECT_NE(r.err.find("never.png"), std::string::npos) << "a screenshot never taken is reported";
 }
 
+// The menu is not drawn again while it stays the same; a screenshot then is still its picture.
+TEST(Program, ScreenshotsOfAnUnchangedMenuAreItsPicture) {
+    const std::string dir = test::freshDir("menushots");
+    const std::string keys = scriptFile("menushots", "2 SPACE\n8 NUMPAD5\n");
+    const auto r = runVantrel(headless({"--input", keys, "--quit-after", "12", "--screenshot", "4:" + dir + "/a.png",
+                                        "--screenshot", "7:" + dir + "/b.png", "--screenshot",
+                                        "11:" + dir + "/c.png"}));
+    ASSERT_EQ(r.exitCode, 1) << r.err;
+    const test::Image a = test::loadPng(dir + "/a.png");
+    const test::Image b = test::loadPng(dir + "/b.png");
+    const test::Image c = test::loadPng(dir + "/c.png");
+    ASSERT_EQ(a.width, 640);
+    EXPECT_TRUE(a.argb == b.argb);
+    ASSERT_EQ(c.argb.size(), a.argb.size());
+    EXPECT_FALSE(c.argb == a.argb) << "another situation highlighted";
+}
+
 TEST(Program, MissionFrameDiffersFromTheTitleScreen) {
     const std::string dir = test::freshDir("missionshot");
     const std::string keys = scriptFile("missionshot", MISSION_SCRIPT);

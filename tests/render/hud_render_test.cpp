@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
+#include "render/frame.h"
 #include "render/hud.h"
 #include "render/hud_layout.h"
 #include "render_fixture.h"
@@ -253,6 +256,39 @@ TEST_F(HudRender, FullMapCoversTheCentreWhileF4IsHeld) {
 
     world_->tickCount = 2;  // the player's marker blinks off
     EXPECT_LT(greenOf(pixelAt(hudFrame(), 320, 240)), 150);
+}
+
+// The game shows the last picture again instead of drawing a still screen under the same key,
+// so the same key must mean the same picture, and a new key something new.
+TEST_F(HudRender, StillScreensDrawTheSamePictureUnderTheSameKey) {
+    auto still = [&](int mode, int tick, int row) {
+        world_->gameMode = mode;
+        world_->tickCount = tick;
+        world_->flowCounter = row;
+        render::renderFrame(device(), *world_);
+        return std::pair{render::stillFrameKey(*world_), frame()};
+    };
+    const auto title = still(MODE_TITLE, 5, 0);
+    ASSERT_TRUE(title.first.has_value());
+    int sameBlink = 6;
+    while (sameBlink < 1000 && still(MODE_TITLE, sameBlink, 0).first != title.first) ++sameBlink;
+    ASSERT_LT(sameBlink, 1000) << "the prompt blinks";
+    EXPECT_EQ(still(MODE_TITLE, sameBlink, 0).second, title.second);
+    const auto nextTick = still(MODE_TITLE, 6, 0);
+    EXPECT_NE(nextTick.first, title.first);
+    EXPECT_NE(nextTick.second, title.second);
+
+    const auto menu = still(MODE_SELECT, 10, 2);
+    const auto menuLater = still(MODE_SELECT, 77, 2);
+    EXPECT_EQ(menuLater.first, menu.first);
+    EXPECT_EQ(menuLater.second, menu.second);
+    const auto otherRow = still(MODE_SELECT, 77, 3);
+    EXPECT_NE(otherRow.first, menu.first);
+    EXPECT_NE(otherRow.second, menu.second);
+    EXPECT_NE(menu.first, title.first);
+
+    world_->gameMode = MODE_MISSION;
+    EXPECT_FALSE(render::stillFrameKey(*world_).has_value());
 }
 
 }  // namespace
