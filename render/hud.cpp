@@ -191,7 +191,7 @@ void drawHud(Device& device, const World& w) {
         drawOutlinedCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
         drawOutlinedCentredLine(device, debriefLine(w), DEBRIEF_Y, TEXT_RESULT_WHITE, FONT_SMALL);
     }
-    if (isHeld(w.input, VK_F4)) drawFullMap(device, w);
+    if (w.mapShown) drawFullMap(device, w);
 }
 
 }  // namespace vantrel::render

@@ -44,6 +44,7 @@ void updatePlayerControls(World& w) {
     if (Aircraft* player = aircraftInSlot(w, w.playerIndex)) player->controls = controlWord(w.input);
     if (isPressed(w.input, VK_F2)) w.radarLong = static_cast<int8_t>(1 - w.radarLong);
     if (isPressed(w.input, VK_F3)) w.cockpitView = static_cast<int8_t>(1 - w.cockpitView);
+    w.mapShown = isHeld(w.input, VK_F4) ? 1 : 0;
     if (isPressed(w.input, VK_F12)) stepToLiveAircraft(w, 1);
     if (isPressed(w.input, VK_F11)) stepToLiveAircraft(w, -1);
 }

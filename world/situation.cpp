@@ -101,6 +101,7 @@ void resetMission(World& w) {
     w.cameraPitch = w.cameraHeading = w.cameraRoll = 0.0f;
     w.cockpitView = 0;
     w.radarLong = 0;
+    w.mapShown = 0;
     for (Effect& e : w.effects) e.life = 0;
     for (Aircraft& a : w.aircraft) a.side = 0;
     for (Projectile& p : w.projectiles) p.side = 0;

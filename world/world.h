@@ -34,7 +34,8 @@ struct World {
 
     int8_t radarLong;    // F2 toggle
     int8_t cockpitView;  // F3 toggle
-    uint8_t padding[2];
+    int8_t mapShown;     // F4 held, set by the controls step
+    uint8_t padding;
 
     SoundEvents sounds;  // this tick's; cleared by the program once played
 

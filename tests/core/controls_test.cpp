@@ -62,6 +62,19 @@ TEST(Controls, FunctionKeysToggleOncePerPress) {
     EXPECT_EQ(w->cockpitView, 0);
 }
 
+TEST(Controls, MapShowsWhileF4IsHeld) {
+    auto w = worldWithSlots({0});
+    step(*w, {VK_F4});
+    EXPECT_EQ(w->mapShown, 1);
+    step(*w, {VK_F4});
+    EXPECT_EQ(w->mapShown, 1) << "held, not toggled";
+    step(*w, {});
+    EXPECT_EQ(w->mapShown, 0);
+    w->playerIndex = -1;  // even with no aircraft to steer
+    step(*w, {VK_F4});
+    EXPECT_EQ(w->mapShown, 1);
+}
+
 TEST(Controls, SwitchKeysStepThroughLiveAircraftWithWrap) {
     auto w = worldWithSlots({3, 7});
     for (const auto& [key, expected] : {std::pair{123, 7}, {123, 3}, {122, 7}, {122, 3}}) {
