@@ -80,10 +80,10 @@ public:
         for (const ScreenshotRequest& s : options.screenshots) screenshots_.push_back({s, false});
     }
 
-    bool createMainWindow(int screenMode) {
-        screenMode_ = screenMode;
+    bool createMainWindow(ScreenMode screen) {
+        screen_ = screen;
         render::Device::requestContextAttributes();
-        const bool fullScreen = screenMode == 1;
+        const bool fullScreen = screen == ScreenMode::FullScreen;
         const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
                              (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
         window_ = SDL_CreateWindow(GAME_TITLE, 0, 0, windowedSize_.width, windowedSize_.height, flags);
@@ -96,7 +96,7 @@ public:
         return true;
     }
 
-    bool initGame(int soundEnabled) {
+    bool initGame(bool soundEnabled) {
         seedRandom(world_->rngState, requests_.seed);
         device_ = render::Device::initGraphics(
             window_, dataDir_, options_.classic ? render::Presentation::Classic : render::Presentation::Native);
@@ -110,7 +110,7 @@ public:
         loadWorldAssets(*world_, dataDir_);
         device_->loadMeshTable(dataDir_);
         for (int n = 1; n <= SITUATION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
-        if (screenMode_ == 1) SDL_ShowCursor(SDL_DISABLE);
+        if (screen_ == ScreenMode::FullScreen) SDL_ShowCursor(SDL_DISABLE);
         return true;
     }
 
@@ -126,7 +126,7 @@ public:
     }
 
     void shutdownGame() {
-        if (screenMode_ == 1) SDL_ShowCursor(SDL_ENABLE);
+        if (screen_ == ScreenMode::FullScreen) SDL_ShowCursor(SDL_ENABLE);
         if (device_) device_->releaseMeshes();
         device_.reset();
         stopSound(sound_);
@@ -350,7 +350,7 @@ private:
     std::unique_ptr<render::Device> device_;
     std::vector<MissionBriefing> briefings_;  // situation k at k - 1, for the menu
     SDL_Window* window_ = nullptr;
-    int screenMode_ = 0;
+    ScreenMode screen_ = ScreenMode::Window;
     bool focused_ = true;
     KeyboardSnapshot keyboard_;
     WindowSize windowedSize_;  // the window's size to come back to from full screen
@@ -394,24 +394,17 @@ std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
     return std::nullopt;
 }
 
-StartChoice chooseStart(const Options& o) {
-    const int sound = o.noSound ? 0 : 1;
-    switch (o.screen) {
-        case ScreenChoice::Window:
-            return {0, sound};
-        case ScreenChoice::FullScreen:
-            return {1, sound};
-        case ScreenChoice::Dialog:
-            break;
-    }
-    StartChoice choice = runStartDialog(!o.noSound);
-    if (o.noSound) choice.soundEnabled = 0;
+// Nothing when the player cancelled the start.
+std::optional<StartChoice> chooseStart(const Options& o) {
+    if (std::optional<StartChoice> settled = startFromCommandLine(o)) return settled;
+    std::optional<StartChoice> choice = runStartDialog(!o.noSound);
+    if (choice && o.noSound) choice->soundEnabled = false;
     return choice;
 }
 
 int runGame(const Options& o, const std::string& dataDir, RunRequests& requests, const StartChoice& start) {
     Game game(o, dataDir, requests);
-    if (!game.createMainWindow(start.screenMode)) return EXIT_CANCELLED;
+    if (!game.createMainWindow(start.screen)) return EXIT_CANCELLED;
     if (!game.initGame(start.soundEnabled)) {
         game.shutdownGame();
         return EXIT_CANCELLED;
@@ -440,8 +433,8 @@ int runProgram(const Options& o) {
         SDL_Quit();
         return EXIT_CANCELLED;
     }
-    const StartChoice start = chooseStart(o);
-    const int exitCode = start.screenMode == -1 ? EXIT_CANCELLED : runGame(o, dataDir, requests, start);
+    const std::optional<StartChoice> start = chooseStart(o);
+    const int exitCode = start ? runGame(o, dataDir, requests, *start) : EXIT_CANCELLED;
     SDL_Quit();
     return exitCode;
 }

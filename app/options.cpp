@@ -142,6 +142,18 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     return std::nullopt;
 }
 
+std::optional<StartChoice> startFromCommandLine(const Options& o) {
+    switch (o.screen) {
+        case ScreenChoice::Window:
+            return StartChoice{ScreenMode::Window, !o.noSound};
+        case ScreenChoice::FullScreen:
+            return StartChoice{ScreenMode::FullScreen, !o.noSound};
+        case ScreenChoice::Dialog:
+            break;
+    }
+    return std::nullopt;
+}
+
 bool resolveDataDir(const std::string& requested, const std::string& executableDir, std::string& out,
                     std::string& error) {
     std::error_code ec;

@@ -15,6 +15,14 @@ constexpr int EXIT_BAD_ARGUMENTS = 2;
 
 enum class ScreenChoice { Dialog, Window, FullScreen };
 
+// How the game starts, from the command line or the start dialog.
+enum class ScreenMode { Window, FullScreen };
+struct StartChoice {
+    ScreenMode screen = ScreenMode::Window;
+    bool soundEnabled = true;
+    bool operator==(const StartChoice&) const = default;
+};
+
 struct ScreenshotRequest {
     int tick = 0;  // saved from the first frame drawn after this many logic ticks
     std::string path;
@@ -54,6 +62,10 @@ bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std
 
 // "WxH", each side MIN_WINDOW_SIDE..MAX_WINDOW_SIDE. Returns false with the reason in error.
 bool parseWindowSize(const std::string& text, WindowSize& out, std::string& error);
+
+// The start the command line settles (--window or --fullscreen, sound unless --no-sound);
+// nothing when the start dialog must ask.
+std::optional<StartChoice> startFromCommandLine(const Options& o);
 
 // Parses argv. Returns an exit code when the program should end at once (help, version, or
 // bad arguments after a one-line message on standard error), nothing when it should run.

@@ -46,7 +46,7 @@ struct DialogState {
     int screenChoice = 0;  // the radio group: 0 WINDOW, 1 FULL SCREEN
     bool sound = true;
     bool finished = false;
-    StartChoice result;
+    std::optional<StartChoice> result;  // nothing: cancelled
 };
 
 void drawControls(DialogState& d) {
@@ -63,12 +63,12 @@ void drawControls(DialogState& d) {
     ImGui::Checkbox(SOUND_CHECK.text, &d.sound);
     placeButtonAt(START_BUTTON);
     if (ImGui::Button(START_BUTTON.text, sizeOf(START_BUTTON))) {
-        d.result = {d.screenChoice, d.sound ? 1 : 0};
+        d.result = StartChoice{d.screenChoice == 1 ? ScreenMode::FullScreen : ScreenMode::Window, d.sound};
         d.finished = true;
     }
     placeButtonAt(CANCEL_BUTTON);
     if (ImGui::Button(CANCEL_BUTTON.text, sizeOf(CANCEL_BUTTON))) {
-        d.result = StartChoice{};
+        d.result = std::nullopt;
         d.finished = true;
     }
     ImGui::End();
@@ -78,7 +78,7 @@ void handleEvent(const SDL_Event& e, DialogState& d) {
     ImGui_ImplSDL2_ProcessEvent(&e);
     const bool closeBox = e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE;
     if (e.type == SDL_QUIT || closeBox) {
-        d.result = StartChoice{};
+        d.result = std::nullopt;
         d.finished = true;
     }
 }
@@ -110,14 +110,14 @@ void runDialogLoop(SDL_Window* window, DialogState& d) {
     }
 }
 
-StartChoice cannotOpen(const char* what) {
+std::optional<StartChoice> cannotOpen(const char* what) {
     std::fprintf(stderr, "vantrel: the start dialog cannot open (%s): %s\n", what, SDL_GetError());
-    return StartChoice{};
+    return std::nullopt;
 }
 
 }  // namespace
 
-StartChoice runStartDialog(bool soundTicked) {
+std::optional<StartChoice> runStartDialog(bool soundTicked) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

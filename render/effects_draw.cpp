@@ -30,7 +30,7 @@ void drawProjectiles(Device& device, const World& w) {
             flushProjectiles(device, runWeapon, run);
             runWeapon = p.weapon;
         }
-        run.push_back(meshWorldMatrix(p.x, p.y, p.z, -p.pitch, p.heading, -p.roll, PROJECTILE_SCALE));
+        run.push_back(meshWorldMatrix(Pose{{p.x, p.y, p.z}, -p.pitch, p.heading, -p.roll}, PROJECTILE_SCALE));
     }
     flushProjectiles(device, runWeapon, run);
 }

@@ -179,19 +179,19 @@ void drawSituationMenu(Device& device, const World& w, const std::vector<Mission
 void drawHud(Device& device, const World& w) {
     drawTextLeft(device, instrumentLine(w), TEXT_MARGIN, TEXT_MARGIN, TEXT_GREEN, FONT_SMALL);
     device.bindTexture(TEXTURE_ATLAS);
-    drawStyledSprite(device, {SIGHT_X, w.cockpitView ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE},
+    drawStyledSprite(device, {SIGHT_X, w.cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE},
                      GUN_SIGHT, CELL_GUN_SIGHT);
     drawLockOnBox(device, w);
     if (const std::string warning = warningLine(w); !warning.empty()) {
         drawOutlinedCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);
     }
     drawRadar(device, w, RADAR_X, RADAR_Y, radarScale(w));
-    if (w.radarLong == 1) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
+    if (w.radarLong != 0) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
     if (const std::string result = missionResult(w); !result.empty()) {
         drawOutlinedCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
         drawOutlinedCentredLine(device, debriefLine(w), DEBRIEF_Y, TEXT_RESULT_WHITE, FONT_SMALL);
     }
-    if (w.mapShown) drawFullMap(device, w);
+    if (w.mapShown != 0) drawFullMap(device, w);
 }
 
 }  // namespace vantrel::render

@@ -125,7 +125,7 @@ std::string warningLine(const World& w) {
     return {};
 }
 
-float radarScale(const World& w) { return w.radarLong ? RADAR_SCALE_LONG : RADAR_SCALE_SHORT; }
+float radarScale(const World& w) { return w.radarLong != 0 ? RADAR_SCALE_LONG : RADAR_SCALE_SHORT; }
 
 std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& other, float cx,
                                        float cy, float scale) {

@@ -21,16 +21,16 @@ float horizontalDistance(const Vec3& eye, float x, float z) {
 
 }  // namespace
 
-Matrix meshWorldMatrix(float x, float y, float z, float ax, float ay, float az, float s) {
-    return matrixScaling(s) * matrixRotationZ(az) * matrixRotationX(ax) * matrixRotationY(ay) *
-           matrixTranslation(x, y, z);
+Matrix meshWorldMatrix(const Pose& pose, float scale) {
+    const Vec3& at = pose.position;
+    return matrixScaling(scale) * matrixRotationZ(pose.roll) * matrixRotationX(pose.pitch) *
+           matrixRotationY(pose.heading) * matrixTranslation(at.x, at.y, at.z);
 }
 
-void drawMesh(Device& device, float x, float y, float z, float ax, float ay, float az, float s,
-              int t, int m) {
-    device.setWorld(meshWorldMatrix(x, y, z, ax, ay, az, s));
-    device.bindTexture(t);
-    device.drawMeshSubsets(m);
+void drawMesh(Device& device, const Pose& pose, float scale, int texture, int mesh) {
+    device.setWorld(meshWorldMatrix(pose, scale));
+    device.bindTexture(texture);
+    device.drawMeshSubsets(mesh);
 }
 
 bool withinDrawDistance(const World& w, float x, float z) {
@@ -38,8 +38,7 @@ bool withinDrawDistance(const World& w, float x, float z) {
 }
 
 void drawSky(Device& device, const World& w) {
-    const Vec3& eye = w.cameraPos;
-    drawMesh(device, eye.x, eye.y, eye.z, 0.0f, 0.0f, 0.0f, SKY_SCALE, SKY_TEXTURE, SKY_MESH);
+    drawMesh(device, Pose{w.cameraPos, 0.0f, 0.0f, 0.0f}, SKY_SCALE, SKY_TEXTURE, SKY_MESH);
 }
 
 void drawAircraft(Device& device, const World& w) {
@@ -47,12 +46,11 @@ void drawAircraft(Device& device, const World& w) {
         const Aircraft& a = w.aircraft[k];
         if (a.side == 0) continue;
         if (!withinDrawDistance(w, a.x, a.z)) continue;
-        if (k == w.playerIndex && w.cockpitView == 1) continue;
+        if (k == w.playerIndex && w.cockpitView != 0) continue;
         const AircraftType& type = typeOf(a);
         const float heading =
             static_cast<float>(static_cast<double>(a.heading) + AIRCRAFT_HEADING_OFFSET);
-        drawMesh(device, a.x, a.y, a.z, a.pitch, heading, a.roll, AIRCRAFT_SCALE, type.texture,
-                 type.mesh);
+        drawMesh(device, Pose{{a.x, a.y, a.z}, a.pitch, heading, a.roll}, AIRCRAFT_SCALE, type.texture, type.mesh);
     }
 }
 

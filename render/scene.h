@@ -28,12 +28,11 @@ constexpr uint8_t BORDER_TINT = 30;          // taken off green and blue
 constexpr int BORDER_LINES[] = {11, 88};     // grid rows and columns just outside flight limits
 constexpr Vec3 SUNLIGHT{-TOWARD_SUN.x, -TOWARD_SUN.y, -TOWARD_SUN.z};  // the way it travels
 
-// Model point p becomes p * S * Rz(az) * Rx(ax) * Ry(ay) * T: scaled, rolled, pitched,
-// turned, then moved.
-Matrix meshWorldMatrix(float x, float y, float z, float ax, float ay, float az, float s);
-// Draws every subset of mesh m with texture t; a mesh that failed to load draws nothing.
-void drawMesh(Device& device, float x, float y, float z, float ax, float ay, float az, float s,
-              int t, int m);
+// Model point p becomes p * S * Rz(roll) * Rx(pitch) * Ry(heading) * T: scaled, rolled,
+// pitched, turned, then moved to the position.
+Matrix meshWorldMatrix(const Pose& pose, float scale);
+// Draws every subset of a mesh with a texture; a mesh that failed to load draws nothing.
+void drawMesh(Device& device, const Pose& pose, float scale, int texture, int mesh);
 
 // Horizontal distance from the camera, strictly below DRAW_DISTANCE.
 bool withinDrawDistance(const World& w, float x, float z);

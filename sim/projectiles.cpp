@@ -170,19 +170,18 @@ void updateProjectile(World& w, const AircraftPositions& at, Projectile& p) {
 
 float randomAngle(World& w) { return static_cast<float>((rnd(w) % 360) * static_cast<double>(DEG)); }
 
-void spawnProjectile(World& w, float x, float y, float z, float pitch, float heading, float roll,
-                     int16_t target, int8_t weapon, int8_t side) {
+void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon, int8_t side) {
     // A weapon outside the table or a free-slot side would make a record nothing can use.
     if (weapon < 0 || weapon >= WEAPON_TYPE_COUNT || side == 0) return;
     for (Projectile& p : w.projectiles) {
         if (p.side != 0) continue;
         p = Projectile{};
-        p.x = x;
-        p.y = y;
-        p.z = z;
-        p.pitch = pitch;
-        p.heading = heading;
-        p.roll = roll;
+        p.x = launch.position.x;
+        p.y = launch.position.y;
+        p.z = launch.position.z;
+        p.pitch = launch.pitch;
+        p.heading = launch.heading;
+        p.roll = launch.roll;
         p.life = WEAPON_TYPES[weapon].lifetime;
         p.target = target;
         p.weapon = weapon;

@@ -14,8 +14,7 @@ float randomAngle(World& w);
 
 // Fills the first free slot; its life comes from the weapon's lifetime. Dropped when all
 // 240 slots are live. Called by the weapon release with the muzzle point in world axes.
-void spawnProjectile(World& w, float x, float y, float z, float pitch, float heading, float roll,
-                     int16_t target, int8_t weapon, int8_t side);
+void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon, int8_t side);
 
 // Moves every live projectile in two half-steps, steers missiles, applies ground and
 // aircraft hits. Runs right after the aircraft update, so a projectile moves in the tick

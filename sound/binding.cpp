@@ -41,17 +41,17 @@ void loadSounds(const Sound& s, const std::string& dataDir) {
 
 }  // namespace
 
-int bindSoundLibrary(Sound& s, const std::string& libraryPath) {
+bool bindSoundLibrary(Sound& s, const std::string& libraryPath) {
     void* module = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) return 0;
+    if (!module) return false;
     SoundLibrary lib{};
     if (!lookUpAll(module, lib)) {
         dlclose(module);
-        return 0;
+        return false;
     }
     s.lib = lib;
     s.module = module;
-    return 1;
+    return true;
 }
 
 void freeSoundLibrary(Sound& s) {
@@ -74,7 +74,7 @@ void stopSound(Sound& s) {
     if (!s.soundEnabled) return;
     s.lib.DSend();
     freeSoundLibrary(s);
-    s.soundEnabled = 0;
+    s.soundEnabled = false;
 }
 
 }  // namespace vantrel

@@ -16,9 +16,9 @@ constexpr const char* CHANNEL_FILES[] = {"bang.wav", "hit.wav", "bom1.wav", "bom
 constexpr const char* ENGINE_FILE = "engine.wav";
 
 // Loads the library from libraryPath and looks up the seven entry points by the names g++
-// gives them. Returns 1 when bound, 0 otherwise (then nothing stays loaded and the table
-// stays empty).
-int bindSoundLibrary(Sound& s, const std::string& libraryPath);
+// gives them. Returns true when bound, false otherwise (then nothing stays loaded and the
+// table stays empty).
+bool bindSoundLibrary(Sound& s, const std::string& libraryPath);
 
 // Unloads the library and empties the table; safe when nothing is bound.
 void freeSoundLibrary(Sound& s);

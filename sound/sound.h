@@ -1,6 +1,6 @@
 // The sound library's seven entry points as the game calls them, and the playing of a tick's
 // sound events. The table stays empty (sound off) until a library is bound; every call is made
-// only while soundEnabled is nonzero.
+// only while soundEnabled is true.
 #pragma once
 
 #include "world/sound_events.h"
@@ -21,7 +21,7 @@ struct SoundLibrary {
 
 struct Sound {
     SoundLibrary lib{};
-    int soundEnabled = 0;
+    bool soundEnabled = false;
     void* module = nullptr;  // the bound library's handle; null while unbound
 };
 

@@ -22,6 +22,13 @@ struct Vec3 {
     float x, y, z;
 };
 
+// A place and the way something there points: pitch, heading and roll in radians, in the
+// order the records store them.
+struct Pose {
+    Vec3 position;
+    float pitch, heading, roll;
+};
+
 // The controls word: rebuilt every tick by the player's keys or a computer pilot.
 enum ControlBits : uint32_t {
     CTRL_PITCH_DOWN = 0x001,

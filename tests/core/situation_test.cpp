@@ -142,6 +142,7 @@ TEST(Situation, ResetEmptiesTablesAndCameraButKeepsModeAndPlayer) {
     w->cameraHeading = 2.0f;
     w->cockpitView = 1;
     w->radarLong = 1;
+    w->mapShown = 1;  // F4 held as the last mission ended: the next one starts without the map
     w->gameMode = MODE_SELECT;
     w->playerIndex = 3;
     resetMission(*w);
@@ -153,6 +154,7 @@ TEST(Situation, ResetEmptiesTablesAndCameraButKeepsModeAndPlayer) {
     EXPECT_EQ(w->cameraHeading, 0.0f);
     EXPECT_EQ(w->cockpitView, 0);
     EXPECT_EQ(w->radarLong, 0);
+    EXPECT_EQ(w->mapShown, 0);
     EXPECT_EQ(w->gameMode, MODE_SELECT);
     EXPECT_EQ(w->playerIndex, 3);
 }

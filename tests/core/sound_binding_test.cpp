@@ -63,9 +63,9 @@ bool tableIsEmpty(const SoundLibrary& lib) {
 
 TEST(SoundBinding, MissingLibraryLeavesSoundOff) {
     Sound s;
-    s.soundEnabled = 1;
+    s.soundEnabled = true;
     startSound(s, WINDOW, "/nonexistent/libezds.so", "/data");
-    EXPECT_EQ(s.soundEnabled, 0);
+    EXPECT_FALSE(s.soundEnabled);
     EXPECT_EQ(s.module, nullptr);
     EXPECT_TRUE(tableIsEmpty(s.lib));
     stopSound(s);
@@ -73,7 +73,7 @@ TEST(SoundBinding, MissingLibraryLeavesSoundOff) {
 
 TEST(SoundBinding, LibraryLackingAnEntryPointIsRefusedAndUnloaded) {
     Sound s;
-    EXPECT_EQ(bindSoundLibrary(s, INCOMPLETE), 0);
+    EXPECT_FALSE(bindSoundLibrary(s, INCOMPLETE));
     EXPECT_EQ(s.module, nullptr);
     EXPECT_TRUE(tableIsEmpty(s.lib));
     EXPECT_FALSE(isLoaded(INCOMPLETE));
@@ -81,7 +81,7 @@ TEST(SoundBinding, LibraryLackingAnEntryPointIsRefusedAndUnloaded) {
 
 TEST(SoundBinding, BindsAllSevenEntryPointsAndFreesThem) {
     Sound s;
-    ASSERT_EQ(bindSoundLibrary(s, RECORDING), 1);
+    ASSERT_TRUE(bindSoundLibrary(s, RECORDING));
     EXPECT_NE(s.module, nullptr);
     ASSERT_NE(s.lib.DSver, nullptr);
     EXPECT_STREQ(s.lib.DSver(), "recording");
@@ -96,9 +96,9 @@ TEST(SoundBinding, BindsAllSevenEntryPointsAndFreesThem) {
 TEST(SoundBinding, StartUpInitialisesThenLoadsEveryChannelInOrder) {
     Recorder recorder(1);
     Sound s;
-    s.soundEnabled = 1;
+    s.soundEnabled = true;
     startSound(s, WINDOW, RECORDING, "/game/data");
-    EXPECT_EQ(s.soundEnabled, 1);
+    EXPECT_TRUE(s.soundEnabled);
     const std::vector<std::string> expected = {
         initCall(WINDOW),
         "DSload /game/data/bang.wav 0",
@@ -117,13 +117,13 @@ TEST(SoundBinding, StartUpInitialisesThenLoadsEveryChannelInOrder) {
 TEST(SoundBinding, ShutdownEndsThenUnloads) {
     Recorder recorder(1);
     Sound s;
-    s.soundEnabled = 1;
+    s.soundEnabled = true;
     startSound(s, WINDOW, RECORDING, "/game/data");
     stopSound(s);
     const std::vector<std::string> calls = recorder.calls();
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), "DSend");
-    EXPECT_EQ(s.soundEnabled, 0);
+    EXPECT_FALSE(s.soundEnabled);
     EXPECT_TRUE(tableIsEmpty(s.lib));
     recorder.close();
     EXPECT_FALSE(isLoaded(RECORDING));
@@ -133,9 +133,9 @@ TEST(SoundBinding, ShutdownEndsThenUnloads) {
 TEST(SoundBinding, FailedInitTurnsSoundOffAndKeepsTheLibraryLoaded) {
     Recorder recorder(0);
     Sound s;
-    s.soundEnabled = 1;
+    s.soundEnabled = true;
     startSound(s, WINDOW, RECORDING, "/game/data");
-    EXPECT_EQ(s.soundEnabled, 0);
+    EXPECT_FALSE(s.soundEnabled);
     stopSound(s);
     EXPECT_EQ(recorder.calls(), std::vector<std::string>{initCall(WINDOW)});
     recorder.close();

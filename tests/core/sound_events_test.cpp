@@ -51,7 +51,7 @@ Sound recordingSound() {
     Sound s;
     s.lib.DSplay = recordPlay;
     s.lib.DSloopOPE = recordLoop;
-    s.soundEnabled = 1;
+    s.soundEnabled = true;
     return s;
 }
 
@@ -299,7 +299,7 @@ TEST(SoundEventTable, PlayingCallsTheLibraryInOrderAndClearsTheTable) {
     EXPECT_EQ(w->sounds.count, 0);
 
     Sound off = recordingSound();
-    off.soundEnabled = 0;
+    off.soundEnabled = false;
     appendSoundPlay(w->sounds, SOUND_GUN, 40);
     playSoundEvents(off, w->sounds);
     EXPECT_TRUE(libraryCalls.empty());

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,26 @@ TEST(CommandLine, EveryOptionLandsInItsField) {
     Options demo;
     ASSERT_EQ(parse({"--demo", "5"}, demo), -1);
     EXPECT_EQ(demo.demo, 5);
+}
+
+// Only a screen option skips the start dialog; --no-sound alone still asks.
+TEST(CommandLine, ScreenOptionsSettleTheStart) {
+    const struct {
+        std::vector<const char*> words;
+        std::optional<StartChoice> start;
+    } cases[] = {
+        {{}, std::nullopt},
+        {{"--no-sound"}, std::nullopt},
+        {{"--window"}, StartChoice{ScreenMode::Window, true}},
+        {{"--fullscreen"}, StartChoice{ScreenMode::FullScreen, true}},
+        {{"--window", "--no-sound"}, StartChoice{ScreenMode::Window, false}},
+        {{"--no-sound", "--fullscreen"}, StartChoice{ScreenMode::FullScreen, false}},
+    };
+    for (const auto& c : cases) {
+        Options o;
+        ASSERT_EQ(parse(c.words, o), -1);
+        EXPECT_EQ(startFromCommandLine(o), c.start) << c.words.size() << " words";
+    }
 }
 
 TEST(CommandLine, BadArgumentsEndWithCodeTwo) {

@@ -47,7 +47,7 @@ constexpr Attitude ATTITUDES[] = {
 // -x. In the world they must point where the flight model's body axes point.
 TEST(Scene, AircraftMatrixPutsTheNoseAndUpWhereTheFlightModelDoes) {
     for (const Attitude& a : ATTITUDES) {
-        const Matrix m = meshWorldMatrix(0.0f, 0.0f, 0.0f, a.pitch, a.heading + PI, a.roll, 1.0f);
+        const Matrix m = meshWorldMatrix(Pose{{0.0f, 0.0f, 0.0f}, a.pitch, a.heading + PI, a.roll}, 1.0f);
         Vec3 nose{0.0f, 0.0f, 1.0f}, up{0.0f, 1.0f, 0.0f}, right{1.0f, 0.0f, 0.0f};
         rotateLocalToWorld(nose, a.roll, a.pitch, a.heading);
         rotateLocalToWorld(up, a.roll, a.pitch, a.heading);
@@ -61,7 +61,7 @@ TEST(Scene, AircraftMatrixPutsTheNoseAndUpWhereTheFlightModelDoes) {
 // Projectiles are drawn with pitch and roll negated and the heading as it is: model nose +z.
 TEST(Scene, ProjectileMatrixPutsTheNoseAlongTheFlightPath) {
     for (const Attitude& a : ATTITUDES) {
-        const Matrix m = meshWorldMatrix(0.0f, 0.0f, 0.0f, -a.pitch, a.heading, -a.roll, 1.0f);
+        const Matrix m = meshWorldMatrix(Pose{{0.0f, 0.0f, 0.0f}, -a.pitch, a.heading, -a.roll}, 1.0f);
         Vec3 nose{0.0f, 0.0f, 1.0f}, up{0.0f, 1.0f, 0.0f};
         rotateLocalToWorld(nose, a.roll, a.pitch, a.heading);
         rotateLocalToWorld(up, a.roll, a.pitch, a.heading);
@@ -71,7 +71,7 @@ TEST(Scene, ProjectileMatrixPutsTheNoseAlongTheFlightPath) {
 }
 
 TEST(Scene, MeshMatrixScalesBeforeMoving) {
-    const Matrix m = meshWorldMatrix(10.0f, -3.0f, 7.0f, 0.0f, 0.0f, 0.0f, 0.2f);
+    const Matrix m = meshWorldMatrix(Pose{{10.0f, -3.0f, 7.0f}, 0.0f, 0.0f, 0.0f}, 0.2f);
     expectNear(apply(m, Vec3{5.0f, 0.0f, -10.0f}), Vec3{11.0f, -3.0f, 5.0f});
 }
 
@@ -561,16 +561,12 @@ protected:
 
 // Low over hills, high above them, looking up, down and across the faded edge.
 TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
-    struct Pose {
-        Vec3 at;
-        float pitch, heading, roll;
-    };
     const Pose poses[] = {{{0.0f, 30.0f, 0.0f}, -0.1f, 0.0f, 0.0f},   {{120.0f, 22.0f, -80.0f}, -0.3f, 2.0f, 0.4f},
                           {{-150.0f, 60.0f, 40.0f}, -0.9f, -1.0f, 0.0f}, {{60.0f, 18.0f, 150.0f}, 0.5f, 4.0f, -0.8f},
                           {{-40.0f, 120.0f, -200.0f}, -0.05f, 0.7f, 0.1f}};
     for (const Pose& p : poses) {
-        world_->cameraPos = p.at;
-        world_->cameraPos.y += groundHeight(*world_, p.at.x, p.at.z);
+        world_->cameraPos = p.position;
+        world_->cameraPos.y += groundHeight(*world_, p.position.x, p.position.z);
         world_->cameraPitch = p.pitch;
         world_->cameraHeading = p.heading;
         world_->cameraRoll = p.roll;
@@ -582,7 +578,7 @@ TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
         startFrame();
         drawSkyAndTerrain(device(), *world_);
         const auto together = frame();
-        EXPECT_EQ(together, oneAfterTheOther) << "camera at " << p.at.x << ", " << p.at.z;
+        EXPECT_EQ(together, oneAfterTheOther) << "camera at " << p.position.x << ", " << p.position.z;
     }
 }
 

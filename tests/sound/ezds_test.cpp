@@ -31,9 +31,9 @@ protected:
         output = scratch("out.raw");
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
-        ASSERT_EQ(bindSoundLibrary(sound, VANTREL_EZDS_LIBRARY), 1);
+        ASSERT_TRUE(bindSoundLibrary(sound, VANTREL_EZDS_LIBRARY));
         ASSERT_EQ(sound.lib.DSinit(nullptr), 1);
-        sound.soundEnabled = 1;
+        sound.soundEnabled = true;
         load(SOUND_GUN, test::sineSamples(440.0, 0.2, 16000.0));
         std::string engine = scratch("engine.wav").string();
         test::writeWave(engine, test::sineSamples(110.0, 0.5, 16000.0));
@@ -161,9 +161,9 @@ TEST_F(Ezds, ReopensAfterEnd) {
 TEST(EzdsWithoutDevice, InitFailsAndEveryOtherCallIsHarmless) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     Sound sound;
-    sound.soundEnabled = 1;
+    sound.soundEnabled = true;
     startSound(sound, nullptr, VANTREL_EZDS_LIBRARY, "/nonexistent");
-    EXPECT_EQ(sound.soundEnabled, 0);
+    EXPECT_FALSE(sound.soundEnabled);
     ASSERT_NE(sound.lib.DSplay, nullptr);
     char file[] = "/nonexistent/bang.wav";
     EXPECT_EQ(sound.lib.DSload(file, 0), 0);

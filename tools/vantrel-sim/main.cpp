@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
         soundLog = std::fopen(o.soundLogFile.c_str(), "w");
         if (!soundLog) return fail(o.soundLogFile + ": cannot be written");
         sound.lib = SoundLibrary{logInit, logEnd, logLoad, logLoadLoop, logPlay, logLoop, logVersion};
-        sound.soundEnabled = 1;
+        sound.soundEnabled = true;
     }
 
     if (!startSituation(w, situationFile(o), error)) return fail(error);
