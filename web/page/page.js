@@ -92,20 +92,26 @@ var Module = (function () {
 
   // --- Canvas size: the game follows it -----------------------------------------------------
 
+  // The game draws at the canvas's size on the page (times the device pixel ratio).
   function fitCanvas() {
     if (document.fullscreenElement === canvas) {
-      const ratio = window.devicePixelRatio || 1;
-      canvas.width = Math.round(window.screen.width * ratio);
-      canvas.height = Math.round(window.screen.height * ratio);
+      canvas.style.width = '';   // the stylesheet's :fullscreen size: the whole screen
+      canvas.style.height = '';
       return;
     }
-    // Window: the classic picture at the largest whole scale that fits beside the page's text.
+    const [width, height] = windowSize();
+    canvas.style.width = width + 'px';
+    canvas.style.height = height + 'px';
+  }
+
+  // Window: the size the address asks for (size=WxH), else the classic picture at the largest
+  // whole scale that fits beside the page's text.
+  function windowSize() {
+    const asked = /^(\d{2,5})x(\d{2,5})$/.exec(params.get('size') || '');
+    if (asked) return [Number(asked[1]), Number(asked[2])];
     const scale = Math.max(1, Math.floor(Math.min((window.innerWidth - 32) / CLASSIC_WIDTH,
                                                   (window.innerHeight - 190) / CLASSIC_HEIGHT)));
-    canvas.width = CLASSIC_WIDTH * scale;
-    canvas.height = CLASSIC_HEIGHT * scale;
-    canvas.style.width = canvas.width + 'px';
-    canvas.style.height = canvas.height + 'px';
+    return [CLASSIC_WIDTH * scale, CLASSIC_HEIGHT * scale];
   }
 
   // --- The start overlay ----------------------------------------------------------------------
@@ -139,9 +145,11 @@ var Module = (function () {
     event.preventDefault();
     start();
   });
+  // The Enter that starts must not reach the game, whose keys listen from START on.
   startForm.addEventListener('keydown', (event) => {
     if (event.key !== 'Enter') return;
     event.preventDefault();
+    event.stopPropagation();
     start();
   });
 

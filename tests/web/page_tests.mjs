@@ -1,0 +1,144 @@
+// The page in headless Chromium, one case per run:
+//   node page_tests.mjs CASE SITE_DIR SCRATCH_DIR [DESKTOP_GAME DATA_DIR]
+// loads         the start overlay, START by the Enter key, the game runs with sound, RETURN shows
+//               the information box and Escape closes it, no console error
+// pictures      the title and a mission picture after a key script match the desktop game's
+// hashes        the World hash of each mission flown by the computer pilot equals the desktop's
+// missing-data  a missing or damaged data pack, or no WebGL 2, gives the page's clear message
+import assert from 'node:assert/strict';
+import {execFile} from 'node:child_process';
+import fs from 'node:fs';
+import path from 'node:path';
+
+import {pageOptions, runPage} from './page_run.mjs';
+import {cellDifference, distinctColours, readPng} from './png.mjs';
+
+const [testCase, site, scratch, desktopGame, dataDir] = process.argv.slice(2);
+const MISSION_TICKS = Number(process.env.VANTREL_WEB_HASH_TICKS || 1000);
+const TEST_RUN = 'window=1&nosound=1&fast=1';
+const KEYS = path.join(path.dirname(new URL(import.meta.url).pathname), 'keys');  // shipped in the pack's /keys
+
+function freshDir(name) {
+  const dir = path.join(scratch, name);
+  fs.rmSync(dir, {recursive: true, force: true});
+  fs.mkdirSync(dir, {recursive: true});
+  return dir;
+}
+
+async function page(name, more) {
+  const out = freshDir(name);
+  const report = await runPage(pageOptions(site, out, more));
+  report.out = out;
+  return report;
+}
+
+function expectReached(report, state) {
+  assert.equal(report.state, state, 'the page did not reach "' + state + '": ' + JSON.stringify(
+    {message: report.message, errors: report.errors, console: report.console.slice(-8)}));
+}
+
+// The desktop game, offscreen, with the same arguments as the page's test runs; resolves with
+// its standard output once it has ended normally (status 1 after --quit-after).
+function desktopFinished(args, size = '640x480') {
+  return new Promise((resolve, reject) => {
+    execFile(desktopGame, ['--window', '--no-sound', '--fast', '--size', size, '--data', dataDir, ...args],
+             {env: {...process.env, SDL_VIDEODRIVER: 'offscreen', SDL_AUDIODRIVER: 'dummy'}},
+             (error, stdout, stderr) => {
+               if (error && error.code !== 1) reject(new Error('the desktop game failed: ' + stderr));
+               else resolve(stdout);
+             });
+  });
+}
+
+function worldHash(text) {
+  const match = /world-hash ([0-9a-f]{16})/.exec(text || '');
+  return match ? match[1] : null;
+}
+
+const cases = {
+  async loads() {
+    const report = await page('loads', {query: 'seed=1&fast=1&quit-after=300&hash=1&screenshot=1', press: 'Enter',
+                                        information: true});
+    expectReached(report, 'finished');
+    assert.deepEqual(report.errors, [], 'console errors');
+    assert.ok(worldHash(report.result), 'the result names the World hash: ' + report.result);
+    assert.equal(report.title, 'vantrel: finished');
+    assert.ok(report.audio, 'START with sound on opens Web Audio');
+    assert.equal(report.audio.failed, 0, 'every sound decodes');
+    assert.equal(report.audio.decoded, 8, 'the seven channel sounds and the engine loop decode');
+    assert.match(report.information || '', /vantrel version .*MAIN FPS/s, 'RETURN shows the information box');
+    assert.ok(report.informationClosed, 'Escape closes the information box and the game runs on to its end');
+  },
+
+  async pictures() {
+    const ticks = [1, 90];
+    const report = await page('pictures', {
+      query: `${TEST_RUN}&seed=1&input=title-to-mission.keys&screenshot=${ticks.join(',')}&quit-after=${ticks[1]}`});
+    expectReached(report, 'finished');
+    assert.deepEqual(report.errors, [], 'console errors');
+    const out = freshDir('pictures-desktop');
+    await desktopFinished(['--seed', '1', '--input', KEYS + '/title-to-mission.keys',
+                     ...ticks.flatMap((t) => ['--screenshot', `${t}:${out}/desktop-${t}.png`]), '--quit-after', String(ticks[1])]);
+    const [title, mission] = ticks.map((t) => readPng(path.join(report.out, `screenshot-${t}.png`)));
+    const [deskTitle, deskMission] = ticks.map((t) => readPng(path.join(out, `desktop-${t}.png`)));
+    assert.equal(`${title.width}x${title.height}`, '640x480', 'the page draws the classic size in its window');
+    assert.ok(distinctColours(title) > 16, 'the title picture is drawn, not only cleared');
+    const titles = cellDifference(title, deskTitle);
+    const missions = cellDifference(mission, deskMission);
+    const apart = cellDifference(title, mission);
+    console.log(JSON.stringify({titles, missions, titleAgainstMission: apart}));
+    assert.ok(titles.mean < 4 && titles.largest < 40, 'the title as the desktop draws it: ' + JSON.stringify(titles));
+    assert.ok(missions.mean < 8 && missions.largest < 64, 'the mission as the desktop draws it: ' + JSON.stringify(missions));
+    assert.ok(apart.mean > 3 * missions.mean + 10, 'the mission is not the title: ' + JSON.stringify(apart));
+  },
+
+  async hashes() {
+    // The World does not depend on the picture: small pictures keep software WebGL quick. The
+    // desktop runs beside the page, each on its own core.
+    const size = '160x120';
+    let failures = 0;
+    for (let mission = 1; mission <= 5; ++mission) {
+      // The menu steps before the mission starts come on top of the mission's ticks.
+      const ticks = MISSION_TICKS + 10;
+      const [report, deskOutput] = await Promise.all([
+        page('hashes-' + mission, {query: `${TEST_RUN}&size=${size}&seed=1&demo=${mission}&quit-after=${ticks}&hash=1`,
+                                   timeout: 300}),
+        desktopFinished(['--seed', '1', '--demo', String(mission), '--quit-after', String(ticks), '--print-hash'], size),
+      ]);
+      expectReached(report, 'finished');
+      const browser = worldHash(report.result);
+      const desk = worldHash(deskOutput);
+      console.log(`mission ${mission}: desktop ${desk} browser ${browser} (${report.milliseconds.finished} ms in the page)`);
+      assert.ok(desk, 'the desktop printed its World hash');
+      if (browser !== desk) ++failures;
+    }
+    assert.equal(failures, 0, 'missions whose World differs between the builds');
+  },
+
+  async 'missing-data'() {
+    const missing = await page('missing', {query: TEST_RUN, hide: ['vantrel.data'], until: 'message'});
+    expectReached(missing, 'message');
+    assert.match(missing.message, /The game's data could not be loaded: vantrel\.data: the server answered 404/);
+    assert.match(missing.message, /scripts\/web/, 'the message says what to do');
+
+    const damagedSite = freshDir('damaged-site');
+    for (const file of fs.readdirSync(site)) fs.copyFileSync(path.join(site, file), path.join(damagedSite, file));
+    const pack = path.join(damagedSite, 'vantrel.data');
+    fs.truncateSync(pack, fs.statSync(pack).size - 1000);
+    const damaged = await runPage(pageOptions(damagedSite, freshDir('damaged'), {query: TEST_RUN, until: 'message'}));
+    expectReached(damaged, 'message');
+    assert.match(damaged.message, /The game's data could not be loaded: .*damaged/);
+    assert.equal(damaged.result, '', 'the game never ran on the damaged pack');
+
+    const noWebGL = await page('no-webgl', {query: TEST_RUN, until: 'message', flags: ['--disable-3d-apis']});
+    expectReached(noWebGL, 'message');
+    assert.match(noWebGL.message, /WebGL 2 is not available/);
+  },
+};
+
+if (!cases[testCase]) {
+  console.error('page_tests.mjs: unknown case ' + testCase + ' (' + Object.keys(cases).join(', ') + ')');
+  process.exit(2);
+}
+await cases[testCase]();
+console.log(testCase + ': passed');
