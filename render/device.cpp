@@ -314,7 +314,12 @@ void Device::State::drawSubsets(const GpuMesh& mesh, int instances) {
 void Device::State::drawInstancesOnce(const GpuMesh& mesh, const Matrix* worlds, int count) {
     std::vector<Matrix>& combined = instanceTransforms;
     combined.clear();
-    for (int k = 0; k < count; ++k) combined.push_back(combinedTransform(worlds[k]));
+    for (int k = 0; k < count; ++k) {
+        const Matrix toClip = combinedTransform(worlds[k]);
+        if (!outsideViewVolume(toClip, mesh.bound)) combined.push_back(toClip);
+    }
+    if (combined.empty()) return;
+    count = static_cast<int>(combined.size());
     const GLintptr first = streamIn(combined.data(), sizeof(Matrix), count);
     if (first < 0) return;
     glBindVertexArray(mesh.vao);
@@ -601,7 +606,7 @@ void Device::drawMeshSubsets(int index) {
     if (index < 0 || index >= MESH_COUNT) return;
     State& s = *state_;
     const GpuMesh& mesh = s.meshes[size_t(index)];
-    if (!mesh.vao) return;
+    if (!mesh.vao || outsideViewVolume(s.combinedTransform(s.world), mesh.bound)) return;
     s.uploadTransform();
     glBindVertexArray(mesh.vao);
     s.drawSubsets(mesh, 0);

@@ -137,7 +137,7 @@ public:
     void drawWorldTriangles(const WorldVertex* v, int count);  // a triangle list
     void drawScreenFan(const ScreenVertex* v, int count);  // design-space positions
     // Draws subsets 0 .. meshSubsetCount(index) - 1 with the current matrices, texture and
-    // lighting; an empty slot draws nothing.
+    // lighting; an empty slot draws nothing, nor does a mesh wholly outside the view.
     void drawMeshSubsets(int index);
     // The same as setWorld then drawMeshSubsets for each matrix in turn, unlit, in a few draw
     // calls; the current world matrix is left as it was.

@@ -1,5 +1,6 @@
 #include "render/matrices.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vantrel::render {
@@ -131,6 +132,41 @@ Vec3 transformCoord(const Vec3& p, const Matrix& m) {
     const double w = out[3] == 0.0 ? 1.0 : out[3];
     return {static_cast<float>(out[0] / w), static_cast<float>(out[1] / w),
             static_cast<float>(out[2] / w)};
+}
+
+BoundingSphere boundingSphere(const std::vector<Vec3>& points) {
+    if (points.empty()) return {};
+    Vec3 low = points.front();
+    Vec3 high = points.front();
+    for (const Vec3& p : points) {
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+    }
+    BoundingSphere s{(low.x + high.x) / 2.0f, (low.y + high.y) / 2.0f, (low.z + high.z) / 2.0f, 0.0f};
+    for (const Vec3& p : points) {
+        const double dx = p.x - s.x, dy = p.y - s.y, dz = p.z - s.z;
+        s.radius = std::max(s.radius, static_cast<float>(std::sqrt(dx * dx + dy * dy + dz * dz)));
+    }
+    return s;
+}
+
+bool outsideViewVolume(const Matrix& toClip, const BoundingSphere& sphere) {
+    constexpr double RELATIVE_MARGIN = 0.01;
+    constexpr double ABSOLUTE_MARGIN = 1e-3;
+    const auto& m = toClip.m;
+    // Each face as w + sign * axis >= 0 on the points p (row vector) before the transform.
+    for (int axis = 0; axis < 3; ++axis) {
+        for (const double sign : {-1.0, 1.0}) {
+            double plane[4];
+            for (int i = 0; i < 4; ++i) plane[i] = static_cast<double>(m[i][3]) + sign * static_cast<double>(m[i][axis]);
+            const double length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
+            if (length == 0.0) continue;
+            const double distance =
+                (plane[0] * sphere.x + plane[1] * sphere.y + plane[2] * sphere.z + plane[3]) / length;
+            if (distance < -(sphere.radius * (1.0 + RELATIVE_MARGIN) + ABSOLUTE_MARGIN)) return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace vantrel::render

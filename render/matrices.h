@@ -2,6 +2,8 @@
 // for: a point p becomes p * M, so M1 * M2 applies M1 first. m[3][0..2] is the translation.
 #pragma once
 
+#include <vector>
+
 #include "world/types.h"
 
 namespace vantrel::render {
@@ -25,5 +27,16 @@ Matrix matrixLookAtLH(const Vec3& eye, const Vec3& at, const Vec3& up);
 Matrix matrixPerspectiveFovLH(float fovY, float aspect, float zNear, float zFar);
 // p * M with w = 1, divided by the resulting w.
 Vec3 transformCoord(const Vec3& p, const Matrix& m);
+
+struct BoundingSphere {
+    float x = 0.0f, y = 0.0f, z = 0.0f;
+    float radius = 0.0f;
+};
+// The smallest sphere about the centre of the points' box that holds them all.
+BoundingSphere boundingSphere(const std::vector<Vec3>& points);
+// Whether the whole sphere lies beyond one face of the view volume that toClip (row vectors,
+// depth 0 to w) maps it into, by a margin that float rounding cannot cross, so that nothing
+// inside it can reach the picture. The near face is taken at depth -w, which only keeps more.
+bool outsideViewVolume(const Matrix& toClip, const BoundingSphere& sphere);
 
 }  // namespace vantrel::render

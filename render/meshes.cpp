@@ -9,6 +9,9 @@ namespace vantrel::render {
 GpuMesh uploadMesh(const MeshData& data) {
     GpuMesh mesh;
     mesh.subsets = data.subsets;
+    std::vector<Vec3> positions;
+    for (const MeshVertex& v : data.vertices) positions.push_back({v.x, v.y, v.z});
+    mesh.bound = boundingSphere(positions);
     glGenVertexArrays(1, &mesh.vao);
     glGenBuffers(1, &mesh.vbo);
     glBindVertexArray(mesh.vao);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "render/matrices.h"
 #include "render/mesh_data.h"
 
 namespace vantrel::render {
@@ -24,6 +25,7 @@ struct GpuMesh {
     GLuint vao = 0;
     GLuint vbo = 0;
     std::vector<MeshSubset> subsets;
+    BoundingSphere bound;  // of every vertex, in the mesh's own space
 };
 
 GpuMesh uploadMesh(const MeshData& data);

@@ -105,4 +105,43 @@ TEST(Matrices, TransformCoordDividesByW) {
     expectPoint(transformCoord({2, 4, 6}, m), 1, 2, 3);
 }
 
+TEST(Matrices, BoundingSphereHoldsEveryPointAboutTheBoxCentre) {
+    const BoundingSphere s = boundingSphere({{1, 0, 0}, {3, 2, 0}, {2, 1, 4}});
+    EXPECT_FLOAT_EQ(s.x, 2.0f);
+    EXPECT_FLOAT_EQ(s.y, 1.0f);
+    EXPECT_FLOAT_EQ(s.z, 2.0f);
+    EXPECT_FLOAT_EQ(s.radius, std::sqrt(6.0f));
+    EXPECT_FLOAT_EQ(boundingSphere({}).radius, 0.0f);
+}
+
+// The game's camera at the origin looking along +z, 60 degrees high, 4:3, depth 0.1 to 150:
+// half the view is 30 degrees up and down and atan(tan 30 * 4/3) = 37.6 degrees to each side.
+TEST(Matrices, OnlySpheresWhollyBeyondAFaceOfTheViewAreOutside) {
+    const Matrix toClip = matrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}) *
+                          matrixPerspectiveFovLH(1.0471973f, 4.0f / 3.0f, 0.1f, 150.0f);
+    auto outside = [&](float x, float y, float z, float r) { return outsideViewVolume(toClip, {x, y, z, r}); };
+    EXPECT_FALSE(outside(0, 0, 10, 1));
+    EXPECT_TRUE(outside(0, 0, -10, 1)) << "behind the camera";
+    EXPECT_FALSE(outside(0, 0, -0.5f, 1)) << "around the camera";
+    EXPECT_TRUE(outside(0, 0, 160, 5)) << "beyond the far plane";
+    EXPECT_FALSE(outside(0, 0, 148, 5)) << "across the far plane";
+    // 10 along the view, the side faces are 7.70 across and the top 5.77 up.
+    const float side = 10.0f * std::tan(0.5235987f) * 4.0f / 3.0f;
+    const float top = 10.0f * std::tan(0.5235987f);
+    const float sideNormal = std::cos(std::atan(side / 10.0f));  // distance per unit beyond the side face
+    const float topNormal = std::cos(0.5235987f);
+    for (const float sign : {-1.0f, 1.0f}) {
+        EXPECT_FALSE(outside(sign * (side + 0.9f / sideNormal), 0, 10, 1)) << "reaches in across the side";
+        EXPECT_TRUE(outside(sign * (side + 1.1f / sideNormal), 0, 10, 1)) << "wholly beside the view";
+        EXPECT_FALSE(outside(0, sign * (top + 0.9f / topNormal), 10, 1)) << "reaches in across the top or bottom";
+        EXPECT_TRUE(outside(0, sign * (top + 1.1f / topNormal), 10, 1)) << "wholly above or below";
+    }
+    // A mesh placed by a scaled, turned world matrix: the sphere is in the mesh's own space.
+    const Matrix world = matrixScaling(0.1f) * matrixRotationY(1.0f) * matrixTranslation(0, 0, 10);
+    EXPECT_FALSE(outsideViewVolume(world * toClip, {0, 0, 0, 2}));
+    const Matrix aside = matrixScaling(0.1f) * matrixTranslation(side + 0.25f / sideNormal, 0, 10);
+    EXPECT_FALSE(outsideViewVolume(aside * toClip, {0, 0, 0, 3})) << "0.3 across: reaches in";
+    EXPECT_TRUE(outsideViewVolume(aside * toClip, {0, 0, 0, 2})) << "0.2 across: wholly beside";
+}
+
 }  // namespace vantrel::render
