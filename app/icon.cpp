@@ -39,17 +39,6 @@ uint32_t channel(double v) { return static_cast<uint32_t>(std::clamp(std::lround
 
 }  // namespace
 
-std::vector<uint8_t> rgbaBytes(const std::vector<uint32_t>& argb) {
-    std::vector<uint8_t> rgba(argb.size() * 4);
-    for (std::size_t i = 0; i < argb.size(); ++i) {
-        rgba[i * 4 + 0] = static_cast<uint8_t>(argb[i] >> 16);
-        rgba[i * 4 + 1] = static_cast<uint8_t>(argb[i] >> 8);
-        rgba[i * 4 + 2] = static_cast<uint8_t>(argb[i]);
-        rgba[i * 4 + 3] = static_cast<uint8_t>(argb[i] >> 24);
-    }
-    return rgba;
-}
-
 std::vector<uint32_t> iconPixels(int size) {
     std::vector<uint32_t> pixels(static_cast<std::size_t>(std::max(size, 0)) * std::max(size, 0));
     for (int y = 0; y < size; ++y) {

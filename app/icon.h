@@ -10,7 +10,4 @@ namespace vantrel {
 // size x size pixels, rows top down, 0xAARRGGBB; transparent outside the disc.
 std::vector<uint32_t> iconPixels(int size);
 
-// 0xAARRGGBB pixels as R, G, B, A bytes, the order PNG writers take.
-std::vector<uint8_t> rgbaBytes(const std::vector<uint32_t>& argb);
-
 }  // namespace vantrel

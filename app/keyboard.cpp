@@ -80,12 +80,6 @@ constexpr auto VIRTUAL_KEYS = [] {
     return keys;
 }();
 
-// Generic modifier codes and their left and right keys.
-struct ModifierPair {
-    uint8_t generic, left, right;
-};
-constexpr ModifierPair MODIFIERS[] = {{16, 160, 161}, {17, 162, 163}, {18, 164, 165}};
-
 }  // namespace
 
 uint8_t virtualKeyOf(SDL_Scancode scancode) {
@@ -97,22 +91,20 @@ void KeyboardSnapshot::setKey(SDL_Scancode scancode, bool down) {
     if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return;
     heldScancodes_.set(scancode, down);
     if (!down) return;
-    for (uint8_t code : map_.codesOf(scancode)) unseenPress_.set(code);
+    std::bitset<256> codes;
+    for (uint8_t code : map_.codesOf(scancode)) codes.set(code);
+    keys_.pressed(codes);
 }
 
-void KeyboardSnapshot::setPadKeys(const std::bitset<256>& held) {
-    unseenPress_ |= held & ~padHeld_;
-    padHeld_ = held;
-}
+void KeyboardSnapshot::setPadKeys(const std::bitset<256>& held) { keys_.setPadKeys(held); }
 
 void KeyboardSnapshot::releaseAll() {
     heldScancodes_.reset();
-    padHeld_.reset();
-    unseenPress_.reset();
+    keys_.releaseAll();
 }
 
 std::bitset<256> KeyboardSnapshot::heldCodes() const {
-    std::bitset<256> codes = padHeld_;
+    std::bitset<256> codes;
     for (int scancode = 0; scancode < SDL_NUM_SCANCODES; ++scancode) {
         if (!heldScancodes_.test(scancode)) continue;
         for (uint8_t code : map_.codesOf(static_cast<SDL_Scancode>(scancode))) codes.set(code);
@@ -120,11 +112,6 @@ std::bitset<256> KeyboardSnapshot::heldCodes() const {
     return codes;
 }
 
-void KeyboardSnapshot::takeSnapshot(uint8_t out[256]) {
-    const std::bitset<256> down = heldCodes() | unseenPress_;
-    unseenPress_.reset();
-    for (int code = 0; code < 256; ++code) out[code] = down.test(code) ? KEY_DOWN_BIT : 0;
-    for (const ModifierPair& m : MODIFIERS) out[m.generic] = (out[m.left] | out[m.right]) & KEY_DOWN_BIT;
-}
+void KeyboardSnapshot::takeSnapshot(uint8_t out[256]) { keys_.takeSnapshot(heldCodes(), out); }
 
 }  // namespace vantrel

@@ -13,14 +13,14 @@
 #include <cstdint>
 
 #include "app/keymap.h"
+#include "play/held_keys.h"
 
 namespace vantrel {
 
 // The virtual-key code of a scancode, or 0 for a key the game has no code for.
 uint8_t virtualKeyOf(SDL_Scancode scancode);
 
-// A tap shorter than a tick (down and up between two snapshots) still shows as held in one
-// snapshot, so no key press is lost.
+// The physical keys held, through the key map, as play/held_keys.h's snapshots.
 class KeyboardSnapshot {
 public:
     KeyboardSnapshot() = default;
@@ -41,8 +41,7 @@ private:
 
     KeyMap map_;
     std::bitset<SDL_NUM_SCANCODES> heldScancodes_;
-    std::bitset<256> padHeld_;
-    std::bitset<256> unseenPress_;  // codes that went down since the last snapshot
+    HeldKeys keys_;
 };
 
 }  // namespace vantrel

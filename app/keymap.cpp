@@ -201,4 +201,10 @@ KeyMap loadKeyMap() {
     return map;
 }
 
+std::string keysHelp() {
+    const std::string path = keyConfigPath();
+    return "Keys (either set; change them in " + (path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path) +
+           "):\n" + KeyMap().describe() + "  Alt+Enter switches a window to full screen and back.\n";
+}
+
 }  // namespace vantrel

@@ -71,6 +71,9 @@ KeyMap parseKeyConfig(std::string_view text, const std::string& fileName, std::v
 // variable is set.
 std::string keyConfigPath();
 
+// The desktop's keys for --help: both sets, where to change them, and the full-screen switch.
+std::string keysHelp();
+
 // Reads keyConfigPath() when it exists, printing each problem as one line on stderr.
 KeyMap loadKeyMap();
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/icon.h"
+#include "render/image.h"
 
 int main(int argc, char** argv) {
     const int size = argc == 3 ? std::atoi(argv[1]) : 0;
@@ -14,7 +15,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::vector<uint32_t> argb = vantrel::iconPixels(size);
-    const std::vector<uint8_t> rgba = vantrel::rgbaBytes(argb);
+    const std::vector<uint8_t> rgba = vantrel::render::rgbaBytes(argb);
     if (stbi_write_png(argv[2], size, size, 4, rgba.data(), size * 4) == 0) {
         std::fprintf(stderr, "vantrel-icon: %s cannot be written\n", argv[2]);
         return 1;

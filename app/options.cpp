@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/keymap.h"
 
 namespace vantrel {
 
@@ -54,11 +53,6 @@ bool parseWindowSize(const std::string& text, WindowSize& out, std::string& erro
 
 namespace {
 
-std::string keyConfigFileHint() {
-    const std::string path = keyConfigPath();
-    return path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path;
-}
-
 int badArguments(const std::string& message) {
     std::fprintf(stderr, "vantrel: %s\n", message.c_str());
     return EXIT_BAD_ARGUMENTS;
@@ -66,7 +60,7 @@ int badArguments(const std::string& message) {
 
 }  // namespace
 
-std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out) {
+std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out, const std::string& keysHelp) {
     CLI::App app{"vantrel: air combat over a patch of terrain. With no options, a dialog asks "
                  "for window or full screen and sound."};
     app.set_version_flag("--version", std::string("vantrel ") + VANTREL_VERSION);
@@ -109,8 +103,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                "  3 CROSSWIND ESCORT      three against three, guarding a heavy fighter\n"
                "  4 VALLEY RAID           six against eight\n"
                "  5 THE GRAND BATTLE      fourteen against sixteen\n"
-               "Keys (either set; change them in " + keyConfigFileHint() + "):\n" + KeyMap().describe() +
-               "  Alt+Enter switches a window to full screen and back.\n"
+               + keysHelp +
                "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
                "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
                "  X radar range, Y view, Start = Space, Back = Esc.");

@@ -126,4 +126,15 @@ std::vector<uint32_t> argbFromRgbaRows(const std::vector<uint8_t>& bottomUpRgba,
     return topDown;
 }
 
+std::vector<uint8_t> rgbaBytes(const std::vector<uint32_t>& argb) {
+    std::vector<uint8_t> rgba(argb.size() * 4);
+    for (std::size_t i = 0; i < argb.size(); ++i) {
+        rgba[i * 4 + 0] = static_cast<uint8_t>(argb[i] >> 16);
+        rgba[i * 4 + 1] = static_cast<uint8_t>(argb[i] >> 8);
+        rgba[i * 4 + 2] = static_cast<uint8_t>(argb[i]);
+        rgba[i * 4 + 3] = static_cast<uint8_t>(argb[i] >> 24);
+    }
+    return rgba;
+}
+
 }  // namespace vantrel::render

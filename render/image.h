@@ -33,6 +33,9 @@ bool isOpaque(const Image& image);
 // top row first.
 std::vector<uint32_t> argbFromRgbaRows(const std::vector<uint8_t>& bottomUpRgba, int width, int height);
 
+// 0xAARRGGBB pixels as R, G, B, A bytes, the order PNG writers and the browser's canvas take.
+std::vector<uint8_t> rgbaBytes(const std::vector<uint32_t>& argb);
+
 // Decodes a .bmp (or anything stb_image knows) or, by its "DDS " magic, a .dds file.
 std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error);
 

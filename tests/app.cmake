@@ -4,7 +4,9 @@ if(TARGET vantrel)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(APP_TEST_STB REQUIRED IMPORTED_TARGET stb)
   file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*.cpp)
-  add_executable(vantrel_app_tests ${APP_TEST_SOURCES})
+  # The browser's key and pad mapping is plain C++: checked here against the desktop's.
+  add_executable(vantrel_app_tests ${APP_TEST_SOURCES}
+    ${CMAKE_SOURCE_DIR}/web/platform_keys.cpp ${CMAKE_SOURCE_DIR}/web/platform_pad.cpp)
   target_link_libraries(vantrel_app_tests PRIVATE vantrel_app GTest::gtest_main PkgConfig::APP_TEST_STB)
   target_compile_definitions(vantrel_app_tests PRIVATE
     VANTREL_EXE="$<TARGET_FILE:vantrel>" VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data")

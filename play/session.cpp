@@ -1,0 +1,164 @@
+#include "play/session.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include "game/flow.h"
+#include "render/frame.h"
+#include "render/interpolation.h"
+#include "world/keys.h"
+#include "world/random.h"
+
+namespace vantrel {
+
+namespace {
+
+int badArguments(const std::string& message) {
+    std::fprintf(stderr, "vantrel: %s\n", message.c_str());
+    return EXIT_BAD_ARGUMENTS;
+}
+
+std::string hashLine(const World& w) {
+    char line[64];
+    std::snprintf(line, sizeof line, "world-hash %016" PRIx64, hashWorld(w));
+    return line;
+}
+
+// The information box: the version and the last second's tick and frame rates.
+std::string informationText(const Scheduler& s) {
+    char text[128];
+    std::snprintf(text, sizeof text, "vantrel version %s\n\nMAIN FPS %d\nDRAW FPS %d", VANTREL_VERSION, s.mainFps,
+                  s.drawFps);
+    return text;
+}
+
+}  // namespace
+
+std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
+    if (!o.inputFile.empty()) {
+        std::string error;
+        r.script.emplace();
+        if (!r.script->load(o.inputFile, error)) return badArguments("--input " + o.inputFile + ": " + error);
+    }
+    if (o.seed) {
+        r.seed = *o.seed;
+    } else if (r.script && r.script->seed()) {
+        r.seed = *r.script->seed();
+    } else {
+        r.seed = static_cast<uint32_t>(std::time(nullptr));
+    }
+    if (!o.recordFile.empty()) {
+        r.recordFile.open(o.recordFile, std::ios::out | std::ios::trunc);
+        if (!r.recordFile) return badArguments("--record " + o.recordFile + ": cannot be written");
+    }
+    return std::nullopt;
+}
+
+Session::Session(const Options& options, std::string dataDir, RunRequests& requests, SessionHost& host, Sound& sound)
+    : options_(options), dataDir_(std::move(dataDir)), requests_(requests), host_(host), sound_(sound),
+      world_(std::make_unique<World>()), previous_(std::make_unique<World>()), scene_(std::make_unique<World>()) {
+    scheduler_.fast = options.fast;
+    scheduler_.interpolating = !options.classic && !options.fast;
+    if (options.demo > 0) demo_.emplace(options.demo);
+    if (requests.recordFile.is_open()) recorder_.emplace(requests.seed);
+    for (const ScreenshotRequest& s : options.screenshots) screenshots_.push_back({s, false});
+    seedRandom(world_->rngState, requests.seed);
+    world_->running = 1;
+}
+
+void Session::start(std::unique_ptr<render::Device> device) {
+    device_ = std::move(device);
+    for (int font = 0; font < render::FONT_COUNT; ++font) device_->createFont(font, render::FONT_PIXEL_HEIGHTS[font]);
+    loadWorldAssets(*world_, dataDir_);
+    device_->loadMeshTable(dataDir_);
+    for (int n = 1; n <= SITUATION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
+}
+
+void Session::releaseDevice() {
+    if (device_) device_->releaseMeshes();
+    device_.reset();
+}
+
+std::vector<std::string> Session::finish() {
+    for (const PendingScreenshot& s : screenshots_) {
+        if (!s.done) {
+            std::fprintf(stderr, "vantrel: no frame was drawn after tick %d; %s not written\n", s.request.tick,
+                         s.request.path.c_str());
+        }
+    }
+    if (recorder_) {
+        requests_.recordFile << recorder_->text();
+        requests_.recordFile.close();
+        if (!requests_.recordFile) std::fprintf(stderr, "vantrel: --record %s: write failed\n", options_.recordFile.c_str());
+    }
+    std::vector<std::string> lines;
+    if (demo_) lines.push_back(demo_->outcome(*world_));
+    if (options_.printHash) lines.push_back(hashLine(*world_));
+    return lines;
+}
+
+void Session::runTick() {
+    uint8_t snapshot[256];
+    ++ticksRun_;
+    if (requests_.script) {
+        requests_.script->snapshot(ticksRun_, snapshot);
+    } else if (demo_) {
+        takeDemoSnapshot(snapshot);
+    } else {
+        host_.takePlayerKeys(snapshot);
+    }
+    if (recorder_) recorder_->record(ticksRun_, snapshot);
+    *previous_ = *world_;
+    const bool informationAsked = logicTick(*world_, dataDir_, snapshot);
+    playSoundEvents(sound_, world_->sounds);
+    if (informationAsked) host_.showInformation(informationText(scheduler_));
+    if (demo_ && demo_->finished(*world_)) world_->running = 0;
+    if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
+}
+
+std::optional<Session::StillPicture> Session::stillPicture() const {
+    const std::optional<uint64_t> key = render::stillFrameKey(*world_);
+    if (!key) return std::nullopt;
+    const render::PictureLayout next = device_->upcomingLayout();
+    return StillPicture{*key, next.width, next.height};
+}
+
+void Session::drawFrame() {
+    const std::optional<StillPicture> still = stillPicture();
+    if (still && still == shown_) {
+        // The picture in the device and on screen is already this frame's.
+        saveDueScreenshots();
+        return;
+    }
+    const float fraction = tickFraction(scheduler_, now());
+    if (!scheduler_.interpolating || fraction >= 1.0f) {
+        render::renderFrame(*device_, *world_, briefings_);
+    } else {
+        render::blendWorlds(*previous_, *world_, fraction, *scene_);
+        render::renderFrame(*device_, *scene_, *world_, briefings_);
+    }
+    saveDueScreenshots();
+    device_->present();
+    shown_ = still;
+}
+
+// The demo flies alone; ESC from the player still abandons it.
+void Session::takeDemoSnapshot(uint8_t snapshot[256]) {
+    uint8_t player[256];
+    host_.takePlayerKeys(player);
+    demo_->snapshot(*world_, snapshot);
+    snapshot[VK_ESCAPE] |= player[VK_ESCAPE];
+}
+
+void Session::saveDueScreenshots() {
+    for (PendingScreenshot& s : screenshots_) {
+        if (s.done || ticksRun_ < s.request.tick) continue;
+        s.done = true;
+        const render::PictureLayout& picture = device_->layout();
+        host_.saveScreenshot(s.request, device_->readPixels(), picture.width, picture.height);
+    }
+}
+
+}  // namespace vantrel
