@@ -10,7 +10,8 @@ namespace vantrel::web {
 
 namespace {
 
-// The game's actions and the keys of each in the two sets.
+// The game's actions and the keys of each in the two sets (a key of one set only leaves the
+// second name empty).
 struct Binding {
     uint8_t code;
     std::array<std::string_view, 2> keys;
@@ -71,6 +72,10 @@ uint8_t ownCodeOf(std::string_view name) {
     return 0;
 }
 
+bool isBoundTo(const Binding& b, std::string_view domCode) {
+    return !domCode.empty() && std::find(b.keys.begin(), b.keys.end(), domCode) != b.keys.end();
+}
+
 bool isActionCode(uint8_t code) {
     return std::any_of(std::begin(DEFAULT_BINDINGS), std::end(DEFAULT_BINDINGS),
                        [code](const Binding& b) { return b.code == code; });
@@ -83,15 +88,14 @@ std::bitset<256> codesOfKey(std::string_view domCode) {
     const uint8_t own = ownCodeOf(domCode);
     if (own != 0 && !isActionCode(own)) codes.set(own);
     for (const Binding& b : DEFAULT_BINDINGS) {
-        if (std::find(b.keys.begin(), b.keys.end(), domCode) != b.keys.end()) codes.set(b.code);
+        if (isBoundTo(b, domCode)) codes.set(b.code);
     }
     return codes;
 }
 
 bool isGameKey(std::string_view domCode) {
-    return std::any_of(std::begin(DEFAULT_BINDINGS), std::end(DEFAULT_BINDINGS), [domCode](const Binding& b) {
-        return std::find(b.keys.begin(), b.keys.end(), domCode) != b.keys.end();
-    });
+    return std::any_of(std::begin(DEFAULT_BINDINGS), std::end(DEFAULT_BINDINGS),
+                       [domCode](const Binding& b) { return isBoundTo(b, domCode); });
 }
 
 void BrowserKeyboard::setKey(std::string_view domCode, bool down) {
