@@ -197,10 +197,13 @@ private:
 };
 
 std::unique_ptr<BrowserGame> game;
+bool started = false;  // a second START (a double click) changes nothing
 
 void runAnimationFrame() { game->animationFrame(); }
 
 void startGame(bool soundOn) {
+    if (started) return;
+    started = true;
     if (!game->start(soundOn)) {
         pageFinished(vantrel::EXIT_CANCELLED, "");
         return;

@@ -47,9 +47,10 @@ private:
 
 }  // namespace
 
-void showDeviceFailure(const char* text, const std::string& reason) {
+// The box's own text is the desktop's; the page says what went wrong in its own words.
+void showDeviceFailure(const char*, const std::string& reason) {
     std::fprintf(stderr, "vantrel: the graphics device could not start: %s\n", reason.c_str());
-    const std::string message = std::string("The game's graphics could not start (") + text + "): " + reason;
+    const std::string message = "The game's graphics could not start: " + reason + ".";
     showPageError(message.c_str());
 }
 
