@@ -81,8 +81,9 @@ public:
         const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
         emscripten_set_keydown_callback(window, this, EM_TRUE, onKey);
         emscripten_set_keyup_callback(window, this, EM_TRUE, onKey);
-        emscripten_set_blur_callback(window, this, EM_TRUE, onFocus);
-        emscripten_set_focus_callback(window, this, EM_TRUE, onFocus);
+        // Not captured: focus and blur of the page's own buttons must not freeze the game.
+        emscripten_set_blur_callback(window, this, EM_FALSE, onFocus);
+        emscripten_set_focus_callback(window, this, EM_FALSE, onFocus);
         emscripten_set_visibilitychange_callback(this, EM_TRUE, onVisibility);
     }
 
