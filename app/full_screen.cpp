@@ -26,6 +26,20 @@ bool hasWindowManager(Display* display) {
     if (value) XFree(value);
     return status == Success && count == 1;
 }
+
+// SDL takes the new size from the X server's answer, which arrives with its events: pumping
+// them until the size shows (or a second has passed) lets the first frames fill the display.
+void waitForWindowSize(SDL_Window* window, int width, int height) {
+    constexpr Uint32 PATIENCE_MS = 1000;
+    const Uint32 start = SDL_GetTicks();
+    int w = 0, h = 0;
+    for (;;) {
+        SDL_PumpEvents();
+        SDL_GetWindowSize(window, &w, &h);
+        if ((w == width && h == height) || SDL_GetTicks() - start > PATIENCE_MS) return;
+        SDL_Delay(5);
+    }
+}
 #endif
 
 }  // namespace
@@ -41,7 +55,8 @@ void fillDisplayWithoutWindowManager(SDL_Window* window) {
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0) return;
     XMoveResizeWindow(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
                       static_cast<unsigned>(bounds.h));
-    XFlush(display);
+    XSync(display, False);
+    waitForWindowSize(window, bounds.w, bounds.h);
 #else
     (void)window;
 #endif
