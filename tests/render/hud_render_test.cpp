@@ -100,17 +100,9 @@ protected:
     // The player in slot 0: type 0 (guided missiles), side 1, level at height 20 facing +z,
     // the camera just behind it.
     World& mission() {
-        World& w = *world_;
-        w.gameMode = MODE_MISSION;
-        Aircraft& p = w.aircraft[0];
-        p.side = 1;
-        p.armor = 80;
-        p.gunAmmo = 800;
-        p.launcherAmmo = 8;
-        p.speed = 0.5f;
-        p.y = 20.0f;
-        w.cameraPos = {0.0f, 20.0f, -5.0f};
-        return w;
+        world_ = playerMissionWorld();
+        world_->cameraPos = {0.0f, 20.0f, -5.0f};
+        return *world_;
     }
 
     void addEnemy(int slot, float x, float z) {

@@ -58,8 +58,6 @@ int countPixels(const std::vector<uint32_t>& frame, int x0, int y0, int x1, int 
     return n;
 }
 
-// Per process: ctest runs cases of the same fixture side by side, and one case's set-up must not
-// empty the folder another case is reading.
 std::unique_ptr<World> playerMissionWorld() {
     auto w = std::make_unique<World>();
     w->gameMode = MODE_MISSION;
@@ -77,6 +75,8 @@ std::unique_ptr<World> playerMissionWorld() {
     return w;
 }
 
+// Per process: ctest runs cases of the same fixture side by side, and one case's set-up must not
+// empty the folder another case is reading.
 std::string makeTempDirectory(const std::string& name) {
     const std::filesystem::path dir =
         std::filesystem::path(::testing::TempDir()) / ("vantrel-" + name + "-" + std::to_string(getpid()));
