@@ -37,6 +37,11 @@ constexpr GLsizeiptr STREAM_BYTES = 1 << 18;
 // that after loading such blocks would stay on the heap; a lower fixed threshold would map and
 // fault in the driver's per-frame buffers every frame (measured: 60 % more CPU).
 constexpr int LARGE_BLOCK_BYTES = 4 << 20;
+// Free memory the heap may keep at its top. glibc hands back all over 128 KB there at once, so
+// the driver's per-frame buffers were taken from the system and faulted in again every frame
+// (measured: about 60 faults a frame with every table full, and none with this). Scene changes
+// still hand back all that is free (returnFreeHeap).
+constexpr int KEPT_FREE_TOP_BYTES = 8 << 20;
 
 void setVertexLayout(GLsizei stride, GLint positionSize, size_t colourOffset, size_t uvOffset) {
     glEnableVertexAttribArray(ATTR_POSITION);
@@ -299,12 +304,10 @@ void Device::State::drawSubsets(const GpuMesh& mesh, int instances) {
     if (boundOpaque) glDisable(GL_BLEND);
     for (const MeshSubset& subset : mesh.subsets) {
         if (subset.count == 0) continue;
-        if (instances > 0) {
-            glDrawArraysInstanced(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count),
-                                  instances);
-        } else {
-            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(subset.first), static_cast<GLsizei>(subset.count));
-        }
+        const auto* first = reinterpret_cast<const void*>(subset.first * sizeof(uint32_t));
+        const auto count = static_cast<GLsizei>(subset.count);
+        if (instances > 0) glDrawElementsInstanced(GL_TRIANGLES, count, GL_UNSIGNED_INT, first, instances);
+        else glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, first);
     }
     if (boundOpaque) glEnable(GL_BLEND);
 }
@@ -395,7 +398,7 @@ Device::~Device() { state_->releaseAll(); }
 
 std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> context, const std::string& contextError,
                                               const std::string& dataDir, Presentation presentation) {
-    keepLargeBlocksApart(LARGE_BLOCK_BYTES);
+    tuneHeap(LARGE_BLOCK_BYTES, KEPT_FREE_TOP_BYTES);
     if (!context) {
         showDeviceFailure(CREATE_FAILED_TEXT, contextError);
         return nullptr;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "render/gl_api.h"
 
@@ -28,5 +29,12 @@ void clearDepthToFar();
 // Copies bytes into the bound array buffer at offset, a range no pending draw reads (the caller
 // orphans the buffer before reusing it). False when the driver refuses.
 bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data);
+
+// A linked program as the driver can take it back in a later run, its format first; empty where
+// there are no program binaries (WebGL has none).
+std::vector<char> programBinary(GLuint program);
+// Links program from what programBinary gave; false when the driver refuses it (another driver
+// or version, or damaged bytes).
+bool linkProgramBinary(GLuint program, const std::vector<char>& binary);
 
 }  // namespace vantrel::render

@@ -1,9 +1,12 @@
 #include "render/gl_program.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "render/gl_dialect.h"
+#include "render/platform.h"
 
 namespace vantrel::render {
 
@@ -46,6 +49,9 @@ void main() {
 }
 )";
 
+constexpr const char* KEPT_FILE_NAME = "shader-program.bin";
+constexpr std::string_view KEPT_FILE_MAGIC = "vantrel shader program\n";
+
 constexpr const char* FRAGMENT_SOURCE = R"(
 uniform sampler2D uTexture;
 in vec4 vColour;
@@ -79,29 +85,54 @@ GLuint compileShader(GLenum kind, const char* body, std::string* error) {
     return 0;
 }
 
-}  // namespace
-
-bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error) {
+GLuint compileAndLink(std::string* error) {
     const GLuint vs = compileShader(GL_VERTEX_SHADER, VERTEX_SOURCE, error);
-    if (!vs) return false;
+    if (!vs) return 0;
     const GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SOURCE, error);
     if (!fs) {
         glDeleteShader(vs);
-        return false;
+        return 0;
     }
-    program.id = glCreateProgram();
-    glAttachShader(program.id, vs);
-    glAttachShader(program.id, fs);
-    glLinkProgram(program.id);
+    const GLuint program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    glLinkProgram(program);
     glDeleteShader(vs);
     glDeleteShader(fs);
     GLint ok = GL_FALSE;
-    glGetProgramiv(program.id, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        if (error) *error = "shader link failed: " + infoLog(program.id, true);
-        destroyFixedFunctionProgram(program);
-        return false;
-    }
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok == GL_TRUE) return program;
+    if (error) *error = "shader link failed: " + infoLog(program, true);
+    glDeleteProgram(program);
+    return 0;
+}
+
+std::string glString(GLenum name) {
+    const auto* text = reinterpret_cast<const char*>(glGetString(name));
+    return text ? text : "";
+}
+
+// A binary is only good for the driver that made it and the sources it was made from.
+std::string keptProgramKey() {
+    return glString(GL_VENDOR) + "\n" + glString(GL_RENDERER) + "\n" + glString(GL_VERSION) + "\n" + shaderPrelude() +
+           VERTEX_SOURCE + FRAGMENT_SOURCE;
+}
+
+GLuint linkKeptProgram(const std::string& key) {
+    const std::vector<char> binary = binaryInKeptFile(key, readKeptFile(KEPT_FILE_NAME));
+    if (binary.empty()) return 0;
+    const GLuint program = glCreateProgram();
+    if (linkProgramBinary(program, binary)) return program;
+    glDeleteProgram(program);
+    return 0;
+}
+
+void keepProgram(GLuint program, const std::string& key) {
+    const std::vector<char> binary = programBinary(program);
+    if (!binary.empty()) keepFile(KEPT_FILE_NAME, keptProgramFile(key, binary));
+}
+
+void locateUniforms(FixedFunctionProgram& program) {
     program.transform = glGetUniformLocation(program.id, "uTransform");
     program.normalMatrix = glGetUniformLocation(program.id, "uNormalMatrix");
     program.screenSpace = glGetUniformLocation(program.id, "uScreenSpace");
@@ -111,6 +142,34 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
     program.toLight = glGetUniformLocation(program.id, "uToLight");
     program.ambient = glGetUniformLocation(program.id, "uAmbient");
     program.texture = glGetUniformLocation(program.id, "uTexture");
+}
+
+}  // namespace
+
+std::vector<char> keptProgramFile(const std::string& key, const std::vector<char>& binary) {
+    const std::string header = std::string(KEPT_FILE_MAGIC) + std::to_string(key.size()) + "\n" + key;
+    std::vector<char> file(header.begin(), header.end());
+    file.insert(file.end(), binary.begin(), binary.end());
+    return file;
+}
+
+std::vector<char> binaryInKeptFile(const std::string& key, const std::vector<char>& file) {
+    const std::string header = std::string(KEPT_FILE_MAGIC) + std::to_string(key.size()) + "\n" + key;
+    if (file.size() <= header.size() || !std::equal(header.begin(), header.end(), file.begin())) return {};
+    return std::vector<char>(file.begin() + static_cast<std::ptrdiff_t>(header.size()), file.end());
+}
+
+bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error) {
+    program = FixedFunctionProgram{};
+    const std::string key = keptProgramKey();
+    program.id = linkKeptProgram(key);
+    program.fromKeptBinary = program.id != 0;
+    if (!program.id) {
+        program.id = compileAndLink(error);
+        if (!program.id) return false;
+        keepProgram(program.id, key);
+    }
+    locateUniforms(program);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "render/gl_api.h"
 
 #include <string>
+#include <vector>
 
 namespace vantrel::render {
 
@@ -28,10 +29,20 @@ struct FixedFunctionProgram {
     GLint toLight = -1;       // vec3: unit vector toward the light
     GLint ambient = -1;       // float: ambient level, 0..1
     GLint texture = -1;       // sampler2D on unit 0
+    bool fromKeptBinary = false;
 };
 
-// Compiles and links the pair; on failure returns false with the driver's log in error.
+// Links the pair from the driver's binary kept by an earlier run of the same build on the same
+// driver, or else compiles and links it and keeps the binary for the next run: once used, the
+// shader compiler holds several MB until the context goes. On failure returns false with the
+// driver's log in error.
 bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error);
+
+// The kept file: what the binary was built from (the driver and the shader sources), then the
+// binary. binaryInKeptFile gives the binary back only to the same key, and nothing for a file
+// that is not whole.
+std::vector<char> keptProgramFile(const std::string& key, const std::vector<char>& binary);
+std::vector<char> binaryInKeptFile(const std::string& key, const std::vector<char>& file);
 void destroyFixedFunctionProgram(FixedFunctionProgram& program);
 
 }  // namespace vantrel::render

@@ -21,10 +21,20 @@ namespace vantrel::render {
 // leaves its own result empty and no other.
 std::vector<MeshFileResult> readMeshFiles(const std::vector<std::string>& paths);
 
+// The triangle list with each distinct vertex stored once: the driver then transforms a vertex
+// once for all the triangles that share it. vertices[indices[k]] is the list's vertex k, so the
+// subsets' ranges count in indices.
+struct IndexedMesh {
+    std::vector<MeshVertex> vertices;
+    std::vector<uint32_t> indices;
+};
+IndexedMesh indexMesh(const std::vector<MeshVertex>& triangleList);
+
 struct GpuMesh {
     GLuint vao = 0;
     GLuint vbo = 0;
-    std::vector<MeshSubset> subsets;
+    GLuint elements = 0;
+    std::vector<MeshSubset> subsets;  // ranges of the element buffer
     BoundingSphere bound;  // of every vertex, in the mesh's own space
 };
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "render/fonts.h"
 
@@ -37,8 +38,15 @@ public:
 // Null, with the reason, when no fonts can be made.
 std::unique_ptr<FontSource> openFontSource(const std::string& dataDir, std::string* error);
 
-// Asks the heap to keep blocks this large apart, so they go back to the system when freed.
-void keepLargeBlocksApart(int bytes);
+// Files kept between runs to start faster and lighter (the desktop's are in the user's cache
+// folder; the browser keeps none). What is kept under name, or empty.
+std::vector<char> readKeptFile(const std::string& name);
+// Replaces what is kept under name whole, or quietly does nothing when it cannot.
+void keepFile(const std::string& name, const std::vector<char>& bytes);
+
+// Asks the heap to keep blocks of largeBlockBytes and more apart, so they go back to the system
+// when freed, and to keep up to keptFreeTopBytes free at its top for the next allocations.
+void tuneHeap(int largeBlockBytes, int keptFreeTopBytes);
 // Hands back to the system what the heap holds free.
 void returnFreeHeap();
 

@@ -15,4 +15,8 @@ bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data) 
     return true;
 }
 
+std::vector<char> programBinary(GLuint) { return {}; }
+
+bool linkProgramBinary(GLuint, const std::vector<char>&) { return false; }
+
 }  // namespace vantrel::render

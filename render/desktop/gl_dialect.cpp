@@ -4,11 +4,6 @@
 
 namespace vantrel::render {
 
-namespace {
-
-
-}  // namespace
-
 const char* shaderPrelude() { return "#version 330 core\n"; }
 
 std::string contextShortfall() {
@@ -28,6 +23,31 @@ bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data) 
     std::memcpy(target, data, static_cast<size_t>(bytes));
     glUnmapBuffer(GL_ARRAY_BUFFER);
     return true;
+}
+
+std::vector<char> programBinary(GLuint program) {
+    GLint formats = 0, length = 0;
+    glGetIntegerv(GL_NUM_PROGRAM_BINARY_FORMATS, &formats);
+    if (formats > 0) glGetProgramiv(program, GL_PROGRAM_BINARY_LENGTH, &length);
+    if (length <= 0) return {};
+    GLenum format = 0;
+    GLsizei written = 0;
+    std::vector<char> binary(sizeof format + static_cast<size_t>(length));
+    glGetProgramBinary(program, length, &written, &format, binary.data() + sizeof format);
+    if (written <= 0) return {};
+    std::memcpy(binary.data(), &format, sizeof format);
+    binary.resize(sizeof format + static_cast<size_t>(written));
+    return binary;
+}
+
+bool linkProgramBinary(GLuint program, const std::vector<char>& binary) {
+    GLenum format = 0;
+    if (binary.size() <= sizeof format) return false;
+    std::memcpy(&format, binary.data(), sizeof format);
+    glProgramBinary(program, format, binary.data() + sizeof format, static_cast<GLsizei>(binary.size() - sizeof format));
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    return linked == GL_TRUE;
 }
 
 }  // namespace vantrel::render

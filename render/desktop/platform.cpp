@@ -5,8 +5,13 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 #include <malloc.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "render/desktop/glyph_raster.h"
 #include "render/gl_dialect.h"
@@ -47,6 +52,15 @@ public:
     }
 };
 
+// $XDG_CACHE_HOME/vantrel, or ~/.cache/vantrel; empty when neither is set.
+std::filesystem::path keptFileFolder() {
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    if (xdg != nullptr && xdg[0] == '/') return std::filesystem::path(xdg) / "vantrel";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] != '\0') return std::filesystem::path(home) / ".cache" / "vantrel";
+    return {};
+}
+
 }  // namespace
 
 // The box for the player, with the reason for whoever reads the terminal; with no window system
@@ -63,7 +77,38 @@ std::unique_ptr<FontSource> openFontSource(const std::string&, std::string* erro
     return nullptr;
 }
 
-void keepLargeBlocksApart(int bytes) { mallopt(M_MMAP_THRESHOLD, bytes); }
+std::vector<char> readKeptFile(const std::string& name) {
+    const std::filesystem::path folder = keptFileFolder();
+    if (folder.empty()) return {};
+    std::ifstream file(folder / name, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Written beside the file under a name of this process, then renamed over it: a game starting
+// at the same time reads the old file or the new one, never half of one.
+void keepFile(const std::string& name, const std::vector<char>& bytes) {
+    const std::filesystem::path folder = keptFileFolder();
+    if (folder.empty()) return;
+    std::error_code failed;
+    std::filesystem::create_directories(folder, failed);
+    if (failed) return;
+    const std::filesystem::path partial = folder / (name + "." + std::to_string(getpid()));
+    {
+        std::ofstream file(partial, std::ios::binary | std::ios::trunc);
+        if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
+            file.close();
+            std::filesystem::remove(partial, failed);
+            return;
+        }
+    }
+    std::filesystem::rename(partial, folder / name, failed);
+    if (failed) std::filesystem::remove(partial, failed);
+}
+
+void tuneHeap(int largeBlockBytes, int keptFreeTopBytes) {
+    mallopt(M_MMAP_THRESHOLD, largeBlockBytes);
+    mallopt(M_TRIM_THRESHOLD, keptFreeTopBytes);
+}
 
 void returnFreeHeap() { malloc_trim(0); }
 
