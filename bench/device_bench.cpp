@@ -1,6 +1,7 @@
 // Frame cost of the GL device on Mesa llvmpipe with no display: 2000 small triangles per frame,
-// as separate fans (the terrain's one-triangle draw calls) and as one triangle list. The CPU
-// column counts the whole process, the rasteriser's threads included.
+// as separate fans (the terrain's one-triangle draw calls) and as one triangle list, and what
+// presenting a frame adds to a clear. The CPU column counts the whole process, the rasteriser's
+// threads included.
 // Run: SDL_VIDEODRIVER=offscreen build/device_bench
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -89,3 +90,26 @@ void BM_ClearAndReadPixels(benchmark::State& state) {
 BENCHMARK(BM_ClearAndReadPixels)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace
+
+// What showing a frame costs beyond drawing it: the picture copied into the window and swapped.
+void BM_ClearAndPresent(benchmark::State& state) {
+    Session s;
+    if (!s.device) return state.SkipWithError("no GL device");
+    for (auto _ : state) {
+        s.device->clear(0xFF1464FF);
+        s.device->present();
+        glFinish();
+    }
+}
+BENCHMARK(BM_ClearAndPresent)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The baseline of the one above.
+void BM_ClearOnly(benchmark::State& state) {
+    Session s;
+    if (!s.device) return state.SkipWithError("no GL device");
+    for (auto _ : state) {
+        s.device->clear(0xFF1464FF);
+        glFinish();
+    }
+}
+BENCHMARK(BM_ClearOnly)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
