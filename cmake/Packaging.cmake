@@ -18,8 +18,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # Libraries the programs link are found by dpkg-shlibdeps. What the game opens only at run
 # time is named here: the GL and EGL dispatch libraries libepoxy loads (and through them a
-# Mesa driver), and the font the head-up display is drawn with.
+# Mesa driver), assimp (opened by the mesh reader), and the font the head-up display is drawn
+# with.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1, libassimp5, fonts-dejavu-core")
 
 include(CPack)

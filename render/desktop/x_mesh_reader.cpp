@@ -1,9 +1,9 @@
 #include "render/meshes.h"
 
+#include <assimp/cimport.h>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
-
-#include <assimp/Importer.hpp>
+#include <dlfcn.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -76,24 +76,60 @@ void appendTriangles(const PlacedMesh& placed, std::vector<MeshVertex>& out) {
     }
 }
 
-std::optional<MeshData> parseMesh(const std::vector<uint8_t>& bytes, std::string& error) {
-    Assimp::Importer importer;
-    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), aiProcess_ConvertToLeftHanded, "x");
-    if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
-        error = importer.GetErrorString();
+// assimp's C entry points, looked up in the reader process only: linked into the game, the
+// library's relocated pages (about 1 MB) would stay in its memory for the whole run, and
+// loading it would lengthen every start.
+struct Importer {
+    decltype(&aiImportFileFromMemory) importFromMemory = nullptr;
+    decltype(&aiReleaseImport) release = nullptr;
+    decltype(&aiGetErrorString) lastError = nullptr;
+};
+
+template <typename Function>
+Function lookUp(void* library, const char* name) {
+    return reinterpret_cast<Function>(dlsym(library, name));
+}
+
+std::optional<Importer> openImporter(std::string& error) {
+    void* library = dlopen(ASSIMP_LIBRARY, RTLD_NOW | RTLD_LOCAL);
+    if (!library) {
+        const char* reason = dlerror();
+        error = std::string("the .x reader library could not be loaded: ") + (reason ? reason : ASSIMP_LIBRARY);
         return std::nullopt;
     }
+    const Importer importer{lookUp<decltype(&aiImportFileFromMemory)>(library, "aiImportFileFromMemory"),
+                            lookUp<decltype(&aiReleaseImport)>(library, "aiReleaseImport"),
+                            lookUp<decltype(&aiGetErrorString)>(library, "aiGetErrorString")};
+    if (importer.importFromMemory && importer.release && importer.lastError) return importer;
+    error = std::string(ASSIMP_LIBRARY) + " lacks the import functions";
+    return std::nullopt;
+}
+
+MeshData meshOfScene(const aiScene& scene) {
     std::vector<PlacedMesh> placements;
-    collectPlacements(*scene, *scene->mRootNode, aiMatrix4x4(), placements);
+    collectPlacements(scene, *scene.mRootNode, aiMatrix4x4(), placements);
 
     MeshData data;
-    for (unsigned material = 0; material < scene->mNumMaterials; ++material) {
+    for (unsigned material = 0; material < scene.mNumMaterials; ++material) {
         const auto first = static_cast<uint32_t>(data.vertices.size());
         for (const PlacedMesh& placed : placements) {
             if (placed.mesh->mMaterialIndex == material) appendTriangles(placed, data.vertices);
         }
         data.subsets.push_back({first, static_cast<uint32_t>(data.vertices.size()) - first});
     }
+    return data;
+}
+
+std::optional<MeshData> parseMesh(const Importer& importer, const std::vector<uint8_t>& bytes, std::string& error) {
+    const aiScene* scene = importer.importFromMemory(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<unsigned>(bytes.size()), aiProcess_ConvertToLeftHanded, "x");
+    if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
+        error = importer.lastError();
+        if (scene) importer.release(scene);
+        return std::nullopt;
+    }
+    MeshData data = meshOfScene(*scene);
+    importer.release(scene);
     return data;
 }
 
@@ -118,12 +154,15 @@ bool writeAll(int fd, const void* data, size_t size) {
     return true;
 }
 
-bool sendMesh(int fd, const std::string& path) {
+bool sendMesh(int fd, const std::optional<Importer>& importer, const std::string& importerError,
+              const std::string& path) {
     std::string error;
     std::optional<MeshData> data;
     try {
-        if (const auto bytes = readAssetFile(path, &error)) {
-            data = parseMesh(*bytes, error);
+        if (!importer) {
+            error = path + ": " + importerError;
+        } else if (const auto bytes = readAssetFile(path, &error)) {
+            data = parseMesh(*importer, *bytes, error);
             if (!data) error = path + ": " + error;
         }
     } catch (const std::exception& e) {
@@ -162,8 +201,10 @@ void limitReaderMemory() {
     const rlimit noCore{0, 0};
     setrlimit(RLIMIT_CORE, &noCore);
     limitReaderMemory();
+    std::string importerError;
+    const std::optional<Importer> importer = openImporter(importerError);
     for (size_t i = first; i < paths.size(); ++i) {
-        if (!sendMesh(fd, paths[i])) _exit(1);
+        if (!sendMesh(fd, importer, importerError, paths[i])) _exit(1);
     }
     _exit(0);
 }
