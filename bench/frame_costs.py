@@ -7,6 +7,8 @@ number of ticks; the difference between the two runs removes start-up and shut-d
 
   cpu/frame   CPU time of all threads (ours, llvmpipe's rasteriser threads) per frame, with
               --fast (one tick and one frame per pass, no waiting)
+  main ms     the part of it spent on the game's main thread (the logic tick, the drawing calls
+              and the driver's vertex work); the rest is the rasteriser's threads
   fps         frames per second with --fast, from wall time
   cpu%        share of one core in normal play (the game's own pacing)
 
@@ -41,11 +43,15 @@ SCENES = {
 }
 
 
-def process_cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
+def cpu_seconds(stat_path):
+    with open(stat_path) as f:
         fields = f.read().rsplit(")", 1)[1].split()
-    # utime and stime (fields 14 and 15) count every thread of the process.
-    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS  # utime and stime
+
+
+def process_cpu_seconds(pid):
+    """Of every thread of the process, and of its main thread alone."""
+    return cpu_seconds(f"/proc/{pid}/stat"), cpu_seconds(f"/proc/{pid}/task/{pid}/stat")
 
 
 def memory_mb(pid):
@@ -75,7 +81,7 @@ def run(program, scene, ticks, fast):
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen", LIBGL_ALWAYS_SOFTWARE="1")
     start = time.monotonic()
     child = subprocess.Popen(command, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    cpu, samples = 0.0, []
+    cpu, samples = (0.0, 0.0), []
     while child.poll() is None:
         try:
             cpu = process_cpu_seconds(child.pid)
@@ -94,12 +100,13 @@ def run(program, scene, ticks, fast):
 def measure(program, scene):
     _, short, long = SCENES[scene]
     frames = long - short
-    cpu_short, wall_short, _ = run(program, scene, short, fast=True)
-    cpu_long, wall_long, memory = run(program, scene, long, fast=True)
-    paced_short, _, _ = run(program, scene, short, fast=False)
-    paced_long, _, _ = run(program, scene, long, fast=False)
+    (cpu_short, main_short), wall_short, _ = run(program, scene, short, fast=True)
+    (cpu_long, main_long), wall_long, memory = run(program, scene, long, fast=True)
+    (paced_short, _), _, _ = run(program, scene, short, fast=False)
+    (paced_long, _), _, _ = run(program, scene, long, fast=False)
     figures = {
         "cpu/frame ms": 1000 * (cpu_long - cpu_short) / frames,
+        "main ms": 1000 * (main_long - main_short) / frames,
         "fps": frames / max(wall_long - wall_short, 1e-6),
         "cpu% paced": 100 * (paced_long - paced_short) / (frames * TICK_SECONDS),
     }
@@ -127,7 +134,7 @@ def main():
         for program in options.programs:
             rows = results[(program, scene)]
             medians = [statistics.median(r[k] for r in rows) for k in keys]
-            print(f"{program[-40:]:40}" + "".join(f"{m:14.1f}" for m in medians))
+            print(f"{program[-40:]:40}" + "".join(f"{m:14.2f}" for m in medians))
 
 
 if __name__ == "__main__":
