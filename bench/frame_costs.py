@@ -16,7 +16,10 @@ and, sampled from /proc every 20 ms during the long run, the median of the sampl
 between half and nine tenths of its time (steady play: not loading, not shutting down):
 
   rss         resident set (VmRSS), MB
-  private     private pages (Private_Clean + Private_Dirty of smaps_rollup), MB
+  private     private pages (Private_Clean + Private_Dirty of smaps_rollup), MB; this counts
+              the pages of shared libraries that no other running process maps (the software
+              renderer's 100 MB of code, when no other program uses it), so it moves with what
+              else runs: compare anon
   anon        anonymous pages (Anonymous of smaps_rollup): heap, buffers, driver copies, MB
 
 Each figure is the median of --rounds rounds. Give several programs to alternate them round by
