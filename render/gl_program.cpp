@@ -49,9 +49,6 @@ void main() {
 }
 )";
 
-constexpr const char* KEPT_FILE_NAME = "shader-program.bin";
-constexpr std::string_view KEPT_FILE_MAGIC = "vantrel shader program\n";
-
 constexpr const char* FRAGMENT_SOURCE = R"(
 uniform sampler2D uTexture;
 in vec4 vColour;
@@ -61,6 +58,9 @@ void main() {
     fragColour = texture(uTexture, vUv) * vColour;
 }
 )";
+
+constexpr const char* KEPT_FILE_NAME = "shader-program.bin";
+constexpr std::string_view KEPT_FILE_MAGIC = "vantrel shader program\n";
 
 std::string infoLog(GLuint object, bool isProgram) {
     GLint length = 0;
@@ -118,6 +118,10 @@ std::string keptProgramKey() {
            VERTEX_SOURCE + FRAGMENT_SOURCE;
 }
 
+std::string keptFileHeader(const std::string& key) {
+    return std::string(KEPT_FILE_MAGIC) + std::to_string(key.size()) + "\n" + key;
+}
+
 GLuint linkKeptProgram(const std::string& key) {
     const std::vector<char> binary = binaryInKeptFile(key, readKeptFile(KEPT_FILE_NAME));
     if (binary.empty()) return 0;
@@ -147,14 +151,14 @@ void locateUniforms(FixedFunctionProgram& program) {
 }  // namespace
 
 std::vector<char> keptProgramFile(const std::string& key, const std::vector<char>& binary) {
-    const std::string header = std::string(KEPT_FILE_MAGIC) + std::to_string(key.size()) + "\n" + key;
+    const std::string header = keptFileHeader(key);
     std::vector<char> file(header.begin(), header.end());
     file.insert(file.end(), binary.begin(), binary.end());
     return file;
 }
 
 std::vector<char> binaryInKeptFile(const std::string& key, const std::vector<char>& file) {
-    const std::string header = std::string(KEPT_FILE_MAGIC) + std::to_string(key.size()) + "\n" + key;
+    const std::string header = keptFileHeader(key);
     if (file.size() <= header.size() || !std::equal(header.begin(), header.end(), file.begin())) return {};
     return std::vector<char>(file.begin() + static_cast<std::ptrdiff_t>(header.size()), file.end());
 }
