@@ -133,6 +133,7 @@ struct Device::State {
     bool staticLayerReleased = false;
 
     PictureLayout currentLayout() const;
+    bool buildProgram(std::string* reason);
     bool createFramebuffer(std::string* reason);
     void sizePicture();
     void rasteriseFont(int index);
@@ -158,6 +159,19 @@ PictureLayout Device::State::currentLayout() const {
     int h = 0;
     context->drawableSize(w, h);
     return pictureLayout(w, h, presentation);
+}
+
+// Once used, the driver's shader compiler holds several MB for as long as its context lives. A
+// start that had to compile therefore links again, from the binary it just kept, on a fresh
+// context; nothing else has been made on the first one yet.
+bool Device::State::buildProgram(std::string* reason) {
+    if (!buildFixedFunctionProgram(program, reason)) return false;
+    if (program.binaryKept && context->renew()) {
+        returnFreeHeap();
+        if (!buildFixedFunctionProgram(program, reason)) return false;
+    }
+    glUseProgram(program.id);  // the only one, for the device's whole life
+    return true;
 }
 
 bool Device::State::createFramebuffer(std::string* reason) {
@@ -225,7 +239,6 @@ bool Device::State::createStreaming() {
 }
 
 void Device::State::setFixedStates() {
-    glUseProgram(program.id);
     const double len = straightLength(Offset{TOWARD_SUN.x, TOWARD_SUN.y, TOWARD_SUN.z});
     glUniform3f(program.toLight, static_cast<float>(TOWARD_SUN.x / len), static_cast<float>(TOWARD_SUN.y / len),
                 static_cast<float>(TOWARD_SUN.z / len));
@@ -410,7 +423,7 @@ std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> c
     s.presentation = presentation;
     std::string reason = s.context->makeCurrent();
     if (reason.empty()) reason = contextShortfall();
-    const bool usable = reason.empty() && s.createFramebuffer(&reason) && buildFixedFunctionProgram(s.program, &reason);
+    const bool usable = reason.empty() && s.buildProgram(&reason) && s.createFramebuffer(&reason);
     if (!usable || !s.createStreaming()) {
         showDeviceFailure(INIT_FAILED_TEXT, reason.empty() ? "vertex streaming could not be set up" : reason);
         return nullptr;

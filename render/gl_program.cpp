@@ -131,9 +131,9 @@ GLuint linkKeptProgram(const std::string& key) {
     return 0;
 }
 
-void keepProgram(GLuint program, const std::string& key) {
+bool keepProgram(GLuint program, const std::string& key) {
     const std::vector<char> binary = programBinary(program);
-    if (!binary.empty()) keepFile(KEPT_FILE_NAME, keptProgramFile(key, binary));
+    return !binary.empty() && keepFile(KEPT_FILE_NAME, keptProgramFile(key, binary));
 }
 
 void locateUniforms(FixedFunctionProgram& program) {
@@ -171,7 +171,7 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
     if (!program.id) {
         program.id = compileAndLink(error);
         if (!program.id) return false;
-        keepProgram(program.id, key);
+        program.binaryKept = keepProgram(program.id, key);
     }
     locateUniforms(program);
     return true;

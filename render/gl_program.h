@@ -29,7 +29,8 @@ struct FixedFunctionProgram {
     GLint toLight = -1;       // vec3: unit vector toward the light
     GLint ambient = -1;       // float: ambient level, 0..1
     GLint texture = -1;       // sampler2D on unit 0
-    bool fromKeptBinary = false;
+    bool fromKeptBinary = false;  // linked from the binary an earlier build kept
+    bool binaryKept = false;      // compiled, and its binary kept for the next build
 };
 
 // Links the pair from the driver's binary kept by an earlier run of the same build on the same

@@ -22,6 +22,9 @@ public:
     virtual void drawableSize(int& width, int& height) const = 0;
     // Shows what was drawn to the default framebuffer.
     virtual void swap() = 0;
+    // Replaces the context with a fresh, current one on the same surface; the old one goes with
+    // all it held. False, with the old one kept and current, when none can be made.
+    virtual bool renew() = 0;
 };
 
 // The player's message that the device could not start (text), with the reason for whoever
@@ -41,8 +44,8 @@ std::unique_ptr<FontSource> openFontSource(const std::string& dataDir, std::stri
 // Files kept between runs to start faster and lighter (the desktop's are in the user's cache
 // folder; the browser keeps none). What is kept under name, or empty.
 std::vector<char> readKeptFile(const std::string& name);
-// Replaces what is kept under name whole, or quietly does nothing when it cannot.
-void keepFile(const std::string& name, const std::vector<char>& bytes);
+// Replaces what is kept under name whole; false, quietly, when it cannot.
+bool keepFile(const std::string& name, const std::vector<char>& bytes);
 
 // Asks the heap to keep blocks of largeBlockBytes and more apart, so they go back to the system
 // when freed, and to keep up to keptFreeTopBytes free at its top for the next allocations.

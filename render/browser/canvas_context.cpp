@@ -25,6 +25,8 @@ public:
     }
     // The browser shows the canvas once the animation frame's work returns.
     void swap() override {}
+    // A canvas keeps the one context it gave.
+    bool renew() override { return false; }
 
 private:
     std::string selector_;

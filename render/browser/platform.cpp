@@ -60,7 +60,7 @@ std::unique_ptr<FontSource> openFontSource(const std::string& dataDir, std::stri
 
 std::vector<char> readKeptFile(const std::string&) { return {}; }
 
-void keepFile(const std::string&, const std::vector<char>&) {}
+bool keepFile(const std::string&, const std::vector<char>&) { return false; }
 
 void tuneHeap(int, int) {}
 

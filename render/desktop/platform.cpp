@@ -29,9 +29,24 @@ public:
     SdlContext(const SdlContext&) = delete;
     SdlContext& operator=(const SdlContext&) = delete;
 
-    std::string makeCurrent() override { return SDL_GL_MakeCurrent(window_, context_) == 0 ? "" : SDL_GetError(); }
+    // Presenting never waits for the display: the scheduler alone paces frames.
+    std::string makeCurrent() override {
+        if (SDL_GL_MakeCurrent(window_, context_) != 0) return SDL_GetError();
+        SDL_GL_SetSwapInterval(0);
+        return "";
+    }
     void drawableSize(int& width, int& height) const override { SDL_GL_GetDrawableSize(window_, &width, &height); }
     void swap() override { SDL_GL_SwapWindow(window_); }
+    bool renew() override {
+        SDL_GLContext fresh = SDL_GL_CreateContext(window_);
+        if (!fresh) {
+            makeCurrent();
+            return false;
+        }
+        SDL_GL_DeleteContext(context_);
+        context_ = fresh;
+        return makeCurrent().empty();
+    }
 
 private:
     SDL_Window* window_;
@@ -86,23 +101,25 @@ std::vector<char> readKeptFile(const std::string& name) {
 
 // Written beside the file under a name of this process, then renamed over it: a game starting
 // at the same time reads the old file or the new one, never half of one.
-void keepFile(const std::string& name, const std::vector<char>& bytes) {
+bool keepFile(const std::string& name, const std::vector<char>& bytes) {
     const std::filesystem::path folder = keptFileFolder();
-    if (folder.empty()) return;
+    if (folder.empty()) return false;
     std::error_code failed;
     std::filesystem::create_directories(folder, failed);
-    if (failed) return;
+    if (failed) return false;
     const std::filesystem::path partial = folder / (name + "." + std::to_string(getpid()));
     {
         std::ofstream file(partial, std::ios::binary | std::ios::trunc);
         if (!file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
             file.close();
             std::filesystem::remove(partial, failed);
-            return;
+            return false;
         }
     }
     std::filesystem::rename(partial, folder / name, failed);
-    if (failed) std::filesystem::remove(partial, failed);
+    if (!failed) return true;
+    std::filesystem::remove(partial, failed);
+    return false;
 }
 
 void tuneHeap(int largeBlockBytes, int keptFreeTopBytes) {
@@ -124,8 +141,6 @@ std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::stri
                                              Presentation presentation) {
     SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
     if (!context) return initOnContext(nullptr, window ? SDL_GetError() : "no window", dataDir, presentation);
-    // Presenting never waits for the display: the scheduler alone paces frames.
-    SDL_GL_SetSwapInterval(0);
     return initOnContext(std::make_unique<SdlContext>(window, context), "", dataDir, presentation);
 }
 

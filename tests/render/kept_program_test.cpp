@@ -98,38 +98,48 @@ TEST_F(KeptProgramTest, AnUnwritableFolderOnlyMeansCompilingEveryTime) {
     EXPECT_FALSE(builtFromKeptBinary());
 }
 
-// Lit aircraft, instanced projectiles, the terrain, effects and the head-up display.
-TEST_F(KeptProgramTest, DevicesWithACompiledAndAKeptProgramDrawTheSameMission) {
+// Lit aircraft, instanced projectiles, the terrain, effects and the head-up display, drawn by a
+// device that compiled its program and could not keep it, one that compiled, kept it and linked
+// it again on a fresh context, and one that linked the kept binary.
+TEST_F(KeptProgramTest, DevicesWithACompiledARenewedAndAKeptProgramDrawTheSameMission) {
     const std::string data = builtDataDirectory();
     if (!std::filesystem::exists(data + "/plane1.x")) GTEST_SKIP() << "no generated data in " << data;
-    const KeptFilesFolder folder("kept-program-mission");
     std::unique_ptr<World> world = playerMissionWorld();
-    world->projectiles[0] = Projectile{};
+    for (int k = 1; k < 6; ++k) {
+        Aircraft& a = world->aircraft[k];
+        a = world->aircraft[0];
+        a.z += 8.0f * static_cast<float>(k);
+        a.x += 2.0f * static_cast<float>(k % 3) - 2.0f;
+        a.type = static_cast<int8_t>(k % AIRCRAFT_TYPE_COUNT);
+        a.side = 2;
+        Projectile& p = world->projectiles[k];
+        p.x = a.x + 1.0f, p.y = a.y, p.z = a.z - 3.0f;
+        p.weapon = static_cast<int8_t>(k % WEAPON_TYPE_COUNT);
+        p.side = 1, p.life = 50, p.target = -1;
+    }
     const auto drawMission = [&]() {
         device_.reset();
         device_ = render::Device::initGraphics(window_, data);
+        EXPECT_NE(device_, nullptr);
+        if (!device_) return std::vector<uint32_t>{};
         device_->loadMeshTable(data);
         device_->createFont(0, 20);
         device_->createFont(1, 40);
-        for (int k = 1; k < 6; ++k) {
-            Aircraft& a = world->aircraft[k];
-            a = world->aircraft[0];
-            a.z += 8.0f * static_cast<float>(k);
-            a.x += 2.0f * static_cast<float>(k % 3) - 2.0f;
-            a.type = static_cast<int8_t>(k % AIRCRAFT_TYPE_COUNT);
-            a.side = 2;
-            Projectile& p = world->projectiles[k];
-            p.x = a.x + 1.0f, p.y = a.y, p.z = a.z - 3.0f;
-            p.weapon = static_cast<int8_t>(k % WEAPON_TYPE_COUNT);
-            p.side = 1, p.life = 50, p.target = -1;
-        }
         render::renderFrame(*device_, *world);
         return frame();
     };
-    const std::vector<uint32_t> compiled = drawMission();
-    ASSERT_FALSE(std::filesystem::is_empty(folder.programFile().parent_path()));
+    std::vector<uint32_t> compiled;
+    {
+        const KeptFilesFolder blocked("kept-program-none");
+        std::ofstream(blocked.programFile().parent_path()) << "in the way";
+        compiled = drawMission();
+    }
+    const KeptFilesFolder folder("kept-program-mission");
+    const std::vector<uint32_t> renewed = drawMission();
+    ASSERT_TRUE(std::filesystem::exists(folder.programFile()));
     const std::vector<uint32_t> kept = drawMission();
     EXPECT_GT(std::set<uint32_t>(compiled.begin(), compiled.end()).size(), 1000u) << "a whole scene was drawn";
+    EXPECT_TRUE(compiled == renewed);
     EXPECT_TRUE(compiled == kept);
 }
 
