@@ -166,7 +166,7 @@ PictureLayout Device::State::currentLayout() const {
 // context; nothing else has been made on the first one yet.
 bool Device::State::buildProgram(std::string* reason) {
     if (!buildFixedFunctionProgram(program, reason)) return false;
-    if (program.binaryKept && context->renew()) {
+    if (program.source == ProgramSource::CompiledAndKept && context->renew()) {
         returnFreeHeap();
         if (!buildFixedFunctionProgram(program, reason)) return false;
     }

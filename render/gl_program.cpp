@@ -167,11 +167,12 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
     program = FixedFunctionProgram{};
     const std::string key = keptProgramKey();
     program.id = linkKeptProgram(key);
-    program.fromKeptBinary = program.id != 0;
-    if (!program.id) {
+    if (program.id) {
+        program.source = ProgramSource::Kept;
+    } else {
         program.id = compileAndLink(error);
         if (!program.id) return false;
-        program.binaryKept = keepProgram(program.id, key);
+        program.source = keepProgram(program.id, key) ? ProgramSource::CompiledAndKept : ProgramSource::Compiled;
     }
     locateUniforms(program);
     return true;

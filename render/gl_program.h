@@ -18,6 +18,13 @@ constexpr GLuint ATTR_NORMAL = 3;
 // Four slots from here: the columns of a per-instance combined matrix.
 constexpr GLuint ATTR_INSTANCE_TRANSFORM = 4;
 
+// Where a built program came from.
+enum class ProgramSource {
+    Kept,             // linked from the binary an earlier build kept
+    CompiledAndKept,  // compiled, and its binary kept for the next build
+    Compiled,         // compiled; its binary could not be kept
+};
+
 struct FixedFunctionProgram {
     GLuint id = 0;
     GLint transform = -1;     // mat4: world x view x projection, row-vector layout as stored
@@ -29,8 +36,7 @@ struct FixedFunctionProgram {
     GLint toLight = -1;       // vec3: unit vector toward the light
     GLint ambient = -1;       // float: ambient level, 0..1
     GLint texture = -1;       // sampler2D on unit 0
-    bool fromKeptBinary = false;  // linked from the binary an earlier build kept
-    bool binaryKept = false;      // compiled, and its binary kept for the next build
+    ProgramSource source = ProgramSource::Compiled;
 };
 
 // Links the pair from the driver's binary kept by an earlier run of the same build on the same
