@@ -4,13 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "render/device.h"
 #include "render/frame.h"
+#include "render/gl_api.h"
 #include "render/hud.h"
 #include "render/hud_layout.h"
+#include "render/image.h"
 #include "render_fixture.h"
 
 namespace vantrel::test {
@@ -104,7 +108,85 @@ Picture hudPicture(int width, int height, const World& w) {
     });
 }
 
+// What the last present put on screen.
+Picture shownPicture(SDL_Window* window) {
+    Picture shown;
+    SDL_GL_GetDrawableSize(window, &shown.width, &shown.height);
+    std::vector<uint8_t> bottomUp(size_t(shown.width) * size_t(shown.height) * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_FRONT);
+    glReadPixels(0, 0, shown.width, shown.height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    glReadBuffer(GL_BACK);
+    shown.pixels = render::argbFromRgbaRows(bottomUp, shown.width, shown.height);
+    return shown;
+}
+
+void drawRect(render::Device& device, float x0, float y0, float x1, float y1, uint32_t colour) {
+    const std::array<render::ScreenVertex, 4> quad{{{x0, y0, 0, 1, colour, 0, 0},
+                                                    {x0, y1, 0, 1, colour, 0, 1},
+                                                    {x1, y1, 0, 1, colour, 1, 1},
+                                                    {x1, y0, 0, 1, colour, 1, 0}}};
+    device.drawScreenFan(quad.data(), 4);
+}
+
+// Cells of different colours under a grid of one-pixel lines, so a shift, a flip or a smear of
+// any pixel shows.
+void drawPattern(render::Device& device) {
+    const int w = device.layout().width;
+    const int h = device.layout().height;
+    device.beginFrame();
+    device.clear(BLACK);
+    for (int column = 0; column < 8; ++column)
+        for (int row = 0; row < 6; ++row) {
+            const auto colour = static_cast<uint32_t>(0xFF000000u | (column * 32u) << 16 | (row * 50u) << 8 | 200u);
+            drawRect(device, float(w * column / 8), float(h * row / 6), float(w * (column + 1) / 8),
+                     float(h * (row + 1) / 6), colour);
+        }
+    for (int x = 0; x < w; x += 3) drawRect(device, float(x), 0, float(x + 1), float(h), 0xFFFFFFFF);
+    for (int y = 0; y < h; y += 4) drawRect(device, 0, float(y), float(w), float(y + 1), 0xFF00FF00);
+}
+
 }  // namespace
+
+TEST(Present, AWindowOfThePicturesSizeShowsItPixelForPixel) {
+    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1000, 700}}) {
+        SDL_Window* window = openTestWindow(width, height);
+        ASSERT_NE(window, nullptr) << SDL_GetError();
+        {
+            auto device = render::Device::initGraphics(window, makeTempDirectory("present-data"));
+            ASSERT_NE(device, nullptr);
+            drawPattern(*device);
+            const std::vector<uint32_t> picture = device->readPixels();
+            device->present();
+            EXPECT_TRUE(shownPicture(window).pixels == picture) << width << " x " << height;
+            EXPECT_EQ(device->readPixels(), picture) << "present leaves the picture as it was";
+        }
+        SDL_DestroyWindow(window);
+    }
+}
+
+TEST(Present, TheClassicPictureIsScaledIntoTheMiddleBetweenBlackBars) {
+    SDL_Window* window = openTestWindow(1000, 700);
+    ASSERT_NE(window, nullptr) << SDL_GetError();
+    {
+        auto device = render::Device::initGraphics(window, makeTempDirectory("present-data"),
+                                                   render::Presentation::Classic);
+        ASSERT_NE(device, nullptr);
+        device->beginFrame();
+        device->clear(CLEAR);
+        device->present();
+        const Picture shown = shownPicture(window);
+        const render::PresentRect box = render::letterboxRect(1000, 700);
+        ASSERT_GT(box.x, 1);
+        const int middle = 350;
+        EXPECT_EQ(shown.at(box.x - 1, middle), BLACK);
+        EXPECT_EQ(shown.at(box.x + 1, middle), CLEAR);
+        EXPECT_EQ(shown.at(500, middle), CLEAR);
+        EXPECT_EQ(shown.at(box.x + box.width - 2, middle), CLEAR);
+        EXPECT_EQ(shown.at(box.x + box.width, middle), BLACK);
+    }
+    SDL_DestroyWindow(window);
+}
 
 TEST(PictureLayout, DesignBoxIsScaledUniformlyAndCentredOnWholePixels) {
     const auto classicSize = render::pictureLayout(640, 480, render::Presentation::Native);
