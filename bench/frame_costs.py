@@ -26,6 +26,10 @@ Each figure is the median of --rounds rounds. Give several programs to alternate
 round, which is the only fair way to compare builds on a machine whose speed drifts:
 
   bench/frame_costs.py build/vantrel /tmp/old/vantrel --rounds 7
+
+The environment reaches the game, so the rasteriser's own settings can be compared too: with
+LP_NUM_THREADS=0 it rasterises on the main thread, which shows what handing the work to its
+threads costs.
 """
 
 import argparse
