@@ -22,24 +22,12 @@ constexpr uint32_t BACKGROUND = 0xFF1464FF;
 constexpr uint32_t BLACK = 0xFF000000;
 constexpr uint32_t WHITE = 0xFFFFFFFF;
 
-std::array<ScreenVertex, 4> screenQuad(float x0, float y0, float x1, float y1, uint32_t colour) {
-    return {{{x0, y0, 0, 1, colour, 0, 0},
-             {x0, y1, 0, 1, colour, 0, 1},
-             {x1, y1, 0, 1, colour, 1, 1},
-             {x1, y0, 0, 1, colour, 1, 0}}};
-}
-
 // A square facing the camera of lookForward(), centred on the view axis at distance z.
 std::array<WorldVertex, 4> facingSquare(float half, float z, uint32_t colour) {
     return {{{-half, half, z, colour, 0, 0},
              {-half, -half, z, colour, 0, 1},
              {half, -half, z, colour, 1, 1},
              {half, half, z, colour, 1, 0}}};
-}
-
-void drawScreenQuad(render::Device& d, float x0, float y0, float x1, float y1, uint32_t colour) {
-    const auto q = screenQuad(x0, y0, x1, y1, colour);
-    d.drawScreenFan(q.data(), 4);
 }
 
 // Eye at the origin looking along +z, the game's projection.

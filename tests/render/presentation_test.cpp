@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -121,14 +120,6 @@ Picture shownPicture(SDL_Window* window) {
     return shown;
 }
 
-void drawRect(render::Device& device, float x0, float y0, float x1, float y1, uint32_t colour) {
-    const std::array<render::ScreenVertex, 4> quad{{{x0, y0, 0, 1, colour, 0, 0},
-                                                    {x0, y1, 0, 1, colour, 0, 1},
-                                                    {x1, y1, 0, 1, colour, 1, 1},
-                                                    {x1, y0, 0, 1, colour, 1, 0}}};
-    device.drawScreenFan(quad.data(), 4);
-}
-
 // Cells of different colours under a grid of one-pixel lines, so a shift, a flip or a smear of
 // any pixel shows.
 void drawPattern(render::Device& device) {
@@ -139,11 +130,11 @@ void drawPattern(render::Device& device) {
     for (int column = 0; column < 8; ++column)
         for (int row = 0; row < 6; ++row) {
             const auto colour = static_cast<uint32_t>(0xFF000000u | (column * 32u) << 16 | (row * 50u) << 8 | 200u);
-            drawRect(device, float(w * column / 8), float(h * row / 6), float(w * (column + 1) / 8),
+            drawScreenQuad(device, float(w * column / 8), float(h * row / 6), float(w * (column + 1) / 8),
                      float(h * (row + 1) / 6), colour);
         }
-    for (int x = 0; x < w; x += 3) drawRect(device, float(x), 0, float(x + 1), float(h), 0xFFFFFFFF);
-    for (int y = 0; y < h; y += 4) drawRect(device, 0, float(y), float(w), float(y + 1), 0xFF00FF00);
+    for (int x = 0; x < w; x += 3) drawScreenQuad(device, float(x), 0, float(x + 1), float(h), 0xFFFFFFFF);
+    for (int y = 0; y < h; y += 4) drawScreenQuad(device, 0, float(y), float(w), float(y + 1), 0xFF00FF00);
 }
 
 }  // namespace

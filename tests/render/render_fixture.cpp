@@ -46,6 +46,18 @@ void RenderTest::TearDown() {
 
 std::string RenderTest::dataDirectory() { return makeTempDirectory("empty-data"); }
 
+std::array<render::ScreenVertex, 4> screenQuad(float x0, float y0, float x1, float y1, uint32_t colour) {
+    return {{{x0, y0, 0, 1, colour, 0, 0},
+             {x0, y1, 0, 1, colour, 0, 1},
+             {x1, y1, 0, 1, colour, 1, 1},
+             {x1, y0, 0, 1, colour, 1, 0}}};
+}
+
+void drawScreenQuad(render::Device& d, float x0, float y0, float x1, float y1, uint32_t colour) {
+    const auto q = screenQuad(x0, y0, x1, y1, colour);
+    d.drawScreenFan(q.data(), 4);
+}
+
 uint32_t pixelAt(const std::vector<uint32_t>& frame, int x, int y) {
     return frame.at(size_t(y) * render::SCREEN_WIDTH + size_t(x));
 }

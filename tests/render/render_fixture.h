@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,6 +37,10 @@ protected:
     SDL_Window* window_ = nullptr;
     std::unique_ptr<render::Device> device_;
 };
+
+// An untextured screen-space rectangle, x0 <= x < x1, y0 <= y < y1, as a fan.
+std::array<render::ScreenVertex, 4> screenQuad(float x0, float y0, float x1, float y1, uint32_t colour);
+void drawScreenQuad(render::Device& d, float x0, float y0, float x1, float y1, uint32_t colour);
 
 uint32_t pixelAt(const std::vector<uint32_t>& frame, int x, int y);
 // Pixels in x0 <= x < x1, y0 <= y < y1 for which test holds.
