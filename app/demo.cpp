@@ -37,8 +37,8 @@ std::string DemoPilot::outcome(const World& w) const {
     if (!missionSeen_) return "demo: situation " + std::to_string(situation_) + " never started";
     const char* state = finished(w) ? " flown for " : " still going after ";
     return "demo: situation " + std::to_string(situation_) + state + std::to_string(missionTicks_) +
-           " ticks; the demo aircraft " + (playerAlive_ ? (finished(w) ? "came home" : "flies on") : "was shot down") + "; " +
-           std::to_string(enemiesAtStart_ - enemiesLeft_) + " of " + std::to_string(enemiesAtStart_) +
+           " ticks; the demo aircraft " + (playerAlive_ ? (finished(w) ? "came home" : "flies on") : "was shot down") +
+           "; " + std::to_string(enemiesAtStart_ - enemiesLeft_) + " of " + std::to_string(enemiesAtStart_) +
            " enemy aircraft downed";
 }
 

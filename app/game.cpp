@@ -13,7 +13,6 @@
 #include "app/full_screen.h"
 #include "app/gamepad.h"
 #include "app/icon.h"
-#include "render/image.h"
 #include "app/keyboard.h"
 #include "app/keymap.h"
 #include "app/message.h"
@@ -21,6 +20,7 @@
 #include "game/scheduler.h"
 #include "play/session.h"
 #include "render/device.h"
+#include "render/image.h"
 #include "sound/binding.h"
 
 namespace vantrel {
@@ -199,7 +199,7 @@ private:
     void setWindowIcon() {
         std::vector<uint32_t> pixels = iconPixels(WINDOW_ICON_SIZE);
         SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), WINDOW_ICON_SIZE, WINDOW_ICON_SIZE, 32,
-                                                              WINDOW_ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
+                                                               WINDOW_ICON_SIZE * 4, SDL_PIXELFORMAT_ARGB8888);
         if (icon == nullptr) return;  // the window manager's own icon is fine
         SDL_SetWindowIcon(window_, icon);
         SDL_FreeSurface(icon);
@@ -245,8 +245,9 @@ private:
 bool screenWanted() {
     const char* requested = SDL_getenv("SDL_VIDEODRIVER");
     if (!noWindowSystem() || (requested != nullptr && requested[0] != '\0')) return true;
-    std::fprintf(stderr, "vantrel: no display (DISPLAY is not set). To run without one, set "
-                         "SDL_VIDEODRIVER=offscreen.\n");
+    std::fprintf(stderr,
+                 "vantrel: no display (DISPLAY is not set). To run without one, set "
+                 "SDL_VIDEODRIVER=offscreen.\n");
     return false;
 }
 

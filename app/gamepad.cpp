@@ -1,6 +1,5 @@
 #include "app/gamepad.h"
 
-
 #include <SDL_error.h>
 
 #include <cstdio>
@@ -78,7 +77,8 @@ bool Gamepads::handleEvent(const SDL_Event& e) {
             return false;
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP:
-            if (auto it = pads_.find(e.cbutton.which); it != pads_.end() && e.cbutton.button < SDL_CONTROLLER_BUTTON_MAX) {
+            if (auto it = pads_.find(e.cbutton.which);
+                it != pads_.end() && e.cbutton.button < SDL_CONTROLLER_BUTTON_MAX) {
                 it->second.state.buttons[e.cbutton.button] = e.type == SDL_CONTROLLERBUTTONDOWN;
                 return true;
             }

@@ -197,14 +197,15 @@ KeyMap loadKeyMap() {
     text << file.rdbuf();
     std::vector<std::string> problems;
     KeyMap map = parseKeyConfig(text.str(), path, problems);
-    for (const std::string& p : problems) std::fprintf(stderr, "vantrel: %s (defaults kept for that line)\n", p.c_str());
+    for (const std::string& p : problems)
+        std::fprintf(stderr, "vantrel: %s (defaults kept for that line)\n", p.c_str());
     return map;
 }
 
 std::string keysHelp() {
     const std::string path = keyConfigPath();
-    return "Keys (either set; change them in " + (path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path) +
-           "):\n" + KeyMap().describe() + "  Alt+Enter switches a window to full screen and back.\n";
+    return "Keys (either set; change them in " + (path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path) + "):\n" +
+           KeyMap().describe() + "  Alt+Enter switches a window to full screen and back.\n";
 }
 
 }  // namespace vantrel

@@ -24,8 +24,7 @@ bool noWindowSystem() {
 }
 
 bool showMessage(SDL_Window* owner, const char* caption, const std::string& text) {
-    if (!noWindowSystem() &&
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text.c_str(), owner) == 0) {
+    if (!noWindowSystem() && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text.c_str(), owner) == 0) {
         return true;
     }
     std::fprintf(stderr, "%s: %s\n", caption, text.c_str());

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-
 namespace vantrel {
 
 bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std::string& error) {
@@ -61,8 +60,9 @@ int badArguments(const std::string& message) {
 }  // namespace
 
 std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out, const std::string& keysHelp) {
-    CLI::App app{"vantrel: air combat over a patch of terrain. With no options, a dialog asks "
-                 "for window or full screen and sound."};
+    CLI::App app{
+        "vantrel: air combat over a patch of terrain. With no options, a dialog asks "
+        "for window or full screen and sound."};
     app.set_version_flag("--version", std::string("vantrel ") + VANTREL_VERSION);
     bool windowFlag = false, fullscreenFlag = false;
     auto* window = app.add_flag("--window", windowFlag, "skip the start dialog: play in a window");
@@ -74,8 +74,8 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     uint64_t seedValue = 0;
     auto* seed = app.add_option("--seed", seedValue, "seed of the random generator (default: the clock)")
                      ->check(CLI::Range(uint64_t{0}, uint64_t{UINT32_MAX}));
-    auto* scale = app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
-                      ->check(CLI::Range(1, 8));
+    auto* scale =
+        app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")->check(CLI::Range(1, 8));
     std::string sizeText;
     app.add_option("--size", sizeText, "WxH: open the window at this size")->excludes(scale);
     app.add_flag("--classic", out.classic,
@@ -92,21 +92,23 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         ->allow_extra_args(false);
     app.add_option("--quit-after", out.quitAfter, "end normally after this many logic ticks")
         ->check(CLI::PositiveNumber);
-    auto* demo = app.add_option("--demo", out.demo, "the game flies situation N (1-5) by itself and ends with the mission")
-        ->check(CLI::Range(1, 5));
+    auto* demo =
+        app.add_option("--demo", out.demo, "the game flies situation N (1-5) by itself and ends with the mission")
+            ->check(CLI::Range(1, 5));
     demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
-    app.footer("Missions (the menu's situations; each is briefed on the menu):\n"
-               "  1 DUEL OVER THE RIVER   one enemy fighter, a first duel\n"
-               "  2 MORNING PATROL        you and a wingman against two\n"
-               "  3 CROSSWIND ESCORT      three against three, guarding a heavy fighter\n"
-               "  4 VALLEY RAID           six against eight\n"
-               "  5 THE GRAND BATTLE      fourteen against sixteen\n"
-               + keysHelp +
-               "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
-               "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
-               "  X radar range, Y view, Start = Space, Back = Esc.");
+    app.footer(
+        "Missions (the menu's situations; each is briefed on the menu):\n"
+        "  1 DUEL OVER THE RIVER   one enemy fighter, a first duel\n"
+        "  2 MORNING PATROL        you and a wingman against two\n"
+        "  3 CROSSWIND ESCORT      three against three, guarding a heavy fighter\n"
+        "  4 VALLEY RAID           six against eight\n"
+        "  5 THE GRAND BATTLE      fourteen against sixteen\n" +
+        keysHelp +
+        "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
+        "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
+        "  X radar range, Y view, Start = Space, Back = Esc.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -70,8 +70,7 @@ std::optional<StartChoice> startFromCommandLine(const Options& o);
 // Parses argv. Returns an exit code when the program should end at once (help, version, or
 // bad arguments after a one-line message on standard error), nothing when it should run.
 // keysHelp: the platform's keys for --help, whole lines.
-std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out,
-                                    const std::string& keysHelp = "");
+std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out, const std::string& keysHelp = "");
 
 // The data directory: --data when given (it must be a directory), else data/ beside the
 // executable (a build tree), else ../share/vantrel/data from it (an installed game), else

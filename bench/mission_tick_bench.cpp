@@ -34,7 +34,9 @@ std::unique_ptr<World> fullWorld() {
     for (int i = 0; i < MAX_PROJECTILES; ++i) {
         const Aircraft& shooter = w->aircraft[i % MAX_AIRCRAFT];
         const Pose launch{{shooter.x, shooter.y, shooter.z + (shooter.side == 1 ? -1.0f : 1.0f)},
-                          0.01f * static_cast<float>(i % 7), shooter.heading, 0.0f};
+                          0.01f * static_cast<float>(i % 7),
+                          shooter.heading,
+                          0.0f};
         spawnProjectile(*w, launch, shooter.target, static_cast<int8_t>(i % WEAPON_TYPE_COUNT), shooter.side);
     }
     for (int i = 0; i < MAX_EFFECTS; ++i) {

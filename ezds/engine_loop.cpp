@@ -13,9 +13,7 @@ constexpr double RATE_PER_LEVEL = 0.007;
 
 int clampLevel(int level) { return std::clamp(level, 0, LEVEL_FULL); }
 
-int16_t toSample(double v) {
-    return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0)));
-}
+int16_t toSample(double v) { return static_cast<int16_t>(std::lround(std::clamp(v, -32768.0, 32767.0))); }
 
 }  // namespace
 

@@ -2,9 +2,9 @@
 // wrong. An accepted one is replayed tick by tick into the recorder, and the recording must
 // read back as the same seed and the same keys at every tick: what --record writes,
 // --input must replay exactly.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <string>
 

@@ -17,9 +17,7 @@ constexpr std::size_t BRIEFING_MAX_BYTES = 1024;  // far more than two lines nee
 
 }  // namespace
 
-std::string briefingPath(const std::string& dataDir, int n) {
-    return dataDir + "/s" + std::to_string(n) + ".txt";
-}
+std::string briefingPath(const std::string& dataDir, int n) { return dataDir + "/s" + std::to_string(n) + ".txt"; }
 
 std::string titleFromHeader(const uint8_t* header, std::size_t size) {
     const std::size_t length = std::find(header, header + size, uint8_t{0}) - header;
@@ -45,7 +43,8 @@ MissionBriefing loadBriefing(const std::string& dataDir, int n) {
     MissionBriefing b;
     uint8_t header[SITUATION_HEADER_BYTES] = {};
     std::ifstream situation(situationPath(dataDir, n), std::ios::binary);
-    if (situation.read(reinterpret_cast<char*>(header), sizeof header)) b.title = titleFromHeader(header, sizeof header);
+    if (situation.read(reinterpret_cast<char*>(header), sizeof header))
+        b.title = titleFromHeader(header, sizeof header);
     std::ifstream file(briefingPath(dataDir, n), std::ios::binary);
     if (!file) return b;
     std::string text(BRIEFING_MAX_BYTES + 1, '\0');

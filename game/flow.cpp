@@ -14,9 +14,7 @@
 
 namespace vantrel {
 
-std::string situationPath(const std::string& dataDir, int n) {
-    return dataDir + "/s" + std::to_string(n) + ".au1";
-}
+std::string situationPath(const std::string& dataDir, int n) { return dataDir + "/s" + std::to_string(n) + ".au1"; }
 
 void loadWorldAssets(World& w, const std::string& dataDir) {
     w.tickCount = 0;

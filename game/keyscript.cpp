@@ -19,16 +19,14 @@ struct NamedKey {
 };
 
 constexpr NamedKey NAMED_KEYS[] = {
-    {"BACK", 8},       {"TAB", 9},        {"RETURN", 13},    {"SHIFT", 16},     {"CONTROL", 17},
-    {"MENU", 18},      {"PAUSE", 19},     {"CAPITAL", 20},   {"ESCAPE", 27},    {"SPACE", 32},
-    {"PRIOR", 33},     {"NEXT", 34},      {"END", 35},       {"HOME", 36},      {"LEFT", 37},
-    {"UP", 38},        {"RIGHT", 39},     {"DOWN", 40},      {"INSERT", 45},    {"DELETE", 46},
-    {"LWIN", 91},      {"RWIN", 92},      {"APPS", 93},      {"MULTIPLY", 106}, {"ADD", 107},
-    {"SEPARATOR", 108}, {"SUBTRACT", 109}, {"DECIMAL", 110},  {"DIVIDE", 111},   {"NUMLOCK", 144},
-    {"SCROLL", 145},   {"LSHIFT", 160},   {"RSHIFT", 161},   {"LCONTROL", 162}, {"RCONTROL", 163},
-    {"LMENU", 164},    {"RMENU", 165},    {"OEM_1", 186},    {"OEM_PLUS", 187}, {"OEM_COMMA", 188},
-    {"OEM_MINUS", 189}, {"OEM_PERIOD", 190}, {"OEM_2", 191},  {"OEM_3", 192},    {"OEM_4", 219},
-    {"OEM_5", 220},    {"OEM_6", 221},    {"OEM_7", 222},
+    {"BACK", 8},     {"TAB", 9},         {"RETURN", 13},    {"SHIFT", 16},      {"CONTROL", 17},    {"MENU", 18},
+    {"PAUSE", 19},   {"CAPITAL", 20},    {"ESCAPE", 27},    {"SPACE", 32},      {"PRIOR", 33},      {"NEXT", 34},
+    {"END", 35},     {"HOME", 36},       {"LEFT", 37},      {"UP", 38},         {"RIGHT", 39},      {"DOWN", 40},
+    {"INSERT", 45},  {"DELETE", 46},     {"LWIN", 91},      {"RWIN", 92},       {"APPS", 93},       {"MULTIPLY", 106},
+    {"ADD", 107},    {"SEPARATOR", 108}, {"SUBTRACT", 109}, {"DECIMAL", 110},   {"DIVIDE", 111},    {"NUMLOCK", 144},
+    {"SCROLL", 145}, {"LSHIFT", 160},    {"RSHIFT", 161},   {"LCONTROL", 162},  {"RCONTROL", 163},  {"LMENU", 164},
+    {"RMENU", 165},  {"OEM_1", 186},     {"OEM_PLUS", 187}, {"OEM_COMMA", 188}, {"OEM_MINUS", 189}, {"OEM_PERIOD", 190},
+    {"OEM_2", 191},  {"OEM_3", 192},     {"OEM_4", 219},    {"OEM_5", 220},     {"OEM_6", 221},     {"OEM_7", 222},
 };
 
 // Every name, by code: the table above plus digits, letters, NUMPAD0..9 and F1..F24.
@@ -115,8 +113,7 @@ bool KeyScript::parse(const std::string& text, std::string& error) {
         if (first == "seed") {
             std::string value, extra;
             long long n = 0;
-            if (!(words >> value) || !parseNumber(value, n) || n < 0 || n > 0xFFFFFFFFll ||
-                (words >> extra)) {
+            if (!(words >> value) || !parseNumber(value, n) || n < 0 || n > 0xFFFFFFFFll || (words >> extra)) {
                 error = lineError(number, "expected 'seed N' with N from 0 to 4294967295");
                 return false;
             }
@@ -183,8 +180,8 @@ bool KeyScript::load(const std::string& path, std::string& error) {
 
 void KeyScript::snapshot(int tick, uint8_t out[256]) const {
     std::fill(out, out + 256, uint8_t{0});
-    const auto after = std::upper_bound(segments_.begin(), segments_.end(), tick,
-                                        [](int t, const Segment& s) { return t < s.start; });
+    const auto after =
+        std::upper_bound(segments_.begin(), segments_.end(), tick, [](int t, const Segment& s) { return t < s.start; });
     if (after == segments_.begin()) return;
     const KeySet& keys = std::prev(after)->keys;
     for (std::size_t k = 0; k < 256; ++k) {
@@ -199,8 +196,7 @@ KeyScriptRecorder::KeyScriptRecorder(uint32_t seed) { done_ = "seed " + std::to_
 namespace {
 
 std::string rangeLine(int first, int last, const KeySet& keys) {
-    std::string line = first == last ? std::to_string(first)
-                                     : std::to_string(first) + "-" + std::to_string(last);
+    std::string line = first == last ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
     for (std::size_t k = 0; k < 256; ++k) {
         if (keys.test(k)) line += " " + keyNameByCode(static_cast<int>(k));
     }

@@ -81,7 +81,9 @@ float tickFraction(const Scheduler& s, uint32_t now) {
 int32_t frameIntervalMs(int fpsCap, bool vsync, int refreshRate) {
     constexpr uint32_t SECOND_MS = 1000;
     if (fpsCap > 0) return static_cast<int32_t>(ceilDiv(SECOND_MS, static_cast<uint32_t>(fpsCap)));
-    if (vsync) return static_cast<int32_t>(SECOND_MS / static_cast<uint32_t>(refreshRate > 0 ? refreshRate : FALLBACK_FRAME_RATE));
+    if (vsync)
+        return static_cast<int32_t>(SECOND_MS /
+                                    static_cast<uint32_t>(refreshRate > 0 ? refreshRate : FALLBACK_FRAME_RATE));
     return static_cast<int32_t>(ceilDiv(SECOND_MS, FALLBACK_FRAME_RATE));
 }
 

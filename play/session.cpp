@@ -91,7 +91,8 @@ std::vector<std::string> Session::finish() {
     if (recorder_) {
         requests_.recordFile << recorder_->text();
         requests_.recordFile.close();
-        if (!requests_.recordFile) std::fprintf(stderr, "vantrel: --record %s: write failed\n", options_.recordFile.c_str());
+        if (!requests_.recordFile)
+            std::fprintf(stderr, "vantrel: --record %s: write failed\n", options_.recordFile.c_str());
     }
     std::vector<std::string> lines;
     if (demo_) lines.push_back(demo_->outcome(*world_));

@@ -100,7 +100,8 @@ std::vector<MeshFileResult> readBakedMeshFiles(const std::vector<std::string>& m
         std::string error;
         const auto bytes = readAssetFile(path, &error);
         if (bytes) {
-            results[i].data = readBakedMesh(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
+            results[i].data =
+                readBakedMesh(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
             if (!results[i].data) error = path + ": " + error;
         }
         results[i].error = results[i].data ? "" : error;

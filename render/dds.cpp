@@ -27,8 +27,7 @@ constexpr uint32_t CAPS2_CUBEMAP = 0x200;
 constexpr uint32_t CAPS2_VOLUME = 0x200000;
 
 constexpr uint32_t fourCC(const char (&s)[5]) {
-    return static_cast<uint32_t>(static_cast<uint8_t>(s[0])) |
-           static_cast<uint32_t>(static_cast<uint8_t>(s[1])) << 8 |
+    return static_cast<uint32_t>(static_cast<uint8_t>(s[0])) | static_cast<uint32_t>(static_cast<uint8_t>(s[1])) << 8 |
            static_cast<uint32_t>(static_cast<uint8_t>(s[2])) << 16 |
            static_cast<uint32_t>(static_cast<uint8_t>(s[3])) << 24;
 }
@@ -88,13 +87,12 @@ Channel makeChannel(uint32_t mask) {
     return c;
 }
 
-std::optional<Image> decodeUncompressed(std::span<const uint8_t> bytes, uint32_t width,
-                                        uint32_t height, std::string* error) {
+std::optional<Image> decodeUncompressed(std::span<const uint8_t> bytes, uint32_t width, uint32_t height,
+                                        std::string* error) {
     const uint32_t pfFlags = readU32(bytes, OFF_PF_FLAGS);
     const uint32_t bitCount = readU32(bytes, OFF_PF_BITCOUNT);
     if (!(pfFlags & PF_RGB)) return fail(error, "DDS pixel format is neither RGB nor DXT");
-    if (bitCount != 16 && bitCount != 24 && bitCount != 32)
-        return fail(error, "DDS bit count is not 16, 24 or 32");
+    if (bitCount != 16 && bitCount != 24 && bitCount != 32) return fail(error, "DDS bit count is not 16, 24 or 32");
     Channel ch[4];
     for (int i = 0; i < 4; ++i) ch[i] = makeChannel(readU32(bytes, OFF_PF_MASKS + 4 * size_t(i)));
     if (!(pfFlags & PF_ALPHAPIXELS)) ch[3] = makeChannel(0);
@@ -102,8 +100,7 @@ std::optional<Image> decodeUncompressed(std::span<const uint8_t> bytes, uint32_t
     for (const Channel& c : ch) {
         if (!c.valid() || c.mask >= limit) return fail(error, "DDS channel mask is not usable");
     }
-    if (ch[0].mask == 0 && ch[1].mask == 0 && ch[2].mask == 0)
-        return fail(error, "DDS has no colour channels");
+    if (ch[0].mask == 0 && ch[1].mask == 0 && ch[2].mask == 0) return fail(error, "DDS has no colour channels");
 
     const size_t pixelBytes = bitCount / 8;
     const size_t pitch = size_t{width} * pixelBytes;
@@ -137,8 +134,7 @@ Rgba expand565(uint16_t c) {
 
 Rgba mix(Rgba a, Rgba b, int wa, int wb) {
     const int total = wa + wb;
-    return {static_cast<uint8_t>((a.r * wa + b.r * wb) / total),
-            static_cast<uint8_t>((a.g * wa + b.g * wb) / total),
+    return {static_cast<uint8_t>((a.r * wa + b.r * wb) / total), static_cast<uint8_t>((a.g * wa + b.g * wb) / total),
             static_cast<uint8_t>((a.b * wa + b.b * wb) / total), 255};
 }
 
@@ -220,9 +216,7 @@ std::optional<Image> decodeBlocks(std::span<const uint8_t> bytes, uint32_t width
 
 }  // namespace
 
-bool hasDdsMagic(std::span<const uint8_t> bytes) {
-    return bytes.size() >= 4 && readU32(bytes, 0) == fourCC("DDS ");
-}
+bool hasDdsMagic(std::span<const uint8_t> bytes) { return bytes.size() >= 4 && readU32(bytes, 0) == fourCC("DDS "); }
 
 std::optional<Image> decodeDds(std::span<const uint8_t> bytes, std::string* error) {
     if (!hasDdsMagic(bytes)) return fail(error, "not a DDS file");

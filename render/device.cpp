@@ -6,11 +6,11 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <utility>
 #include <glm/gtc/matrix_inverse.hpp>
 #include <glm/gtc/type_ptr.hpp>
 #include <glm/mat3x3.hpp>
+#include <string>
+#include <utility>
 
 #include "render/fonts.h"
 #include "render/gl_dialect.h"
@@ -73,8 +73,8 @@ PresentRect letterboxRect(int drawableWidth, int drawableHeight) {
 PictureLayout pictureLayout(int drawableWidth, int drawableHeight, Presentation presentation) {
     if (presentation == Presentation::Classic || drawableWidth <= 0 || drawableHeight <= 0)
         return {SCREEN_WIDTH, SCREEN_HEIGHT, 1.0f, 0.0f, 0.0f};
-    const float scale = std::min(static_cast<float>(drawableWidth) / SCREEN_WIDTH,
-                                 static_cast<float>(drawableHeight) / SCREEN_HEIGHT);
+    const float scale =
+        std::min(static_cast<float>(drawableWidth) / SCREEN_WIDTH, static_cast<float>(drawableHeight) / SCREEN_HEIGHT);
     // Whole-pixel margins keep text, drawn on whole pixels, as sharp as the rest of the box.
     const float left = std::floor((static_cast<float>(drawableWidth) - scale * SCREEN_WIDTH) / 2.0f);
     const float top = std::floor((static_cast<float>(drawableHeight) - scale * SCREEN_HEIGHT) / 2.0f);
@@ -246,7 +246,8 @@ void Device::State::setFixedStates() {
     glUniform1i(program.texture, 0);
     glUniform1i(program.lighting, 0);
     glUniform1i(program.screenSpace, 0);
-    glUniform2f(program.pixelToClip, 2.0f / static_cast<float>(picture.width), 2.0f / static_cast<float>(picture.height));
+    glUniform2f(program.pixelToClip, 2.0f / static_cast<float>(picture.width),
+                2.0f / static_cast<float>(picture.height));
     glActiveTexture(GL_TEXTURE0);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -265,8 +266,7 @@ void Device::State::uploadTransform() {
     glm::mat3 rows;
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) rows[i][j] = world.m[i][j];
-    const glm::mat3 normalMatrix =
-        glm::determinant(rows) == 0.0f ? glm::mat3(0.0f) : glm::inverseTranspose(rows);
+    const glm::mat3 normalMatrix = glm::determinant(rows) == 0.0f ? glm::mat3(0.0f) : glm::inverseTranspose(rows);
     glUniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, glm::value_ptr(normalMatrix));
     transformDirty = false;
 }
@@ -319,8 +319,10 @@ void Device::State::drawSubsets(const GpuMesh& mesh, int instances) {
         if (subset.count == 0) continue;
         const auto* first = reinterpret_cast<const void*>(subset.first * sizeof(uint32_t));
         const auto count = static_cast<GLsizei>(subset.count);
-        if (instances > 0) glDrawElementsInstanced(GL_TRIANGLES, count, GL_UNSIGNED_INT, first, instances);
-        else glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, first);
+        if (instances > 0)
+            glDrawElementsInstanced(GL_TRIANGLES, count, GL_UNSIGNED_INT, first, instances);
+        else
+            glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, first);
     }
     if (boundOpaque) glEnable(GL_BLEND);
 }
@@ -342,8 +344,9 @@ void Device::State::drawInstancesOnce(const GpuMesh& mesh, const Matrix* worlds,
     for (GLuint column = 0; column < 4; ++column) {
         const GLuint slot = ATTR_INSTANCE_TRANSFORM + column;
         glEnableVertexAttribArray(slot);
-        glVertexAttribPointer(slot, 4, GL_FLOAT, GL_FALSE, sizeof(Matrix),
-                              reinterpret_cast<const void*>(first * GLintptr(sizeof(Matrix)) + GLintptr(column * sizeof(Matrix::m[0]))));
+        glVertexAttribPointer(
+            slot, 4, GL_FLOAT, GL_FALSE, sizeof(Matrix),
+            reinterpret_cast<const void*>(first * GLintptr(sizeof(Matrix)) + GLintptr(column * sizeof(Matrix::m[0]))));
         glVertexAttribDivisor(slot, 1);
     }
     glUniform1i(program.instanced, 1);

@@ -1,11 +1,9 @@
-// The graphics device: an OpenGL 3.3 core (or, in the browser build, OpenGL ES 3.0) context drawing into a picture with a depth buffer,
-// the fixed-function behaviour the drawing code expects (texture x diffuse, optional lighting by
-// one directional light, alpha blending, depth test less-or-equal, no culling), and the resource
-// tables: 18 textures, 10 meshes and 2 fonts, by index.
-// The picture is as large as the window's drawable, so nothing is scaled on the way to the
-// screen; the classic presentation keeps a 640 x 480 picture shown letterboxed in the window.
-// Screen-space drawing (fans and text) is given in the 640 x 480 design space and mapped into
-// the picture by one uniform scale, centred.
+// The graphics device: an OpenGL 3.3 core (or, in the browser build, OpenGL ES 3.0) context drawing into a picture with
+// a depth buffer, the fixed-function behaviour the drawing code expects (texture x diffuse, optional lighting by one
+// directional light, alpha blending, depth test less-or-equal, no culling), and the resource tables: 18 textures, 10
+// meshes and 2 fonts, by index. The picture is as large as the window's drawable, so nothing is scaled on the way to
+// the screen; the classic presentation keeps a 640 x 480 picture shown letterboxed in the window. Screen-space drawing
+// (fans and text) is given in the 640 x 480 design space and mapped into the picture by one uniform scale, centred.
 #pragma once
 
 #include <cstdint>
@@ -30,8 +28,7 @@ constexpr int FONT_PIXEL_HEIGHTS[FONT_COUNT] = {20, 40};
 
 // Mesh slots 0 to 9, in load order.
 constexpr const char* MESH_FILES[MESH_COUNT] = {
-    "sky.x", "plane1.x", "shot1.x", "plane2.x", "plane3.x",
-    "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
+    "sky.x", "plane1.x", "shot1.x", "plane2.x", "plane3.x", "plane4.x", "plane5.x", "plane6.x", "rocket.x", "missile.x",
 };
 
 struct MeshFile {
@@ -135,7 +132,7 @@ public:
     void releaseTexture(int index);
     void drawWorldFan(const WorldVertex* v, int count);
     void drawWorldTriangles(const WorldVertex* v, int count);  // a triangle list
-    void drawScreenFan(const ScreenVertex* v, int count);  // design-space positions
+    void drawScreenFan(const ScreenVertex* v, int count);      // design-space positions
     // Draws subsets 0 .. meshSubsetCount(index) - 1 with the current matrices, texture and
     // lighting; an empty slot draws nothing, nor does a mesh wholly outside the view.
     void drawMeshSubsets(int index);
@@ -144,8 +141,8 @@ public:
     void drawMeshInstances(int index, const std::vector<Matrix>& worlds);
     unsigned meshSubsetCount(int index) const;
     // Text clipped to the rectangle (design space); top-aligned; a missing font draws nothing.
-    void drawText(int font, const std::string& text, int left, int top, int right, int bottom,
-                  TextAlign align, uint32_t colour);
+    void drawText(int font, const std::string& text, int left, int top, int right, int bottom, TextAlign align,
+                  uint32_t colour);
 
     // The first layer of a frame that looks the same frame after frame (a backdrop): drawn by
     // draw() the first time and kept as a copy of the picture, then copied back for as long as

@@ -17,8 +17,10 @@ std::vector<std::string> glyphLines(const std::string& text) {
     std::vector<std::string> lines(1);
     for (const char ch : text) {
         const auto c = static_cast<unsigned char>(ch);
-        if (ch == '\n') lines.emplace_back();
-        else if ((c & 0xC0) != 0x80) lines.back().push_back(glyphFor(c));
+        if (ch == '\n')
+            lines.emplace_back();
+        else if ((c & 0xC0) != 0x80)
+            lines.back().push_back(glyphFor(c));
     }
     return lines;
 }

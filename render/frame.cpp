@@ -25,8 +25,7 @@ void drawMission(Device& device, const World& w, const World& latest) {
     drawHud(device, latest);
 }
 
-void drawScene(Device& device, const World& w, const World& latest,
-               const std::vector<MissionBriefing>& briefings) {
+void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings) {
     switch (latest.gameMode) {
         case MODE_TITLE:
             device.clearMargins(MARGIN_COLOUR);

@@ -64,11 +64,15 @@ constexpr std::string_view KEPT_FILE_MAGIC = "vantrel shader program\n";
 
 std::string infoLog(GLuint object, bool isProgram) {
     GLint length = 0;
-    if (isProgram) glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
-    else glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+    if (isProgram)
+        glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length);
+    else
+        glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
     std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
-    if (isProgram) glGetProgramInfoLog(object, length, nullptr, log.data());
-    else glGetShaderInfoLog(object, length, nullptr, log.data());
+    if (isProgram)
+        glGetProgramInfoLog(object, length, nullptr, log.data());
+    else
+        glGetShaderInfoLog(object, length, nullptr, log.data());
     return log.data();
 }
 

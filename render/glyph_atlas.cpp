@@ -61,7 +61,8 @@ std::optional<GlyphAtlas> readBakedGlyphAtlas(std::string_view bytes, std::strin
     size_t at = MAGIC.size() + 16;
     for (int i = 0; i < GLYPH_COUNT; ++i, at += 16) {
         GlyphBox& g = atlas.glyphs[size_t(i)];
-        g = {int(wordAt(bytes, at)), int(wordAt(bytes, at + 4)), int(wordAt(bytes, at + 8)), int(wordAt(bytes, at + 12))};
+        g = {int(wordAt(bytes, at)), int(wordAt(bytes, at + 4)), int(wordAt(bytes, at + 8)),
+             int(wordAt(bytes, at + 12))};
         if (!insidePicture(g, width, height)) {
             error = "glyph " + std::to_string(i) + " lies outside the atlas";
             return std::nullopt;

@@ -7,7 +7,7 @@ namespace vantrel::render {
 
 namespace {
 
-constexpr int TEXT_MARGIN = 10;   // pixels from the left or top edge
+constexpr int TEXT_MARGIN = 10;  // pixels from the left or top edge
 constexpr int VERSION_RIGHT = 630;
 constexpr int SITUATION_ROW_STEP = 50;  // situation k sits at y = 50 + 50 k
 constexpr int WARNING_Y = 300;
@@ -79,8 +79,7 @@ void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uin
 void drawLockOnBox(Device& device, const World& w) {
     if (!showsLockOn(w)) return;
     const Aircraft& target = w.aircraft[w.aircraft[w.playerIndex].target];
-    drawStyledSprite(device, worldToScreen(w, target.x, target.y, target.z), LOCK_ON_BOX,
-                     CELL_LOCK_ON);
+    drawStyledSprite(device, worldToScreen(w, target.x, target.y, target.z), LOCK_ON_BOX, CELL_LOCK_ON);
 }
 
 void drawFullMap(Device& device, const World& w) {
@@ -122,18 +121,15 @@ void drawSprite(Device& device, float x, float y, int alpha, float size, uint8_t
     drawFan(device, spriteCorners(x, y, alpha, size, cell));
 }
 
-void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour,
-                  int font) {
+void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour, int font) {
     device.drawText(font, text, x, y, SCREEN_WIDTH, SCREEN_HEIGHT, TextAlign::Left, colour);
 }
 
-void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour,
-                   int font) {
+void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour, int font) {
     device.drawText(font, text, 0, y, right, SCREEN_HEIGHT, TextAlign::Right, colour);
 }
 
-void drawTextCentered(Device& device, const std::string& text, int left, int right, int y,
-                      uint32_t colour, int font) {
+void drawTextCentered(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font) {
     device.drawText(font, text, left, y, right, SCREEN_HEIGHT, TextAlign::Center, colour);
 }
 
@@ -153,11 +149,11 @@ void drawRadar(Device& device, const World& w, float cx, float cy, float scale) 
 void drawTitleScreen(Device& device, const World& w) {
     device.drawStaticLayer(TITLE_LAYER, [&] {
         drawTitleBackground(device, TITLE_ALPHA);
-        drawTextRight(device, std::string("version ") + VANTREL_VERSION, VERSION_RIGHT, TEXT_MARGIN,
-                      TEXT_WHITE, FONT_SMALL);
+        drawTextRight(device, std::string("version ") + VANTREL_VERSION, VERSION_RIGHT, TEXT_MARGIN, TEXT_WHITE,
+                      FONT_SMALL);
     });
-    drawTextLeft(device, "PUSH SPACE KEY", TEXT_MARGIN, TEXT_MARGIN,
-                 whiteWithAlpha(pushSpaceAlpha(w.tickCount)), FONT_LARGE);
+    drawTextLeft(device, "PUSH SPACE KEY", TEXT_MARGIN, TEXT_MARGIN, whiteWithAlpha(pushSpaceAlpha(w.tickCount)),
+                 FONT_LARGE);
 }
 
 void drawSituationMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
@@ -167,8 +163,8 @@ void drawSituationMenu(Device& device, const World& w, const std::vector<Mission
     });
     for (int k = 1; k <= SITUATION_COUNT; ++k) {
         const uint32_t colour = w.flowCounter == k ? TEXT_WHITE : TEXT_DIM_WHITE;
-        drawCentredLine(device, "SITUATION " + std::to_string(k),
-                        SITUATION_ROW_STEP + SITUATION_ROW_STEP * k, colour, FONT_LARGE);
+        drawCentredLine(device, "SITUATION " + std::to_string(k), SITUATION_ROW_STEP + SITUATION_ROW_STEP * k, colour,
+                        FONT_LARGE);
     }
     if (w.flowCounter >= 1 && static_cast<size_t>(w.flowCounter) <= briefings.size()) {
         drawBriefing(device, briefings[w.flowCounter - 1]);
@@ -179,8 +175,8 @@ void drawSituationMenu(Device& device, const World& w, const std::vector<Mission
 void drawHud(Device& device, const World& w) {
     drawTextLeft(device, instrumentLine(w), TEXT_MARGIN, TEXT_MARGIN, TEXT_GREEN, FONT_SMALL);
     device.bindTexture(TEXTURE_ATLAS);
-    drawStyledSprite(device, {SIGHT_X, w.cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE},
-                     GUN_SIGHT, CELL_GUN_SIGHT);
+    drawStyledSprite(device, {SIGHT_X, w.cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE}, GUN_SIGHT,
+                     CELL_GUN_SIGHT);
     drawLockOnBox(device, w);
     if (const std::string warning = warningLine(w); !warning.empty()) {
         drawOutlinedCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);

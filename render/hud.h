@@ -26,10 +26,8 @@ void drawSprite(Device& device, float x, float y, int alpha, float size, uint8_t
 
 // Text clipped to a rectangle that reaches down to the bottom of the screen.
 void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour, int font);
-void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour,
-                   int font);
-void drawTextCentered(Device& device, const std::string& text, int left, int right, int y,
-                      uint32_t colour, int font);
+void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour, int font);
+void drawTextCentered(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font);
 
 // Heading-up radar of the player's surroundings; scale in world units per pixel.
 void drawRadar(Device& device, const World& w, float cx, float cy, float scale);

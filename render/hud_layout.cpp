@@ -22,7 +22,6 @@ constexpr double SCREEN_CENTRE_Y = 240.0;
 constexpr int BLINK_HALF_PERIOD = 64;  // ticks
 constexpr int BLINK_STEP = 4;          // alpha per tick
 
-
 constexpr float MAP_UNITS_PER_PIXEL = 4.0f;
 constexpr int MAP_BLINK_PERIOD = 6;  // ticks: the player's marker is off for the first half
 
@@ -42,15 +41,12 @@ int truncToInt(double v) {
 const Aircraft& playerOf(const World& w) { return w.aircraft[w.playerIndex]; }
 
 float screenOffset(float angle, double centre) {
-    return static_cast<float>(static_cast<double>(angle) * PIXELS_PER_FIELD_OF_VIEW / FIELD_OF_VIEW +
-                              centre);
+    return static_cast<float>(static_cast<double>(angle) * PIXELS_PER_FIELD_OF_VIEW / FIELD_OF_VIEW + centre);
 }
 
 }  // namespace
 
-uint32_t whiteWithAlpha(int alpha) {
-    return 0x00FFFFFFu | (static_cast<uint32_t>(alpha & 0xFF) << 24);
-}
+uint32_t whiteWithAlpha(int alpha) { return 0x00FFFFFFu | (static_cast<uint32_t>(alpha & 0xFF) << 24); }
 
 AtlasCell atlasCell(uint8_t cell) {
     const int n = cell % ATLAS_CELLS;
@@ -127,8 +123,7 @@ std::string warningLine(const World& w) {
 
 float radarScale(const World& w) { return w.radarLong != 0 ? RADAR_SCALE_LONG : RADAR_SCALE_SHORT; }
 
-std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& other, float cx,
-                                       float cy, float scale) {
+std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& other, float cx, float cy, float scale) {
     const float dx = player.x - other.x;
     const float dz = player.z - other.z;
     const float dist = static_cast<float>(groundLength(Offset{dx, 0.0, dz}));
@@ -136,8 +131,7 @@ std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& o
     const float r = dist / scale;
     if (!(r <= RADAR_RADIUS)) return std::nullopt;
     const double a = ang;
-    return ScreenPoint{static_cast<float>(cx + std::sin(a) * r),
-                       static_cast<float>(cy + std::cos(a) * r)};
+    return ScreenPoint{static_cast<float>(cx + std::sin(a) * r), static_cast<float>(cy + std::cos(a) * r)};
 }
 
 ScreenPoint mapMarker(const Aircraft& a) {

@@ -52,7 +52,7 @@ constexpr SpriteStyle MAP_MARKER = {30.0f, 200};
 constexpr SpriteStyle GUN_SIGHT = {60.0f, 100};
 constexpr SpriteStyle LOCK_ON_BOX = {40.0f, 200};
 
-constexpr float RADAR_RADIUS = 50.0f;  // pixels
+constexpr float RADAR_RADIUS = 50.0f;      // pixels
 constexpr float RADAR_SCALE_SHORT = 1.5f;  // world units per pixel
 constexpr float RADAR_SCALE_LONG = 3.0f;
 
@@ -89,8 +89,7 @@ std::string warningLine(const World& w);
 
 float radarScale(const World& w);
 // Marker of aircraft `other` on the heading-up radar centred at (cx, cy); none beyond the rim.
-std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& other, float cx,
-                                       float cy, float scale);
+std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& other, float cx, float cy, float scale);
 
 // Full map: 4 world units per pixel, world (0, 0) at the screen centre, +z up the screen.
 ScreenPoint mapMarker(const Aircraft& a);

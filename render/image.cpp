@@ -48,14 +48,12 @@ std::optional<Image> decodeImage(std::span<const uint8_t> bytes, std::string* er
     int channels = 0;
     // The header's size is checked before decoding: stb_image would first allocate and fill
     // whatever a damaged header claims, a gigabyte from a 30-byte file.
-    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels) &&
-        !edgesInRange(w, h)) {
+    if (stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels) && !edgesInRange(w, h)) {
         if (error) *error = "image size is out of range";
         return std::nullopt;
     }
     const std::unique_ptr<stbi_uc, decltype(&stbi_image_free)> pixels(
-        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4),
-        &stbi_image_free);
+        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 4), &stbi_image_free);
     if (!pixels) {
         if (error) *error = std::string("image not decoded: ") + stbi_failure_reason();
         return std::nullopt;
@@ -83,7 +81,9 @@ Image halve(const Image& above) {
     next.rgba.resize(size_t(next.width) * size_t(next.height) * 4);
     const auto at = [&](int x, int y, int c) {
         return unsigned{above.rgba[(size_t(std::min(y, above.height - 1)) * size_t(above.width) +
-                                    size_t(std::min(x, above.width - 1))) * 4 + size_t(c)]};
+                                    size_t(std::min(x, above.width - 1))) *
+                                       4 +
+                                   size_t(c)]};
     };
     for (int y = 0; y < next.height; ++y) {
         for (int x = 0; x < next.width; ++x) {

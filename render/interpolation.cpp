@@ -23,8 +23,7 @@ bool sameAircraft(const Aircraft& before, const Aircraft& now) {
 }
 
 bool sameProjectile(const Projectile& before, const Projectile& now) {
-    return before.side != 0 && before.side == now.side && before.weapon == now.weapon &&
-           now.life == before.life - 1;
+    return before.side != 0 && before.side == now.side && before.weapon == now.weapon && now.life == before.life - 1;
 }
 
 bool sameEffect(const Effect& before, const Effect& now) {

@@ -17,9 +17,7 @@ Axis unit(Axis a) {
     return {a.x / len, a.y / len, a.z / len};
 }
 
-Axis cross(Axis a, Axis b) {
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
+Axis cross(Axis a, Axis b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 
 double dot(Axis a, Axis b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
@@ -130,8 +128,7 @@ Vec3 transformCoord(const Vec3& p, const Matrix& m) {
                  static_cast<double>(p.z) * m.m[2][j] + m.m[3][j];
     }
     const double w = out[3] == 0.0 ? 1.0 : out[3];
-    return {static_cast<float>(out[0] / w), static_cast<float>(out[1] / w),
-            static_cast<float>(out[2] / w)};
+    return {static_cast<float>(out[0] / w), static_cast<float>(out[1] / w), static_cast<float>(out[2] / w)};
 }
 
 BoundingSphere boundingSphere(const std::vector<Vec3>& points) {
@@ -158,7 +155,8 @@ bool outsideViewVolume(const Matrix& toClip, const BoundingSphere& sphere) {
     for (int axis = 0; axis < 3; ++axis) {
         for (const double sign : {-1.0, 1.0}) {
             double plane[4];
-            for (int i = 0; i < 4; ++i) plane[i] = static_cast<double>(m[i][3]) + sign * static_cast<double>(m[i][axis]);
+            for (int i = 0; i < 4; ++i)
+                plane[i] = static_cast<double>(m[i][3]) + sign * static_cast<double>(m[i][axis]);
             const double length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
             if (length == 0.0) continue;
             const double distance =

@@ -35,7 +35,7 @@ struct GpuMesh {
     GLuint vbo = 0;
     GLuint elements = 0;
     std::vector<MeshSubset> subsets;  // ranges of the element buffer
-    BoundingSphere bound;  // of every vertex, in the mesh's own space
+    BoundingSphere bound;             // of every vertex, in the mesh's own space
 };
 
 GpuMesh uploadMesh(const MeshData& data);

@@ -11,9 +11,9 @@ namespace vantrel::render {
 namespace {
 
 constexpr float AIRCRAFT_HEADING_OFFSET = PI;  // aircraft meshes are modelled nose toward -z
-constexpr double FADE_START = 48.0;             // where the fade formula would reach 255
+constexpr double FADE_START = 48.0;            // where the fade formula would reach 255
 constexpr double FADE_SPAN = 32.0;
-constexpr float FADE_END = 80.0f;               // the formula's first 0
+constexpr float FADE_END = 80.0f;  // the formula's first 0
 
 float horizontalDistance(const Vec3& eye, float x, float z) {
     return static_cast<float>(groundLength(offsetBetween(eye, Vec3{x, 0.0f, z})));
@@ -48,8 +48,7 @@ void drawAircraft(Device& device, const World& w) {
         if (!withinDrawDistance(w, a.x, a.z)) continue;
         if (k == w.playerIndex && w.cockpitView != 0) continue;
         const AircraftType& type = typeOf(a);
-        const float heading =
-            static_cast<float>(static_cast<double>(a.heading) + AIRCRAFT_HEADING_OFFSET);
+        const float heading = static_cast<float>(static_cast<double>(a.heading) + AIRCRAFT_HEADING_OFFSET);
         drawMesh(device, Pose{{a.x, a.y, a.z}, a.pitch, heading, a.roll}, AIRCRAFT_SCALE, type.texture, type.mesh);
     }
 }
@@ -101,10 +100,8 @@ Corner corner(const World& w, int column, int row) {
 }
 
 bool cellInWindow(const World& w, int column, int row) {
-    const double dx = (static_cast<double>(w.cameraPos.x) - GRID_ORIGIN) -
-                      (GRID_CELL * column + GRID_CELL / 2);
-    const double dz =
-        (static_cast<double>(w.cameraPos.z) - GRID_ORIGIN) - (GRID_CELL * row + GRID_CELL / 2);
+    const double dx = (static_cast<double>(w.cameraPos.x) - GRID_ORIGIN) - (GRID_CELL * column + GRID_CELL / 2);
+    const double dz = (static_cast<double>(w.cameraPos.z) - GRID_ORIGIN) - (GRID_CELL * row + GRID_CELL / 2);
     return static_cast<float>(std::sqrt(dx * dx + dz * dz)) < TERRAIN_WINDOW;
 }
 
@@ -121,8 +118,7 @@ void addTriangle(const Corner& a, const Corner& b, const Corner& c, uint8_t shad
 
 // Corners A (i, j), B (i + 1, j), C (i + 1, j + 1), D (i, j + 1); triangles C B A then A D C.
 void addCell(const World& w, int i, int j, TerrainTriangles& out) {
-    const Corner a = corner(w, i, j), b = corner(w, i + 1, j), c = corner(w, i + 1, j + 1),
-                 d = corner(w, i, j + 1);
+    const Corner a = corner(w, i, j), b = corner(w, i + 1, j), c = corner(w, i + 1, j + 1), d = corner(w, i, j + 1);
     const uint8_t tint = borderTint(i, j);
     addTriangle(c, b, a, faceShade(triangleNormal(a.p, b.p, c.p)), tint, out);
     addTriangle(a, d, c, faceShade(triangleNormal(d.p, a.p, c.p)), tint, out);

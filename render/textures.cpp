@@ -6,9 +6,9 @@
 namespace vantrel::render {
 
 const std::array<const char*, TEXTURE_COUNT> TEXTURE_FILES = {
-    "map1.bmp",     "exp.dds",     "smk.dds",     "bang.dds",     "2dtex.dds",  "sky.bmp",
-    "sunlight.dds", "plane11.bmp", "plane12.bmp", "shot1.bmp",    "plane21.bmp", "plane31.bmp",
-    "title.bmp",    "plane41.bmp", "plane51.bmp", "plane61.bmp",  "rocket.bmp", "missile.bmp",
+    "map1.bmp",     "exp.dds",     "smk.dds",     "bang.dds",    "2dtex.dds",   "sky.bmp",
+    "sunlight.dds", "plane11.bmp", "plane12.bmp", "shot1.bmp",   "plane21.bmp", "plane31.bmp",
+    "title.bmp",    "plane41.bmp", "plane51.bmp", "plane61.bmp", "rocket.bmp",  "missile.bmp",
 };
 
 namespace {

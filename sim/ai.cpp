@@ -67,8 +67,7 @@ uint32_t cruiseSteering(const Aircraft& a) {
         controls |= a.pitch >= 0.0f ? CTRL_PITCH_DOWN : CTRL_PITCH_UP;
     }
     if (outsideArena(a)) {
-        const float towardCentre =
-            wrapped(static_cast<float>(static_cast<double>(a.heading) - angleOf(a.x, a.z) + PI));
+        const float towardCentre = wrapped(static_cast<float>(static_cast<double>(a.heading) - angleOf(a.x, a.z) + PI));
         controls |= towardCentre > 0.0f ? CTRL_YAW_LEFT : CTRL_YAW_RIGHT;
     }
     return controls;

@@ -6,9 +6,9 @@
 namespace vantrel {
 
 // Eye offsets in the aircraft's own frame (x right, y up, z forward).
-inline constexpr Vec3 CHASE_OFFSET{0.0f, 0.5f, -0.9f};      // above and behind
-inline constexpr Vec3 LOOK_BACK_OFFSET{0.0f, 0.5f, 2.2f};   // above and ahead, F1 held
-inline constexpr Vec3 COCKPIT_OFFSET{0.0f, 0.2f, 0.2f};     // cockpitView, F1 held or not
+inline constexpr Vec3 CHASE_OFFSET{0.0f, 0.5f, -0.9f};     // above and behind
+inline constexpr Vec3 LOOK_BACK_OFFSET{0.0f, 0.5f, 2.2f};  // above and ahead, F1 held
+inline constexpr Vec3 COCKPIT_OFFSET{0.0f, 0.2f, 0.2f};    // cockpitView, F1 held or not
 
 // Last step of every mission tick: eases the eye towards the view point of the player's
 // aircraft (even a destroyed one) and places this tick's sun glare. The flight update

@@ -12,11 +12,10 @@ struct ControlKey {
 };
 
 constexpr ControlKey CONTROL_KEYS[] = {
-    {VK_NUMPAD8, true, CTRL_PITCH_DOWN},   {VK_NUMPAD5, true, CTRL_PITCH_UP},
-    {VK_NUMPAD4, true, CTRL_ROLL_LEFT},    {VK_NUMPAD6, true, CTRL_ROLL_RIGHT},
-    {VK_NUMPAD7, true, CTRL_YAW_LEFT},     {VK_NUMPAD9, true, CTRL_YAW_RIGHT},
-    {VK_Z, true, CTRL_FIRE_GUN},           {VK_X, false, CTRL_FIRE_LAUNCHER},
-    {VK_Q, true, CTRL_THROTTLE_UP},        {VK_A, true, CTRL_THROTTLE_DOWN},
+    {VK_NUMPAD8, true, CTRL_PITCH_DOWN}, {VK_NUMPAD5, true, CTRL_PITCH_UP}, {VK_NUMPAD4, true, CTRL_ROLL_LEFT},
+    {VK_NUMPAD6, true, CTRL_ROLL_RIGHT}, {VK_NUMPAD7, true, CTRL_YAW_LEFT}, {VK_NUMPAD9, true, CTRL_YAW_RIGHT},
+    {VK_Z, true, CTRL_FIRE_GUN},         {VK_X, false, CTRL_FIRE_LAUNCHER}, {VK_Q, true, CTRL_THROTTLE_UP},
+    {VK_A, true, CTRL_THROTTLE_DOWN},
 };
 
 uint32_t controlWord(const KeyState& keys) {

@@ -60,9 +60,9 @@ double sinKernel(double x, double y, int iy) {
 
 // cos(x + y) for |x| <= pi/4, y the tail of x.
 double cosKernel(double x, double y) {
-    constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03,
-                     C3 = 2.48015872894767294178e-05, C4 = -2.75573143513906633035e-07,
-                     C5 = 2.08757232129817482790e-09, C6 = -1.13596475577881948265e-11;
+    constexpr double C1 = 4.16666666666666019037e-02, C2 = -1.38888888888741095749e-03, C3 = 2.48015872894767294178e-05,
+                     C4 = -2.75573143513906633035e-07, C5 = 2.08757232129817482790e-09,
+                     C6 = -1.13596475577881948265e-11;
     const double z = x * x;
     double w = z * z;
     const double r = z * (C1 + z * (C2 + z * C3)) + w * w * (C4 + z * (C5 + z * C6));
@@ -73,21 +73,18 @@ double cosKernel(double x, double y) {
 
 // 2/pi in 24-bit pieces, as many as a double argument can need.
 constexpr int32_t TWO_OVER_PI[] = {
-    0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041, 0xFE5163,
-    0xABDEBB, 0xC561B7, 0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C, 0xFE1DEB, 0x1CB129,
-    0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C, 0x7026B4, 0x5F7E41, 0x3991D6, 0x398353, 0x39F49C,
-    0x845F8B, 0xBDF928, 0x3B1FF8, 0x97FFDE, 0x05980F, 0xEF2F11, 0x8B5A0A, 0x6D1F6D, 0x367ECF,
-    0x27CB09, 0xB74F46, 0x3F669E, 0x5FEA2D, 0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7, 0x8A5292,
-    0xEA6BFB, 0x5FB11F, 0x8D5D08, 0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20, 0x9AF436, 0x1DA9E3,
-    0x91615E, 0xE61B08, 0x659985, 0x5F14A0, 0x68408D, 0xFFD880, 0x4D7327, 0x310606, 0x1556CA,
-    0x73A8C9, 0x60E27B, 0xC08C6B,
+    0xA2F983, 0x6E4E44, 0x1529FC, 0x2757D1, 0xF534DD, 0xC0DB62, 0x95993C, 0x439041, 0xFE5163, 0xABDEBB, 0xC561B7,
+    0x246E3A, 0x424DD2, 0xE00649, 0x2EEA09, 0xD1921C, 0xFE1DEB, 0x1CB129, 0xA73EE8, 0x8235F5, 0x2EBB44, 0x84E99C,
+    0x7026B4, 0x5F7E41, 0x3991D6, 0x398353, 0x39F49C, 0x845F8B, 0xBDF928, 0x3B1FF8, 0x97FFDE, 0x05980F, 0xEF2F11,
+    0x8B5A0A, 0x6D1F6D, 0x367ECF, 0x27CB09, 0xB74F46, 0x3F669E, 0x5FEA2D, 0x7527BA, 0xC7EBE5, 0xF17B3D, 0x0739F7,
+    0x8A5292, 0xEA6BFB, 0x5FB11F, 0x8D5D08, 0x560330, 0x46FC7B, 0x6BABF0, 0xCFBC20, 0x9AF436, 0x1DA9E3, 0x91615E,
+    0xE61B08, 0x659985, 0x5F14A0, 0x68408D, 0xFFD880, 0x4D7327, 0x310606, 0x1556CA, 0x73A8C9, 0x60E27B, 0xC08C6B,
 };
 
 // pi/2 in pieces of 24 bits.
 constexpr double PI_OVER_2_PIECES[] = {
-    1.57079625129699707031e+00, 7.54978941586159635335e-08, 5.39030252995776476554e-15,
-    3.28200341580791294123e-22, 1.27065575308067607349e-29, 1.22933308981111328932e-36,
-    2.73370053816464559624e-44, 2.16741683877804819444e-51,
+    1.57079625129699707031e+00, 7.54978941586159635335e-08, 5.39030252995776476554e-15, 3.28200341580791294123e-22,
+    1.27065575308067607349e-29, 1.22933308981111328932e-36, 2.73370053816464559624e-44, 2.16741683877804819444e-51,
 };
 
 // Reduction of a huge argument, given as nx 24-bit pieces x[] scaled by 2^e0: y[0] + y[1] is
@@ -216,11 +213,10 @@ int reduceLarge(const double* x, double* y, int e0, int nx) {
 
 // y[0] + y[1] = x - n * pi/2 with |y[0]| <= pi/4 (about); returns n.
 int reduceByHalfPi(double x, double* y) {
-    constexpr double toint = 0x1.8p52, pio4 = 0x1.921fb54442d18p-1,
-                     invpio2 = 6.36619772367581382433e-01, pio2_1 = 1.57079632673412561417e+00,
-                     pio2_1t = 6.07710050650619224932e-11, pio2_2 = 6.07710050630396597660e-11,
-                     pio2_2t = 2.02226624879595063154e-21, pio2_3 = 2.02226624871116645580e-21,
-                     pio2_3t = 8.47842766036889956997e-32;
+    constexpr double toint = 0x1.8p52, pio4 = 0x1.921fb54442d18p-1, invpio2 = 6.36619772367581382433e-01,
+                     pio2_1 = 1.57079632673412561417e+00, pio2_1t = 6.07710050650619224932e-11,
+                     pio2_2 = 6.07710050630396597660e-11, pio2_2t = 2.02226624879595063154e-21,
+                     pio2_3 = 2.02226624871116645580e-21, pio2_3t = 8.47842766036889956997e-32;
     const bool negative = bitsOf(x) >> 63;
     const uint32_t ix = highWord(x) & 0x7fffffff;
 
@@ -280,8 +276,7 @@ int reduceByHalfPi(double x, double* y) {
         return 0;
     }
     // |x| scaled into [2^23, 2^24), cut into three 24-bit pieces
-    double z = fromBits((bitsOf(x) & (~uint64_t{0} >> 12)) |
-                                     (uint64_t{0x3ff + 23} << 52));
+    double z = fromBits((bitsOf(x) & (~uint64_t{0} >> 12)) | (uint64_t{0x3ff + 23} << 52));
     double tx[3], ty[2];
     int i = 0;
     for (; i < 2; i++) {
@@ -297,16 +292,14 @@ int reduceByHalfPi(double x, double* y) {
 }
 
 double atanOf(double x) {
-    constexpr double atanhi[] = {4.63647609000806093515e-01, 7.85398163397448278999e-01,
-                                 9.82793723247329054082e-01, 1.57079632679489655800e+00};
-    constexpr double atanlo[] = {2.26987774529616870924e-17, 3.06161699786838301793e-17,
-                                 1.39033110312309984516e-17, 6.12323399573676603587e-17};
-    constexpr double aT[] = {3.33333333333329318027e-01,  -1.99999999998764832476e-01,
-                             1.42857142725034663711e-01,  -1.11111104054623557880e-01,
-                             9.09088713343650656196e-02,  -7.69187620504482999495e-02,
-                             6.66107313738753120669e-02,  -5.83357013379057348645e-02,
-                             4.97687799461593236017e-02,  -3.65315727442169155270e-02,
-                             1.62858201153657823623e-02};
+    constexpr double atanhi[] = {4.63647609000806093515e-01, 7.85398163397448278999e-01, 9.82793723247329054082e-01,
+                                 1.57079632679489655800e+00};
+    constexpr double atanlo[] = {2.26987774529616870924e-17, 3.06161699786838301793e-17, 1.39033110312309984516e-17,
+                                 6.12323399573676603587e-17};
+    constexpr double aT[] = {3.33333333333329318027e-01,  -1.99999999998764832476e-01, 1.42857142725034663711e-01,
+                             -1.11111104054623557880e-01, 9.09088713343650656196e-02,  -7.69187620504482999495e-02,
+                             6.66107313738753120669e-02,  -5.83357013379057348645e-02, 4.97687799461593236017e-02,
+                             -3.65315727442169155270e-02, 1.62858201153657823623e-02};
     uint32_t ix = highWord(x);
     const bool negative = ix >> 31;
     ix &= 0x7fffffff;
@@ -316,12 +309,12 @@ double atanOf(double x) {
         return negative ? -z : z;
     }
     int id;
-    if (ix < 0x3fdc0000) {                  // |x| < 0.4375
+    if (ix < 0x3fdc0000) {              // |x| < 0.4375
         if (ix < 0x3e400000) return x;  // |x| < 2^-27
         id = -1;
     } else {
         x = std::fabs(x);
-        if (ix < 0x3ff30000) {    // |x| < 1.1875
+        if (ix < 0x3ff30000) {      // |x| < 1.1875
             if (ix < 0x3fe60000) {  // 7/16 <= |x| < 11/16
                 id = 0;
                 x = (2.0 * x - 1.0) / (2.0 + x);
@@ -362,33 +355,41 @@ double acosRatio(double z) {
 
 double sin(double x) {
     const uint32_t ix = highWord(x) & 0x7fffffff;
-    if (ix <= 0x3fe921fb) {                 // |x| ~< pi/4
+    if (ix <= 0x3fe921fb) {             // |x| ~< pi/4
         if (ix < 0x3e500000) return x;  // |x| < 2^-26
         return sinKernel(x, 0.0, 0);
     }
     if (ix >= 0x7ff00000) return x - x;  // Inf or NaN
     double y[2];
     switch (static_cast<unsigned>(reduceByHalfPi(x, y)) & 3) {
-        case 0: return sinKernel(y[0], y[1], 1);
-        case 1: return cosKernel(y[0], y[1]);
-        case 2: return -sinKernel(y[0], y[1], 1);
-        default: return -cosKernel(y[0], y[1]);
+        case 0:
+            return sinKernel(y[0], y[1], 1);
+        case 1:
+            return cosKernel(y[0], y[1]);
+        case 2:
+            return -sinKernel(y[0], y[1], 1);
+        default:
+            return -cosKernel(y[0], y[1]);
     }
 }
 
 double cos(double x) {
     const uint32_t ix = highWord(x) & 0x7fffffff;
-    if (ix <= 0x3fe921fb) {                 // |x| ~< pi/4
+    if (ix <= 0x3fe921fb) {               // |x| ~< pi/4
         if (ix < 0x3e46a09e) return 1.0;  // |x| < 2^-27 * sqrt(2)
         return cosKernel(x, 0);
     }
     if (ix >= 0x7ff00000) return x - x;
     double y[2];
     switch (static_cast<unsigned>(reduceByHalfPi(x, y)) & 3) {
-        case 0: return cosKernel(y[0], y[1]);
-        case 1: return -sinKernel(y[0], y[1], 1);
-        case 2: return -cosKernel(y[0], y[1]);
-        default: return sinKernel(y[0], y[1], 1);
+        case 0:
+            return cosKernel(y[0], y[1]);
+        case 1:
+            return -sinKernel(y[0], y[1], 1);
+        case 2:
+            return -cosKernel(y[0], y[1]);
+        default:
+            return sinKernel(y[0], y[1], 1);
     }
 }
 
@@ -397,16 +398,19 @@ double atan2(double y, double x) {
     if (std::isnan(x) || std::isnan(y)) return x + y;
     uint32_t ix = highWord(x), iy = highWord(y);
     const uint32_t lx = lowWord(x), ly = lowWord(y);
-    if (((ix - 0x3ff00000) | lx) == 0) return atanOf(y);  // x = 1.0
+    if (((ix - 0x3ff00000) | lx) == 0) return atanOf(y);     // x = 1.0
     const uint32_t m = ((iy >> 31) & 1) | ((ix >> 30) & 2);  // 2 * sign(x) + sign(y)
     ix &= 0x7fffffff;
     iy &= 0x7fffffff;
     if ((iy | ly) == 0) {
         switch (m) {
             case 0:
-            case 1: return y;
-            case 2: return pi;
-            default: return -pi;
+            case 1:
+                return y;
+            case 2:
+                return pi;
+            default:
+                return -pi;
         }
     }
     if ((ix | lx) == 0) return m & 1 ? -pi / 2 : pi / 2;
@@ -421,10 +425,14 @@ double atan2(double y, double x) {
     if (ix + (64 << 20) < iy || iy == 0x7ff00000) return m & 1 ? -pi / 2 : pi / 2;  // |y/x| > 2^64
     const double z = (m & 2) && iy + (64 << 20) < ix ? 0.0 : atanOf(std::fabs(y / x));
     switch (m) {
-        case 0: return z;
-        case 1: return -z;
-        case 2: return pi - (z - pi_lo);
-        default: return (z - pi_lo) - pi;
+        case 0:
+            return z;
+        case 1:
+            return -z;
+        case 2:
+            return pi - (z - pi_lo);
+        default:
+            return (z - pi_lo) - pi;
     }
 }
 

@@ -47,8 +47,7 @@ void applyControlInputs(Aircraft& a) {
         const double c = a.roll + input.bankOffset;
         a.pitchRate = added(a.pitchRate, elementary::cos(c) * r);
         a.headingRate = added(a.headingRate, elementary::sin(c) * r);
-        a.rollRate =
-            added(a.rollRate, elementary::sin(static_cast<double>(a.pitch)) * elementary::sin(c) * r);
+        a.rollRate = added(a.rollRate, elementary::sin(static_cast<double>(a.pitch)) * elementary::sin(c) * r);
     }
 }
 

@@ -36,8 +36,7 @@ struct Displacement {
 Displacement tickDisplacement(const Projectile& p) {
     const double pitch = p.pitch, heading = p.heading;
     const double distance = WEAPON_TYPES[p.weapon].speed * 0.1;
-    return {elementary::cos(pitch) * elementary::sin(heading) * distance,
-            elementary::sin(pitch) * distance,
+    return {elementary::cos(pitch) * elementary::sin(heading) * distance, elementary::sin(pitch) * distance,
             elementary::cos(pitch) * elementary::cos(heading) * distance};
 }
 
@@ -85,8 +84,8 @@ void hitAircraft(World& w, Projectile& p, Aircraft& a) {
     const double jz = hitJitter(w);
     const double jy = hitJitter(w);
     const double jx = hitJitter(w);
-    spawnEffect(w, static_cast<float>(a.x + jx), static_cast<float>(a.y + jy),
-                static_cast<float>(a.z + jz), HitExplosion);
+    spawnEffect(w, static_cast<float>(a.x + jx), static_cast<float>(a.y + jy), static_cast<float>(a.z + jz),
+                HitExplosion);
     emitSoundAt(w, a.x, a.y, a.z, SOUND_BLAST);
 }
 
@@ -129,12 +128,11 @@ static_assert(MAX_AIRCRAFT <= 32, "one bit of a 32-bit mask per aircraft slot");
 // upward visits them in slot order.
 uint32_t enemiesNear(const AircraftPositions& at, const Projectile& p) {
     const AircraftPosition* const end = at.byX + at.count;
-    const AircraftPosition* a = std::lower_bound(
-        at.byX, end, p.x - NEAR_AXIS_LIMIT, [](const AircraftPosition& l, float x) { return l.x < x; });
+    const AircraftPosition* a = std::lower_bound(at.byX, end, p.x - NEAR_AXIS_LIMIT,
+                                                 [](const AircraftPosition& l, float x) { return l.x < x; });
     uint32_t slots = 0;
     for (; a != end && a->x <= p.x + NEAR_AXIS_LIMIT; ++a) {
-        const bool close =
-            std::fabs(a->y - p.y) <= NEAR_AXIS_LIMIT && std::fabs(a->z - p.z) <= NEAR_AXIS_LIMIT;
+        const bool close = std::fabs(a->y - p.y) <= NEAR_AXIS_LIMIT && std::fabs(a->z - p.z) <= NEAR_AXIS_LIMIT;
         if (close && a->side != p.side) slots |= 1u << a->slot;
     }
     return slots;
@@ -142,8 +140,7 @@ uint32_t enemiesNear(const AircraftPositions& at, const Projectile& p) {
 
 // Half of the tick's movement, then the ground and every enemy in reach, in slot order.
 // Returns false when the projectile has hit something and must not move on.
-bool moveHalfStep(World& w, const AircraftPositions& at, Projectile& p,
-                  const Displacement& d) {
+bool moveHalfStep(World& w, const AircraftPositions& at, Projectile& p, const Displacement& d) {
     p.x = static_cast<float>(p.x + 0.5 * d.x);
     p.z = static_cast<float>(p.z + 0.5 * d.z);
     p.y = static_cast<float>(p.y + 0.5 * d.y);

@@ -5,8 +5,8 @@
 
 namespace vantrel {
 
-constexpr float HIT_RADIUS = 0.6f;                // world units, every weapon
-constexpr double MISSILE_TURN_STEP = 0.0244346;   // radians per tick about each axis (1.4 degrees)
+constexpr float HIT_RADIUS = 0.6f;               // world units, every weapon
+constexpr double MISSILE_TURN_STEP = 0.0244346;  // radians per tick about each axis (1.4 degrees)
 
 // A whole number of degrees 0..359 in radians, from one draw: the roll of a launched
 // projectile and the spin of flashes and flames.

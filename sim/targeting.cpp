@@ -17,8 +17,8 @@ AimError aimErrorTo(const Aircraft& from, float x, float y, float z) {
                                        angleOf(static_cast<float>(d.x), static_cast<float>(d.z)) + PI);
     wrapAngle(heading);
     const float horizontal = static_cast<float>(groundLength(d));
-    float pitch = static_cast<float>(static_cast<double>(angleOf(horizontal, static_cast<float>(d.y))) -
-                                     from.pitch - HALF_PI);
+    float pitch =
+        static_cast<float>(static_cast<double>(angleOf(horizontal, static_cast<float>(d.y))) - from.pitch - HALF_PI);
     wrapAngle(pitch);
     return {heading, pitch};
 }

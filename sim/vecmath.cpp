@@ -63,8 +63,7 @@ void normalize(Vec3& v) {
 }
 
 float angleBetween(const Vec3& a, const Vec3& b) {
-    double dot = static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y +
-                 static_cast<double>(a.z) * b.z;
+    double dot = static_cast<double>(a.x) * b.x + static_cast<double>(a.y) * b.y + static_cast<double>(a.z) * b.z;
     if (dot > 1.0) dot = 1.0;
     if (dot < -1.0) dot = -1.0;
     return static_cast<float>(elementary::acos(dot));

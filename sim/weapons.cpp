@@ -62,14 +62,19 @@ struct LauncherPattern {
 
 // Indexed by launcherKind - 1: single rocket, pair of rockets, guided missile, rear burst.
 constexpr LauncherPattern LAUNCHER_PATTERNS[] = {
-    {10, WEAPON_ROCKET, 1, false, {7, 3, 0.1}, 1, {{0.0f, 0.0f, 0.2f}}, nullptr, &LaunchSmoke,
+    {10, WEAPON_ROCKET, 1, false, {7, 3, 0.1}, 1, {{0.0f, 0.0f, 0.2f}}, nullptr, &LaunchSmoke, SOUND_LAUNCH},
+    {10,
+     WEAPON_ROCKET,
+     1,
+     false,
+     {7, 3, 0.1},
+     2,
+     {{0.5f, 0.0f, 0.2f}, {-0.5f, 0.0f, 0.2f}},
+     nullptr,
+     &LaunchSmoke,
      SOUND_LAUNCH},
-    {10, WEAPON_ROCKET, 1, false, {7, 3, 0.1}, 2, {{0.5f, 0.0f, 0.2f}, {-0.5f, 0.0f, 0.2f}},
-     nullptr, &LaunchSmoke, SOUND_LAUNCH},
-    {20, WEAPON_MISSILE, 1, false, {5, 2, 0.1}, 1, {{0.0f, 0.0f, 0.2f}}, nullptr, &LaunchSmoke,
-     SOUND_LAUNCH},
-    {15, WEAPON_GUN, 10, true, {161, 80, 0.2}, 1, {{0.0f, 0.0f, -0.7f}}, &RearBurstFlash,
-     &RearBurstSmoke, SOUND_GUN},
+    {20, WEAPON_MISSILE, 1, false, {5, 2, 0.1}, 1, {{0.0f, 0.0f, 0.2f}}, nullptr, &LaunchSmoke, SOUND_LAUNCH},
+    {15, WEAPON_GUN, 10, true, {161, 80, 0.2}, 1, {{0.0f, 0.0f, -0.7f}}, &RearBurstFlash, &RearBurstSmoke, SOUND_GUN},
 };
 
 constexpr bool everyTypeHasPatterns() {

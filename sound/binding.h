@@ -11,7 +11,7 @@ namespace vantrel {
 
 // Sound files of the one-shot channels, in channel order, and of the engine loop; they sit
 // in the data directory.
-constexpr const char* CHANNEL_FILES[] = {"bang.wav", "hit.wav", "bom1.wav", "bom2.wav",
+constexpr const char* CHANNEL_FILES[] = {"bang.wav", "hit.wav",  "bom1.wav", "bom2.wav",
                                          "pu.wav",   "puun.wav", "syu.wav"};
 constexpr const char* ENGINE_FILE = "engine.wav";
 

@@ -16,9 +16,9 @@
 
 #include "app/options.h"
 #include "play/session.h"
-#include "sound/binding.h"
 #include "render/browser/canvas_context.h"
 #include "render/image.h"
+#include "sound/binding.h"
 #include "web/audio.h"
 #include "web/platform_keys.h"
 #include "web/platform_pad.h"
@@ -27,12 +27,16 @@ namespace {
 
 // The page's hooks (WEB-CONTRACT.md); each is optional, so a bare page still runs the game.
 EM_JS(void, pageShowInformation, (const char* text), {
-    if (Module.vantrelShowInformation) Module.vantrelShowInformation(UTF8ToString(text));
-    else console.log(UTF8ToString(text));
+    if (Module.vantrelShowInformation)
+        Module.vantrelShowInformation(UTF8ToString(text));
+    else
+        console.log(UTF8ToString(text));
 });
 EM_JS(void, pageError, (const char* text), {
-    if (Module.vantrelError) Module.vantrelError(UTF8ToString(text));
-    else console.error(UTF8ToString(text));
+    if (Module.vantrelError)
+        Module.vantrelError(UTF8ToString(text));
+    else
+        console.error(UTF8ToString(text));
 });
 EM_JS(void, pageScreenshot, (int tick, const char* path, int width, int height, const uint8_t* rgba), {
     if (Module.vantrelScreenshot) Module.vantrelScreenshot(tick, UTF8ToString(path), width, height, rgba);

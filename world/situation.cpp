@@ -5,7 +5,6 @@
 #include <iterator>
 #include <memory>
 
-
 namespace vantrel {
 
 namespace {
@@ -21,8 +20,12 @@ float readF32(const uint8_t* p) {
 }
 
 SituationRecord readRecord(const uint8_t* p) {
-    return SituationRecord{readF32(p), readF32(p + 4), readF32(p + 8), readF32(p + 12),
-                           static_cast<int8_t>(p[16]), static_cast<int8_t>(p[20]),
+    return SituationRecord{readF32(p),
+                           readF32(p + 4),
+                           readF32(p + 8),
+                           readF32(p + 12),
+                           static_cast<int8_t>(p[16]),
+                           static_cast<int8_t>(p[20]),
                            static_cast<int8_t>(p[24])};
 }
 
@@ -32,9 +35,8 @@ int placeRecords(World& w, const Situation& s) {
     int playerSlot = -2;
     for (std::size_t i = 0; i < s.records.size(); ++i) {
         const SituationRecord& r = s.records[i];
-        const int slot = spawnAircraft(w, r.x * SITUATION_POSITION_SCALE, r.y,
-                                       r.z * SITUATION_POSITION_SCALE, r.heading, r.type, r.side,
-                                       r.aiMode);
+        const int slot = spawnAircraft(w, r.x * SITUATION_POSITION_SCALE, r.y, r.z * SITUATION_POSITION_SCALE,
+                                       r.heading, r.type, r.side, r.aiMode);
         if (static_cast<int>(i) == s.playerRecord) playerSlot = slot;
     }
     return playerSlot;
@@ -65,8 +67,7 @@ bool parseSituation(const uint8_t* bytes, std::size_t size, Situation& out, std:
     for (std::size_t i = 0; i < announced; ++i) {
         const SituationRecord r = readRecord(bytes + fixedBytes + i * SITUATION_RECORD_BYTES);
         if (r.type < 0 || r.type >= AIRCRAFT_TYPE_COUNT) {
-            error = "record " + std::to_string(i) + " has aircraft type " + std::to_string(r.type) +
-                    ", outside 0..6";
+            error = "record " + std::to_string(i) + " has aircraft type " + std::to_string(r.type) + ", outside 0..6";
             return false;
         }
         s.records.push_back(r);
@@ -85,8 +86,7 @@ bool loadSituation(const std::string& path, Situation& out, std::string& error) 
         error = path + ": cannot be opened";
         return false;
     }
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
-                                     std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     if (!parseSituation(bytes.data(), bytes.size(), out, error)) {
         error = path + ": " + error;
         return false;
@@ -121,8 +121,7 @@ bool startSituation(World& w, const std::string& path, std::string& error) {
     return true;
 }
 
-int spawnAircraft(World& w, float x, float y, float z, float heading, int8_t type, int8_t side,
-                  int8_t aiMode) {
+int spawnAircraft(World& w, float x, float y, float z, float heading, int8_t type, int8_t side, int8_t aiMode) {
     for (int i = 0; i < MAX_AIRCRAFT; ++i) {
         Aircraft& a = w.aircraft[i];
         if (a.side != 0) continue;

@@ -49,7 +49,6 @@ void placeSituation(World& w, const Situation& s);
 bool startSituation(World& w, const std::string& path, std::string& error);
 
 // Puts a new aircraft in the first free slot; -1 (and nothing changed) when all are in use.
-int spawnAircraft(World& w, float x, float y, float z, float heading, int8_t type, int8_t side,
-                  int8_t aiMode);
+int spawnAircraft(World& w, float x, float y, float z, float heading, int8_t type, int8_t side, int8_t aiMode);
 
 }  // namespace vantrel

@@ -48,8 +48,8 @@ float groundHeight(const World& w, float x, float z) {
                              : Vec3{GRID_CELL * c, sampleHeight(w, c, r + 1), GRID_CELL * (r + 1)};
 
     Vec3 n = triangleNormal(p0, p1, p2);
-    const double len = std::sqrt(static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y +
-                                 static_cast<double>(n.z) * n.z);
+    const double len =
+        std::sqrt(static_cast<double>(n.x) * n.x + static_cast<double>(n.y) * n.y + static_cast<double>(n.z) * n.z);
     const double nx = static_cast<float>(n.x / len), ny = static_cast<float>(n.y / len),
                  nz = static_cast<float>(n.z / len);
     const double d = -(nx * p2.x + ny * p2.y + nz * p2.z);

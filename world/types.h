@@ -55,7 +55,7 @@ struct Aircraft {
     float heading;  // 0 flies toward +z, PI/2 toward +x; never wrapped
     float roll;     // never wrapped
     float pitchRate, headingRate, rollRate;
-    float speed;    // world units per tick along the nose
+    float speed;                            // world units per tick along the nose
     int16_t gunCooldown, launcherCooldown;  // ticks
     int16_t gunAmmo, launcherAmmo;
     int16_t armor;
@@ -87,12 +87,9 @@ struct AircraftType {
 
 inline constexpr AircraftType AIRCRAFT_TYPES[AIRCRAFT_TYPE_COUNT] = {
     // mesh tex armor maxSp pUp pDn yaw bank gun lnch gunAmmo lnchAmmo
-    {1, 7, 80, 12, 8, 4, 2, 14, 1, 3, 800, 8},
-    {1, 8, 80, 12, 8, 4, 2, 14, 1, 3, 800, 8},
-    {3, 10, 50, 10, 6, 3, 3, 11, 2, 1, 500, 12},
-    {4, 11, 120, 8, 5, 3, 2, 8, 3, 4, 2000, 80},
-    {5, 13, 60, 11, 9, 6, 2, 12, 4, 1, 700, 16},
-    {6, 14, 100, 9, 6, 3, 3, 10, 5, 2, 1200, 18},
+    {1, 7, 80, 12, 8, 4, 2, 14, 1, 3, 800, 8},    {1, 8, 80, 12, 8, 4, 2, 14, 1, 3, 800, 8},
+    {3, 10, 50, 10, 6, 3, 3, 11, 2, 1, 500, 12},  {4, 11, 120, 8, 5, 3, 2, 8, 3, 4, 2000, 80},
+    {5, 13, 60, 11, 9, 6, 2, 12, 4, 1, 700, 16},  {6, 14, 100, 9, 6, 3, 3, 10, 5, 2, 1200, 18},
     {7, 15, 90, 13, 7, 4, 1, 15, 6, 3, 1000, 10},
 };
 

@@ -49,10 +49,9 @@ struct World {
 };
 
 static_assert(std::is_trivially_copyable_v<World>, "a World snapshot must be a plain copy");
-static_assert(sizeof(World) ==
-                  sizeof(Aircraft) * MAX_AIRCRAFT + sizeof(Projectile) * MAX_PROJECTILES +
-                      sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * (MAX_AIRCRAFT + 1) + 3 * 4 +
-                      6 * 4 + 4 + sizeof(SoundEvents) + MAX_AIRCRAFT + 2 + sizeof(KeyState) + GRID_SAMPLES,
+static_assert(sizeof(World) == sizeof(Aircraft) * MAX_AIRCRAFT + sizeof(Projectile) * MAX_PROJECTILES +
+                                   sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * (MAX_AIRCRAFT + 1) + 3 * 4 + 6 * 4 +
+                                   4 + sizeof(SoundEvents) + MAX_AIRCRAFT + 2 + sizeof(KeyState) + GRID_SAMPLES,
               "World must have no hidden padding, so its bytes hash deterministically");
 
 // Draws the next number 0..32767 from the world's generator.
@@ -65,9 +64,7 @@ inline bool isAlive(const World& w, int index) { return w.aircraft[index].side !
 inline bool isAircraftSlot(int index) { return index >= 0 && index < MAX_AIRCRAFT; }
 
 // The aircraft a slot index names, or nullptr.
-inline Aircraft* aircraftInSlot(World& w, int index) {
-    return isAircraftSlot(index) ? &w.aircraft[index] : nullptr;
-}
+inline Aircraft* aircraftInSlot(World& w, int index) { return isAircraftSlot(index) ? &w.aircraft[index] : nullptr; }
 inline const Aircraft* aircraftInSlot(const World& w, int index) {
     return isAircraftSlot(index) ? &w.aircraft[index] : nullptr;
 }

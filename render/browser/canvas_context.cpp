@@ -49,7 +49,8 @@ std::unique_ptr<GraphicsContext> createCanvasContext(const std::string& canvasSe
     attributes.antialias = EM_FALSE;
     attributes.premultipliedAlpha = EM_FALSE;
     attributes.preserveDrawingBuffer = EM_FALSE;
-    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_create_context(canvasSelector.c_str(), &attributes);
+    const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context =
+        emscripten_webgl_create_context(canvasSelector.c_str(), &attributes);
     if (context <= 0) {
         *error = "this browser offers no WebGL 2 on the page's canvas";
         return nullptr;

@@ -9,8 +9,8 @@ const char* shaderPrelude() { return "#version 330 core\n"; }
 std::string contextShortfall() {
     const int version = epoxy_gl_version();
     if (version >= CORE_GL_MAJOR * 10 + CORE_GL_MINOR) return "";
-    return "OpenGL " + std::to_string(CORE_GL_MAJOR) + "." + std::to_string(CORE_GL_MINOR) + " is needed, the context offers " +
-           std::to_string(version / 10) + "." + std::to_string(version % 10);
+    return "OpenGL " + std::to_string(CORE_GL_MAJOR) + "." + std::to_string(CORE_GL_MINOR) +
+           " is needed, the context offers " + std::to_string(version / 10) + "." + std::to_string(version % 10);
 }
 
 void clearDepthToFar() { glClearDepth(1.0); }
@@ -44,7 +44,8 @@ bool linkProgramBinary(GLuint program, const std::vector<char>& binary) {
     GLenum format = 0;
     if (binary.size() <= sizeof format) return false;
     std::memcpy(&format, binary.data(), sizeof format);
-    glProgramBinary(program, format, binary.data() + sizeof format, static_cast<GLsizei>(binary.size() - sizeof format));
+    glProgramBinary(program, format, binary.data() + sizeof format,
+                    static_cast<GLsizei>(binary.size() - sizeof format));
     GLint linked = GL_FALSE;
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     return linked == GL_TRUE;

@@ -12,8 +12,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstddef>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <fstream>
 
@@ -121,8 +121,9 @@ MeshData meshOfScene(const aiScene& scene) {
 }
 
 std::optional<MeshData> parseMesh(const Importer& importer, const std::vector<uint8_t>& bytes, std::string& error) {
-    const aiScene* scene = importer.importFromMemory(reinterpret_cast<const char*>(bytes.data()),
-                                                     static_cast<unsigned>(bytes.size()), aiProcess_ConvertToLeftHanded, "x");
+    const aiScene* scene =
+        importer.importFromMemory(reinterpret_cast<const char*>(bytes.data()), static_cast<unsigned>(bytes.size()),
+                                  aiProcess_ConvertToLeftHanded, "x");
     if (!scene || !scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE)) {
         error = importer.lastError();
         if (scene) importer.release(scene);
@@ -172,7 +173,8 @@ bool sendMesh(int fd, const std::optional<Importer>& importer, const std::string
         const MeshReply reply{0, 0, 0, static_cast<uint32_t>(error.size())};
         return writeAll(fd, &reply, sizeof reply) && writeAll(fd, error.data(), error.size());
     }
-    const MeshReply reply{1, static_cast<uint32_t>(data->subsets.size()), static_cast<uint32_t>(data->vertices.size()), 0};
+    const MeshReply reply{1, static_cast<uint32_t>(data->subsets.size()), static_cast<uint32_t>(data->vertices.size()),
+                          0};
     return writeAll(fd, &reply, sizeof reply) &&
            writeAll(fd, data->subsets.data(), data->subsets.size() * sizeof(MeshSubset)) &&
            writeAll(fd, data->vertices.data(), data->vertices.size() * sizeof(MeshVertex));
@@ -254,7 +256,8 @@ bool takeReply(const std::vector<uint8_t>& received, size_t& offset, MeshFileRes
 
 std::string describeEnd(int status, bool hung) {
     if (hung) return "the mesh reader gave no answer in time";
-    if (WIFSIGNALED(status)) return "the mesh reader stopped on the file (signal " + std::to_string(WTERMSIG(status)) + ")";
+    if (WIFSIGNALED(status))
+        return "the mesh reader stopped on the file (signal " + std::to_string(WTERMSIG(status)) + ")";
     return "the mesh reader gave no answer";
 }
 

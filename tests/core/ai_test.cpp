@@ -11,8 +11,8 @@ using namespace vantrel;
 
 namespace {
 
-constexpr uint32_t STEERING_BITS = CTRL_PITCH_DOWN | CTRL_PITCH_UP | CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT |
-                                   CTRL_YAW_LEFT | CTRL_YAW_RIGHT;
+constexpr uint32_t STEERING_BITS =
+    CTRL_PITCH_DOWN | CTRL_PITCH_UP | CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT | CTRL_YAW_LEFT | CTRL_YAW_RIGHT;
 constexpr uint32_t YAW_BITS = CTRL_YAW_LEFT | CTRL_YAW_RIGHT;
 
 // A copy of the world's generator, to say in advance what the pilots' draws will give.
@@ -141,10 +141,10 @@ TEST(AiPilots, SearchTakesTheDrawnSlotWhenAnEnemyIsWithinHundredHorizontally) {
         bool taken;
     };
     const Case cases[] = {
-        {60, 0, 79, 2, true},      // 99 away
-        {0, 55, 99.5f, 2, true},   // height plays no part
+        {60, 0, 79, 2, true},     // 99 away
+        {0, 55, 99.5f, 2, true},  // height plays no part
         {0, 0, 100, 2, false},
-        {10, 0, 0, 1, false},      // a friend
+        {10, 0, 0, 1, false},  // a friend
     };
     for (const Case& c : cases) {
         Scene s;
@@ -227,8 +227,8 @@ TEST(AiPilots, RudderPilotSteersWithExactlyOneYawBitAndPitchesOnlyOnHeading) {
         {{-20, 35, 30}, 0, 0, CTRL_YAW_LEFT},
         {{0, 40, 30}, 0, 0, CTRL_PITCH_UP | CTRL_YAW_RIGHT},
         {{0, 20, 30}, 0, 0, CTRL_PITCH_DOWN | CTRL_YAW_RIGHT},
-        {{10, 40, 30}, 0, 0, CTRL_YAW_RIGHT},  // busy turning: no pitch bit yet
-        {{0, 30, -30}, 0, 0, CTRL_YAW_LEFT},  // right behind: eH is PI
+        {{10, 40, 30}, 0, 0, CTRL_YAW_RIGHT},                      // busy turning: no pitch bit yet
+        {{0, 30, -30}, 0, 0, CTRL_YAW_LEFT},                       // right behind: eH is PI
         {{30, 30, 0}, 0.6f, 0, CTRL_PITCH_DOWN | CTRL_YAW_RIGHT},  // beyond 30 degrees: level off
         {{30, 30, 0}, -0.6f, 0, CTRL_PITCH_UP | CTRL_YAW_RIGHT},
         {{30, 30, 0}, 0.6f, 0.3f, CTRL_ROLL_LEFT | CTRL_YAW_RIGHT},  // first the wings
@@ -328,8 +328,8 @@ TEST(AiPilots, LeadIsFifteenTicksOrForAnExpertEightTenthsOfTheStraightLineDistan
         giveUpOnly.next();
         s.tick();
         // A rudder pilot always has a yaw bit set; it is aligned when it draws to fire.
-        const bool aligned = c.mode == AI_RUDDER ? s.w->rngState != giveUpOnly.state
-                                                 : (s[pilot].controls & STEERING_BITS) == 0;
+        const bool aligned =
+            c.mode == AI_RUDDER ? s.w->rngState != giveUpOnly.state : (s[pilot].controls & STEERING_BITS) == 0;
         EXPECT_EQ(aligned, c.aligned) << c.mode << " lead " << c.lead;
     }
 }

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "game/flow.h"
 #include "fixtures.h"
+#include "game/flow.h"
 #include "sim/ai.h"
 
 namespace vantrel {

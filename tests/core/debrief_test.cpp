@@ -14,8 +14,11 @@ std::unique_ptr<World> placedMission() {
     auto w = test::makeWorld();
     Situation s;
     s.playerRecord = 1;
-    s.records = {{0, 40, -10, 0, 0, 1, 0}, {2, 40, -10, 0, 0, 1, 0}, {0, 40, 10, 3, 1, 2, 0},
-                 {4, 40, 10, 3, 1, 2, 0},  {8, 40, 10, 3, 1, 3, 0}};
+    s.records = {{0, 40, -10, 0, 0, 1, 0},
+                 {2, 40, -10, 0, 0, 1, 0},
+                 {0, 40, 10, 3, 1, 2, 0},
+                 {4, 40, 10, 3, 1, 2, 0},
+                 {8, 40, 10, 3, 1, 3, 0}};
     resetMission(*w);
     placeSituation(*w, s);
     w->gameMode = MODE_MISSION;

@@ -86,10 +86,13 @@ TEST(Elementary, RoundedAsTheSimulationStoresThemMatchesTheCLibrary) {
         const double angle = args.uniformFloat(-8, 8), length = args.uniformFloat(0, 500);
         const double a = args.uniformFloat(-5000, 5000), b = args.uniformFloat(-5000, 5000);
         const double dot = args.uniform(-1, 1);
-        differing += static_cast<float>(elementary::sin(angle) * length) != static_cast<float>(std::sin(angle) * length);
-        differing += static_cast<float>(elementary::cos(angle) * length) != static_cast<float>(std::cos(angle) * length);
+        differing +=
+            static_cast<float>(elementary::sin(angle) * length) != static_cast<float>(std::sin(angle) * length);
+        differing +=
+            static_cast<float>(elementary::cos(angle) * length) != static_cast<float>(std::cos(angle) * length);
         differing += static_cast<float>(elementary::atan2(a, b)) != static_cast<float>(std::atan2(a, b));
-        differing += static_cast<float>(elementary::atan2(a, b) + angle) != static_cast<float>(std::atan2(a, b) + angle);
+        differing +=
+            static_cast<float>(elementary::atan2(a, b) + angle) != static_cast<float>(std::atan2(a, b) + angle);
         differing += static_cast<float>(elementary::acos(dot)) != static_cast<float>(std::acos(dot));
     }
     EXPECT_EQ(differing, 0);

@@ -24,8 +24,8 @@ inline int liveEffects(const World& w, const EffectRecipe& r) {
     int n = 0;
     for (const Effect& e : w.effects) {
         const bool sizeKept = r.growth != 0.0f || e.size == r.size;
-        n += e.life != 0 && e.kind == r.kind && e.vy == r.vy && e.growth == r.growth &&
-             e.shadeStep == r.shadeStep && e.alphaStep == r.alphaStep && sizeKept;
+        n += e.life != 0 && e.kind == r.kind && e.vy == r.vy && e.growth == r.growth && e.shadeStep == r.shadeStep &&
+             e.alphaStep == r.alphaStep && sizeKept;
     }
     return n;
 }

@@ -16,8 +16,8 @@ namespace {
 class FightScenario : public ::testing::Test {
 protected:
     void start(const char* name, int playerRecord, const std::vector<test::FileRecord>& records) {
-        const std::string path = test::writeTempFile(
-            name, test::situationBytes(playerRecord, static_cast<int>(records.size()), records));
+        const std::string path =
+            test::writeTempFile(name, test::situationBytes(playerRecord, static_cast<int>(records.size()), records));
         std::string error;
         ASSERT_TRUE(startSituation(*w, path, error)) << error;
         w->gameMode = MODE_MISSION;
@@ -58,8 +58,7 @@ TEST_F(FightScenario, GunAndMissileWearDownTheEnemy) {
     EXPECT_GT(shots, 3);
     ASSERT_GE(missileHeadings.size(), 3u);
     for (int i = 1; i < 3; ++i) {
-        EXPECT_NEAR(missileHeadings[i] - missileHeadings[i - 1], 1.4 * DEG, 1e-5)
-            << "turns right, toward the enemy";
+        EXPECT_NEAR(missileHeadings[i] - missileHeadings[i - 1], 1.4 * DEG, 1e-5) << "turns right, toward the enemy";
     }
     EXPECT_LT(missileHeadings.size(), 60u) << "the missile has ended";
     EXPECT_LE(w->aircraft[0].armor, 120 - 35);
@@ -67,8 +66,7 @@ TEST_F(FightScenario, GunAndMissileWearDownTheEnemy) {
 }
 
 TEST_F(FightScenario, DiveIntoTheGroundEndsTheMission) {
-    start("fight_dive.au1", 0,
-          {{0.0f, 6.0f, 0.0f, 0.0f, 0, 1, 0}, {50.0f, 30.0f, 50.0f, 0.0f, 2, 2, 0}});
+    start("fight_dive.au1", 0, {{0.0f, 6.0f, 0.0f, 0.0f, 0, 1, 0}, {50.0f, 30.0f, 50.0f, 0.0f, 2, 2, 0}});
     int ticks = 0;
     while (w->aircraft[0].side != 0 && ticks < 200) {
         tick({VK_NUMPAD8});

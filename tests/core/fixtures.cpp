@@ -56,8 +56,8 @@ std::string writeTempFile(const std::string& name, const std::vector<uint8_t>& b
     const auto dir = std::filesystem::temp_directory_path() / ("vantrel-tests-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     const auto path = dir / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();
 }
 

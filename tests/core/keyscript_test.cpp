@@ -42,9 +42,8 @@ TEST(KeyScript, OverlappingRangesCombine) {
 }
 
 TEST(KeyScript, MalformedLinesAreErrorsNamingTheLine) {
-    const char* bad[] = {"1 SPACE\n2 NOTAKEY\n", "1 SPACE\nfoo X\n", "1 SPACE\n0 X\n",
-                         "1 SPACE\n5-3 X\n", "1 SPACE\nseed -4\n", "1 SPACE\nseed 1 2\n",
-                         "1 SPACE\n3- X\n"};
+    const char* bad[] = {"1 SPACE\n2 NOTAKEY\n", "1 SPACE\nfoo X\n",    "1 SPACE\n0 X\n", "1 SPACE\n5-3 X\n",
+                         "1 SPACE\nseed -4\n",   "1 SPACE\nseed 1 2\n", "1 SPACE\n3- X\n"};
     for (const char* text : bad) {
         KeyScript s;
         std::string error;

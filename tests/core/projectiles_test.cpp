@@ -54,8 +54,7 @@ TEST(Projectiles, GunShotEndsAfterEightyTicksAndOneHundredTwentyEightUnitsWithou
     const int slot = launch(*w, WEAPON_GUN);
     EXPECT_EQ(flyOut(*w, slot), 80);
     EXPECT_NEAR(w->projectiles[slot].z, 128.0, 1e-3);
-    EXPECT_TRUE(std::all_of(std::begin(w->effects), std::end(w->effects),
-                            [](const Effect& e) { return e.life == 0; }));
+    EXPECT_TRUE(std::all_of(std::begin(w->effects), std::end(w->effects), [](const Effect& e) { return e.life == 0; }));
 }
 
 TEST(Projectiles, GroundEndsTheFlightWithTheImpactOfItsWeapon) {

@@ -40,8 +40,7 @@ protected:
     void SetUp() override {
         map = test::writeTempFile("sim_map1.hd", std::vector<uint8_t>(GRID_SAMPLES, 20));
         situation = test::writeTempFile(
-            "sim_duel.au1",
-            test::situationBytes(0, 2, {{0, 30, -10, 0, 0, 1, 0}, {0, 30, 10, 3.14f, 1, 2, 2}}));
+            "sim_duel.au1", test::situationBytes(0, 2, {{0, 30, -10, 0, 0, 1, 0}, {0, 30, 10, 3.14f, 1, 2, 2}}));
         script = test::writeTempFile("sim_keys.txt", {});
         std::ofstream(script) << "seed 9\n1-40 NUMPAD5 Z\n20 X\n";
     }
@@ -114,12 +113,13 @@ TEST_F(SimTool, SoundLogRecordsTheLibraryCallsWithTheirTick) {
 
 // The same seed and key script give the same World, byte for byte, in one process.
 TEST(Determinism, SameSeedAndScriptGiveTheSameWorldHash) {
-    const std::string dir = std::filesystem::path(test::writeTempFile("det_map.hd", std::vector<uint8_t>(GRID_SAMPLES, 30)))
-                                .parent_path()
-                                .string();
+    const std::string dir =
+        std::filesystem::path(test::writeTempFile("det_map.hd", std::vector<uint8_t>(GRID_SAMPLES, 30)))
+            .parent_path()
+            .string();
     const std::string path = test::writeTempFile(
-        "det.au1", test::situationBytes(0, 3, {{0, 30, 0, 0, 0, 1, 0}, {3, 32, 20, 3.0f, 2, 2, 1},
-                                               {-3, 28, 25, 3.0f, 6, 2, 2}}));
+        "det.au1",
+        test::situationBytes(0, 3, {{0, 30, 0, 0, 0, 1, 0}, {3, 32, 20, 3.0f, 2, 2, 1}, {-3, 28, 25, 3.0f, 6, 2, 2}}));
     KeyScript script;
     std::string error;
     ASSERT_TRUE(script.parse("seed 5\n1-200 Z\n50 X\n60-90 NUMPAD4\n", error));

@@ -53,8 +53,7 @@ TEST(Situation, ReaderPlacesRecordsScaledAndSetsThePlayer) {
     w->playerIndex = 7;
     Situation s;
     std::string error;
-    ASSERT_TRUE(parse(test::situationBytes(1, 2, {{10, 20, -5, 1.5f, 2, 1, 0}, {0, 30, 0, 0, 0, 2, 2}}),
-                      s, error))
+    ASSERT_TRUE(parse(test::situationBytes(1, 2, {{10, 20, -5, 1.5f, 2, 1, 0}, {0, 30, 0, 0, 0, 2, 2}}), s, error))
         << error;
     resetMission(*w);
     placeSituation(*w, s);

@@ -29,7 +29,7 @@ namespace {
 
 constexpr int QUICK_MISSIONS = 24;
 constexpr int MAX_TICKS = 20000;
-constexpr float BOUNDARY = 304.0f;     // aircraft x and z
+constexpr float BOUNDARY = 304.0f;  // aircraft x and z
 constexpr float GROUND_CLEARANCE = 0.3f;
 
 int missionCount() {
@@ -68,8 +68,7 @@ Situation randomSituation(std::mt19937& g) {
         s.records.push_back(SituationRecord{real(-quarterExtent, quarterExtent), real(2.0f, 90.0f),
                                             real(-quarterExtent, quarterExtent), real(-7.0f, 7.0f),
                                             static_cast<int8_t>(pick(0, AIRCRAFT_TYPE_COUNT - 1)),
-                                            static_cast<int8_t>(1 + i % sides),
-                                            static_cast<int8_t>(pick(0, 3))});
+                                            static_cast<int8_t>(1 + i % sides), static_cast<int8_t>(pick(0, 3))});
     }
     s.playerRecord = static_cast<int16_t>(pick(0, std::min(count, MAX_AIRCRAFT) - 1));
     return s;
@@ -131,8 +130,7 @@ bool inSlotRange(int v) { return v >= -1 && v < MAX_AIRCRAFT; }
 // Returns the first broken rule, or an empty string.
 std::string checkAircraft(const World& w, int i) {
     const Aircraft& a = w.aircraft[i];
-    const float fields[] = {a.x, a.y, a.z, a.pitch, a.heading, a.roll, a.pitchRate, a.headingRate,
-                            a.rollRate, a.speed};
+    const float fields[] = {a.x, a.y, a.z, a.pitch, a.heading, a.roll, a.pitchRate, a.headingRate, a.rollRate, a.speed};
     for (float f : fields) {
         if (!finite(f)) return "non-finite field";
     }
@@ -158,8 +156,7 @@ std::string checkWorld(const World& w) {
         const Projectile& p = w.projectiles[i];
         if (p.side == 0) continue;
         const std::string name = "projectile " + std::to_string(i);
-        if (!finite(p.x) || !finite(p.y) || !finite(p.z) || !finite(p.pitch) || !finite(p.heading) ||
-            !finite(p.roll)) {
+        if (!finite(p.x) || !finite(p.y) || !finite(p.z) || !finite(p.pitch) || !finite(p.heading) || !finite(p.roll)) {
             return name + ": non-finite field";
         }
         if (p.weapon < 0 || p.weapon >= WEAPON_TYPE_COUNT) return name + ": weapon out of range";
@@ -233,16 +230,16 @@ TEST(Soak, PilotsFightEverySituationToTheEndWithASoundWorld) {
         placeSituation(*w, s);
         seedRandom(w->rngState, static_cast<uint32_t>(m * 7919 + 1));
         const Outcome o = fight(*w, g);
-        ASSERT_TRUE(o.fault.empty()) << "mission " << m << (useData ? " (data)" : " (made up)") << ", tick "
-                                     << o.ticks << ": " << o.fault;
+        ASSERT_TRUE(o.fault.empty()) << "mission " << m << (useData ? " (data)" : " (made up)") << ", tick " << o.ticks
+                                     << ": " << o.fault;
         destroyed += o.destroyed;
         decided += o.decided ? 1 : 0;
     }
     // The fights are real: aircraft are shot down and missions are decided.
     EXPECT_GT(destroyed, missions);
     EXPECT_GT(decided, missions / 2);
-    std::printf("%d missions (%zu data situations), %d aircraft destroyed, %d decided\n", missions,
-                fromData.size(), destroyed, decided);
+    std::printf("%d missions (%zu data situations), %d aircraft destroyed, %d decided\n", missions, fromData.size(),
+                destroyed, decided);
 }
 
 TEST(Soak, FurballOfFifteenAgainstFifteenEndsWithOneSideWipedOut) {
@@ -269,6 +266,5 @@ TEST(Soak, FurballOfFifteenAgainstFifteenEndsWithOneSideWipedOut) {
     }
     EXPECT_FALSE(sidesMixed(*w)) << "still fighting after " << ticks << " ticks";
     EXPECT_GE(MAX_AIRCRAFT - aliveCount(*w), 15);
-    std::printf("furball: one side left after %d ticks, %d aircraft destroyed\n", ticks,
-                MAX_AIRCRAFT - aliveCount(*w));
+    std::printf("furball: one side left after %d ticks, %d aircraft destroyed\n", ticks, MAX_AIRCRAFT - aliveCount(*w));
 }

@@ -55,8 +55,7 @@ std::string initCall(HWND__* window) {
 }
 
 bool tableIsEmpty(const SoundLibrary& lib) {
-    return !lib.DSinit && !lib.DSend && !lib.DSload && !lib.DSloadL && !lib.DSplay && !lib.DSloopOPE &&
-           !lib.DSver;
+    return !lib.DSinit && !lib.DSend && !lib.DSload && !lib.DSloadL && !lib.DSplay && !lib.DSloopOPE && !lib.DSver;
 }
 
 }  // namespace
@@ -85,8 +84,7 @@ TEST(SoundBinding, BindsAllSevenEntryPointsAndFreesThem) {
     EXPECT_NE(s.module, nullptr);
     ASSERT_NE(s.lib.DSver, nullptr);
     EXPECT_STREQ(s.lib.DSver(), "recording");
-    EXPECT_TRUE(s.lib.DSinit && s.lib.DSend && s.lib.DSload && s.lib.DSloadL && s.lib.DSplay &&
-                s.lib.DSloopOPE);
+    EXPECT_TRUE(s.lib.DSinit && s.lib.DSend && s.lib.DSload && s.lib.DSloadL && s.lib.DSplay && s.lib.DSloopOPE);
     freeSoundLibrary(s);
     EXPECT_EQ(s.module, nullptr);
     EXPECT_TRUE(tableIsEmpty(s.lib));

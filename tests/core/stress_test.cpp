@@ -23,10 +23,9 @@ constexpr int DEFAULT_STARTS = 1000;
 constexpr int MAX_FLIGHT_TICKS = 400;
 
 // Keys a player may hold in a mission; ESC is left out because it ends the flight.
-constexpr std::array FLIGHT_KEYS{VK_SPACE, VK_RETURN, VK_LEFT,    VK_UP,      VK_RIGHT,   VK_DOWN,
-                                 VK_A,     VK_Q,      VK_X,       VK_Z,       VK_NUMPAD4, VK_NUMPAD5,
-                                 VK_NUMPAD6, VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_F1,   VK_F2,
-                                 VK_F3,    VK_F4,     VK_F11,     VK_F12};
+constexpr std::array FLIGHT_KEYS{
+    VK_SPACE,   VK_RETURN,  VK_LEFT,    VK_UP,      VK_RIGHT,   VK_DOWN, VK_A,  VK_Q,  VK_X,  VK_Z,   VK_NUMPAD4,
+    VK_NUMPAD5, VK_NUMPAD6, VK_NUMPAD7, VK_NUMPAD8, VK_NUMPAD9, VK_F1,   VK_F2, VK_F3, VK_F4, VK_F11, VK_F12};
 
 int startCount() {
     const char* env = std::getenv("VANTREL_STRESS_STARTS");
@@ -138,8 +137,8 @@ TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) 
             for (int key : FLIGHT_KEYS) keys[key] = held(g) ? KEY_DOWN_BIT : 0;
             s.tick(keys);
             const std::string fault = checkIndices(w);
-            ASSERT_TRUE(fault.empty()) << "situation " << situation << ", start " << start << ", tick "
-                                       << w.tickCount << ": " << fault;
+            ASSERT_TRUE(fault.empty()) << "situation " << situation << ", start " << start << ", tick " << w.tickCount
+                                       << ": " << fault;
         }
         if (w.gameMode == MODE_MISSION) {
             s.tap(VK_ESCAPE);

@@ -65,9 +65,8 @@ TEST(Weapons, EveryGunKindKeepsItsIntervalMuzzleAndSpread) {
     const struct {
         int type, interval;
         float barrel, y, z, spreadDegrees;
-    } kinds[] = {{0, 4, 0.2f, 0.02f, 0.3f, 0.8f},  {2, 6, 0.0f, 0.02f, 0.7f, 1.4f},
-                 {3, 2, 0.4f, -0.02f, 0.5f, 2.0f}, {4, 5, 0.3f, 0.02f, 0.5f, 0.6f},
-                 {5, 2, 0.3f, -0.02f, 0.6f, 0.8f}, {6, 3, 0.0f, 0.02f, 0.7f, 1.0f}};
+    } kinds[] = {{0, 4, 0.2f, 0.02f, 0.3f, 0.8f}, {2, 6, 0.0f, 0.02f, 0.7f, 1.4f},  {3, 2, 0.4f, -0.02f, 0.5f, 2.0f},
+                 {4, 5, 0.3f, 0.02f, 0.5f, 0.6f}, {5, 2, 0.3f, -0.02f, 0.6f, 0.8f}, {6, 3, 0.0f, 0.02f, 0.7f, 1.0f}};
     for (const auto& k : kinds) {
         auto w = test::makeWorld();
         Aircraft& a = armed(*w, k.type);

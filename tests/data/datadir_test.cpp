@@ -16,7 +16,8 @@ namespace fs = std::filesystem;
 TEST(DataDirectory, FreshDirectoryPassesTheCheck) {
     const auto problems = checkDataDirectory(generatedDirectory());
     EXPECT_TRUE(problems.empty()) << problems.front();
-    EXPECT_EQ(dataFiles().size(), 47u);  // height grid, 5 situations and their briefings, 10 meshes, 18 textures, 8 sounds
+    EXPECT_EQ(dataFiles().size(),
+              47u);  // height grid, 5 situations and their briefings, 10 meshes, 18 textures, 8 sounds
 }
 
 // The build made its directory in another process: a second run must match it byte for byte.
@@ -64,7 +65,8 @@ const Damage DAMAGES[] = {
     {"bmp-depth", "sky.bmp", "24- or 32-bit", [](auto& b) { b[28] = 8; }},
     {"dds-magic", "exp.dds", "DDS", [](auto& b) { b[0] = 'X'; }},
     {"dds-cut", "2dtex.dds", "truncated", [](auto& b) { b.resize(4000); }},
-    {"dds-opaque", "smk.dds", "alpha", [](auto& b) {
+    {"dds-opaque", "smk.dds", "alpha",
+     [](auto& b) {
          for (size_t i = 128 + 3; i < b.size(); i += 4) b[i] = 255;
      }},
     {"x-header", "plane2.x", "xof", [](auto& b) { b[0] = 'y'; }},

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-
 namespace vantrel::data::test {
 
 namespace {

@@ -13,7 +13,8 @@ namespace {
 Image testPattern(int w, int h) {
     Image img(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) img.at(x, y) = {x / double(w), y / double(h), (x * y % 7) / 6.0, ((x + y) % 5) / 4.0};
+        for (int x = 0; x < w; ++x)
+            img.at(x, y) = {x / double(w), y / double(h), (x * y % 7) / 6.0, ((x + y) % 5) / 4.0};
     return img;
 }
 

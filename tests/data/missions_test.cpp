@@ -44,8 +44,8 @@ TEST(Missions, EachFileHoldsExactlyItsRecords) {
 
 int countOnPlayersSide(const Situation& s) {
     const int side = s.records[s.playerRecord].side;
-    return static_cast<int>(std::count_if(s.records.begin(), s.records.end(),
-                                          [&](const SituationRecord& r) { return r.side == side; }));
+    return static_cast<int>(
+        std::count_if(s.records.begin(), s.records.end(), [&](const SituationRecord& r) { return r.side == side; }));
 }
 
 // A duel first, a wingman from the second mission on, and the enemy outnumbering the
@@ -103,7 +103,8 @@ TEST(Missions, SidesFaceEachOtherWithinReach) {
             int enemies = 0;
             for (const SituationRecord& b : s.records) {
                 if (b.side == a.side) continue;
-                nearest = std::min(nearest, std::hypot(double(b.x - a.x), double(b.z - a.z)) * SITUATION_POSITION_SCALE);
+                nearest =
+                    std::min(nearest, std::hypot(double(b.x - a.x), double(b.z - a.z)) * SITUATION_POSITION_SCALE);
                 ex += b.x;
                 ez += b.z;
                 ++enemies;

@@ -71,7 +71,8 @@ TEST(AircraftModels, NormalsAreUnitAndPointOutward) {
             centre = centre + v.position * (1.0 / m.vertices.size());
         }
         double outward = 0;
-        for (const Vertex& v : m.vertices) outward += dot(v.normal, normalized(v.position - centre)) / m.vertices.size();
+        for (const Vertex& v : m.vertices)
+            outward += dot(v.normal, normalized(v.position - centre)) / m.vertices.size();
         EXPECT_GT(outward, 0.1) << "plane" << i + 1;
         EXPECT_GT(meanNormalAtExtreme(m, [](const Vertex& v) { return v.position.y; }).y, 0.5) << "plane" << i + 1;
         EXPECT_LT(meanNormalAtExtreme(m, [](const Vertex& v) { return -v.position.y; }).y, -0.5) << "plane" << i + 1;
@@ -139,9 +140,8 @@ struct TriangleBudget {
     size_t most;
 };
 constexpr TriangleBudget TRIANGLE_BUDGETS[] = {
-    {"shot1.x", 40},   {"rocket.x", 120}, {"missile.x", 120}, {"sky.x", 400},
-    {"plane1.x", 700}, {"plane2.x", 700}, {"plane3.x", 700},  {"plane4.x", 700},
-    {"plane5.x", 700}, {"plane6.x", 700},
+    {"shot1.x", 40},   {"rocket.x", 120}, {"missile.x", 120}, {"sky.x", 400},    {"plane1.x", 700},
+    {"plane2.x", 700}, {"plane3.x", 700}, {"plane4.x", 700},  {"plane5.x", 700}, {"plane6.x", 700},
 };
 
 Mesh generatedMesh(const std::string& name) {

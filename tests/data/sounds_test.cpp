@@ -25,7 +25,8 @@ int peak(const WavInfo& w) {
 
 double seconds(const WavInfo& w) { return static_cast<double>(w.samples.size()) / w.sampleRate; }
 
-const char* const ALL_SOUNDS[] = {"bang.wav", "hit.wav", "bom1.wav", "bom2.wav", "pu.wav", "puun.wav", "syu.wav", "engine.wav"};
+const char* const ALL_SOUNDS[] = {"bang.wav", "hit.wav",  "bom1.wav", "bom2.wav",
+                                  "pu.wav",   "puun.wav", "syu.wav",  "engine.wav"};
 const char* const ONE_SHOTS[] = {"bang.wav", "hit.wav", "bom1.wav", "bom2.wav", "pu.wav", "puun.wav", "syu.wav"};
 
 TEST(Sounds, AreSixteenBitAudibleAndNeverClip) {

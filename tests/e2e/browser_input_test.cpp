@@ -35,15 +35,12 @@ std::vector<PhysicalKey> physicalKeys() {
     for (int i = 1; i <= 9; ++i)
         keys.push_back({"Numpad" + std::to_string(i), static_cast<SDL_Scancode>(SDL_SCANCODE_KP_1 + i - 1)});
     const std::vector<PhysicalKey> named = {
-        {"Numpad0", SDL_SCANCODE_KP_0},      {"NumpadEnter", SDL_SCANCODE_KP_ENTER},
-        {"Enter", SDL_SCANCODE_RETURN},      {"Escape", SDL_SCANCODE_ESCAPE},
-        {"Space", SDL_SCANCODE_SPACE},       {"ArrowUp", SDL_SCANCODE_UP},
-        {"ArrowDown", SDL_SCANCODE_DOWN},    {"ArrowLeft", SDL_SCANCODE_LEFT},
-        {"ArrowRight", SDL_SCANCODE_RIGHT},  {"Comma", SDL_SCANCODE_COMMA},
-        {"Period", SDL_SCANCODE_PERIOD},     {"Tab", SDL_SCANCODE_TAB},
-        {"ShiftLeft", SDL_SCANCODE_LSHIFT},  {"ControlRight", SDL_SCANCODE_RCTRL},
-        {"AltLeft", SDL_SCANCODE_LALT},      {"Slash", SDL_SCANCODE_SLASH},
-        {"NumpadAdd", SDL_SCANCODE_KP_PLUS}, {"Backquote", SDL_SCANCODE_GRAVE},
+        {"Numpad0", SDL_SCANCODE_KP_0},     {"NumpadEnter", SDL_SCANCODE_KP_ENTER}, {"Enter", SDL_SCANCODE_RETURN},
+        {"Escape", SDL_SCANCODE_ESCAPE},    {"Space", SDL_SCANCODE_SPACE},          {"ArrowUp", SDL_SCANCODE_UP},
+        {"ArrowDown", SDL_SCANCODE_DOWN},   {"ArrowLeft", SDL_SCANCODE_LEFT},       {"ArrowRight", SDL_SCANCODE_RIGHT},
+        {"Comma", SDL_SCANCODE_COMMA},      {"Period", SDL_SCANCODE_PERIOD},        {"Tab", SDL_SCANCODE_TAB},
+        {"ShiftLeft", SDL_SCANCODE_LSHIFT}, {"ControlRight", SDL_SCANCODE_RCTRL},   {"AltLeft", SDL_SCANCODE_LALT},
+        {"Slash", SDL_SCANCODE_SLASH},      {"NumpadAdd", SDL_SCANCODE_KP_PLUS},    {"Backquote", SDL_SCANCODE_GRAVE},
     };
     keys.insert(keys.end(), named.begin(), named.end());
     return keys;
@@ -61,12 +58,14 @@ TEST(BrowserKeys, EveryKeySetsTheCodesTheDesktopsDefaultMapGivesTheSameKey) {
         EXPECT_EQ(web::codesOfKey(key.dom), expected) << key.dom;
         bool bound = false;
         for (const KeyAction& action : KEY_ACTIONS) bound = bound || expected.test(action.virtualKey);
-        EXPECT_EQ(web::isGameKey(key.dom), bound) << key.dom << ": the page keeps exactly the keys of the game's actions";
+        EXPECT_EQ(web::isGameKey(key.dom), bound)
+            << key.dom << ": the page keeps exactly the keys of the game's actions";
     }
 }
 
 TEST(BrowserKeys, NamesOutsideTheKnownPatternsSetNothing) {
-    for (const char* name : {"", "Key", "KeyAA", "Keya", "Digit10", "F0", "F25", "Numpad10", "MediaPlayPause", "IntlRo"}) {
+    for (const char* name :
+         {"", "Key", "KeyAA", "Keya", "Digit10", "F0", "F25", "Numpad10", "MediaPlayPause", "IntlRo"}) {
         EXPECT_TRUE(web::codesOfKey(name).none()) << name;
         EXPECT_FALSE(web::isGameKey(name)) << name;
     }
@@ -132,9 +131,9 @@ TEST(BrowserPads, AStandardPadHoldsTheDesktopPadsCodesForTheSameControls) {
         int standard;
         SDL_GameControllerAxis sdl;
         double value;
-    } axes[] = {{false, 0, SDL_CONTROLLER_AXIS_LEFTX, -1.0}, {false, 0, SDL_CONTROLLER_AXIS_LEFTX, 0.6},
-                {false, 1, SDL_CONTROLLER_AXIS_LEFTY, -0.5}, {false, 1, SDL_CONTROLLER_AXIS_LEFTY, 1.0},
-                {false, 1, SDL_CONTROLLER_AXIS_LEFTY, 0.2},  {false, 0, SDL_CONTROLLER_AXIS_LEFTX, -0.2},
+    } axes[] = {{false, 0, SDL_CONTROLLER_AXIS_LEFTX, -1.0},     {false, 0, SDL_CONTROLLER_AXIS_LEFTX, 0.6},
+                {false, 1, SDL_CONTROLLER_AXIS_LEFTY, -0.5},     {false, 1, SDL_CONTROLLER_AXIS_LEFTY, 1.0},
+                {false, 1, SDL_CONTROLLER_AXIS_LEFTY, 0.2},      {false, 0, SDL_CONTROLLER_AXIS_LEFTX, -0.2},
                 {true, 6, SDL_CONTROLLER_AXIS_TRIGGERLEFT, 1.0}, {true, 7, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0.5},
                 {true, 7, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 0.2}};
     for (const auto& a : axes) {

@@ -35,9 +35,10 @@ TEST(CommandLine, NoOptionsShowsTheStartDialogWithSound) {
 
 TEST(CommandLine, EveryOptionLandsInItsField) {
     Options o;
-    ASSERT_EQ(parse({"--fullscreen", "--no-sound", "--data", "d", "--seed", "4294967295", "--scale", "2",
-                     "--input", "in.txt", "--record", "rec.txt", "--screenshot", "3:a.png", "--screenshot",
-                     "0:b.png", "--quit-after", "60", "--fast", "--print-hash"},
+    ASSERT_EQ(parse({"--fullscreen", "--no-sound",  "--data",       "d",       "--seed",       "4294967295",
+                     "--scale",      "2",           "--input",      "in.txt",  "--record",     "rec.txt",
+                     "--screenshot", "3:a.png",     "--screenshot", "0:b.png", "--quit-after", "60",
+                     "--fast",       "--print-hash"},
                     o),
               -1);
     EXPECT_EQ(o.screen, ScreenChoice::FullScreen);
@@ -78,10 +79,9 @@ TEST(CommandLine, ScreenOptionsSettleTheStart) {
 
 TEST(CommandLine, BadArgumentsEndWithCodeTwo) {
     const std::vector<std::vector<const char*>> cases = {
-        {"--window", "--fullscreen"}, {"--seed", "-1"},         {"--seed", "4294967296"},
-        {"--scale", "0"},             {"--quit-after", "0"},    {"--quit-after", "x"},
-        {"--screenshot", "5"},        {"--screenshot", "a:b.png"}, {"--screenshot", "-1:b.png"},
-        {"--screenshot", "7:"},       {"--no-such-option"},     {"stray"},
+        {"--window", "--fullscreen"}, {"--seed", "-1"},       {"--seed", "4294967296"}, {"--scale", "0"},
+        {"--quit-after", "0"},        {"--quit-after", "x"},  {"--screenshot", "5"},    {"--screenshot", "a:b.png"},
+        {"--screenshot", "-1:b.png"}, {"--screenshot", "7:"}, {"--no-such-option"},     {"stray"},
     };
     for (const auto& words : cases) {
         Options o;
@@ -106,9 +106,9 @@ TEST(CommandLine, PresentationOptions) {
     ASSERT_EQ(parse({"--vsync", "on"}, on), -1);
     EXPECT_TRUE(on.vsync);
     const std::vector<std::vector<const char*>> bad = {
-        {"--size", "1280"},     {"--size", "1280x"},     {"--size", "x720"},       {"--size", "1280x720x3"},
-        {"--size", "63x480"},   {"--size", "640x16385"}, {"--size", "-640x480"},   {"--size", "1280 x720"},
-        {"--fps", "0"},         {"--fps", "1001"},       {"--vsync", "maybe"},     {"--size", "800x600", "--scale", "2"},
+        {"--size", "1280"},   {"--size", "1280x"},     {"--size", "x720"},     {"--size", "1280x720x3"},
+        {"--size", "63x480"}, {"--size", "640x16385"}, {"--size", "-640x480"}, {"--size", "1280 x720"},
+        {"--fps", "0"},       {"--fps", "1001"},       {"--vsync", "maybe"},   {"--size", "800x600", "--scale", "2"},
     };
     for (const auto& words : bad) {
         Options b;
@@ -187,9 +187,7 @@ TEST(CommandLine, DataOptionMustNameADirectory) {
     EXPECT_FALSE(resolveDataDir(exeDir + "/file", exeDir, dir, error));
 }
 
-TEST(Message, PlainTextIsShownUnchanged) {
-    EXPECT_EQ(formatMessage("MAIN FPS"), "MAIN FPS");
-}
+TEST(Message, PlainTextIsShownUnchanged) { EXPECT_EQ(formatMessage("MAIN FPS"), "MAIN FPS"); }
 
 TEST(Message, FormattedTextKeepsWithinTheBuffer) {
     EXPECT_EQ(formatMessage("MAIN FPS %d", 33), "MAIN FPS 33");

@@ -88,7 +88,8 @@ TEST(Demo, FliesThePlayerAsAComputerPilotWouldWithoutTouchingTheWorld) {
     updateKeyState(flown->input, k.keys);
     updatePlayerControls(*flown);
     EXPECT_EQ(flown->aircraft[0].controls, expected->aircraft[0].controls);
-    EXPECT_NE(flown->aircraft[0].controls & (CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT), 0u) << "banked, so the pilot levels the wings";
+    EXPECT_NE(flown->aircraft[0].controls & (CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT), 0u)
+        << "banked, so the pilot levels the wings";
 }
 
 TEST(Demo, EndsWhenTheMissionGivesWayToTheTitle) {
@@ -108,9 +109,9 @@ TEST(Demo, EndsWhenTheMissionGivesWayToTheTitle) {
 }
 
 TEST(Demo, SituationFiveRunsToItsEndWithNoKeysAndNoDisplay) {
-    const auto r = test::runVantrel({"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--seed", "5",
-                                     "--demo", "5"},
-                                    {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=offscreen"});
+    const auto r =
+        test::runVantrel({"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--seed", "5", "--demo", "5"},
+                         {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=offscreen"});
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.out.find("demo: situation 5 flown for"), std::string::npos) << r.out << r.err;
 }
@@ -118,8 +119,8 @@ TEST(Demo, SituationFiveRunsToItsEndWithNoKeysAndNoDisplay) {
 // The demo only presses keys, so its recording replays to the same World.
 TEST(Demo, RecordedDemoReplaysToTheSameWorld) {
     const std::string recording = test::freshDir("demo-record") + "/demo.txt";
-    const std::vector<std::string> common = {"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR,
-                                             "--quit-after", "200", "--print-hash"};
+    const std::vector<std::string> common = {"--window",       "--no-sound",   "--fast", "--data",
+                                             VANTREL_DATA_DIR, "--quit-after", "200",    "--print-hash"};
     std::vector<std::string> flown = common;
     flown.insert(flown.end(), {"--seed", "11", "--demo", "2", "--record", recording});
     const auto demo = test::runVantrel(flown);

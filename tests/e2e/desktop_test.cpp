@@ -130,9 +130,8 @@ TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
     EXPECT_NE(script.find("NUMPAD5"), std::string::npos) << "keypad keys arrive as NUMPAD codes: " << script;
     EXPECT_NE(script.find("NUMPAD4"), std::string::npos) << script;
 
-    const auto replay = test::runVantrel(
-        {"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--input", recording, "--quit-after", "150",
-         "--print-hash"});
+    const auto replay = test::runVantrel({"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--input",
+                                          recording, "--quit-after", "150", "--print-hash"});
     ASSERT_EQ(replay.exitCode, 1) << replay.err;
     EXPECT_EQ(test::worldHashOf(replay), test::worldHashOf({1, false, typedHash, ""}));
 }
@@ -140,8 +139,8 @@ TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
 TEST_F(Desktop, ArrowKeysFlyAndMoveTheMenuCursorAsTheKeypadDoes) {
     const std::string recording = dir_ + "/arrows.txt";
     const std::string ready = dir_ + "/arrows-ready.png";
-    const pid_t game = startGame({"--window", "--no-sound", "--record", recording, "--quit-after", "120",
-                                  "--screenshot", "1:" + ready});
+    const pid_t game = startGame(
+        {"--window", "--no-sound", "--record", recording, "--quit-after", "120", "--screenshot", "1:" + ready});
     for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i) std::this_thread::sleep_for(20ms);
     ASSERT_TRUE(std::filesystem::exists(ready));
     tap("space");

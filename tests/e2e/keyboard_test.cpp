@@ -24,16 +24,33 @@ Snapshot take(KeyboardSnapshot& k) {
 // Keypad keys read as NUMPAD codes whatever Num Lock says; the digit row has 0 last.
 TEST(Keyboard, GameKeysMapToTheirVirtualKeyCodes) {
     const std::pair<SDL_Scancode, int> expected[] = {
-        {SDL_SCANCODE_KP_8, VK_NUMPAD8}, {SDL_SCANCODE_KP_5, VK_NUMPAD5}, {SDL_SCANCODE_KP_4, VK_NUMPAD4},
-        {SDL_SCANCODE_KP_6, VK_NUMPAD6}, {SDL_SCANCODE_KP_7, VK_NUMPAD7}, {SDL_SCANCODE_KP_9, VK_NUMPAD9},
-        {SDL_SCANCODE_KP_0, 96},         {SDL_SCANCODE_KP_ENTER, VK_RETURN}, {SDL_SCANCODE_SPACE, VK_SPACE},
-        {SDL_SCANCODE_ESCAPE, VK_ESCAPE}, {SDL_SCANCODE_RETURN, VK_RETURN}, {SDL_SCANCODE_Z, VK_Z},
-        {SDL_SCANCODE_X, VK_X},          {SDL_SCANCODE_Q, VK_Q},          {SDL_SCANCODE_A, VK_A},
-        {SDL_SCANCODE_F1, VK_F1},        {SDL_SCANCODE_F4, VK_F4},        {SDL_SCANCODE_F11, VK_F11},
-        {SDL_SCANCODE_F12, VK_F12},      {SDL_SCANCODE_LEFT, VK_LEFT},    {SDL_SCANCODE_DOWN, VK_DOWN},
-        {SDL_SCANCODE_1, '1'},           {SDL_SCANCODE_9, '9'},           {SDL_SCANCODE_0, '0'},
+        {SDL_SCANCODE_KP_8, VK_NUMPAD8},
+        {SDL_SCANCODE_KP_5, VK_NUMPAD5},
+        {SDL_SCANCODE_KP_4, VK_NUMPAD4},
+        {SDL_SCANCODE_KP_6, VK_NUMPAD6},
+        {SDL_SCANCODE_KP_7, VK_NUMPAD7},
+        {SDL_SCANCODE_KP_9, VK_NUMPAD9},
+        {SDL_SCANCODE_KP_0, 96},
+        {SDL_SCANCODE_KP_ENTER, VK_RETURN},
+        {SDL_SCANCODE_SPACE, VK_SPACE},
+        {SDL_SCANCODE_ESCAPE, VK_ESCAPE},
+        {SDL_SCANCODE_RETURN, VK_RETURN},
+        {SDL_SCANCODE_Z, VK_Z},
+        {SDL_SCANCODE_X, VK_X},
+        {SDL_SCANCODE_Q, VK_Q},
+        {SDL_SCANCODE_A, VK_A},
+        {SDL_SCANCODE_F1, VK_F1},
+        {SDL_SCANCODE_F4, VK_F4},
+        {SDL_SCANCODE_F11, VK_F11},
+        {SDL_SCANCODE_F12, VK_F12},
+        {SDL_SCANCODE_LEFT, VK_LEFT},
+        {SDL_SCANCODE_DOWN, VK_DOWN},
+        {SDL_SCANCODE_1, '1'},
+        {SDL_SCANCODE_9, '9'},
+        {SDL_SCANCODE_0, '0'},
     };
-    for (const auto& [scancode, key] : expected) EXPECT_EQ(virtualKeyOf(scancode), key) << SDL_GetScancodeName(scancode);
+    for (const auto& [scancode, key] : expected)
+        EXPECT_EQ(virtualKeyOf(scancode), key) << SDL_GetScancodeName(scancode);
 }
 
 TEST(Keyboard, EveryMappedKeyHasAKeyScriptName) {

@@ -52,9 +52,9 @@ KeyMap parse(const std::string& text, std::vector<std::string>& problems) {
 
 TEST(KeyMap, SecondSetFliesThroughTheKeypadCodes) {
     const std::pair<SDL_Scancode, uint32_t> expected[] = {
-        {SDL_SCANCODE_UP, CTRL_PITCH_DOWN},   {SDL_SCANCODE_DOWN, CTRL_PITCH_UP},
-        {SDL_SCANCODE_LEFT, CTRL_ROLL_LEFT},  {SDL_SCANCODE_RIGHT, CTRL_ROLL_RIGHT},
-        {SDL_SCANCODE_COMMA, CTRL_YAW_LEFT},  {SDL_SCANCODE_PERIOD, CTRL_YAW_RIGHT},
+        {SDL_SCANCODE_UP, CTRL_PITCH_DOWN},  {SDL_SCANCODE_DOWN, CTRL_PITCH_UP},
+        {SDL_SCANCODE_LEFT, CTRL_ROLL_LEFT}, {SDL_SCANCODE_RIGHT, CTRL_ROLL_RIGHT},
+        {SDL_SCANCODE_COMMA, CTRL_YAW_LEFT}, {SDL_SCANCODE_PERIOD, CTRL_YAW_RIGHT},
     };
     KeyboardSnapshot k;
     for (const auto& [scancode, bit] : expected) {
@@ -142,8 +142,8 @@ TEST(KeyMap, KeysWithoutAGameCodeAreRefused) {
 TEST(KeyMap, DescriptionListsBothKeySets) {
     const std::string text = KeyMap().describe();
     for (const char* part : {"pitch-down = Keypad 8, Up", "pitch-up = Keypad 5, Down", "roll-left = Keypad 4, Left",
-                             "roll-right = Keypad 6, Right", "yaw-left = Keypad 7, Comma", "yaw-right = Keypad 9, Period",
-                             "gun = Z", "next-aircraft = F12"}) {
+                             "roll-right = Keypad 6, Right", "yaw-left = Keypad 7, Comma",
+                             "yaw-right = Keypad 9, Period", "gun = Z", "next-aircraft = F12"}) {
         EXPECT_NE(text.find(part), std::string::npos) << part << " in\n" << text;
     }
     std::vector<std::string> problems;

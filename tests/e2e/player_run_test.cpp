@@ -33,15 +33,15 @@ constexpr int MISSION_TICK = 240;
 constexpr int TURN_TICK = 310;
 constexpr int FIGHT_TICK = 380;
 constexpr int BACK_AT_TITLE_TICK = 450;
-constexpr int SHOT_TICKS[] = {TITLE_TICK,   MENU_TICK,  MENU_AFTER_KEYPAD_TICK, MISSION_TICK,
-                              TURN_TICK,    FIGHT_TICK, BACK_AT_TITLE_TICK};
+constexpr int SHOT_TICKS[] = {TITLE_TICK, MENU_TICK,  MENU_AFTER_KEYPAD_TICK, MISSION_TICK,
+                              TURN_TICK,  FIGHT_TICK, BACK_AT_TITLE_TICK};
 
 // Screen layout the checks look at, in pixels of the 640 x 480 frame.
-constexpr int MENU_ROW_STEP = 50;     // situation k's line starts at y = 50 + 50 k
+constexpr int MENU_ROW_STEP = 50;  // situation k's line starts at y = 50 + 50 k
 constexpr int MENU_ROW_HEIGHT = 40;
 constexpr int INSTRUMENT_LINE_TOP = 5;
 constexpr int INSTRUMENT_LINE_BOTTOM = 35;
-constexpr int TITLE_PICTURE_TOP = 100;  // below the title's text
+constexpr int TITLE_PICTURE_TOP = 100;           // below the title's text
 constexpr int TITLE_MEAN_DIFFERENCE_LIMIT = 16;  // per channel, 0..255
 constexpr int LIT_TEXT_MIN_PIXELS = 150;
 
@@ -53,7 +53,8 @@ template <typename Test>
 int countPixels(const test::Image& image, int top, int bottom, Test test) {
     int n = 0;
     for (int y = top; y < bottom; ++y) {
-        for (int x = 0; x < image.width; ++x) n += test(image.argb[size_t(y) * size_t(image.width) + size_t(x)]) ? 1 : 0;
+        for (int x = 0; x < image.width; ++x)
+            n += test(image.argb[size_t(y) * size_t(image.width) + size_t(x)]) ? 1 : 0;
     }
     return n;
 }
@@ -106,9 +107,15 @@ protected:
     }
 
     void startGame() {
-        std::vector<std::string> args{"env",     "DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11",
-                                      "SDL_AUDIODRIVER=dummy", VANTREL_EXE, "--window", "--no-sound",
-                                      "--data",  VANTREL_DATA_DIR};
+        std::vector<std::string> args{"env",
+                                      "DISPLAY=" + x_->display(),
+                                      "SDL_VIDEODRIVER=x11",
+                                      "SDL_AUDIODRIVER=dummy",
+                                      VANTREL_EXE,
+                                      "--window",
+                                      "--no-sound",
+                                      "--data",
+                                      VANTREL_DATA_DIR};
         for (int tick : SHOT_TICKS) {
             args.push_back("--screenshot");
             args.push_back(std::to_string(tick) + ":" + shotPath(tick));
@@ -128,7 +135,8 @@ protected:
             }
             std::this_thread::sleep_for(20ms);
         }
-        ADD_FAILURE() << "no frame after tick " << tick << "; the game said: " << test::readText(dir_ + "/game.out.err");
+        ADD_FAILURE() << "no frame after tick " << tick
+                      << "; the game said: " << test::readText(dir_ + "/game.out.err");
         return {};
     }
 

@@ -80,8 +80,8 @@ XServer::~XServer() {
 
 std::optional<std::string> XServer::xdotool(const std::string& arguments) const {
     const std::string out = dir_ + "/xdotool.out";
-    const std::string command = "DISPLAY=" + display_ + " timeout 20 xdotool " + arguments + " >" + out +
-                                " 2>>" + dir_ + "/xdotool.log";
+    const std::string command =
+        "DISPLAY=" + display_ + " timeout 20 xdotool " + arguments + " >" + out + " 2>>" + dir_ + "/xdotool.log";
     if (std::system(command.c_str()) != 0) return std::nullopt;
     std::ifstream in(out);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

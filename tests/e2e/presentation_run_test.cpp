@@ -23,8 +23,8 @@ constexpr int SHOT_TICKS[] = {1, 3, 20, 45};  // title, menu, mission, mission
 std::vector<std::string> run(const std::string& dir, const std::string& name, std::vector<std::string> more) {
     const std::string keys = dir + "/keys.txt";
     test::writeText(keys, KEYS);
-    std::vector<std::string> args = {"--window", "--no-sound", "--data", VANTREL_DATA_DIR, "--input", keys,
-                                     "--quit-after", "50", "--print-hash"};
+    std::vector<std::string> args = {"--window", "--no-sound",   "--data", VANTREL_DATA_DIR, "--input",
+                                     keys,       "--quit-after", "50",     "--print-hash"};
     std::vector<std::string> shots;
     for (const int tick : SHOT_TICKS) {
         shots.push_back(dir + "/" + name + "-" + std::to_string(tick) + ".png");

@@ -79,9 +79,9 @@ TEST(Program, UnwritableRecordingEndsBeforeAnyWindow) {
 
 TEST(Program, ScreenshotIsTheFrameAfterItsTick) {
     const std::string dir = test::freshDir("shots");
-    const auto r = runVantrel(headless({"--seed", "3", "--quit-after", "3", "--screenshot", "1:" + dir + "/a.png",
-                                        "--screenshot", "3:" + dir + "/b.png", "--screenshot",
-                                        "9:" + dir + "/never.png"}));
+    const auto r =
+        runVantrel(headless({"--seed", "3", "--quit-after", "3", "--screenshot", "1:" + dir + "/a.png", "--screenshot",
+                             "3:" + dir + "/b.png", "--screenshot", "9:" + dir + "/never.png"}));
     ASSERT_EQ(r.exitCode, 1) << r.err;
     const test::Image a = test::loadPng(dir + "/a.png");
     const test::Image b = test::loadPng(dir + "/b.png");
@@ -99,9 +99,9 @@ TEST(Program, ScreenshotIsTheFrameAfterItsTick) {
 TEST(Program, ScreenshotsOfAnUnchangedMenuAreItsPicture) {
     const std::string dir = test::freshDir("menushots");
     const std::string keys = scriptFile("menushots", "2 SPACE\n8 NUMPAD5\n");
-    const auto r = runVantrel(headless({"--input", keys, "--quit-after", "12", "--screenshot", "4:" + dir + "/a.png",
-                                        "--screenshot", "7:" + dir + "/b.png", "--screenshot",
-                                        "11:" + dir + "/c.png"}));
+    const auto r =
+        runVantrel(headless({"--input", keys, "--quit-after", "12", "--screenshot", "4:" + dir + "/a.png",
+                             "--screenshot", "7:" + dir + "/b.png", "--screenshot", "11:" + dir + "/c.png"}));
     ASSERT_EQ(r.exitCode, 1) << r.err;
     const test::Image a = test::loadPng(dir + "/a.png");
     const test::Image b = test::loadPng(dir + "/b.png");
@@ -115,8 +115,8 @@ TEST(Program, ScreenshotsOfAnUnchangedMenuAreItsPicture) {
 TEST(Program, MissionFrameDiffersFromTheTitleScreen) {
     const std::string dir = test::freshDir("missionshot");
     const std::string keys = scriptFile("missionshot", MISSION_SCRIPT);
-    const auto r = runVantrel(headless({"--input", keys, "--quit-after", "20", "--screenshot", "1:" + dir + "/title.png",
-                                        "--screenshot", "20:" + dir + "/mission.png"}));
+    const auto r = runVantrel(headless({"--input", keys, "--quit-after", "20", "--screenshot",
+                                        "1:" + dir + "/title.png", "--screenshot", "20:" + dir + "/mission.png"}));
     ASSERT_EQ(r.exitCode, 1) << r.err;
     const test::Image title = test::loadPng(dir + "/title.png");
     const test::Image mission = test::loadPng(dir + "/mission.png");
@@ -138,8 +138,8 @@ TEST(Program, SameSeedAndKeysGiveTheSameWorld) {
 TEST(Program, RecordingReplaysToTheSameWorld) {
     const std::string dir = test::freshDir("record");
     const std::string keys = scriptFile("recordsource", MISSION_SCRIPT);
-    const auto recorded = runVantrel(
-        headless({"--input", keys, "--seed", "1234", "--record", dir + "/rec.txt", "--quit-after", "70", "--print-hash"}));
+    const auto recorded = runVantrel(headless(
+        {"--input", keys, "--seed", "1234", "--record", dir + "/rec.txt", "--quit-after", "70", "--print-hash"}));
     ASSERT_EQ(recorded.exitCode, 1) << recorded.err;
     const std::string recording = test::readText(dir + "/rec.txt");
     EXPECT_NE(recording.find("seed 1234"), std::string::npos) << recording;
@@ -181,7 +181,8 @@ TEST(Program, MissingDataFilesNeverStopTheStart) {
         for (const auto& f : files) {
             if (f != removed) std::filesystem::copy_file(f, dir + "/" + f.filename().string());
         }
-        const auto r = runVantrel({"--window", "--no-sound", "--fast", "--data", dir, "--input", keys, "--quit-after", "12"});
+        const auto r =
+            runVantrel({"--window", "--no-sound", "--fast", "--data", dir, "--input", keys, "--quit-after", "12"});
         EXPECT_FALSE(r.crashed) << removed.filename();
         EXPECT_EQ(r.exitCode, 1) << removed.filename() << ": " << r.err;
     }
@@ -191,7 +192,8 @@ TEST(Program, MissingDataFilesNeverStopTheStart) {
 TEST(Program, DamagedAndMissingBriefingsLeaveTheMenuAndMissionsWorking) {
     const std::string dir = test::freshDir("damaged-briefings");
     for (const auto& entry : std::filesystem::directory_iterator(DATA)) {
-        if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string());
+        if (entry.is_regular_file())
+            std::filesystem::copy_file(entry.path(), dir + "/" + entry.path().filename().string());
     }
     test::writeText(dir + "/s1.txt", "\x01\x02 not a briefing\n\n\n\n");
     std::filesystem::remove(dir + "/s2.txt");

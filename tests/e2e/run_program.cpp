@@ -40,9 +40,7 @@ std::string readText(const std::string& path) {
     return s.str();
 }
 
-void writeText(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+void writeText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 RunResult runVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     const std::string dir = freshDir("run" + std::to_string(++runCounter));

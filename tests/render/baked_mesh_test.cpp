@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -7,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "render/baked_mesh.h"
 #include "render/device.h"
@@ -85,9 +85,7 @@ TEST(BakedMesh, EveryTruncationAndAnyTrailingByteIsRefused) {
 TEST(BakedMesh, SubsetsThatAreNotTriangleListsInsideTheVerticesAreRefused) {
     const std::string good = bakeMesh(twoSubsets());
     constexpr size_t FIRST_SUBSET = 16;
-    const struct {
-        uint32_t first, count;
-    } bad[] = {{0, 4}, {4, 3}, {6, 3}, {0xFFFFFFFFu, 3}, {3, 0xFFFFFFFDu}};
+    const struct { uint32_t first, count; } bad[] = {{0, 4}, {4, 3}, {6, 3}, {0xFFFFFFFFu, 3}, {3, 0xFFFFFFFDu}};
     for (const auto& b : bad) {
         std::string bytes = good;
         setWord(bytes, FIRST_SUBSET, b.first);

@@ -261,10 +261,10 @@ TEST(Dds, UnsupportedPixelFormatsAreRefused) {
     refusal(ddsFile(4, 4, {PF_FOURCC, code("DX10"), 0, {}}, data));
     refusal(ddsFile(4, 4, {PF_FOURCC, code("DXT2"), 0, {}}, data));
     refusal(ddsFile(4, 4, {PF_RGB, 0, 8, {0xE0, 0x1C, 0x03, 0}}, data));
-    refusal(ddsFile(4, 4, {0, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0}}, data));             // neither RGB nor FourCC
-    refusal(ddsFile(4, 4, {PF_RGB, 0, 32, {0, 0, 0, 0}}, data));                       // no colour at all
-    refusal(ddsFile(4, 4, {PF_RGB, 0, 32, {0xF0F000, 0xFF00, 0xFF, 0}}, data));        // gap in a mask
-    refusal(ddsFile(4, 4, {PF_RGB, 0, 16, {0xFF0000, 0xFF00, 0xFF, 0}}, data));        // mask beyond 16 bits
+    refusal(ddsFile(4, 4, {0, 0, 32, {0xFF0000, 0xFF00, 0xFF, 0}}, data));       // neither RGB nor FourCC
+    refusal(ddsFile(4, 4, {PF_RGB, 0, 32, {0, 0, 0, 0}}, data));                 // no colour at all
+    refusal(ddsFile(4, 4, {PF_RGB, 0, 32, {0xF0F000, 0xFF00, 0xFF, 0}}, data));  // gap in a mask
+    refusal(ddsFile(4, 4, {PF_RGB, 0, 16, {0xFF0000, 0xFF00, 0xFF, 0}}, data));  // mask beyond 16 bits
 }
 
 }  // namespace vantrel::render

@@ -126,8 +126,9 @@ protected:
         writeTextFile(dir_ + "/quads.x", TWO_QUADS_X);
         writeTextFile(dir_ + "/broken.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
         // A material list that names no material: assimp 5.2 would crash on it.
-        writeTextFile(dir_ + "/no-materials.x", "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
-                                                "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
+        writeTextFile(dir_ + "/no-materials.x",
+                      "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
+                      "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
     }
     std::string dir_;
 };
@@ -380,10 +381,11 @@ TEST_F(DeviceTest, AStaticLayerIsLetGoAfterAFrameThatDidNotUseIt) {
     auto frameWith = [&](bool withLayer) {
         device().beginFrame();
         device().clear(BLACK);
-        if (withLayer) device().drawStaticLayer(1, [&] {
-            ++draws;
-            drawScreenQuad(device(), 0, 0, 320, 240, WHITE);
-        });
+        if (withLayer)
+            device().drawStaticLayer(1, [&] {
+                ++draws;
+                drawScreenQuad(device(), 0, 0, 320, 240, WHITE);
+            });
         return pixelAt(RenderTest::frame(), 10, 10);
     };
     EXPECT_EQ(frameWith(true), WHITE);
@@ -656,10 +658,11 @@ TEST(MeshFile, EachDamagedFileLeavesOnlyItsOwnMeshUnread) {
     const std::string dir = makeTempDirectory("mesh-file");
     writeTextFile(dir + "/quads.x", TWO_QUADS_X);
     writeTextFile(dir + "/negative-count.x", "xof 0303txt 0032\nMesh{-1;");
-    writeTextFile(dir + "/no-materials.x", "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
-                                           "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
+    writeTextFile(dir + "/no-materials.x",
+                  "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
+                  "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
     writeTextFile(dir + "/truncated.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
-    const std::vector<std::string> names = {"quads.x",     "negative-count.x", "quads.x",  "no-materials.x",
+    const std::vector<std::string> names = {"quads.x",     "negative-count.x", "quads.x", "no-materials.x",
                                             "truncated.x", "missing.x",        "quads.x"};
     std::vector<std::string> paths;
     for (const std::string& name : names) paths.push_back(dir + "/" + name);
@@ -680,9 +683,10 @@ TEST(MeshFile, EachDamagedFileLeavesOnlyItsOwnMeshUnread) {
 // a face naming a point the mesh lacks is left out.
 TEST(MeshFile, MixedFacesGiveWholeTriangles) {
     const std::string dir = makeTempDirectory("mesh-faces");
-    writeTextFile(dir + "/mixed.x", "xof 0303txt 0032\nMesh { 5; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 1.0;1.0;0.0;, "
-                                    "0.0;1.0;0.0;, 0.5;2.0;0.0;;\n"
-                                    "4; 1;0;, 2;0,1;, 5;0,1,2,4,3;, 3;0,1,9;;\n}\n");
+    writeTextFile(dir + "/mixed.x",
+                  "xof 0303txt 0032\nMesh { 5; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 1.0;1.0;0.0;, "
+                  "0.0;1.0;0.0;, 0.5;2.0;0.0;;\n"
+                  "4; 1;0;, 2;0,1;, 5;0,1,2,4,3;, 3;0,1,9;;\n}\n");
     const auto results = render::readMeshFiles({dir + "/mixed.x"});
     ASSERT_TRUE(results[0].data) << results[0].error;
     const render::MeshData& mesh = *results[0].data;

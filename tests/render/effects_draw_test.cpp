@@ -90,8 +90,7 @@ TEST(EffectsDraw, SquareFacesTheCamera) {
     struct Camera {
         float pitch, heading, roll;
     };
-    for (const Camera c : {Camera{0.0f, 0.0f, 0.0f}, Camera{0.5f, 2.0f, -0.4f},
-                           Camera{-1.3f, -0.8f, 2.5f}}) {
+    for (const Camera c : {Camera{0.0f, 0.0f, 0.0f}, Camera{0.5f, 2.0f, -0.4f}, Camera{-1.3f, -0.8f, 2.5f}}) {
         auto w = test::makeWorld();
         w->cameraPos = {1.0f, 2.0f, 3.0f};
         w->cameraPitch = c.pitch;

@@ -47,7 +47,7 @@ TEST(HudLayout, InstrumentLineTruncatesTowardZero) {
     Aircraft& p = w->aircraft[0];
     p.armor = 7;  // 8.75 %
     p.y = -3.9f;
-    p.pitch = -0.1f;  // -5.7 degrees
+    p.pitch = -0.1f;   // -5.7 degrees
     p.speed = 0.019f;  // 0.95
     EXPECT_EQ(instrumentLine(*w), "ARMOR:8% W1:800 W2:8 SPEED:0 HEIGHT:-3 ANGLE:-5");
     p.armor = -5;  // the last hit took more than was left
@@ -239,10 +239,8 @@ TEST(HudLayout, AtlasCellsAreQuartersAndStayInside) {
 
 TEST(HudLayout, SpriteCornersGoRoundTheCell) {
     const auto v = spriteCorners(100.0f, 50.0f, 150, 20.0f, 6);  // column 2, row 1
-    const float expected[4][4] = {{90, 40, 0.5f, 0.25f},
-                                  {90, 60, 0.5f, 0.5f},
-                                  {110, 60, 0.75f, 0.5f},
-                                  {110, 40, 0.75f, 0.25f}};
+    const float expected[4][4] = {
+        {90, 40, 0.5f, 0.25f}, {90, 60, 0.5f, 0.5f}, {110, 60, 0.75f, 0.5f}, {110, 40, 0.75f, 0.25f}};
     for (int i = 0; i < 4; ++i) {
         EXPECT_FLOAT_EQ(v[i].x, expected[i][0]) << i;
         EXPECT_FLOAT_EQ(v[i].y, expected[i][1]) << i;

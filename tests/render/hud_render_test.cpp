@@ -24,13 +24,12 @@ constexpr uint32_t MAP_RED = 0xFF800000;   // bottom half
 constexpr int CELL_PIXELS = 16;
 
 // Opaque atlas cells in colours told apart by their channels.
-constexpr uint32_t CELL_COLOURS[render::ATLAS_CELLS] = {
-    0xFF0000C0,  // 0 radar background: blue
-    0xFF00FF00, 0xFF00FFFF, 0xFF808080, 
-    0xFFFFFF00,  // 4 gun sight: yellow
-    0xFFFF00FF,  // 5 lock-on box: magenta
-    0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040,
-    0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040};
+constexpr uint32_t CELL_COLOURS[render::ATLAS_CELLS] = {0xFF0000C0,  // 0 radar background: blue
+                                                        0xFF00FF00, 0xFF00FFFF, 0xFF808080,
+                                                        0xFFFFFF00,  // 4 gun sight: yellow
+                                                        0xFFFF00FF,  // 5 lock-on box: magenta
+                                                        0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040,
+                                                        0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040, 0xFF404040};
 
 std::vector<uint32_t> atlasPixels() {
     constexpr int side = 4 * CELL_PIXELS;

@@ -21,10 +21,11 @@ Image picture(int w, int h, std::vector<uint8_t> rgba) {
 
 TEST(Image, MipChainHalvesDownToOneTexelWithBlockMeans) {
     // 4 x 2: left block red-ish values, right block with alpha varying.
-    const Image base = picture(4, 2, {
-        0, 0, 0, 255,   4, 0, 0, 255,    10, 20, 30, 0,   10, 20, 30, 255,
-        8, 0, 0, 255,   13, 0, 0, 255,   10, 20, 30, 0,   10, 20, 30, 255,
-    });
+    const Image base = picture(4, 2,
+                               {
+                                   0, 0, 0, 255, 4,  0, 0, 255, 10, 20, 30, 0, 10, 20, 30, 255,
+                                   8, 0, 0, 255, 13, 0, 0, 255, 10, 20, 30, 0, 10, 20, 30, 255,
+                               });
     const auto chain = mipChain(base);
     ASSERT_EQ(chain.size(), 3u);
     EXPECT_EQ(chain[1].width, 2);
@@ -55,8 +56,8 @@ TEST(Image, BmpKeepsRowsTopFirstAndItsAlpha) {
     ASSERT_TRUE(img) << error;
     EXPECT_EQ(img->width, 2);
     EXPECT_EQ(img->height, 2);
-    EXPECT_EQ(img->rgba, (std::vector<uint8_t>{0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60, 0x80, 0x70, 0x80, 0x90,
-                                               0xFF, 0xA0, 0xB0, 0xC0, 0xFF}));
+    EXPECT_EQ(img->rgba, (std::vector<uint8_t>{0x10, 0x20, 0x30, 0xFF, 0x40, 0x50, 0x60, 0x80, 0x70, 0x80, 0x90, 0xFF,
+                                               0xA0, 0xB0, 0xC0, 0xFF}));
 }
 
 TEST(Image, DdsIsRecognisedByItsMagicAndDamageIsRefused) {

@@ -102,7 +102,7 @@ TEST(Interpolation, SlotsThatAreNotTheSameThingInBothTicksAreDrawnAsTheyAreNow) 
     spawned.side = 1;
     spawned.life = 40;
     spawned.x = 8.0f;
-    t.latest->aircraft[2].side = 0;  // destroyed in the latest tick
+    t.latest->aircraft[2].side = 0;         // destroyed in the latest tick
     Effect& reused = t.latest->effects[4];  // expired and filled again in the same tick
     reused.life = 50;
     reused.x = 9.0f;

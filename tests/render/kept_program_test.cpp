@@ -56,7 +56,8 @@ TEST_F(KeptProgramTest, ASecondBuildLinksFromTheKeptBinaryAndADamagedOneIsCompil
 
     // The right header over bytes the driver cannot take.
     const auto size = static_cast<std::streamsize>(std::filesystem::file_size(file));
-    std::fstream(file, std::ios::binary | std::ios::in | std::ios::out).seekp(size / 2) << std::string(size - size / 2, 'Z');
+    std::fstream(file, std::ios::binary | std::ios::in | std::ios::out).seekp(size / 2)
+        << std::string(size - size / 2, 'Z');
     EXPECT_EQ(buildAndDestroy(), render::ProgramSource::CompiledAndKept);
     EXPECT_EQ(buildAndDestroy(), render::ProgramSource::Kept);
 
@@ -107,7 +108,8 @@ TEST(IndexMesh, KeepsTheTriangleListAndStoresEachDistinctVertexOnce) {
     ASSERT_EQ(mesh.indices.size(), list.size());
     for (size_t k = 0; k < list.size(); ++k) {
         ASSERT_LT(mesh.indices[k], mesh.vertices.size());
-        EXPECT_EQ(std::memcmp(&mesh.vertices[mesh.indices[k]], &list[k], sizeof(render::MeshVertex)), 0) << "vertex " << k;
+        EXPECT_EQ(std::memcmp(&mesh.vertices[mesh.indices[k]], &list[k], sizeof(render::MeshVertex)), 0)
+            << "vertex " << k;
     }
     EXPECT_EQ(mesh.vertices.size(), 5u);  // a, b, c, and the two near copies of a
 }

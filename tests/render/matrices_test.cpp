@@ -50,8 +50,8 @@ TEST(Matrices, ProductAppliesTheLeftMatrixFirst) {
     expectPoint(transformCoord({0, 0, 0}, moveThenScale), 2, 0, 0);
     expectPoint(transformCoord({0, 0, 0}, scaleThenMove), 1, 0, 0);
     // Scale, roll, pitch, turn, move: the order a mesh is placed in.
-    const Matrix placed = matrixScaling(0.5f) * matrixRotationZ(0) * matrixRotationX(0) *
-                          matrixRotationY(PI / 2) * matrixTranslation(10, 20, 30);
+    const Matrix placed = matrixScaling(0.5f) * matrixRotationZ(0) * matrixRotationX(0) * matrixRotationY(PI / 2) *
+                          matrixTranslation(10, 20, 30);
     expectPoint(transformCoord({0, 0, 2}, placed), 11, 20, 30);
 }
 
@@ -67,8 +67,7 @@ TEST(Matrices, LookAtMatchesTheLeftHandedFormula) {
     // Worked by hand: z = (at - eye) / |at - eye| = (0.6, 0.8, 0); x = up x z normalised =
     // (0, 0, -1); y = z x x = (-0.8, 0.6, 0); last row = -(x.eye, y.eye, z.eye).
     const Matrix v = matrixLookAtLH({1, 2, 3}, {4, 6, 3}, {0, 1, 0});
-    const float expected[4][4] = {
-        {0, -0.8f, 0.6f, 0}, {0, 0.6f, 0.8f, 0}, {-1, 0, 0, 0}, {3, -0.4f, -2.2f, 1}};
+    const float expected[4][4] = {{0, -0.8f, 0.6f, 0}, {0, 0.6f, 0.8f, 0}, {-1, 0, 0, 0}, {3, -0.4f, -2.2f, 1}};
     expectMatrix(v, expected);
     expectPoint(transformCoord({1, 2, 3}, v), 0, 0, 0);
     expectPoint(transformCoord({4, 6, 3}, v), 0, 0, 5);
@@ -117,8 +116,8 @@ TEST(Matrices, BoundingSphereHoldsEveryPointAboutTheBoxCentre) {
 // The game's camera at the origin looking along +z, 60 degrees high, 4:3, depth 0.1 to 150:
 // half the view is 30 degrees up and down and atan(tan 30 * 4/3) = 37.6 degrees to each side.
 TEST(Matrices, OnlySpheresWhollyBeyondAFaceOfTheViewAreOutside) {
-    const Matrix toClip = matrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}) *
-                          matrixPerspectiveFovLH(1.0471973f, 4.0f / 3.0f, 0.1f, 150.0f);
+    const Matrix toClip =
+        matrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}) * matrixPerspectiveFovLH(1.0471973f, 4.0f / 3.0f, 0.1f, 150.0f);
     auto outside = [&](float x, float y, float z, float r) { return outsideViewVolume(toClip, {x, y, z, r}); };
     EXPECT_FALSE(outside(0, 0, 10, 1));
     EXPECT_TRUE(outside(0, 0, -10, 1)) << "behind the camera";

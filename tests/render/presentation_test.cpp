@@ -131,7 +131,7 @@ void drawPattern(render::Device& device) {
         for (int row = 0; row < 6; ++row) {
             const auto colour = static_cast<uint32_t>(0xFF000000u | (column * 32u) << 16 | (row * 50u) << 8 | 200u);
             drawScreenQuad(device, float(w * column / 8), float(h * row / 6), float(w * (column + 1) / 8),
-                     float(h * (row + 1) / 6), colour);
+                           float(h * (row + 1) / 6), colour);
         }
     for (int x = 0; x < w; x += 3) drawScreenQuad(device, float(x), 0, float(x + 1), float(h), 0xFFFFFFFF);
     for (int y = 0; y < h; y += 4) drawScreenQuad(device, 0, float(y), float(w), float(y + 1), 0xFF00FF00);
@@ -160,8 +160,8 @@ TEST(Present, TheClassicPictureIsScaledIntoTheMiddleBetweenBlackBars) {
     SDL_Window* window = openTestWindow(1000, 700);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     {
-        auto device = render::Device::initGraphics(window, makeTempDirectory("present-data"),
-                                                   render::Presentation::Classic);
+        auto device =
+            render::Device::initGraphics(window, makeTempDirectory("present-data"), render::Presentation::Classic);
         ASSERT_NE(device, nullptr);
         device->beginFrame();
         device->clear(CLEAR);

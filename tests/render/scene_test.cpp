@@ -7,8 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "render/frame.h"
 #include "render/effects_draw.h"
+#include "render/frame.h"
 #include "render_fixture.h"
 #include "sim/vecmath.h"
 #include "tests/core/fixtures.h"
@@ -40,8 +40,7 @@ using test::redOf;
 struct Attitude {
     float pitch, heading, roll;
 };
-constexpr Attitude ATTITUDES[] = {
-    {0.0f, 0.0f, 0.0f}, {0.4f, 1.1f, -0.7f}, {-1.2f, -2.5f, 2.0f}, {1.5f, 3.0f, 0.3f}};
+constexpr Attitude ATTITUDES[] = {{0.0f, 0.0f, 0.0f}, {0.4f, 1.1f, -0.7f}, {-1.2f, -2.5f, 2.0f}, {1.5f, 3.0f, 0.3f}};
 
 // Aircraft meshes are drawn with heading + PI: their model nose is -z, up +y, the pilot's right
 // -x. In the world they must point where the flight model's body axes point.
@@ -180,9 +179,7 @@ bool corners(const Triangle& t, const Cell (&expected)[3]) {
     return true;
 }
 
-float horizontal(const World& w, const WorldVertex& v) {
-    return std::hypot(w.cameraPos.x - v.x, w.cameraPos.z - v.z);
-}
+float horizontal(const World& w, const WorldVertex& v) { return std::hypot(w.cameraPos.x - v.x, w.cameraPos.z - v.z); }
 
 TEST(Scene, TerrainVerticesSampleTheGridByColumnAndRow) {
     auto w = test::makeWorld();
@@ -210,7 +207,7 @@ TEST(Scene, TerrainCellsComeColumnsOuterWithTwoTrianglesInOrder) {
     int last = -1;
     for (const Triangle& t : triangles) {
         const auto [i, j] = cellOf(t);
-        const bool first = corners(t, {{i + 1, j + 1}, {i + 1, j}, {i, j}});  // C B A
+        const bool first = corners(t, {{i + 1, j + 1}, {i + 1, j}, {i, j}});   // C B A
         const bool second = corners(t, {{i, j}, {i, j + 1}, {i + 1, j + 1}});  // A D C
         ASSERT_TRUE(first || second);
         const int place = (i * 100 + j) * 2 + (second ? 1 : 0);
@@ -221,8 +218,8 @@ TEST(Scene, TerrainCellsComeColumnsOuterWithTwoTrianglesInOrder) {
 
 TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
     auto w = test::makeWorld();
-    for (const auto& camera : {std::pair{0.0f, 0.0f}, std::pair{-397.3f, 12.9f}, std::pair{301.7f, -388.2f},
-                               std::pair{123.4f, 56.7f}}) {
+    for (const auto& camera :
+         {std::pair{0.0f, 0.0f}, std::pair{-397.3f, 12.9f}, std::pair{301.7f, -388.2f}, std::pair{123.4f, 56.7f}}) {
         const float cx = camera.first, cz = camera.second;  // named copies: clang 14 cannot capture bindings
         w->cameraPos = {cx, 20.0f, cz};
         const auto triangles = terrainTriangles(*w);
@@ -249,12 +246,15 @@ TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
         // Corners A and C are in both triangles of a cell: either inside 80 brings both.
         for (int i = 0; i < GRID_SIZE - 1; ++i) {
             for (int j = 0; j < GRID_SIZE - 1; ++j) {
-                auto distance = [&](int a, int b) { return std::hypot(8.0f * a - 400.0f - cx, 8.0f * b - 400.0f - cz); };
+                auto distance = [&](int a, int b) {
+                    return std::hypot(8.0f * a - 400.0f - cx, 8.0f * b - 400.0f - cz);
+                };
                 if (std::hypot(8.0f * i - 396.0f - cx, 8.0f * j - 396.0f - cz) >= 95.9f) continue;
                 if (std::min(distance(i, j), distance(i + 1, j + 1)) < 79.9f) {
                     EXPECT_EQ(perCell[i * GRID_SIZE + j], 2) << "cell " << i << "," << j;
                 }
-                if (std::min({distance(i, j), distance(i + 1, j), distance(i + 1, j + 1), distance(i, j + 1)}) > 80.1f) {
+                if (std::min({distance(i, j), distance(i + 1, j), distance(i + 1, j + 1), distance(i, j + 1)}) >
+                    80.1f) {
                     EXPECT_EQ(perCell[i * GRID_SIZE + j], 0) << "cell " << i << "," << j;
                 }
             }
@@ -289,7 +289,8 @@ TEST(Scene, SlopesFacingTheSunAreLighter) {
     auto w = test::makeWorld();
     // Ground rising toward +z faces the sun, which shines toward +z.
     for (int r = 0; r < GRID_SIZE; ++r) {
-        for (int c = 0; c < GRID_SIZE; ++c) w->heightmap[r * GRID_SIZE + c] = static_cast<uint8_t>(r <= 50 ? 4 * r : 400 - 4 * r);
+        for (int c = 0; c < GRID_SIZE; ++c)
+            w->heightmap[r * GRID_SIZE + c] = static_cast<uint8_t>(r <= 50 ? 4 * r : 400 - 4 * r);
     }
     w->cameraPos = {0.0f, 40.0f, 0.0f};
     for (const Triangle& t : terrainTriangles(*w)) {
@@ -315,9 +316,11 @@ std::string squareMesh(float half, bool flat) {
     const float h = half;
     x << "xof 0303txt 0032\nMesh Square {\n 4;\n";
     if (flat) {
-        x << -h << ";0.0;" << h << ";, " << h << ";0.0;" << h << ";, " << h << ";0.0;" << -h << ";, " << -h << ";0.0;" << -h << ";;\n";
+        x << -h << ";0.0;" << h << ";, " << h << ";0.0;" << h << ";, " << h << ";0.0;" << -h << ";, " << -h << ";0.0;"
+          << -h << ";;\n";
     } else {
-        x << -h << ";" << h << ";0.0;, " << h << ";" << h << ";0.0;, " << h << ";" << -h << ";0.0;, " << -h << ";" << -h << ";0.0;;\n";
+        x << -h << ";" << h << ";0.0;, " << h << ";" << h << ";0.0;, " << h << ";" << -h << ";0.0;, " << -h << ";" << -h
+          << ";0.0;;\n";
     }
     x << " 2;\n 3;0,1,2;, 3;0,2,3;;\n MeshNormals {\n  4;\n";
     const char* n = flat ? "0.0;1.0;0.0;" : "0.0;0.0;-1.0;";
@@ -561,8 +564,10 @@ protected:
 
 // Low over hills, high above them, looking up, down and across the faded edge.
 TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
-    const Pose poses[] = {{{0.0f, 30.0f, 0.0f}, -0.1f, 0.0f, 0.0f},   {{120.0f, 22.0f, -80.0f}, -0.3f, 2.0f, 0.4f},
-                          {{-150.0f, 60.0f, 40.0f}, -0.9f, -1.0f, 0.0f}, {{60.0f, 18.0f, 150.0f}, 0.5f, 4.0f, -0.8f},
+    const Pose poses[] = {{{0.0f, 30.0f, 0.0f}, -0.1f, 0.0f, 0.0f},
+                          {{120.0f, 22.0f, -80.0f}, -0.3f, 2.0f, 0.4f},
+                          {{-150.0f, 60.0f, 40.0f}, -0.9f, -1.0f, 0.0f},
+                          {{60.0f, 18.0f, 150.0f}, 0.5f, 4.0f, -0.8f},
                           {{-40.0f, 120.0f, -200.0f}, -0.05f, 0.7f, 0.1f}};
     for (const Pose& p : poses) {
         world_->cameraPos = p.position;

@@ -64,8 +64,7 @@ TEST(View, ProjectionSpansTheFieldOfViewAndDepthRange) {
     const double halfHeight = std::tan(FIELD_OF_VIEW / 2.0);
     const Vec3 top = transformCoord(Vec3{0.0f, static_cast<float>(10 * halfHeight), 10.0f}, p);
     EXPECT_NEAR(top.y, 1.0f, NEAR);
-    const Vec3 right = transformCoord(
-        Vec3{static_cast<float>(10 * halfHeight * 4.0 / 3.0), 0.0f, 10.0f}, p);
+    const Vec3 right = transformCoord(Vec3{static_cast<float>(10 * halfHeight * 4.0 / 3.0), 0.0f, 10.0f}, p);
     EXPECT_NEAR(right.x, 1.0f, NEAR);
     EXPECT_NEAR(transformCoord(Vec3{0.0f, 0.0f, NEAR_PLANE}, p).z, 0.0f, NEAR);
     EXPECT_NEAR(transformCoord(Vec3{0.0f, 0.0f, FAR_PLANE}, p).z, 1.0f, NEAR);

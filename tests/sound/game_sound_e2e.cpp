@@ -33,14 +33,17 @@ fs::path scratch(const std::string& test) {
 
 int runGame(const fs::path& exe, const std::string& env, const fs::path& dir, const std::string& more = "") {
     std::ofstream(dir / "keys.txt") << KEYS;
-    const std::string command = "env SDL_VIDEODRIVER=offscreen " + env + " '" + exe.string() + "' --window --seed 3 --data '" +
-                                VANTREL_DATA_DIR + "' --input '" + (dir / "keys.txt").string() +
-                                "' --quit-after 70 " + more + " >'" + (dir / "log.txt").string() + "' 2>&1";
+    const std::string command = "env SDL_VIDEODRIVER=offscreen " + env + " '" + exe.string() +
+                                "' --window --seed 3 --data '" + VANTREL_DATA_DIR + "' --input '" +
+                                (dir / "keys.txt").string() + "' --quit-after 70 " + more + " >'" +
+                                (dir / "log.txt").string() + "' 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string diskDriver(const fs::path& output) { return "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output.string() + "'"; }
+std::string diskDriver(const fs::path& output) {
+    return "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + output.string() + "'";
+}
 
 }  // namespace
 

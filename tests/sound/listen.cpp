@@ -69,14 +69,13 @@ void waitUntilWritten(const std::filesystem::path& path, double seconds) {
     while (std::filesystem::file_size(path, error) < want || error) waitSeconds(0.02);
 }
 
-bool render(const std::string& library, const std::filesystem::path& out, const std::string& file,
-            int channel) {
+bool render(const std::string& library, const std::filesystem::path& out, const std::string& file, int channel) {
     setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
     Sound s;
     if (!bindSoundLibrary(s, library) || !s.lib.DSinit(nullptr)) return false;
     std::string path = file;
-    const bool loaded = channel >= 0 ? s.lib.DSload(path.data(), static_cast<char>(channel))
-                                     : s.lib.DSloadL(path.data());
+    const bool loaded =
+        channel >= 0 ? s.lib.DSload(path.data(), static_cast<char>(channel)) : s.lib.DSloadL(path.data());
     double seconds = LEAD_IN_SECONDS;
     waitUntilWritten(out, seconds);
     if (channel >= 0) {
@@ -116,8 +115,8 @@ int main(int argc, char** argv) {
         std::filesystem::remove(out);
         const bool ok = render(library, out, (data / name).string(), channel++);
         const Stats st = measure(test::readRaw(out));
-        std::printf("%-11s %7.3f %9.1f %9.1f %8ld%s\n", name, st.soundingSeconds, st.peakDb, st.rmsDb,
-                    st.clipped, ok ? "" : "  (not loaded)");
+        std::printf("%-11s %7.3f %9.1f %9.1f %8ld%s\n", name, st.soundingSeconds, st.peakDb, st.rmsDb, st.clipped,
+                    ok ? "" : "  (not loaded)");
         failures += !ok;
     }
     const auto out = outDir / "engine.raw";
@@ -129,8 +128,8 @@ int main(int argc, char** argv) {
         const auto end = static_cast<std::size_t>((LEAD_IN_SECONDS + (i + 1.0) * SECONDS_PER_ENGINE_LEVEL) * 88200);
         const Stats st = measure(std::vector<int16_t>(all.begin() + static_cast<long>(std::min(begin, all.size())),
                                                       all.begin() + static_cast<long>(std::min(end, all.size()))));
-        std::printf("engine@%-4d %7.3f %9.1f %9.1f %8ld%s\n", ENGINE_LEVELS[i], st.soundingSeconds, st.peakDb,
-                    st.rmsDb, st.clipped, ok ? "" : "  (not loaded)");
+        std::printf("engine@%-4d %7.3f %9.1f %9.1f %8ld%s\n", ENGINE_LEVELS[i], st.soundingSeconds, st.peakDb, st.rmsDb,
+                    st.clipped, ok ? "" : "  (not loaded)");
     }
     failures += !ok;
     return failures == 0 ? 0 : 1;

@@ -50,13 +50,9 @@ int DSloadL(char* file) {
     return 1;
 }
 
-void DSplay(char channel, char volume) {
-    record("DSplay %d %d", channel, volume);
-}
+void DSplay(char channel, char volume) { record("DSplay %d %d", channel, volume); }
 
-void DSloopOPE(char operation, char level) {
-    record("DSloopOPE %d %d", operation, level);
-}
+void DSloopOPE(char operation, char level) { record("DSloopOPE %d %d", operation, level); }
 
 #ifndef RECORDING_WITHOUT_VERSION
 char* DSver() {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,7 +40,8 @@ inline void writeWave(const std::string& path, const std::vector<int16_t>& sampl
 inline std::vector<int16_t> sineSamples(double hertz, double seconds, double amplitude) {
     std::vector<int16_t> out(static_cast<std::size_t>(seconds * TEST_RATE));
     for (std::size_t i = 0; i < out.size(); ++i) {
-        out[i] = static_cast<int16_t>(std::lround(amplitude * std::sin(2.0 * M_PI * hertz * static_cast<double>(i) / TEST_RATE)));
+        out[i] = static_cast<int16_t>(
+            std::lround(amplitude * std::sin(2.0 * M_PI * hertz * static_cast<double>(i) / TEST_RATE)));
     }
     return out;
 }

@@ -65,9 +65,7 @@ protected:
     }
 
     void play(int channel, int volume) { sound.lib.DSplay(static_cast<char>(channel), static_cast<char>(volume)); }
-    void loop(int operation, int level) {
-        sound.lib.DSloopOPE(static_cast<char>(operation), static_cast<char>(level));
-    }
+    void loop(int operation, int level) { sound.lib.DSloopOPE(static_cast<char>(operation), static_cast<char>(level)); }
 
     Sound sound;
 };

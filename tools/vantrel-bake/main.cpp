@@ -15,8 +15,8 @@
 #include <SDL_ttf.h>
 
 #include "render/baked_mesh.h"
-#include "render/device.h"
 #include "render/desktop/glyph_raster.h"
+#include "render/device.h"
 #include "render/glyph_atlas.h"
 #include "render/meshes.h"
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "game/briefing.h"
 #include "tools/vantrel-data/bytes.h"
 #include "tools/vantrel-data/image.h"
 #include "tools/vantrel-data/landscape.h"
@@ -12,7 +13,6 @@
 #include "tools/vantrel-data/paint.h"
 #include "tools/vantrel-data/sounds.h"
 #include "tools/vantrel-data/title.h"
-#include "game/briefing.h"
 #include "world/situation.h"
 
 namespace vantrel::data {
@@ -22,13 +22,21 @@ namespace {
 std::vector<uint8_t> textBytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 template <int N>
-std::vector<uint8_t> mission() { return missionFile(N); }
+std::vector<uint8_t> mission() {
+    return missionFile(N);
+}
 template <int N>
-std::vector<uint8_t> briefing() { return textBytes(missionBriefing(N)); }
+std::vector<uint8_t> briefing() {
+    return textBytes(missionBriefing(N));
+}
 template <int Model>
-std::vector<uint8_t> aircraftMesh() { return textBytes(encodeX(aircraftModel(Model), "Plane" + std::to_string(Model + 1))); }
+std::vector<uint8_t> aircraftMesh() {
+    return textBytes(encodeX(aircraftModel(Model), "Plane" + std::to_string(Model + 1)));
+}
 template <int Type>
-std::vector<uint8_t> livery() { return encodeBmp(paintLivery(Type)); }
+std::vector<uint8_t> livery() {
+    return encodeBmp(paintLivery(Type));
+}
 
 std::vector<uint8_t> heightGridFile() {
     const HeightGrid g = makeHeightGrid();

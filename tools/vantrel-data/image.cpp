@@ -88,9 +88,8 @@ void strokeCircle(Image& img, double cx, double cy, double radius, double width,
 }
 
 void fillRect(Image& img, double x0, double y0, double x1, double y1, const Color& c) {
-    paintByDistance(img, x0, y0, x1, y1, c, [&](double x, double y) {
-        return std::max(std::max(x0 - x, x - x1), std::max(y0 - y, y - y1));
-    });
+    paintByDistance(img, x0, y0, x1, y1, c,
+                    [&](double x, double y) { return std::max(std::max(x0 - x, x - x1), std::max(y0 - y, y - y1)); });
 }
 
 void fillPolygon(Image& img, const std::vector<double>& xy, const Color& c) {
@@ -271,7 +270,8 @@ bool decodeDds(const std::vector<uint8_t>& b, Image& out, std::string& error) {
     const uint32_t bits = readU32(b, 88);
     if (!(flags & DDPF_RGB) || (bits != 16 && bits != 24 && bits != 32))
         return error = "DDS must be 16-, 24- or 32-bit RGB or DXT1/3/5", false;
-    if (available < static_cast<size_t>(width) * height * (bits / 8)) return error = "DDS pixel data is truncated", false;
+    if (available < static_cast<size_t>(width) * height * (bits / 8))
+        return error = "DDS pixel data is truncated", false;
     const uint32_t rMask = readU32(b, 92), gMask = readU32(b, 96), bMask = readU32(b, 100);
     const uint32_t aMask = (flags & DDPF_ALPHAPIXELS) ? readU32(b, 104) : 0;
     out = Image(static_cast<int>(width), static_cast<int>(height));

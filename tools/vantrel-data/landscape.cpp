@@ -21,11 +21,11 @@ struct Rise {
 };
 constexpr Rise PEAKS[] = {
     {-0.82, -0.74, 0.20, 22.0}, {0.78, -0.86, 0.18, 20.0}, {0.88, 0.62, 0.22, 21.0},
-    {-0.66, 0.88, 0.17, 19.0},  {0.05, 0.93, 0.16, 15.0}, {-0.94, 0.1, 0.15, 16.0},
+    {-0.66, 0.88, 0.17, 19.0},  {0.05, 0.93, 0.16, 15.0},  {-0.94, 0.1, 0.15, 16.0},
 };
 constexpr Rise CENTRAL_HILLS[] = {
-    {0.30, 0.22, 0.16, 9.0}, {-0.42, -0.18, 0.13, 8.5}, {0.12, -0.40, 0.10, 6.0}, {-0.15, 0.45, 0.12, 7.0},
-    {0.52, -0.05, 0.09, 6.5}, {-0.05, 0.05, 0.07, 4.5},
+    {0.30, 0.22, 0.16, 9.0},  {-0.42, -0.18, 0.13, 8.5}, {0.12, -0.40, 0.10, 6.0},
+    {-0.15, 0.45, 0.12, 7.0}, {0.52, -0.05, 0.09, 6.5},  {-0.05, 0.05, 0.07, 4.5},
 };
 struct Basin {
     double u, v, radius;
@@ -62,9 +62,11 @@ double landscapeHeight(double u, double v) {
     const double edge = smoothRange(0.45, 0.98, std::max(std::abs(u), std::abs(v)) * 0.7 + std::hypot(u, v) * 0.3);
     double h = 4.0 + 5.0 * (fractalNoise(u * 2.6 + 3.1, v * 2.6 + 7.7, TERRAIN_SEED, 5) + 0.5);
     h += edge * (12.0 + 12.0 * ridged(u, v));
-    for (const Rise& hill : CENTRAL_HILLS) h += hill.height * gauss((u - hill.u) * (u - hill.u) + (v - hill.v) * (v - hill.v), hill.radius);
+    for (const Rise& hill : CENTRAL_HILLS)
+        h += hill.height * gauss((u - hill.u) * (u - hill.u) + (v - hill.v) * (v - hill.v), hill.radius);
     for (const Rise& p : PEAKS)
-        h += p.height * gauss((u - p.u) * (u - p.u) + (v - p.v) * (v - p.v), p.radius) * (0.55 + 0.6 * ridged(u * 1.7, v * 1.7));
+        h += p.height * gauss((u - p.u) * (u - p.u) + (v - p.v) * (v - p.v), p.radius) *
+             (0.55 + 0.6 * ridged(u * 1.7, v * 1.7));
     // Carve the river valley and the lake basin.
     const double valley = gauss(std::pow(riverDistance(u, v), 2), 0.13);
     h = mix(h, std::min(h, 1.5 + h * 0.25), valley);
@@ -158,7 +160,8 @@ Color groundColor(const HeightGrid& g, double a, double b, double& slope) {
     const double shoreNoise = 0.25 * n2;
 
     const double river = riverDistance(gridToMap(a), gridToMap(b));
-    if (river < 0.011 + 0.003 * n2 || h < WATER_LEVEL + shoreNoise) return lerp(WATER_SHALLOW, WATER_DEEP, smoothRange(0.9, 0.0, h) * 0.8 + 0.1 * n2);
+    if (river < 0.011 + 0.003 * n2 || h < WATER_LEVEL + shoreNoise)
+        return lerp(WATER_SHALLOW, WATER_DEEP, smoothRange(0.9, 0.0, h) * 0.8 + 0.1 * n2);
     Color c = lerp(GRASS_A, GRASS_B, clamp01(0.5 + n1 * 0.9));
     double hedge = 0.0;
     const double fieldZone = smoothRange(0.05, 0.25, fractalNoise(x / 90.0, z / 90.0, TERRAIN_SEED + 8, 3));
@@ -167,7 +170,8 @@ Color groundColor(const HeightGrid& g, double a, double b, double& slope) {
         c = fieldColor(x, z, c, hedge);
         c = lerp(c, HEDGE, hedge * 0.6);
     }
-    const double forestZone = fractalNoise(x / 55.0 + 4.0, z / 55.0, TERRAIN_SEED + 9, 4) + 0.35 * smoothRange(6.0, 16.0, h);
+    const double forestZone =
+        fractalNoise(x / 55.0 + 4.0, z / 55.0, TERRAIN_SEED + 9, 4) + 0.35 * smoothRange(6.0, 16.0, h);
     if (forestZone > 0.18 && h < 27.0 && !(fieldZone * flatness > 0.5)) {
         const double canopy = fractalNoise(x / 2.0, z / 2.0, TERRAIN_SEED + 10, 2);
         c = lerp(c, lerp(FOREST, FOREST_DARK, clamp01(0.5 + canopy)), smoothRange(0.18, 0.3, forestZone));
@@ -176,7 +180,10 @@ Color groundColor(const HeightGrid& g, double a, double b, double& slope) {
     c = lerp(c, lerp(ROCK, ROCK_DARK, clamp01(0.5 + n2)), clamp01(rockiness));
     const double snowLine = h + 2.0 * n1 + 3.0 * ridged(x / 60.0, z / 60.0) - slope * 3.0;
     c = lerp(c, SNOW, smoothRange(36.0, 37.5, snowLine) * 0.95);
-    c = lerp(c, SAND, std::max(smoothRange(WATER_LEVEL + 0.6, WATER_LEVEL + 0.2, h - shoreNoise), smoothRange(0.02, 0.012, river)) * 0.85);
+    c = lerp(
+        c, SAND,
+        std::max(smoothRange(WATER_LEVEL + 0.6, WATER_LEVEL + 0.2, h - shoreNoise), smoothRange(0.02, 0.012, river)) *
+            0.85);
     return c;
 }
 
@@ -191,8 +198,8 @@ void paintVillages(Image& img) {
             const double px = (hx + 400.0) * pixelsPerUnit, py = (hz + 400.0) * pixelsPerUnit;
             fillRect(img, px - w * pixelsPerUnit + 1, py - d * pixelsPerUnit + 1, px + w * pixelsPerUnit + 1,
                      py + d * pixelsPerUnit + 1, rgb(0x202018, 0.35));
-            fillRect(img, px - w * pixelsPerUnit, py - d * pixelsPerUnit, px + w * pixelsPerUnit, py + d * pixelsPerUnit,
-                     roofs[rng.below(4)]);
+            fillRect(img, px - w * pixelsPerUnit, py - d * pixelsPerUnit, px + w * pixelsPerUnit,
+                     py + d * pixelsPerUnit, roofs[rng.below(4)]);
         }
 }
 

@@ -21,7 +21,8 @@ int usage() {
 int check(const std::string& dir) {
     const auto problems = vantrel::data::checkDataDirectory(dir);
     for (const std::string& p : problems) std::printf("%s\n", p.c_str());
-    if (problems.empty()) std::printf("%s: all %zu files present and loadable\n", dir.c_str(), vantrel::data::dataFiles().size());
+    if (problems.empty())
+        std::printf("%s: all %zu files present and loadable\n", dir.c_str(), vantrel::data::dataFiles().size());
     return problems.empty() ? EXIT_OK : EXIT_PROBLEMS;
 }
 

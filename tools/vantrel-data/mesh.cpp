@@ -66,7 +66,8 @@ void addPatch(Mesh& mesh, int rows, int columns, const std::function<PatchPoint(
     for (int r = 0; r < rows; ++r) {
         V3& first = sums[r * columns];
         V3& last = sums[r * columns + columns - 1];
-        const V3 d = mesh.vertices[base + r * columns].position - mesh.vertices[base + r * columns + columns - 1].position;
+        const V3 d =
+            mesh.vertices[base + r * columns].position - mesh.vertices[base + r * columns + columns - 1].position;
         if (dot(d, d) < 1e-12) first = last = first + last;
     }
     double agreement = 0;
@@ -74,7 +75,8 @@ void addPatch(Mesh& mesh, int rows, int columns, const std::function<PatchPoint(
     const double sign = agreement < 0 ? -1.0 : 1.0;
     for (size_t k = 0; k < sums.size(); ++k) mesh.vertices[base + k].normal = normalized(sums[k] * sign);
     if (sign < 0)
-        for (size_t i = firstIndex; i < mesh.indices.size(); i += 3) std::swap(mesh.indices[i + 1], mesh.indices[i + 2]);
+        for (size_t i = firstIndex; i < mesh.indices.size(); i += 3)
+            std::swap(mesh.indices[i + 1], mesh.indices[i + 2]);
     dropUnusedVertices(mesh, base, firstIndex);
 }
 
@@ -114,7 +116,8 @@ std::string encodeX(const Mesh& mesh, const std::string& name) {
     s += faces();
     s += " }\n\n MeshTextureCoords {\n  " + std::to_string(nv) + ";\n";
     for (size_t i = 0; i < nv; ++i)
-        s += "  " + number(mesh.vertices[i].u) + ";" + number(mesh.vertices[i].v) + ";" + (i + 1 < nv ? "," : ";") + "\n";
+        s += "  " + number(mesh.vertices[i].u) + ";" + number(mesh.vertices[i].v) + ";" + (i + 1 < nv ? "," : ";") +
+             "\n";
     s += " }\n\n MeshMaterialList {\n  1;\n  " + std::to_string(nf) + ";\n";
     // Every face uses material 0; 32 to a line.
     for (size_t i = 0; i < nf; ++i) {
@@ -133,7 +136,8 @@ class Scanner {
 public:
     explicit Scanner(const std::string& text, size_t at) : text_(text), at_(at) {}
     bool number(double& out) {
-        while (at_ < text_.size() && (std::isspace(static_cast<unsigned char>(text_[at_])) || text_[at_] == ';' || text_[at_] == ','))
+        while (at_ < text_.size() &&
+               (std::isspace(static_cast<unsigned char>(text_[at_])) || text_[at_] == ';' || text_[at_] == ','))
             ++at_;
         if (at_ >= text_.size()) return false;
         const char c = text_[at_];
@@ -161,7 +165,8 @@ constexpr size_t MAX_ELEMENTS = 1000000;
 // Position just after the opening brace of the first block named `word` at or after `from`.
 size_t blockBody(const std::string& text, const std::string& word, size_t from) {
     for (size_t at = text.find(word, from); at != std::string::npos; at = text.find(word, at + 1)) {
-        const bool startsWord = at == 0 || std::isspace(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '{';
+        const bool startsWord =
+            at == 0 || std::isspace(static_cast<unsigned char>(text[at - 1])) || text[at - 1] == '{';
         const size_t end = at + word.size();
         if (!startsWord || end >= text.size() || std::isalnum(static_cast<unsigned char>(text[end]))) continue;
         const size_t brace = text.find('{', end);
@@ -181,7 +186,8 @@ bool readFaces(Scanner& s, size_t vertexCount, std::vector<int>& indices, std::s
         for (size_t k = 0; k < corners; ++k) {
             size_t index;
             if (!s.count(index, MAX_ELEMENTS)) return error = "bad face " + std::to_string(f), false;
-            if (index >= vertexCount) return error = "face " + std::to_string(f) + " uses a vertex that does not exist", false;
+            if (index >= vertexCount)
+                return error = "face " + std::to_string(f) + " uses a vertex that does not exist", false;
             face[k] = static_cast<int>(index);
         }
         for (size_t k = 1; k + 1 < corners; ++k)
@@ -226,7 +232,8 @@ bool decodeX(const std::string& text, Mesh& out, std::string& error) {
         return error = "texture coordinate count does not match the vertex count", false;
     for (Vertex& v : out.vertices)
         if (!us.number(v.u) || !us.number(v.v)) return error = "texture coordinates are damaged or truncated", false;
-    if (blockBody(text, "MeshMaterialList", body) == std::string::npos) return error = "no MeshMaterialList block", false;
+    if (blockBody(text, "MeshMaterialList", body) == std::string::npos)
+        return error = "no MeshMaterialList block", false;
     return true;
 }
 

@@ -28,8 +28,8 @@ struct Flight {
 };
 
 struct Mission {
-    std::string_view title;  // kept in the 50-byte header
-    std::string_view briefing;  // the objective, then who flies on which side
+    std::string_view title;           // kept in the 50-byte header
+    std::string_view briefing;        // the objective, then who flies on which side
     std::span<const Flight> flights;  // the first aircraft of the first flight is the player
 };
 
@@ -52,31 +52,21 @@ constexpr Flight PATROL[] = {
     {RED, 4, AI_BANK, 1, 16, 46, 56, SOUTH},
 };
 constexpr Flight ESCORT[] = {
-    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST},
-    {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST},
-    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST},
-    {RED, 1, AI_BANK, 2, 30, 44, 0, WEST},
+    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST}, {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST},
+    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST}, {RED, 1, AI_BANK, 2, 30, 44, 0, WEST},
     {RED, 4, AI_RUDDER, 1, 34, 42, -10, WEST},
 };
 constexpr Flight VALLEY_RAID[] = {
-    {BLUE, 6, AI_EXPERT, 1, -6, 42, -40, NORTH},
-    {BLUE, 0, AI_BANK, 3, 6, 45, -34, NORTH},
-    {BLUE, 2, AI_RUDDER, 2, -18, 38, -36, NORTH},
-    {RED, 3, AI_RUDDER, 2, 0, 40, 30, SOUTH},
-    {RED, 1, AI_RUDDER, 3, 12, 46, 28, SOUTH},
-    {RED, 4, AI_RUDDER, 3, -12, 43, 30, SOUTH},
+    {BLUE, 6, AI_EXPERT, 1, -6, 42, -40, NORTH},  {BLUE, 0, AI_BANK, 3, 6, 45, -34, NORTH},
+    {BLUE, 2, AI_RUDDER, 2, -18, 38, -36, NORTH}, {RED, 3, AI_RUDDER, 2, 0, 40, 30, SOUTH},
+    {RED, 1, AI_RUDDER, 3, 12, 46, 28, SOUTH},    {RED, 4, AI_RUDDER, 3, -12, 43, 30, SOUTH},
 };
 constexpr Flight GRAND_BATTLE[] = {
-    {BLUE, 6, AI_EXPERT, 1, -4, 44, -40, NORTH},
-    {BLUE, 0, AI_EXPERT, 2, -4, 44, -44, NORTH},
-    {BLUE, 6, AI_EXPERT, 3, 10, 48, -35, NORTH},
-    {BLUE, 5, AI_BANK, 3, -17, 38, -34, NORTH},
-    {BLUE, 2, AI_RUDDER, 3, 22, 40, -38, NORTH},
-    {BLUE, 0, AI_BANK, 2, -28, 46, -37, NORTH},
-    {RED, 1, AI_BANK, 4, 0, 46, 33, SOUTH},
-    {RED, 3, AI_RUDDER, 3, -15, 40, 35, SOUTH},
-    {RED, 4, AI_EXPERT, 4, 15, 44, 34, SOUTH},
-    {RED, 2, AI_RUDDER, 5, 28, 48, 37, SOUTH},
+    {BLUE, 6, AI_EXPERT, 1, -4, 44, -40, NORTH}, {BLUE, 0, AI_EXPERT, 2, -4, 44, -44, NORTH},
+    {BLUE, 6, AI_EXPERT, 3, 10, 48, -35, NORTH}, {BLUE, 5, AI_BANK, 3, -17, 38, -34, NORTH},
+    {BLUE, 2, AI_RUDDER, 3, 22, 40, -38, NORTH}, {BLUE, 0, AI_BANK, 2, -28, 46, -37, NORTH},
+    {RED, 1, AI_BANK, 4, 0, 46, 33, SOUTH},      {RED, 3, AI_RUDDER, 3, -15, 40, 35, SOUTH},
+    {RED, 4, AI_EXPERT, 4, 15, 44, 34, SOUTH},   {RED, 2, AI_RUDDER, 5, 28, 48, 37, SOUTH},
 };
 
 constexpr Mission MISSIONS[MISSION_COUNT] = {
@@ -87,11 +77,9 @@ constexpr Mission MISSIONS[MISSION_COUNT] = {
     {"VANTREL 3: CROSSWIND ESCORT",
      "Guard the heavy fighter flying east with you.\nThree of ours against three of theirs.\n", ESCORT},
     {"VANTREL 4: VALLEY RAID",
-     "Break the enemy squadron guarding the valley.\nSix of ours against eight: stay with your wing.\n",
-     VALLEY_RAID},
+     "Break the enemy squadron guarding the valley.\nSix of ours against eight: stay with your wing.\n", VALLEY_RAID},
     {"VANTREL 5: THE GRAND BATTLE",
-     "Win the grand battle: down every enemy aircraft.\nFourteen of ours against sixteen of theirs.\n",
-     GRAND_BATTLE},
+     "Win the grand battle: down every enemy aircraft.\nFourteen of ours against sixteen of theirs.\n", GRAND_BATTLE},
 };
 
 // Position of wedge member i: the leader first, then alternately right and left, each

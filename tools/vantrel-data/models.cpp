@@ -23,7 +23,7 @@ constexpr int SURFACE_CHORD_POINTS = 3;
 // spinners, gun barrels. Lengths in model units; tapers as fractions of the length.
 struct Body {
     double z0, z1, x, y;
-    double width, height;  // largest half-extents
+    double width, height;           // largest half-extents
     double noseLength, noseRadius;  // nose taper; radius at the tip as a fraction
     double tailLength, tailRadius;
     double tailRise;  // the axis climbs this much toward the tail
@@ -116,7 +116,9 @@ void addCap(Mesh& mesh, const Body& b, double t, double mirror, int sides) {
             const V3 p = row == 0 ? bodyPoint(b, t, TAU * column / sides, mirror) : centre;
             return regionPoint(p, CAP_REGION, column / double(sides), row);
         },
-        [&](V3) { return V3{0, 0, facing}; });
+        [&](V3) {
+            return V3{0, 0, facing};
+        });
 }
 
 void addBody(Mesh& mesh, const Body& b, const Detail& d) {
@@ -129,10 +131,11 @@ void addBody(Mesh& mesh, const Body& b, const Detail& d) {
             mesh, static_cast<int>(sections.size()), sides + 1,
             [&](int row, int column) {
                 const double t = sections[row];
-                return regionPoint(bodyPoint(b, t, TAU * column / sides, mirror), b.region, t,
-                                   column / double(sides));
+                return regionPoint(bodyPoint(b, t, TAU * column / sides, mirror), b.region, t, column / double(sides));
             },
-            [&](V3 p) { return V3{p.x - axisX, p.y - b.y, 0}; });
+            [&](V3 p) {
+                return V3{p.x - axisX, p.y - b.y, 0};
+            });
         if (b.capped) {
             if (b.noseRadius > 0) addCap(mesh, b, 0.0, mirror, sides);
             if (b.tailRadius > 0) addCap(mesh, b, 1.0, mirror, sides);
@@ -142,7 +145,8 @@ void addBody(Mesh& mesh, const Body& b, const Detail& d) {
 
 // Half-thickness of a symmetric aerofoil at chord fraction c (as a fraction of the chord).
 double aerofoil(double c, double thickness) {
-    return 5.0 * thickness * (0.2969 * std::sqrt(c) - 0.126 * c - 0.3516 * c * c + 0.2843 * c * c * c - 0.1036 * c * c * c * c);
+    return 5.0 * thickness *
+           (0.2969 * std::sqrt(c) - 0.126 * c - 0.3516 * c * c + 0.2843 * c * c * c - 0.1036 * c * c * c * c);
 }
 
 V3 surfacePoint(const Surface& s, double station, double c, double side, double mirror) {
@@ -230,7 +234,9 @@ constexpr Surface PROP_SURFACES[] = {
     {-0.3, -0.22, -1.1, 2.2, 1.3, 0.55, 0.25, 0.25, 0.12, RIGHT, WT, WB, 1.0, true},
     {-0.1, 0.05, 1.85, 0.85, 0.6, 0.3, 0.15, 0.0, 0.08, RIGHT, WT, WB, 0.4, true},
     {0.0, 0.2, 1.7, 0.75, 0.75, 0.35, 0.35, 0.0, 0.09, UP, FIN, FIN, 1.0, false},
-    blade(0.0, 0.0, -2.3, 90), blade(0.0, 0.0, -2.3, 210), blade(0.0, 0.0, -2.3, 330),
+    blade(0.0, 0.0, -2.3, 90),
+    blade(0.0, 0.0, -2.3, 210),
+    blade(0.0, 0.0, -2.3, 330),
 };
 
 // plane3: the heavy twin-engined gunship with a rear turret.
@@ -246,8 +252,12 @@ constexpr Surface GUNSHIP_SURFACES[] = {
     {-0.4, 0.0, -0.8, 2.7, 1.5, 0.7, 0.2, 0.18, 0.14, RIGHT, WT, WB, 1.0, true},
     {-0.15, 0.15, 2.1, 1.25, 0.75, 0.4, 0.2, 0.05, 0.08, RIGHT, WT, WB, 0.45, true},
     {0.0, 0.3, 1.85, 1.05, 0.95, 0.45, 0.4, 0.0, 0.09, UP, FIN, FIN, 1.0, false},
-    blade(-1.35, -0.05, -2.05, 90), blade(-1.35, -0.05, -2.05, 210), blade(-1.35, -0.05, -2.05, 330),
-    blade(1.35, -0.05, -2.05, 90),  blade(1.35, -0.05, -2.05, 210),  blade(1.35, -0.05, -2.05, 330),
+    blade(-1.35, -0.05, -2.05, 90),
+    blade(-1.35, -0.05, -2.05, 210),
+    blade(-1.35, -0.05, -2.05, 330),
+    blade(1.35, -0.05, -2.05, 90),
+    blade(1.35, -0.05, -2.05, 210),
+    blade(1.35, -0.05, -2.05, 330),
 };
 
 // plane4: the interceptor: long nose, sharply swept wings, canards, canted twin fins.

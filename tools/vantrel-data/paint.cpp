@@ -12,7 +12,6 @@ namespace vantrel::data {
 
 namespace {
 
-
 enum class Marking { BlueRoundel, RedStar };
 
 // The paint scheme of one aircraft type. Colours are 0xRRGGBB.
@@ -38,8 +37,7 @@ void forRegion(Image& img, const Region& r, const std::function<Color(double, do
     const int x0 = static_cast<int>(r.u0 * img.width), x1 = static_cast<int>(r.u1 * img.width);
     const int y0 = static_cast<int>(r.v0 * img.height), y1 = static_cast<int>(r.v1 * img.height);
     for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x)
-            img.at(x, y) = paint((x + 0.5 - x0) / (x1 - x0), (y + 0.5 - y0) / (y1 - y0));
+        for (int x = x0; x < x1; ++x) img.at(x, y) = paint((x + 0.5 - x0) / (x1 - x0), (y + 0.5 - y0) / (y1 - y0));
 }
 
 // Pixel position of (u, v) inside a region.
@@ -88,12 +86,13 @@ void paintFuselage(Image& img, const Livery& l) {
         const double upper = -std::cos(theta);
         const double along = u * 5.0, around = theta * 0.4;
         Color c = lerp(rgb(l.underside), camouflage(l, along, around + 7.0 * (v > 0.5)), smoothRange(-0.3, 0.0, upper));
-        if (u > 0.7 && u < 0.75) c = rgb(l.accent);   // band round the rear fuselage
-        if (u < 0.045) c = rgb(0x3a3d40);                // nose cone
+        if (u > 0.7 && u < 0.75) c = rgb(l.accent);                   // band round the rear fuselage
+        if (u < 0.045) c = rgb(0x3a3d40);                             // nose cone
         c = lerp(c, rgb(0x202020), smoothRange(0.93, 1.0, u) * 0.8);  // exhaust soot
         return weathered(c, along, around, l.seed);
     });
-    for (double u : {0.18, 0.32, 0.5, 0.62, 0.86}) panelLine(img, regionX(img, r, u), regionY(img, r, 0.02), regionX(img, r, u), regionY(img, r, 0.98));
+    for (double u : {0.18, 0.32, 0.5, 0.62, 0.86})
+        panelLine(img, regionX(img, r, u), regionY(img, r, 0.02), regionX(img, r, u), regionY(img, r, 0.98));
     panelLine(img, regionX(img, r, 0.05), regionY(img, r, 0.5), regionX(img, r, 0.95), regionY(img, r, 0.5));  // spine
     for (double v : {0.25, 0.75}) paintMarking(img, l.marking, regionX(img, r, 0.58), regionY(img, r, v), 10.0);
 }
@@ -102,8 +101,8 @@ void paintWing(Image& img, const Livery& l, const Region& r, bool top) {
     forRegion(img, r, [&](double u, double v) {
         const double span = u * 2.3, chord = v * 1.3;
         Color c = top ? camouflage(l, span + 3.0, chord + 1.0) : rgb(l.underside);
-        if (v < 0.06) c = scaled(c, 0.82);               // leading edge
-        if (u > 0.94) c = rgb(l.accent);                  // wing tip
+        if (v < 0.06) c = scaled(c, 0.82);  // leading edge
+        if (u > 0.94) c = rgb(l.accent);    // wing tip
         return weathered(c, span, chord, l.seed + (top ? 1 : 2));
     });
     panelLine(img, regionX(img, r, 0.45), regionY(img, r, 0.72), regionX(img, r, 0.93), regionY(img, r, 0.72));
@@ -138,7 +137,9 @@ void paintCanopy(Image& img) {
         const double glint = std::exp(-std::pow((u - 0.35) * 6.0, 2) - std::pow((v - 0.42) * 10.0, 2));
         return lerp(c, rgb(0xe8f2ff), glint * 0.8);
     });
-    for (double u : {0.3, 0.62}) strokeLine(img, regionX(img, r, u), regionY(img, r, 0.2), regionX(img, r, u), regionY(img, r, 0.8), 2.0, rgb(0x2a2c30));
+    for (double u : {0.3, 0.62})
+        strokeLine(img, regionX(img, r, u), regionY(img, r, 0.2), regionX(img, r, u), regionY(img, r, 0.8), 2.0,
+                   rgb(0x2a2c30));
 }
 
 void paintEngine(Image& img) {
@@ -146,12 +147,13 @@ void paintEngine(Image& img) {
     forRegion(img, r, [&](double u, double v) {
         const double upper = -std::cos(v * TAU);
         Color c = lerp(rgb(0x4c5054), rgb(0x8a8f94), smoothRange(-1.0, 1.0, upper));
-        if (u < 0.05) c = rgb(0x2a2c2e);              // intake lip
+        if (u < 0.05) c = rgb(0x2a2c2e);               // intake lip
         if (u > 0.9) c = lerp(c, rgb(0x1c1a18), 0.7);  // hot section
         if (u > 0.97) c = rgb(0x0c0b0a);               // the sooty inside, used by the caps
         return weathered(c, u * 3.0, v, 40);
     });
-    for (double u : {0.3, 0.6}) panelLine(img, regionX(img, r, u), regionY(img, r, 0.0), regionX(img, r, u), regionY(img, r, 1.0));
+    for (double u : {0.3, 0.6})
+        panelLine(img, regionX(img, r, u), regionY(img, r, 0.0), regionX(img, r, u), regionY(img, r, 1.0));
 }
 
 }  // namespace
@@ -224,7 +226,7 @@ struct SkyStop {
 // From the zenith down to the nadir; below the horizon the haze takes the colour of the
 // distant ground the terrain fades into.
 constexpr SkyStop SKY_STOPS[] = {
-    {90, 0x2459ad}, {55, 0x3470c2}, {25, 0x5b93d4}, {10, 0x8cb7e3}, {3, 0xbcd3e8}, {0, 0xd3dfe6},
+    {90, 0x2459ad}, {55, 0x3470c2}, {25, 0x5b93d4},  {10, 0x8cb7e3},  {3, 0xbcd3e8},   {0, 0xd3dfe6},
     {-2, 0xb4c4b8}, {-7, 0x8ea583}, {-18, 0x6a8a55}, {-35, 0x5a7d42}, {-90, 0x52743a},
 };
 
@@ -247,7 +249,8 @@ Color distantLand(double elevation, double azimuth, const Color& haze) {
 Color skyGradient(double elevation) {
     for (size_t i = 1; i < std::size(SKY_STOPS); ++i)
         if (elevation >= SKY_STOPS[i].elevation) {
-            const double t = (elevation - SKY_STOPS[i].elevation) / (SKY_STOPS[i - 1].elevation - SKY_STOPS[i].elevation);
+            const double t =
+                (elevation - SKY_STOPS[i].elevation) / (SKY_STOPS[i - 1].elevation - SKY_STOPS[i].elevation);
             return lerp(rgb(SKY_STOPS[i].color), rgb(SKY_STOPS[i - 1].color), smoothStep(t));
         }
     return rgb(SKY_STOPS[std::size(SKY_STOPS) - 1].color);
@@ -277,7 +280,8 @@ Image paintSky() {
             const Color cloud = lerp(rgb(0xaab4c2), rgb(0xffffff), smoothRange(2.0, 14.0, elevation + 6.0 * puff));
             c = lerp(c, cloud, cumulus * 0.92);
             const double streak = fractalNoise(u * 6.0, elevation / 18.0, SKY_SEED + 1, 4, 6);
-            const double cirrus = smoothRange(0.1, 0.45, streak) * smoothRange(22.0, 35.0, elevation) * smoothRange(80.0, 55.0, elevation);
+            const double cirrus = smoothRange(0.1, 0.45, streak) * smoothRange(22.0, 35.0, elevation) *
+                                  smoothRange(80.0, 55.0, elevation);
             c = lerp(c, rgb(0xf4f8ff), cirrus * 0.35);
             img.at(x, y) = c;
         }
@@ -377,8 +381,9 @@ struct MarkerStyle {
 // Markers of sides 1, 2 and 3 (cells 1 to 3), then of sides 6 to 14 (cells 6 to 14); cell 15
 // is the player's own marker.
 constexpr MarkerStyle SIDE_MARKERS[16] = {
-    {0, 0}, {0x3cc8ff, 3}, {0xff3a2a, 4}, {0xffd030, 0}, {0, 0}, {0, 0}, {0x60ff60, 3}, {0xff60ff, 4},
-    {0xffffff, 0}, {0xff9a30, 3}, {0x9a7aff, 4}, {0x40ffd0, 0}, {0xffa0a0, 3}, {0xa0ffa0, 4}, {0xa0a0ff, 0}, {0, 0},
+    {0, 0},        {0x3cc8ff, 3}, {0xff3a2a, 4}, {0xffd030, 0}, {0, 0},        {0, 0},
+    {0x60ff60, 3}, {0xff60ff, 4}, {0xffffff, 0}, {0xff9a30, 3}, {0x9a7aff, 4}, {0x40ffd0, 0},
+    {0xffa0a0, 3}, {0xa0ffa0, 4}, {0xa0a0ff, 0}, {0, 0},
 };
 // A blip fills a small part of its cell (about 6 of the 25 pixels of a radar marker), with a
 // dark rim, so neighbouring aircraft stay apart on the scope.
@@ -421,7 +426,8 @@ void paintGunSightCell(Image& img) {
     strokeCircle(img, cx, cy, 16, 2.2, HUD_GREEN);
     for (int i = 0; i < 4; ++i) {
         const double a = i * std::numbers::pi / 2;
-        strokeLine(img, cx + std::cos(a) * 20, cy + std::sin(a) * 20, cx + std::cos(a) * 28, cy + std::sin(a) * 28, 2.2, HUD_GREEN);
+        strokeLine(img, cx + std::cos(a) * 20, cy + std::sin(a) * 20, cx + std::cos(a) * 28, cy + std::sin(a) * 28, 2.2,
+                   HUD_GREEN);
     }
     fillDisc(img, cx, cy, 2.2, HUD_GREEN);
 }

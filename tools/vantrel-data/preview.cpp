@@ -20,12 +20,10 @@ struct MeshView {
 };
 // Each aircraft texture with its mesh; types 0 and 1 share plane1.x.
 constexpr MeshView MESH_VIEWS[] = {
-    {"plane1.x", "plane11.bmp", true, 9},  {"plane1.x", "plane12.bmp", true, 9},
-    {"plane2.x", "plane21.bmp", true, 9},  {"plane3.x", "plane31.bmp", true, 10},
-    {"plane4.x", "plane41.bmp", true, 9},  {"plane5.x", "plane51.bmp", true, 9},
-    {"plane6.x", "plane61.bmp", true, 9},  {"shot1.x", "shot1.bmp", false, 8},
-    {"rocket.x", "rocket.bmp", false, 8},  {"missile.x", "missile.bmp", false, 9},
-    {"sky.x", "sky.bmp", false, 0},
+    {"plane1.x", "plane11.bmp", true, 9},   {"plane1.x", "plane12.bmp", true, 9}, {"plane2.x", "plane21.bmp", true, 9},
+    {"plane3.x", "plane31.bmp", true, 10},  {"plane4.x", "plane41.bmp", true, 9}, {"plane5.x", "plane51.bmp", true, 9},
+    {"plane6.x", "plane61.bmp", true, 9},   {"shot1.x", "shot1.bmp", false, 8},   {"rocket.x", "rocket.bmp", false, 8},
+    {"missile.x", "missile.bmp", false, 9}, {"sky.x", "sky.bmp", false, 0},
 };
 
 constexpr int TILE_W = 400, TILE_H = 300;
@@ -48,11 +46,13 @@ Image drawMeshViews(const Mesh& mesh, const Image& texture, const MeshView& mv) 
     for (int i = 0; i < 4; ++i) {
         Canvas canvas(TILE_W, TILE_H, 2);
         const bool inside = mv.distance == 0;
-        const View view = inside ? View{{0, 0, 0}, SKY_TARGETS[i], 1.3} : View{EYE_DIRECTIONS[i] * mv.distance, {0, 0, 0}, 0.7};
+        const View view =
+            inside ? View{{0, 0, 0}, SKY_TARGETS[i], 1.3} : View{EYE_DIRECTIONS[i] * mv.distance, {0, 0, 0}, 0.7};
         canvas.draw(mesh, texture, {}, view, mv.lit);
         const Image tile = canvas.finish();
         for (int y = 0; y < TILE_H; ++y)
-            for (int x = 0; x < TILE_W; ++x) blendPixel(sheet, (i % 2) * TILE_W + x, (i / 2) * TILE_H + y, tile.at(x, y));
+            for (int x = 0; x < TILE_W; ++x)
+                blendPixel(sheet, (i % 2) * TILE_W + x, (i / 2) * TILE_H + y, tile.at(x, y));
     }
     return sheet;
 }
@@ -75,10 +75,12 @@ bool writePreviews(const std::string& dataDir, const std::string& outDir, std::s
         Mesh mesh;
         Image texture;
         if (!readFileBytes((in / mv.mesh).string(), bytes)) return error = "cannot read " + std::string(mv.mesh), false;
-        if (!decodeX(std::string(bytes.begin(), bytes.end()), mesh, error)) return error = mv.mesh + (": " + error), false;
+        if (!decodeX(std::string(bytes.begin(), bytes.end()), mesh, error))
+            return error = mv.mesh + (": " + error), false;
         if (!loadTexture((in / mv.texture).string(), texture, error)) return false;
         const std::string name = "mesh-" + stem(mv.mesh) + "-" + stem(mv.texture) + ".png";
-        if (!writePng((out / name).string(), drawMeshViews(mesh, texture, mv))) return error = "cannot write previews", false;
+        if (!writePng((out / name).string(), drawMeshViews(mesh, texture, mv)))
+            return error = "cannot write previews", false;
     }
     return true;
 }

@@ -29,8 +29,10 @@ constexpr double AMBIENT = 128.0 / 255.0;
 }  // namespace
 
 Canvas::Canvas(int width, int height, int supersample)
-    : width_(width), height_(height), factor_(supersample), color_(width * supersample, height * supersample, Color{0, 0, 0, 0}),
-      depth_(static_cast<size_t>(width) * height * supersample * supersample, std::numeric_limits<double>::infinity()) {}
+    : width_(width), height_(height), factor_(supersample),
+      color_(width * supersample, height * supersample, Color{0, 0, 0, 0}),
+      depth_(static_cast<size_t>(width) * height * supersample * supersample, std::numeric_limits<double>::infinity()) {
+}
 
 void Canvas::draw(const Mesh& mesh, const Image& texture, const Placement& where, const View& view, bool lit) {
     const V3 forward = normalized(view.target - view.eye);
@@ -49,8 +51,12 @@ void Canvas::draw(const Mesh& mesh, const Image& texture, const Placement& where
         visible[i] = z > 0.05;
         const double invZ = 1.0 / std::max(z, 0.05);
         const double light = lit ? std::min(1.0, AMBIENT + std::max(0.0, dot(n, toLight))) : 1.0;
-        screen[i] = {color_.width / 2.0 + dot(d, right) * focal * invZ, color_.height / 2.0 - dot(d, up) * focal * invZ, invZ,
-                     v.u * invZ, v.v * invZ, light};
+        screen[i] = {color_.width / 2.0 + dot(d, right) * focal * invZ,
+                     color_.height / 2.0 - dot(d, up) * focal * invZ,
+                     invZ,
+                     v.u * invZ,
+                     v.v * invZ,
+                     light};
     }
     for (size_t t = 0; t + 2 < mesh.indices.size(); t += 3) {
         const int ia = mesh.indices[t], ib = mesh.indices[t + 1], ic = mesh.indices[t + 2];
@@ -94,7 +100,8 @@ Image Canvas::finish() const {
                     const Color& c = color_.at(x * factor_ + sx, y * factor_ + sy);
                     sum = {sum.r + c.r * c.a, sum.g + c.g * c.a, sum.b + c.b * c.a, sum.a + c.a};
                 }
-            out.at(x, y) = sum.a > 0 ? Color{sum.r / sum.a, sum.g / sum.a, sum.b / sum.a, sum.a / n} : Color{0, 0, 0, 0};
+            out.at(x, y) =
+                sum.a > 0 ? Color{sum.r / sum.a, sum.g / sum.a, sum.b / sum.a, sum.a / n} : Color{0, 0, 0, 0};
         }
     return out;
 }

@@ -11,7 +11,6 @@ namespace vantrel::data {
 
 namespace {
 
-
 Samples silence(double seconds) { return Samples(static_cast<size_t>(seconds * SAMPLE_RATE), 0.0); }
 double timeOf(size_t i) { return static_cast<double>(i) / SAMPLE_RATE; }
 
@@ -39,7 +38,8 @@ Samples bandPass(const Samples& in, Centre centre, double damping) {
     Samples out(in.size());
     double low = 0, band = 0;
     for (size_t i = 0; i < in.size(); ++i) {
-        const double f = 2.0 * std::sin(std::numbers::pi * std::min(centre(timeOf(i)), SAMPLE_RATE / 6.0) / SAMPLE_RATE);
+        const double f =
+            2.0 * std::sin(std::numbers::pi * std::min(centre(timeOf(i)), SAMPLE_RATE / 6.0) / SAMPLE_RATE);
         low += f * band;
         const double high = in[i] - low - damping * band;
         band += f * high;
@@ -77,7 +77,8 @@ Samples synthGunShot() {
     for (size_t i = 0; i < s.size(); ++i) {
         const double t = timeOf(i);
         phase += TAU * (55.0 + 90.0 * decay(t, 0.02)) / SAMPLE_RATE;
-        s[i] = crack[i] * decay(t, 0.012) * 0.8 + body[i] * 4.0 * decay(t, 0.04) + std::sin(phase) * 0.7 * decay(t, 0.045);
+        s[i] =
+            crack[i] * decay(t, 0.012) * 0.8 + body[i] * 4.0 * decay(t, 0.04) + std::sin(phase) * 0.7 * decay(t, 0.045);
     }
     return faded(normalized(s, 0.7), 0.0005, 0.02);
 }
@@ -146,7 +147,8 @@ Samples synthMenuConfirm() {
 
 Samples synthLaunch() {
     Samples s = silence(1.1);
-    const Samples hiss = bandPass(noise(s.size(), 30), [](double t) { return 600.0 + 3200.0 * decay(t, 0.3); }, 0.5);
+    const Samples hiss = bandPass(
+        noise(s.size(), 30), [](double t) { return 600.0 + 3200.0 * decay(t, 0.3); }, 0.5);
     const Samples roar = lowPass(noise(s.size(), 31), 400.0, 2);
     for (size_t i = 0; i < s.size(); ++i) {
         const double t = timeOf(i);
@@ -198,7 +200,8 @@ std::vector<uint8_t> encodeWav(const Samples& samples) {
 }
 
 bool decodeWav(const std::vector<uint8_t>& b, WavInfo& out, std::string& error) {
-    if (b.size() < 12 || std::string(b.begin(), b.begin() + 4) != "RIFF" || std::string(b.begin() + 8, b.begin() + 12) != "WAVE")
+    if (b.size() < 12 || std::string(b.begin(), b.begin() + 4) != "RIFF" ||
+        std::string(b.begin() + 8, b.begin() + 12) != "WAVE")
         return error = "not a WAV file (no RIFF/WAVE header)", false;
     bool haveFormat = false;
     for (size_t at = 12; at + 8 <= b.size();) {

@@ -56,7 +56,8 @@ void paintBackdrop(Image& img) {
             const double d = std::hypot(x - SUN_ON_SCREEN.x, (y - SUN_ON_SCREEN.y) * 1.6);
             c = lerp(c, rgb(0xfff0c8), clamp01(std::exp(-d / 70.0) * 0.9));
             const double wisps = fractalNoise(x / 160.0, y / 14.0, 61, 5);
-            c = lerp(c, rgb(0xf0a890), smoothRange(0.1, 0.5, wisps) * smoothRange(120, 240, y) * smoothRange(HORIZON, 250, y) * 0.45);
+            c = lerp(c, rgb(0xf0a890),
+                     smoothRange(0.1, 0.5, wisps) * smoothRange(120, 240, y) * smoothRange(HORIZON, 250, y) * 0.45);
             img.at(x, y) = c;
         }
     fillDisc(img, SUN_ON_SCREEN.x, SUN_ON_SCREEN.y, 16, rgb(0xfff8e0));
@@ -95,7 +96,8 @@ void paintFlyers(Image& img) {
     Canvas canvas(img.width, img.height, 3);
     const View view{{0, 0, 0}, {0, 0, 1}, 0.75};
     for (const Flyer& f : FLYERS)
-        canvas.draw(aircraftModel(f.model), paintLivery(f.livery), {f.position, f.pitch, f.heading, f.roll, 1.0}, view, true);
+        canvas.draw(aircraftModel(f.model), paintLivery(f.livery), {f.position, f.pitch, f.heading, f.roll, 1.0}, view,
+                    true);
     const Image flyers = canvas.finish();
     for (int y = 0; y < img.height; ++y)
         for (int x = 0; x < img.width; ++x) blendPixel(img, x, y, flyers.at(x, y));
@@ -108,13 +110,13 @@ struct Letter {
     std::vector<std::vector<double>> strokes;  // polylines x0, y0, x1, y1, ...
 };
 const Letter NAME[] = {
-    {0.9, {{0, 0, 0.45, 1, 0.9, 0}}},                                                       // V
-    {0.9, {{0, 1, 0.45, 0, 0.9, 1}, {0.2, 0.62, 0.7, 0.62}}},                                // A
-    {0.8, {{0, 1, 0, 0, 0.8, 1, 0.8, 0}}},                                                  // N
-    {0.8, {{0, 0, 0.8, 0}, {0.4, 0, 0.4, 1}}},                                               // T
+    {0.9, {{0, 0, 0.45, 1, 0.9, 0}}},                                                               // V
+    {0.9, {{0, 1, 0.45, 0, 0.9, 1}, {0.2, 0.62, 0.7, 0.62}}},                                       // A
+    {0.8, {{0, 1, 0, 0, 0.8, 1, 0.8, 0}}},                                                          // N
+    {0.8, {{0, 0, 0.8, 0}, {0.4, 0, 0.4, 1}}},                                                      // T
     {0.8, {{0, 1, 0, 0, 0.55, 0, 0.78, 0.12, 0.78, 0.38, 0.55, 0.5, 0, 0.5}, {0.4, 0.5, 0.8, 1}}},  // R
-    {0.7, {{0.7, 0, 0, 0, 0, 1, 0.7, 1}, {0, 0.5, 0.55, 0.5}}},                              // E
-    {0.7, {{0, 0, 0, 1, 0.7, 1}}},                                                          // L
+    {0.7, {{0.7, 0, 0, 0, 0, 1, 0.7, 1}, {0, 0.5, 0.55, 0.5}}},                                     // E
+    {0.7, {{0, 0, 0, 1, 0.7, 1}}},                                                                  // L
 };
 
 struct Segment {
@@ -127,7 +129,9 @@ std::vector<Segment> nameSegments(double left, double top, double height, double
     for (const Letter& l : NAME) {
         for (const auto& line : l.strokes)
             for (size_t i = 2; i + 1 < line.size(); i += 2) {
-                auto place = [&](double lx, double ly) { return std::pair{x + (lx + (1.0 - ly) * slant) * height, top + ly * height}; };
+                auto place = [&](double lx, double ly) {
+                    return std::pair{x + (lx + (1.0 - ly) * slant) * height, top + ly * height};
+                };
                 const auto [ax, ay] = place(line[i - 2], line[i - 1]);
                 const auto [bx, by] = place(line[i], line[i + 1]);
                 segments.push_back({ax, ay, bx, by});
@@ -160,7 +164,8 @@ void paintName(Image& img) {
             const double d = distanceToSegments(segments, x + 0.5, y + 0.5);
             blendPixel(img, x, y, rgb(0x0e1830), clamp01(stroke + 3.0 - d + 0.5));
             const double t = clamp01((y - top + stroke) / (height + 2 * stroke));
-            Color fill = t < 0.5 ? lerp(rgb(0xffffff), rgb(0xc8dcf4), t * 2) : lerp(rgb(0x7d9cc8), rgb(0xd8e6f8), (t - 0.5) * 2);
+            Color fill =
+                t < 0.5 ? lerp(rgb(0xffffff), rgb(0xc8dcf4), t * 2) : lerp(rgb(0x7d9cc8), rgb(0xd8e6f8), (t - 0.5) * 2);
             blendPixel(img, x, y, fill, clamp01(stroke - d + 0.5));
         }
     // A swept underline, like a contrail.
@@ -168,7 +173,8 @@ void paintName(Image& img) {
         const double u = x / static_cast<double>(img.width);
         const double y = top + height + 26 - 10 * std::sin(u * 3.0);
         const double strength = smoothRange(0.12, 0.3, u) * smoothRange(0.9, 0.7, u);
-        for (int dy = -3; dy <= 3; ++dy) blendPixel(img, x, static_cast<int>(y) + dy, rgb(0xffe0b0), strength * (1.0 - std::abs(dy) / 3.5) * 0.8);
+        for (int dy = -3; dy <= 3; ++dy)
+            blendPixel(img, x, static_cast<int>(y) + dy, rgb(0xffe0b0), strength * (1.0 - std::abs(dy) / 3.5) * 0.8);
     }
 }
 

@@ -31,9 +31,7 @@ int logInit(HWND__*) { return 1; }
 void logEnd() {}
 int logLoad(char*, char) { return 1; }
 int logLoadLoop(char*) { return 1; }
-void logPlay(char channel, char volume) {
-    std::fprintf(soundLog, "%d DSplay %d %d\n", soundLogTick, channel, volume);
-}
+void logPlay(char channel, char volume) { std::fprintf(soundLog, "%d DSplay %d %d\n", soundLogTick, channel, volume); }
 void logLoop(char operation, char level) {
     std::fprintf(soundLog, "%d DSloopOPE %d %d\n", soundLogTick, operation, level);
 }
@@ -88,8 +86,7 @@ int main(int argc, char** argv) {
         ->excludes(input);
     app.add_flag("--until-end", o.untilEnd, "run until the mission returns to the title screen");
     app.add_option("--sound-log", o.soundLogFile, "write every sound-library call to this file");
-    app.add_option("--every", o.every, "print the world every K ticks, one object a line")
-        ->check(CLI::PositiveNumber);
+    app.add_option("--every", o.every, "print the world every K ticks, one object a line")->check(CLI::PositiveNumber);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

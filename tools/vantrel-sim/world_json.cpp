@@ -139,11 +139,14 @@ std::string worldJson(const World& w, int tick, const std::string& outcome) {
             c.real("roll", w.cameraRoll);
         }
         o.key("aircraft");
-        arrayJson(out, w.aircraft, [](const Aircraft&) { return true; }, aircraftJson);
+        arrayJson(
+            out, w.aircraft, [](const Aircraft&) { return true; }, aircraftJson);
         o.key("projectiles");
-        arrayJson(out, w.projectiles, [](const Projectile& p) { return p.side != 0; }, projectileJson);
+        arrayJson(
+            out, w.projectiles, [](const Projectile& p) { return p.side != 0; }, projectileJson);
         o.key("effects");
-        arrayJson(out, w.effects, [](const Effect& e) { return e.life != 0; }, effectJson);
+        arrayJson(
+            out, w.effects, [](const Effect& e) { return e.life != 0; }, effectJson);
     }
     return out;
 }
