@@ -3,7 +3,7 @@
 // screenshots, the World hash).
 #pragma once
 
-#include "app/options.h"
+#include "play/options.h"
 
 namespace vantrel {
 

@@ -2,7 +2,7 @@
 // normal end, 2 for bad arguments.
 #include "app/game.h"
 #include "app/keymap.h"
-#include "app/options.h"
+#include "play/options.h"
 
 int main(int argc, char** argv) {
     vantrel::Options options;

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "app/options.h"
+#include "play/options.h"
 
 namespace vantrel {
 

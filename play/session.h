@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/demo.h"
-#include "app/options.h"
+#include "game/demo.h"
+#include "play/options.h"
 #include "game/briefing.h"
 #include "game/keyscript.h"
 #include "game/scheduler.h"

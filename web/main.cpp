@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
+#include "play/options.h"
 #include "play/session.h"
 #include "render/browser/canvas_context.h"
 #include "render/image.h"

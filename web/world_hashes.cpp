@@ -14,9 +14,9 @@
 #include <memory>
 #include <string>
 
-#include "app/demo.h"
+#include "game/demo.h"
 #include "game/flow.h"
-#include "tools/vantrel-sim/world_json.h"
+#include "game/world_json.h"
 #include "world/world.h"
 
 using namespace vantrel;

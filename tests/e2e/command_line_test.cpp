@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/message.h"
-#include "app/options.h"
+#include "play/options.h"
 #include "tests/e2e/run_program.h"
 
 namespace vantrel {

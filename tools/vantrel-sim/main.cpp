@@ -12,7 +12,7 @@
 #include "game/keyscript.h"
 #include "sim/autopilot.h"
 #include "sound/sound.h"
-#include "tools/vantrel-sim/world_json.h"
+#include "game/world_json.h"
 #include "world/situation.h"
 #include "world/terrain.h"
 

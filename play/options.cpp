@@ -1,4 +1,4 @@
-#include "app/options.h"
+#include "play/options.h"
 
 #include <CLI/CLI.hpp>
 

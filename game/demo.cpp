@@ -1,4 +1,4 @@
-#include "app/demo.h"
+#include "game/demo.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "tools/vantrel-sim/world_json.h"
+#include "game/world_json.h"
 
 #include <cstdio>
 
