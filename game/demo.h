@@ -28,14 +28,9 @@ private:
     void menuKeys(const World& w, uint8_t out[256]) const;
     void press(uint8_t code, uint8_t out[256]) const;
 
-    void noteMission(const World& w);
-
     int situation_;
     bool missionSeen_ = false;
-    int missionTicks_ = 0;
-    int8_t playerSide_ = 0;  // the side the player's aircraft flew for at the start
-    bool playerAlive_ = false;
-    int enemiesAtStart_ = 0, enemiesLeft_ = 0;
+    int missionTicks_ = 0;  // ticks run in the mission so far
     Autopilot pilot_;
     uint8_t previous_[256] = {};
 };

@@ -1,7 +1,5 @@
 #include "game/flow.h"
 
-#include <cstdio>
-
 #include "sim/ai.h"
 #include "sim/camera.h"
 #include "sim/controls.h"
@@ -43,17 +41,8 @@ void updateTitle(World& w) {
     if (isPressed(w.input, VK_ESCAPE)) w.running = 0;
 }
 
-void updateSituationSelect(World& w, const std::string& dataDir) {
-    if (isPressed(w.input, VK_SPACE)) {
-        std::string error;
-        if (startSituation(w, situationPath(dataDir, w.flowCounter), error)) {
-            w.gameMode = MODE_MISSION;
-            w.flowCounter = 0;
-            appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
-        } else {
-            std::fprintf(stderr, "vantrel: situation refused: %s\n", error.c_str());
-        }
-    }
+void updateSituationSelect(World& w, const std::string& dataDir, TickNotes& notes) {
+    if (isPressed(w.input, VK_SPACE)) enterMission(w, situationPath(dataDir, w.flowCounter), notes.refusal);
     const bool previous = isPressed(w.input, VK_NUMPAD8);
     const bool next = isPressed(w.input, VK_NUMPAD5);
     if (previous && --w.flowCounter == 0) w.flowCounter = SITUATION_COUNT;
@@ -110,13 +99,22 @@ void updateMission(World& w) {
 
 }  // namespace
 
-void updateGameFlow(World& w, const std::string& dataDir) {
+bool enterMission(World& w, const std::string& situationFile, std::string& error) {
+    if (!startSituation(w, situationFile, error)) return false;
+    w.gameMode = MODE_MISSION;
+    w.flowCounter = 0;
+    appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    return true;
+}
+
+TickNotes updateGameFlow(World& w, const std::string& dataDir) {
+    TickNotes notes;
     switch (w.gameMode) {
         case MODE_TITLE:
             updateTitle(w);
             break;
         case MODE_SELECT:
-            updateSituationSelect(w, dataDir);
+            updateSituationSelect(w, dataDir, notes);
             break;
         case MODE_MISSION:
             updateMission(w);
@@ -124,14 +122,16 @@ void updateGameFlow(World& w, const std::string& dataDir) {
         default:
             break;
     }
+    return notes;
 }
 
-bool logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]) {
+TickNotes logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]) {
     updateKeyState(w.input, snapshot);
-    const bool showInformation = isPressed(w.input, VK_RETURN);
+    const bool informationAsked = isPressed(w.input, VK_RETURN);
     ++w.tickCount;
-    updateGameFlow(w, dataDir);
-    return showInformation;
+    TickNotes notes = updateGameFlow(w, dataDir);
+    notes.informationAsked = informationAsked;
+    return notes;
 }
 
 }  // namespace vantrel

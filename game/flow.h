@@ -20,10 +20,19 @@ void loadWorldAssets(World& w, const std::string& dataDir);
 // The seven simulation steps of one mission tick, in their fixed order.
 void runMissionSteps(World& w);
 
-void updateGameFlow(World& w, const std::string& dataDir);
+// Places the situation in the file and enters its mission, as SPACE on the menu does. Returns
+// false with the reason in error, the World's mode unchanged, when the file is refused.
+bool enterMission(World& w, const std::string& situationFile, std::string& error);
 
-// One logic tick: roll the key snapshots, count the tick and run the game flow. Returns
-// true when RETURN went down this tick, asking the platform for the information box.
-bool logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]);
+// What a tick leaves for the program to act on besides the World and its sound events.
+struct TickNotes {
+    bool informationAsked = false;  // RETURN went down: the platform shows the information box
+    std::string refusal;            // why the situation asked for could not start; empty if none
+};
+
+TickNotes updateGameFlow(World& w, const std::string& dataDir);
+
+// One logic tick: roll the key snapshots, count the tick and run the game flow.
+TickNotes logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]);
 
 }  // namespace vantrel

@@ -112,9 +112,10 @@ void Session::runTick() {
     }
     if (recorder_) recorder_->record(ticksRun_, snapshot);
     *previous_ = *world_;
-    const bool informationAsked = logicTick(*world_, dataDir_, snapshot);
+    const TickNotes notes = logicTick(*world_, dataDir_, snapshot);
     playSoundEvents(sound_, world_->sounds);
-    if (informationAsked) host_.showInformation(informationText(scheduler_));
+    if (!notes.refusal.empty()) std::fprintf(stderr, "vantrel: situation refused: %s\n", notes.refusal.c_str());
+    if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
     if (demo_ && demo_->finished(*world_)) world_->running = 0;
     if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
 }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "game/debrief.h"
+#include "game/outcome.h"
 #include "game/scheduler.h"
 #include "render/view.h"
 #include "sim/flight.h"
@@ -146,13 +146,19 @@ bool showsMapMarker(const World& w, int slot) {
 }
 
 std::string missionResult(const World& w) {
-    if (w.flowCounter == 0) return {};
-    return playerOf(w).side != 0 ? "MISSION COMPLETE" : "MISSION FAILURE";
+    switch (missionOutcome(w).result) {
+        case MissionResult::Complete:
+            return "MISSION COMPLETE";
+        case MissionResult::Failure:
+            return "MISSION FAILURE";
+        default:
+            return {};
+    }
 }
 
 std::string debriefLine(const World& w) {
-    if (w.flowCounter == 0) return {};
-    const MissionTally t = tallyMission(w);
+    const MissionOutcome t = missionOutcome(w);
+    if (t.result == MissionResult::Running) return {};
     const int seconds = static_cast<int>(int64_t{t.missionTicks} * TICK_INTERVAL_MS / 1000);
     char line[128];
     std::snprintf(line, sizeof line, "ENEMIES DOWNED %d OF %d   FRIENDS LOST %d   TIME %d:%02d", t.enemiesDowned,

@@ -34,7 +34,7 @@ protected:
     }
 
     // One logic tick with these keys held.
-    bool tick(std::initializer_list<int> keys = {}) {
+    TickNotes tick(std::initializer_list<int> keys = {}) {
         uint8_t snapshot[256] = {};
         for (int k : keys) snapshot[k] = 0x80;
         return logicTick(*w, dataDir, snapshot);
@@ -130,11 +130,21 @@ TEST_F(FlowTest, DestroyedPlayerStartsTheCountdownAndEscKeepsItsValue) {
 
 TEST_F(FlowTest, ModeZeroDoesNothingAndReturnAsksForTheInformationBox) {
     w->gameMode = MODE_NONE;
-    EXPECT_FALSE(tick({VK_SPACE}));
+    EXPECT_FALSE(tick({VK_SPACE}).informationAsked);
     EXPECT_EQ(w->gameMode, MODE_NONE);
     EXPECT_EQ(w->tickCount, 1);
-    EXPECT_TRUE(tick({VK_RETURN}));
-    EXPECT_FALSE(tick({VK_RETURN}));  // held: shown once
-    EXPECT_FALSE(tick());
-    EXPECT_TRUE(tick({VK_RETURN}));
+    EXPECT_TRUE(tick({VK_RETURN}).informationAsked);
+    EXPECT_FALSE(tick({VK_RETURN}).informationAsked);  // held: shown once
+    EXPECT_FALSE(tick().informationAsked);
+    EXPECT_TRUE(tick({VK_RETURN}).informationAsked);
+}
+
+TEST_F(FlowTest, ARefusedSituationIsReportedAndTheMenuStays) {
+    w->gameMode = MODE_SELECT;
+    w->flowCounter = 3;  // no s3.au1 in this data directory
+    const TickNotes notes = tick({VK_SPACE});
+    EXPECT_NE(notes.refusal.find("s3.au1"), std::string::npos) << notes.refusal;
+    EXPECT_EQ(w->gameMode, MODE_SELECT);
+    EXPECT_EQ(w->sounds.count, 0) << "no confirmation sound for a refused start";
+    EXPECT_TRUE(tick().refusal.empty());
 }

@@ -40,6 +40,7 @@ void placeAircraft(World& w, int slot, float x, float z, float heading, int8_t s
     a.speed = 0.5f;
     a.type = 0;
     a.side = side;
+    w.placedSide[slot] = side;  // as the mission places it
     a.armor = AIRCRAFT_TYPES[0].armor;
     a.gunAmmo = AIRCRAFT_TYPES[0].gunAmmo;
     a.launcherAmmo = AIRCRAFT_TYPES[0].launcherAmmo;

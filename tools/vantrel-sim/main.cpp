@@ -10,10 +10,10 @@
 
 #include "game/flow.h"
 #include "game/keyscript.h"
+#include "game/outcome.h"
+#include "game/world_json.h"
 #include "sim/autopilot.h"
 #include "sound/sound.h"
-#include "game/world_json.h"
-#include "world/situation.h"
 #include "world/terrain.h"
 
 using namespace vantrel;
@@ -57,17 +57,6 @@ std::string situationFile(const Options& o) {
         return situationPath(o.dataDir, o.situation[0] - '0');
     }
     return o.situation;
-}
-
-// How the mission stands after a tick: running, or how it ended.
-std::string outcomeAfterTick(const World& w) {
-    const bool playerAlive = w.aircraft[w.playerIndex].side != 0;
-    if (w.gameMode == MODE_MISSION) {
-        if (w.flowCounter > 0) return playerAlive ? "complete" : "failure";
-        return "running";
-    }
-    if (isPressed(w.input, VK_ESCAPE)) return "abandoned";
-    return playerAlive ? "complete" : "failure";
 }
 
 }  // namespace
@@ -114,11 +103,8 @@ int main(int argc, char** argv) {
         sound.soundEnabled = true;
     }
 
-    if (!startSituation(w, situationFile(o), error)) return fail(error);
-    w.gameMode = MODE_MISSION;
-    w.flowCounter = 0;
     w.running = 1;
-    appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    if (!enterMission(w, situationFile(o), error)) return fail(error);
     playSoundEvents(sound, w.sounds);
 
     const int limit = o.untilEnd && o.ticks == 0 ? UNTIL_END_TICK_LIMIT : o.ticks;
@@ -134,7 +120,7 @@ int main(int argc, char** argv) {
         soundLogTick = tick;
         logicTick(w, o.dataDir, keys);
         playSoundEvents(sound, w.sounds);
-        outcome = outcomeAfterTick(w);
+        outcome = resultName(missionOutcome(w).result);
         if (o.every > 0 && tick % o.every == 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
     }
     if (o.every == 0 || tick % o.every != 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
