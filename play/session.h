@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "game/demo.h"
-#include "play/options.h"
 #include "game/briefing.h"
+#include "game/demo.h"
 #include "game/keyscript.h"
 #include "game/scheduler.h"
+#include "play/options.h"
 #include "render/device.h"
 #include "sound/sound.h"
 #include "world/world.h"

@@ -1,9 +1,10 @@
-# The program: its command line and keyboard map, and end-to-end runs of the real executable
-# on the offscreen video driver (and, where Xvfb and xdotool exist, on a real X server).
+# The program: unit tests of its pieces (tests/app/: command line, key map, keyboard, gamepad, the
+# session both programs share) and end-to-end runs of the real executable (tests/e2e/) on the
+# offscreen video driver (and, where Xvfb and xdotool exist, on a real X server).
 if(TARGET vantrel)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(APP_TEST_STB REQUIRED IMPORTED_TARGET stb)
-  file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*.cpp)
+  file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/app/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/e2e/*.cpp)
   # The browser's key and pad mapping is plain C++: checked here against the desktop's.
   add_executable(vantrel_app_tests ${APP_TEST_SOURCES}
     ${CMAKE_SOURCE_DIR}/web/platform_keys.cpp ${CMAKE_SOURCE_DIR}/web/platform_pad.cpp)

@@ -365,7 +365,7 @@ TEST(AiPilots, BurstAndRearwardLauncherFireAtRandomEvenWhileCruising) {
         Scene s;
         const int pilot = s.add(0.0f, 30.0f, 0.0f, 1, type);
         s[pilot].aiFlags = AIF_BURST;  // a burst outlives the pursuit
-        const bool rearward = AIRCRAFT_TYPES[type].launcherKind == 4;
+        const bool rearward = AIRCRAFT_TYPES[type].launcherKind == LAUNCHER_REARWARD_BURST;
         int launches = 0;
         for (int t = 0; t < 600; ++t) {
             const bool bursting = (s[pilot].aiFlags & AIF_BURST) != 0;

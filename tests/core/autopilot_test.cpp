@@ -41,9 +41,9 @@ TEST(Autopilot, ReleasesTheLauncherKeyBetweenTwoLaunches) {
     // same numbers for the same World: find a World where it launches, then ask again.
     auto w = test::makeWorld();
     w->gameMode = MODE_MISSION;
-    int launcherKind4Type = 0;
-    while (AIRCRAFT_TYPES[launcherKind4Type].launcherKind != 4) ++launcherKind4Type;
-    w->playerIndex = test::addAircraft(*w, 0, 40, 0, 0, launcherKind4Type, 1, AI_BANK);
+    int rearwardBurstType = 0;
+    while (AIRCRAFT_TYPES[rearwardBurstType].launcherKind != LAUNCHER_REARWARD_BURST) ++rearwardBurstType;
+    w->playerIndex = test::addAircraft(*w, 0, 40, 0, 0, rearwardBurstType, 1, AI_BANK);
     bool launches = false;
     for (uint32_t seed = 1; seed < 2000 && !launches; ++seed) {
         seedRandom(w->rngState, seed);

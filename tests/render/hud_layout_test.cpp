@@ -129,8 +129,8 @@ TEST(HudLayout, LockOnNeedsTargetAndGuidedMissileLauncher) {
     EXPECT_TRUE(showsLockOn(*w));
     for (int t = 0; t < AIRCRAFT_TYPE_COUNT; ++t) {
         w->aircraft[0].type = static_cast<int8_t>(t);
-        EXPECT_EQ(showsLockOn(*w), AIRCRAFT_TYPES[t].launcherKind == 3) << "type " << t;
-        if (AIRCRAFT_TYPES[t].launcherKind != 3) {
+        EXPECT_EQ(showsLockOn(*w), AIRCRAFT_TYPES[t].launcherKind == LAUNCHER_GUIDED_MISSILE) << "type " << t;
+        if (AIRCRAFT_TYPES[t].launcherKind != LAUNCHER_GUIDED_MISSILE) {
             EXPECT_EQ(warningLine(*w), "");
         }
     }
