@@ -27,7 +27,7 @@ constexpr float LOW_ALTITUDE = 20.0f;      // absolute height, not above ground
 constexpr float LOW_WINGS_TOLERANCE = 20 * DEG;
 constexpr int GIVE_UP_ARMOR = 20;
 
-// Chances are 1/n: rand() % n == 1.
+// Chances are 1/n: a draw from the World's generator, modulo n, equals 1.
 constexpr int CHANCE_THROTTLE_UP = 10;
 constexpr int CHANCE_THROTTLE_DOWN = 8;
 constexpr int CHANCE_BURST_START = 3;

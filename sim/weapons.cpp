@@ -11,7 +11,8 @@ namespace vantrel {
 
 namespace {
 
-// A random offset of (rand() % count - offset) × stepDegrees degrees, in radians.
+// A random offset of (draw % count - offset) × stepDegrees degrees, in radians, the draw from
+// the World's generator.
 struct Spread {
     int count, offset;
     double stepDegrees;
