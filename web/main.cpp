@@ -2,7 +2,7 @@
 // --window or --fullscreen the game waits for the page's start overlay to call vantrel_start.
 // The browser's animation frames drive the same scheduler as the desktop's loop; keys, pads,
 // focus and visibility come from emscripten's html5 events; the page shows the boxes. See
-// /work/notes/WEB-CONTRACT.md for the page's side.
+// web/README.md for what the page and the game exchange.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -25,7 +25,7 @@
 
 namespace {
 
-// The page's hooks (WEB-CONTRACT.md); each is optional, so a bare page still runs the game.
+// The page's hooks (web/README.md); each is optional, so a bare page still runs the game.
 EM_JS(void, pageShowInformation, (const char* text), {
     if (Module.vantrelShowInformation)
         Module.vantrelShowInformation(UTF8ToString(text));
