@@ -21,8 +21,8 @@ struct KeyAction {
 };
 
 inline constexpr KeyAction KEY_ACTIONS[] = {
-    {"pitch-down", 104, "nose down; previous situation in the menu"},
-    {"pitch-up", 101, "nose up; next situation in the menu"},
+    {"pitch-down", 104, "nose down; previous mission in the menu"},
+    {"pitch-up", 101, "nose up; next mission in the menu"},
     {"roll-left", 100, "roll left"},
     {"roll-right", 102, "roll right"},
     {"yaw-left", 103, "rudder left"},
@@ -37,7 +37,7 @@ inline constexpr KeyAction KEY_ACTIONS[] = {
     {"map", 115, "map (held)"},
     {"previous-aircraft", 122, "fly the previous aircraft"},
     {"next-aircraft", 123, "fly the next aircraft"},
-    {"start", 32, "start; choose the situation"},
+    {"start", 32, "start; choose the mission"},
     {"back", 27, "back; abandon the mission; quit"},
     {"information", 13, "information box"},
 };

@@ -17,7 +17,7 @@ struct MissionBriefing {
     std::vector<std::string> lines;  // empty when the briefing file is missing or damaged
 };
 
-// "<dataDir>/sN.txt" for situation n.
+// "<dataDir>/sN.txt" for mission n.
 std::string briefingPath(const std::string& dataDir, int n);
 
 // The header's text up to its first zero byte; empty unless it is printable ASCII.
@@ -27,7 +27,7 @@ std::string titleFromHeader(const uint8_t* header, std::size_t size);
 // lines kept, for more than two lines, an over-long line or any other byte.
 bool parseBriefing(const std::string& text, std::vector<std::string>& lines);
 
-// Title and briefing of situation n, whatever state the two files are in.
+// Title and briefing of mission n, whatever state the two files are in.
 MissionBriefing loadBriefing(const std::string& dataDir, int n);
 
 }  // namespace vantrel

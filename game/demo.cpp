@@ -7,7 +7,7 @@
 
 namespace vantrel {
 
-DemoPilot::DemoPilot(int situation) : situation_(situation) {}
+DemoPilot::DemoPilot(int mission) : mission_(mission) {}
 
 void DemoPilot::snapshot(const World& w, uint8_t out[256]) {
     std::fill(out, out + 256, uint8_t{0});
@@ -24,13 +24,13 @@ void DemoPilot::snapshot(const World& w, uint8_t out[256]) {
 bool DemoPilot::finished(const World& w) const { return missionSeen_ && w.gameMode != MODE_MISSION; }
 
 std::string DemoPilot::outcome(const World& w) const {
-    if (!missionSeen_) return "demo: situation " + std::to_string(situation_) + " never started";
+    if (!missionSeen_) return "demo: situation " + std::to_string(mission_) + " never started";
     const MissionOutcome o = missionOutcome(w);
     const char* state = finished(w) ? " flown for " : " still going after ";
     const char* aircraft = o.result == MissionResult::Failure ? "was shot down"
                            : finished(w)                      ? "came home"
                                                               : "flies on";
-    return "demo: situation " + std::to_string(situation_) + state + std::to_string(missionTicks_) +
+    return "demo: situation " + std::to_string(mission_) + state + std::to_string(missionTicks_) +
            " ticks; the demo aircraft " + aircraft + "; " + std::to_string(o.enemiesDowned) + " of " +
            std::to_string(o.enemies) + " enemy aircraft downed";
 }
@@ -42,7 +42,7 @@ void DemoPilot::press(uint8_t code, uint8_t out[256]) const {
 }
 
 void DemoPilot::menuKeys(const World& w, uint8_t out[256]) const {
-    if (w.gameMode == MODE_SELECT && w.flowCounter != situation_) {
+    if (w.gameMode == MODE_SELECT && w.flowCounter != mission_) {
         press(VK_NUMPAD5, out);
     } else {
         press(VK_SPACE, out);

@@ -1,5 +1,5 @@
 // --demo N: the game plays itself. The demo is a key source like a key script: it presses
-// the menu keys to start situation N, then the computer pilot holds the keys that fly the
+// the menu keys to start mission N, then the computer pilot holds the keys that fly the
 // player's aircraft, so the simulation, recordings and replays run exactly as for a player.
 #pragma once
 
@@ -13,7 +13,7 @@ namespace vantrel {
 
 class DemoPilot {
 public:
-    explicit DemoPilot(int situation);
+    explicit DemoPilot(int mission);
 
     // This tick's keys for the World as it stands before the tick.
     void snapshot(const World& w, uint8_t out[256]);
@@ -28,7 +28,7 @@ private:
     void menuKeys(const World& w, uint8_t out[256]) const;
     void press(uint8_t code, uint8_t out[256]) const;
 
-    int situation_;
+    int mission_;
     bool missionSeen_ = false;
     int missionTicks_ = 0;  // ticks run in the mission so far
     Autopilot pilot_;

@@ -41,12 +41,12 @@ void updateTitle(World& w) {
     if (isPressed(w.input, VK_ESCAPE)) w.running = 0;
 }
 
-void updateSituationSelect(World& w, const std::string& dataDir, TickNotes& notes) {
+void updateMissionMenu(World& w, const std::string& dataDir, TickNotes& notes) {
     if (isPressed(w.input, VK_SPACE)) enterMission(w, situationPath(dataDir, w.flowCounter), notes.refusal);
     const bool previous = isPressed(w.input, VK_NUMPAD8);
     const bool next = isPressed(w.input, VK_NUMPAD5);
-    if (previous && --w.flowCounter == 0) w.flowCounter = SITUATION_COUNT;
-    if (next && ++w.flowCounter == SITUATION_COUNT + 1) w.flowCounter = 1;
+    if (previous && --w.flowCounter == 0) w.flowCounter = MISSION_COUNT;
+    if (next && ++w.flowCounter == MISSION_COUNT + 1) w.flowCounter = 1;
     if (isPressed(w.input, VK_ESCAPE)) {
         w.gameMode = MODE_TITLE;
         appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
@@ -114,7 +114,7 @@ TickNotes updateGameFlow(World& w, const std::string& dataDir) {
             updateTitle(w);
             break;
         case MODE_SELECT:
-            updateSituationSelect(w, dataDir, notes);
+            updateMissionMenu(w, dataDir, notes);
             break;
         case MODE_MISSION:
             updateMission(w);

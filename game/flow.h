@@ -1,4 +1,4 @@
-// Game flow over the title screen, the situation menu and a mission, run once per logic tick.
+// Game flow over the title screen, the mission menu and a mission, run once per logic tick.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +10,7 @@ namespace vantrel {
 
 constexpr int END_COUNTDOWN_TICKS = 150;
 
-// "<dataDir>/sN.au1" for situation n (1..5).
+// "<dataDir>/sN.au1", the situation file of mission n (1..5).
 std::string situationPath(const std::string& dataDir, int n);
 
 // Load-time world set-up: tick counter, height grid (a missing file leaves it flat) and

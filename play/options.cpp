@@ -92,14 +92,13 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         ->allow_extra_args(false);
     app.add_option("--quit-after", out.quitAfter, "end normally after this many logic ticks")
         ->check(CLI::PositiveNumber);
-    auto* demo =
-        app.add_option("--demo", out.demo, "the game flies situation N (1-5) by itself and ends with the mission")
-            ->check(CLI::Range(1, 5));
+    auto* demo = app.add_option("--demo", out.demo, "the game flies mission N (1-5) by itself and ends with it")
+                     ->check(CLI::Range(1, 5));
     demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
     app.footer(
-        "Missions (the menu's situations; each is briefed on the menu):\n"
+        "Missions (each is briefed on the menu):\n"
         "  1 DUEL OVER THE RIVER   one enemy fighter, a first duel\n"
         "  2 MORNING PATROL        you and a wingman against two\n"
         "  3 CROSSWIND ESCORT      three against three, guarding a heavy fighter\n"

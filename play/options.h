@@ -54,7 +54,7 @@ struct Options {
     int quitAfter = 0;  // logic ticks; 0 runs until the player ends the game
     bool fast = false;
     bool printHash = false;  // prints the World hash on exit, for replay checks
-    int demo = 0;            // 1..5: the game flies this situation by itself, then ends
+    int demo = 0;            // 1..5: the game flies this mission by itself, then ends
 };
 
 // "TICK:FILE.png". Returns false with the reason in error.

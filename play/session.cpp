@@ -73,7 +73,7 @@ void Session::start(std::unique_ptr<render::Device> device) {
     for (int font = 0; font < render::FONT_COUNT; ++font) device_->createFont(font, render::FONT_PIXEL_HEIGHTS[font]);
     loadWorldAssets(*world_, dataDir_);
     device_->loadMeshTable(dataDir_);
-    for (int n = 1; n <= SITUATION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
+    for (int n = 1; n <= MISSION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
 }
 
 void Session::releaseDevice() {

@@ -104,7 +104,7 @@ private:
     std::unique_ptr<World> previous_;  // the World before the latest tick
     std::unique_ptr<World> scene_;     // what a frame between two ticks draws
     std::unique_ptr<render::Device> device_;
-    std::vector<MissionBriefing> briefings_;  // situation k at k - 1, for the menu
+    std::vector<MissionBriefing> briefings_;  // mission k at k - 1, for the menu
     std::optional<DemoPilot> demo_;
     Scheduler scheduler_;
     std::optional<KeyScriptRecorder> recorder_;

@@ -33,7 +33,7 @@ void drawScene(Device& device, const World& w, const World& latest, const std::v
             break;
         case MODE_SELECT:
             device.clearMargins(MARGIN_COLOUR);
-            drawSituationMenu(device, latest, briefings);
+            drawMissionMenu(device, latest, briefings);
             break;
         case MODE_MISSION:
             drawMission(device, w, latest);

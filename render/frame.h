@@ -15,7 +15,7 @@ namespace vantrel::render {
 void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
 // The camera and the world's passes from scene (a World blended between two ticks), the
 // head-up display, title and menu from latest, the World of the last tick. briefings: what the
-// situation menu shows about each mission (situation k at k - 1).
+// mission menu shows about each mission (mission k at k - 1).
 void renderFrame(Device& device, const World& scene, const World& latest,
                  const std::vector<MissionBriefing>& briefings = {});
 

@@ -29,7 +29,7 @@ constexpr float RADAR_Y = 420.0f;
 constexpr float MAP_LEFT = 220.0f, MAP_TOP = 340.0f, MAP_RIGHT = 420.0f, MAP_BOTTOM = 140.0f;
 constexpr int MAP_ALPHA = 120;
 
-// Under the five situation lines: the highlighted mission's title, its briefing and a legend
+// Under the five mission lines: the highlighted mission's title, its briefing and a legend
 // of the markers.
 constexpr int BRIEFING_TITLE_Y = 352;
 constexpr int BRIEFING_FIRST_LINE_Y = 378;
@@ -156,12 +156,12 @@ void drawTitleScreen(Device& device, const World& w) {
                  FONT_LARGE);
 }
 
-void drawSituationMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
+void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
     device.drawStaticLayer(MENU_LAYER, [&] {
         drawTitleBackground(device, MENU_BACKGROUND_ALPHA);
         drawTextLeft(device, "SELECT SITUATION", TEXT_MARGIN, TEXT_MARGIN, TEXT_WHITE, FONT_LARGE);
     });
-    for (int k = 1; k <= SITUATION_COUNT; ++k) {
+    for (int k = 1; k <= MISSION_COUNT; ++k) {
         const uint32_t colour = w.flowCounter == k ? TEXT_WHITE : TEXT_DIM_WHITE;
         drawCentredLine(device, "SITUATION " + std::to_string(k), SITUATION_ROW_STEP + SITUATION_ROW_STEP * k, colour,
                         FONT_LARGE);

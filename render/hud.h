@@ -1,4 +1,4 @@
-// Everything drawn in screen pixels: the title screen, the situation menu and the mission's
+// Everything drawn in screen pixels: the title screen, the mission menu and the mission's
 // head-up display. drawScene calls the one that belongs to the game mode; the mission's
 // display comes after every world pass so that it lies on top.
 #pragma once
@@ -15,8 +15,8 @@
 namespace vantrel::render {
 
 void drawTitleScreen(Device& device, const World& w);
-// briefings[k - 1] tells about situation k; missing ones leave the space under the list empty.
-void drawSituationMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
+// briefings[k - 1] tells about mission k; missing ones leave the space under the list empty.
+void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
 void drawHud(Device& device, const World& w);
 
 // The bound texture stretched over the rectangle; alpha 0..255 scales its opacity.

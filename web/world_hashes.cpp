@@ -1,9 +1,9 @@
 // vantrel-world-hashes: the World hash after every logic tick of a demo run, from the title
-// screen on: the computer pilot picks situation N on the menu and flies the player's aircraft,
+// screen on: the computer pilot picks mission N on the menu and flies the player's aircraft,
 // as `vantrel --demo N` does. The same source is built natively and for the browser's
 // WebAssembly (run under node), and the two builds must print the same lines.
 //
-//   vantrel-world-hashes DATA_DIR SITUATION MISSION_TICKS [--seed N] [--json-at TICK]
+//   vantrel-world-hashes DATA_DIR MISSION MISSION_TICKS [--seed N] [--json-at TICK]
 //
 // One line per tick, "tick hash" in hexadecimal, until the mission has run MISSION_TICKS
 // ticks or has ended. --json-at prints the whole world as JSON after that tick instead, so
@@ -28,7 +28,7 @@ constexpr int MENU_TICK_LIMIT = 10'000;  // the pilot reaches any mission long b
 
 struct Options {
     std::string dataDir;
-    int situation = 0;
+    int mission = 0;
     int missionTicks = 0;
     uint32_t seed = 1;
     int jsonAt = 0;
@@ -37,7 +37,7 @@ struct Options {
 int usage(const char* why) {
     std::fprintf(stderr,
                  "vantrel-world-hashes: %s\n"
-                 "usage: vantrel-world-hashes DATA_DIR SITUATION(1-5) MISSION_TICKS [--seed N] [--json-at TICK]\n",
+                 "usage: vantrel-world-hashes DATA_DIR MISSION(1-5) MISSION_TICKS [--seed N] [--json-at TICK]\n",
                  why);
     return EXIT_BAD_INPUT;
 }
@@ -52,8 +52,8 @@ bool parse(int argc, char** argv, Options& o) {
     if (argc < 4) return false;
     long n = 0;
     o.dataDir = argv[1];
-    if (!parseNumber(argv[2], 1, SITUATION_COUNT, n)) return false;
-    o.situation = static_cast<int>(n);
+    if (!parseNumber(argv[2], 1, MISSION_COUNT, n)) return false;
+    o.mission = static_cast<int>(n);
     if (!parseNumber(argv[3], 0, 1'000'000, n)) return false;
     o.missionTicks = static_cast<int>(n);
     for (int i = 4; i < argc; i += 2) {
@@ -74,7 +74,7 @@ bool parse(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!parse(argc, argv, o)) return usage("bad arguments");
-    const std::string situationFile = situationPath(o.dataDir, o.situation);
+    const std::string situationFile = situationPath(o.dataDir, o.mission);
     if (std::FILE* f = std::fopen(situationFile.c_str(), "rb")) {
         std::fclose(f);
     } else {
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
     World& w = *world;
     loadWorldAssets(w, o.dataDir);
     seedRandom(w.rngState, o.seed);
-    DemoPilot pilot(o.situation);
+    DemoPilot pilot(o.mission);
 
     int tick = 0, missionTicks = 0;
     while (missionTicks < o.missionTicks && !pilot.finished(w)) {

@@ -14,7 +14,7 @@
 
 namespace vantrel {
 
-constexpr int SITUATION_COUNT = 5;  // the data directory's s1.au1 to s5.au1
+constexpr int MISSION_COUNT = 5;  // the data directory's s1.au1 to s5.au1
 constexpr int SITUATION_HEADER_BYTES = 50;
 constexpr int SITUATION_RECORD_BYTES = 28;
 constexpr float SITUATION_POSITION_SCALE = 4.0f;

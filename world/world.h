@@ -28,7 +28,7 @@ struct World {
     int32_t playerIndex;
     int32_t tickCount;    // logic ticks; zeroed at asset load and by resetMission
     int32_t gameMode;     // GameMode
-    int32_t flowCounter;  // highlighted situation on the select screen, end countdown in a mission
+    int32_t flowCounter;  // highlighted mission on the menu, end countdown in a mission
     int32_t running;      // the main loop runs while nonzero
     uint32_t rngState;
 

@@ -56,14 +56,14 @@ std::unique_ptr<World> dogfight() {
     return w;
 }
 
-TEST(Demo, MenuKeysStartTheChosenSituation) {
+TEST(Demo, MenuKeysStartTheChosenMission) {
     DemoPilot demo(3);
     auto w = worldInMode(MODE_TITLE);
     EXPECT_EQ(next(demo, *w).keys[VK_SPACE], KEY_DOWN_BIT);
     w->gameMode = MODE_SELECT;
     w->flowCounter = 1;
     Keys k = next(demo, *w);
-    EXPECT_EQ(k.keys[VK_NUMPAD5], KEY_DOWN_BIT) << "situation 1 highlighted, 3 wanted";
+    EXPECT_EQ(k.keys[VK_NUMPAD5], KEY_DOWN_BIT) << "mission 1 highlighted, 3 wanted";
     EXPECT_EQ(k.keys[VK_SPACE], 0);
     EXPECT_EQ(next(demo, *w).keys[VK_NUMPAD5], 0) << "a key must come up before it can be pressed again";
     EXPECT_EQ(next(demo, *w).keys[VK_NUMPAD5], KEY_DOWN_BIT);

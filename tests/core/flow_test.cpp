@@ -46,7 +46,7 @@ protected:
 
 }  // namespace
 
-TEST_F(FlowTest, MenuCursorWrapsOverFiveSituations) {
+TEST_F(FlowTest, MenuCursorWrapsOverFiveMissions) {
     tick({VK_SPACE});
     ASSERT_EQ(w->gameMode, MODE_SELECT);
     EXPECT_EQ(w->flowCounter, 1);

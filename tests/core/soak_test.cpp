@@ -47,7 +47,7 @@ std::string dataDir() {
 // The situations of the data directory, when it has been built.
 std::vector<Situation> dataSituations() {
     std::vector<Situation> out;
-    for (int n = 1; n <= SITUATION_COUNT; ++n) {
+    for (int n = 1; n <= MISSION_COUNT; ++n) {
         Situation s;
         std::string error;
         if (loadSituation(situationPath(dataDir(), n), s, error)) out.push_back(s);
@@ -215,7 +215,7 @@ Outcome fight(World& w, std::mt19937& g) {
 
 }  // namespace
 
-TEST(Soak, PilotsFightEverySituationToTheEndWithASoundWorld) {
+TEST(Soak, PilotsFightEveryMissionToTheEndWithASoundWorld) {
     auto w = test::makeWorld();
     loadWorldAssets(*w, dataDir());
     const std::vector<Situation> fromData = dataSituations();

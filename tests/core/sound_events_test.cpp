@@ -98,7 +98,7 @@ protected:
         calls.insert(calls.end(), events.begin(), events.end());
     }
 
-    // From the title screen into situation n; leaves the calls of the start recorded.
+    // From the title screen into mission n; leaves the calls of the start recorded.
     void startMission(int n) {
         tick({VK_SPACE});
         tick();

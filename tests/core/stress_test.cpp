@@ -91,7 +91,7 @@ public:
         tick(none);
     }
 
-    // From the title: into the menu, down to situation n with the keypad, SPACE.
+    // From the title: into the menu, down to mission n with the keypad, SPACE.
     void startSituation(int n) {
         tap(VK_SPACE);
         for (int i = 1; i < n; ++i) tap(VK_NUMPAD5);
@@ -113,8 +113,8 @@ private:
     int lastLoopOperation_ = LOOP_STOP;
 };
 
-TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) {
-    for (int n = 1; n <= SITUATION_COUNT; ++n) {
+TEST(StartAbortStress, EveryMissionStartsAndAbortsAThousandTimesWithoutFault) {
+    for (int n = 1; n <= MISSION_COUNT; ++n) {
         ASSERT_TRUE(std::filesystem::exists(situationPath(dataDir(), n)))
             << "the build makes the data directory before the tests run";
     }
@@ -126,10 +126,10 @@ TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) 
     int aborted = 0;
     const int starts = startCount();
     for (int start = 0; start < starts; ++start) {
-        const int situation = 1 + start % SITUATION_COUNT;
+        const int mission = 1 + start % MISSION_COUNT;
         ASSERT_EQ(w.gameMode, MODE_TITLE) << "start " << start;
-        s.startSituation(situation);
-        ASSERT_EQ(w.gameMode, MODE_MISSION) << "situation " << situation << " did not start";
+        s.startSituation(mission);
+        ASSERT_EQ(w.gameMode, MODE_MISSION) << "mission " << mission << " did not start";
         ASSERT_EQ(s.loopStarts(), start + 1);
         const int ticks = flightTicks(g);
         for (int t = 0; t < ticks && w.gameMode == MODE_MISSION; ++t) {
@@ -137,7 +137,7 @@ TEST(StartAbortStress, EverySituationStartsAndAbortsAThousandTimesWithoutFault) 
             for (int key : FLIGHT_KEYS) keys[key] = held(g) ? KEY_DOWN_BIT : 0;
             s.tick(keys);
             const std::string fault = checkIndices(w);
-            ASSERT_TRUE(fault.empty()) << "situation " << situation << ", start " << start << ", tick " << w.tickCount
+            ASSERT_TRUE(fault.empty()) << "mission " << mission << ", start " << start << ", tick " << w.tickCount
                                        << ": " << fault;
         }
         if (w.gameMode == MODE_MISSION) {

@@ -9,7 +9,7 @@
 namespace vantrel {
 namespace {
 
-TEST(Demo, SituationFiveRunsToItsEndWithNoKeysAndNoDisplay) {
+TEST(Demo, MissionFiveRunsToItsEndWithNoKeysAndNoDisplay) {
     const auto r =
         test::runVantrel({"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--seed", "5", "--demo", "5"},
                          {"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER=offscreen"});

@@ -118,7 +118,7 @@ TEST_F(Desktop, TypedKeysRecordedThenReplayedGiveTheSameWorld) {
     for (int i = 0; i < 500 && !std::filesystem::exists(ready); ++i) std::this_thread::sleep_for(20ms);
     ASSERT_TRUE(std::filesystem::exists(ready)) << "the first frame was drawn";
     tap("space");
-    tap("KP_Begin");  // situation 2
+    tap("KP_Begin");  // mission 2
     tap("space");
     xdotool("keydown KP_Left keydown z");
     std::this_thread::sleep_for(400ms);

@@ -1,5 +1,5 @@
 // A player's run of the real program on a real X server, typed with xdotool: the title,
-// SPACE, situation 2 chosen with the keypad, SPACE, flying and shooting, ESC back to the
+// SPACE, mission 2 chosen with the keypad, SPACE, flying and shooting, ESC back to the
 // title and ESC to quit. The game saves frames at planned ticks; each one is waited for,
 // checked for the screen it should show, and only then are the next keys typed, so a slow
 // machine makes the run longer, not different. Skipped where Xvfb or xdotool is missing.
@@ -37,7 +37,7 @@ constexpr int SHOT_TICKS[] = {TITLE_TICK, MENU_TICK,  MENU_AFTER_KEYPAD_TICK, MI
                               TURN_TICK,  FIGHT_TICK, BACK_AT_TITLE_TICK};
 
 // Screen layout the checks look at, in pixels of the 640 x 480 frame.
-constexpr int MENU_ROW_STEP = 50;  // situation k's line starts at y = 50 + 50 k
+constexpr int MENU_ROW_STEP = 50;  // mission k's line starts at y = 50 + 50 k
 constexpr int MENU_ROW_HEIGHT = 40;
 constexpr int INSTRUMENT_LINE_TOP = 5;
 constexpr int INSTRUMENT_LINE_BOTTOM = 35;
@@ -60,8 +60,8 @@ int countPixels(const test::Image& image, int top, int bottom, Test test) {
 }
 
 // Full-brightness white: the highlighted menu line (the others are drawn faint).
-int brightPixelsOfMenuRow(const test::Image& image, int situation) {
-    const int top = MENU_ROW_STEP + MENU_ROW_STEP * situation;
+int brightPixelsOfMenuRow(const test::Image& image, int mission) {
+    const int top = MENU_ROW_STEP + MENU_ROW_STEP * mission;
     return countPixels(image, top, top + MENU_ROW_HEIGHT,
                        [](uint32_t p) { return red(p) >= 230 && green(p) >= 230 && blue(p) >= 230; });
 }
@@ -166,7 +166,7 @@ protected:
     pid_t game_ = -1;
 };
 
-TEST_F(PlayerRun, TitleMenuSituationTwoFightBackToTheTitleAndQuit) {
+TEST_F(PlayerRun, TitleMenuMissionTwoFightBackToTheTitleAndQuit) {
     const test::Image picture = test::loadPng(std::string(VANTREL_DATA_DIR) + "/title.bmp");
     ASSERT_EQ(picture.width, WIDTH) << "the data directory's title picture";
     ASSERT_EQ(picture.height, HEIGHT);
@@ -180,13 +180,13 @@ TEST_F(PlayerRun, TitleMenuSituationTwoFightBackToTheTitleAndQuit) {
     const test::Image menu = waitForShot(MENU_TICK);
     ASSERT_EQ(menu.width, WIDTH);
     EXPECT_GT(differenceFromTitlePicture(menu, picture), TITLE_MEAN_DIFFERENCE_LIMIT) << "the menu dims the picture";
-    EXPECT_GT(brightPixelsOfMenuRow(menu, 1), LIT_TEXT_MIN_PIXELS) << "situation 1 highlighted";
+    EXPECT_GT(brightPixelsOfMenuRow(menu, 1), LIT_TEXT_MIN_PIXELS) << "mission 1 highlighted";
     EXPECT_LT(brightPixelsOfMenuRow(menu, 2), LIT_TEXT_MIN_PIXELS);
     tap("KP_Begin");
 
     const test::Image second = waitForShot(MENU_AFTER_KEYPAD_TICK);
     ASSERT_EQ(second.width, WIDTH);
-    EXPECT_GT(brightPixelsOfMenuRow(second, 2), LIT_TEXT_MIN_PIXELS) << "the keypad moved to situation 2";
+    EXPECT_GT(brightPixelsOfMenuRow(second, 2), LIT_TEXT_MIN_PIXELS) << "the keypad moved to mission 2";
     EXPECT_LT(brightPixelsOfMenuRow(second, 1), LIT_TEXT_MIN_PIXELS);
     tap("space");
 

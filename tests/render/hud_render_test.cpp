@@ -144,12 +144,12 @@ TEST_F(HudRender, TitleShowsTheVersionAtTheRightAndTheBlinkingPrompt) {
     EXPECT_GT(countPixels(faded, 480, 10, 631, 30, isBrightWhite), 100);
 }
 
-TEST_F(HudRender, MenuHighlightsTheChosenSituation) {
+TEST_F(HudRender, MenuHighlightsTheChosenMission) {
     for (int chosen = 1; chosen <= 5; ++chosen) {
         world_->gameMode = MODE_SELECT;
         world_->flowCounter = chosen;
         device().clear(BLACK);
-        render::drawSituationMenu(device(), *world_);
+        render::drawMissionMenu(device(), *world_);
         const auto f = frame();
         EXPECT_GT(countPixels(f, 10, 10, 400, 50, isBrightWhite), 400) << "SELECT SITUATION";
         const int background = greenOf(pixelAt(f, 639, 479));

@@ -1,5 +1,5 @@
 // vantrel-sim: runs a mission with no window, no graphics and no audio device, and prints
-// the world as JSON. It starts the situation as SPACE on the select screen does, then runs
+// the world as JSON. It enters the mission as SPACE on the menu does, then runs
 // logic ticks exactly as the game does, with the keys of a key script.
 #include <CLI/CLI.hpp>
 
