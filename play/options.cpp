@@ -174,10 +174,11 @@ std::string resolveSoundLibrary(const std::string& executableDir) {
     constexpr const char* FILE_NAME = "libezds.so";
     const std::filesystem::path exe(executableDir);
     const std::filesystem::path beside = exe / FILE_NAME;
-    const std::filesystem::path installed = exe / ".." / "lib" / "vantrel" / FILE_NAME;
     std::error_code ec;
-    if (!std::filesystem::exists(beside, ec) && std::filesystem::exists(installed, ec)) {
-        return installed.lexically_normal().string();
+    if (std::filesystem::exists(beside, ec)) return beside.string();
+    for (const std::filesystem::path& installed :
+         {exe / ".." / "lib" / "vantrel" / FILE_NAME, exe / ".." / "lib" / "games" / "vantrel" / FILE_NAME}) {
+        if (std::filesystem::exists(installed, ec)) return installed.lexically_normal().string();
     }
     return beside.string();
 }

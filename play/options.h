@@ -79,7 +79,8 @@ bool resolveDataDir(const std::string& requested, const std::string& executableD
                     std::string& error);
 
 // The sound library: beside the executable (a build tree), else ../lib/vantrel/ from it (an
-// installed game). The first place when neither holds it, so the message names it.
+// installed game), else ../lib/games/vantrel/ (the Debian package, its program in games/). The
+// first place when none holds it, so the message names it.
 std::string resolveSoundLibrary(const std::string& executableDir);
 
 }  // namespace vantrel

@@ -178,6 +178,20 @@ TEST(CommandLine, InstalledGameFindsItsDataAndSoundLibraryUnderThePrefix) {
     EXPECT_EQ(std::filesystem::path(resolveSoundLibrary(bin + "/")), std::filesystem::path(bin) / "libezds.so");
 }
 
+TEST(CommandLine, DebianPackagedGameFindsItsDataAndSoundLibraryFromGames) {
+    const std::string usr = test::freshDir("usr");
+    const std::string games = usr + "/games";
+    std::filesystem::create_directories(games);
+    std::filesystem::create_directories(usr + "/share/vantrel/data");
+    std::filesystem::create_directories(usr + "/lib/games/vantrel");
+    test::writeText(usr + "/lib/games/vantrel/libezds.so", "x");
+    std::string dir, error;
+    ASSERT_TRUE(resolveDataDir("", games + "/", dir, error));
+    EXPECT_EQ(std::filesystem::path(dir), std::filesystem::path(usr) / "share/vantrel/data");
+    EXPECT_EQ(std::filesystem::path(resolveSoundLibrary(games + "/")),
+              std::filesystem::path(usr) / "lib/games/vantrel/libezds.so");
+}
+
 TEST(CommandLine, DataOptionMustNameADirectory) {
     const std::string exeDir = test::freshDir("exe2");
     test::writeText(exeDir + "/file", "x");

@@ -23,7 +23,7 @@ root="$scratch/root"
 dpkg -x "$deb" "$root"
 
 # --- What is in it
-for f in usr/bin/vantrel usr/lib/vantrel/libezds.so usr/share/icons/hicolor/32x32/apps/vantrel.png \
+for f in usr/games/vantrel usr/lib/games/vantrel/libezds.so usr/share/icons/hicolor/32x32/apps/vantrel.png \
          usr/share/icons/hicolor/128x128/apps/vantrel.png; do
   [[ -s "$root/$f" ]] || fail "$f is not in the package"
 done
@@ -71,8 +71,8 @@ grep -q "<release version=\"$version\"" "${metainfo[0]}" || fail "the metainfo h
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [[ -s "$root/usr/share/icons/hicolor/128x128/apps/$icon.png" ]] || fail "the entry's icon $icon is not packaged"
 read -r -a exec_line <<< "$(sed -n 's/^Exec=//p' "$desktop")"
-command=$root/usr/bin/${exec_line[0]}
-[[ -x "$command" ]] || fail "the entry's command ${exec_line[0]} is not in usr/bin"
+command=$root/usr/games/${exec_line[0]}
+[[ -x "$command" ]] || fail "the entry's command ${exec_line[0]} is not in usr/games"
 
 # --- The unpacked game, from another directory, with sound on SDL's disk driver
 export SDL_VIDEODRIVER=offscreen
