@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Makes the Debian package from the build tree, unpacks it with dpkg -x into a scratch folder and
-# checks what a Debian system would get: the game, its sound library and the whole data directory;
-# a desktop entry and AppStream metadata that validate and point at what the package ships; a
-# dependency for every library a packaged program links; and the unpacked game, started as the
-# menu entry names it, finding its data and sound library and drawing what the build tree draws.
+# checks what a Debian system would get: a package lintian finds no error or warning in; the game,
+# its sound library and the whole data directory; a manual page with every option; a copyright file
+# naming every notice in the sources; a desktop entry and AppStream metadata that validate and point
+# at what the package ships; a dependency for every library a packaged program links; and the
+# unpacked game, started as the menu entry names it, finding its data and sound library and drawing
+# what the build tree draws.
 # Usage: package_test.sh BUILD_DIR CPACK SCRATCH_DIR VERSION
 set -euo pipefail
 build=$1 cpack=$2 scratch=$3 version=$4
 
 fail() { echo "package test: $*" >&2; exit 1; }
-for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli objdump; do
+for tool in dpkg-deb dpkg-shlibdeps desktop-file-validate appstreamcli objdump lintian man; do
   command -v "$tool" >/dev/null || fail "$tool is missing (scripts/install-deps --tests installs it)"
 done
 
@@ -22,9 +24,15 @@ deb="$scratch/out/vantrel_${version}_amd64.deb"
 root="$scratch/root"
 dpkg -x "$deb" "$root"
 
+# --- What Debian's checker says
+lintian --fail-on error,warning "$deb" > "$scratch/lintian.log" 2>&1 || {
+  grep -E '^(E|W): ' "$scratch/lintian.log" >&2 || cat "$scratch/lintian.log" >&2
+  fail "lintian finds the errors and warnings above in the package"
+}
+
 # --- What is in it
 for f in usr/games/vantrel usr/lib/games/vantrel/libezds.so usr/share/icons/hicolor/32x32/apps/vantrel.png \
-         usr/share/icons/hicolor/128x128/apps/vantrel.png; do
+         usr/share/icons/hicolor/128x128/apps/vantrel.png usr/share/man/man6/vantrel.6.gz; do
   [[ -s "$root/$f" ]] || fail "$f is not in the package"
 done
 diff -r -x .made-by-vantrel-data "$build/data" "$root/usr/share/vantrel/data" > "$scratch/data.diff" ||
@@ -73,6 +81,18 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 read -r -a exec_line <<< "$(sed -n 's/^Exec=//p' "$desktop")"
 command=$root/usr/games/${exec_line[0]}
 [[ -x "$command" ]] || fail "the entry's command ${exec_line[0]} is not in usr/games"
+
+# --- The manual page and the copyright file
+manual=$(MANWIDTH=200 man -l "$root/usr/share/man/man6/vantrel.6.gz" 2>&1)
+for option in $("$command" --help | grep -o -E -- '--[a-z-]+' | sort -u); do
+  grep -q -- "$option" <<< "$manual" || fail "the manual page does not describe $option"
+done
+sources=$(cd "$(dirname "$0")/../.." && grep -r -l -i copyright --exclude-dir='build*' --exclude-dir=.git \
+            --include='*.cpp' --include='*.h' --include='*.js' .)
+for f in $sources; do
+  grep -q "^Files:.* ${f#./}\b" "$root/usr/share/doc/vantrel/copyright" ||
+    fail "${f#./} carries a copyright notice the package's copyright file does not name"
+done
 
 # --- The unpacked game, from another directory, with sound on SDL's disk driver
 export SDL_VIDEODRIVER=offscreen
