@@ -30,7 +30,7 @@ std::unique_ptr<World> fullWorld() {
                       static_cast<int8_t>(i % 3));
         w->aircraft[i].target = static_cast<int16_t>(i ^ 1);
     }
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     for (int i = 0; i < MAX_PROJECTILES; ++i) {
         const Aircraft& shooter = w->aircraft[i % MAX_AIRCRAFT];
         const Pose launch{{shooter.x, shooter.y, shooter.z + (shooter.side == 1 ? -1.0f : 1.0f)},
@@ -43,7 +43,7 @@ std::unique_ptr<World> fullWorld() {
         spawnEffect(*w, static_cast<float>(i), 30.0f, 0.0f, AircraftExplosion);
     }
     w->gameMode = MODE_MISSION;
-    w->input.keys[VK_Z] = KEY_DOWN_BIT;
+    w->seats[PLAYER_SEAT].input.keys[VK_Z] = KEY_DOWN_BIT;
     return w;
 }
 

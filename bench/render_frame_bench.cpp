@@ -68,7 +68,7 @@ Vec3 around(const Vec3& eye, int k, int n, float height) {
 }
 
 void fillTables(World& w) {
-    const Vec3 eye = w.cameraPos;
+    const Vec3 eye = w.seats[PLAYER_SEAT].cameraPos;
     for (int k = 0; k < MAX_AIRCRAFT; ++k) {
         Aircraft& a = w.aircraft[k];
         const Vec3 p = around(eye, k, MAX_AIRCRAFT, 3.0f);
@@ -115,10 +115,10 @@ struct Session {
         device->createFont(1, 40);
         device->loadMeshTable(data);
         loadHeightmap(*world, data + "/map1.hd");
-        world->cameraPos = roughestSpot(*world);
-        world->cameraPitch = -0.15f;
-        world->cameraHeading = 0.7f;
-        world->playerIndex = 0;
+        world->seats[PLAYER_SEAT].cameraPos = roughestSpot(*world);
+        world->seats[PLAYER_SEAT].cameraPitch = -0.15f;
+        world->seats[PLAYER_SEAT].cameraHeading = 0.7f;
+        world->seats[PLAYER_SEAT].slot = 0;
         world->gameMode = MODE_MISSION;
         fillTables(*world);
     }

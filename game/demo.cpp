@@ -14,7 +14,7 @@ void DemoPilot::snapshot(const World& w, uint8_t out[256]) {
     if (w.gameMode == MODE_MISSION) {
         missionSeen_ = true;
         ++missionTicks_;
-        pilot_.flightKeys(w, out);
+        pilot_.flightKeys(w, PLAYER_SEAT, out);
     } else if (!missionSeen_) {
         menuKeys(w, out);
     }
@@ -25,7 +25,7 @@ bool DemoPilot::finished(const World& w) const { return missionSeen_ && w.gameMo
 
 std::string DemoPilot::outcome(const World& w) const {
     if (!missionSeen_) return "demo: situation " + std::to_string(mission_) + " never started";
-    const MissionOutcome o = missionOutcome(w);
+    const MissionOutcome o = missionOutcome(w, PLAYER_SEAT);
     const char* state = finished(w) ? " flown for " : " still going after ";
     const char* aircraft = o.result == MissionResult::Failure ? "was shot down"
                            : finished(w)                      ? "came home"

@@ -32,32 +32,55 @@ void runMissionSteps(World& w) {
 
 namespace {
 
+// The title and the menu are the player's, in a game for one.
 void updateTitle(World& w) {
-    if (isPressed(w.input, VK_SPACE)) {
+    Seat& player = w.seats[PLAYER_SEAT];
+    if (isPressed(player.input, VK_SPACE)) {
         w.gameMode = MODE_SELECT;
         w.flowCounter = 1;
-        appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
+        appendSoundPlay(player.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
     }
-    if (isPressed(w.input, VK_ESCAPE)) w.running = 0;
+    if (isPressed(player.input, VK_ESCAPE)) w.running = 0;
 }
 
 void updateMissionMenu(World& w, const std::string& dataDir, TickNotes& notes) {
-    if (isPressed(w.input, VK_SPACE)) enterMission(w, situationPath(dataDir, w.flowCounter), notes.refusal);
-    const bool previous = isPressed(w.input, VK_NUMPAD8);
-    const bool next = isPressed(w.input, VK_NUMPAD5);
+    Seat& player = w.seats[PLAYER_SEAT];
+    if (isPressed(player.input, VK_SPACE)) enterMission(w, situationPath(dataDir, w.flowCounter), notes.refusal);
+    const bool previous = isPressed(player.input, VK_NUMPAD8);
+    const bool next = isPressed(player.input, VK_NUMPAD5);
     if (previous && --w.flowCounter == 0) w.flowCounter = MISSION_COUNT;
     if (next && ++w.flowCounter == MISSION_COUNT + 1) w.flowCounter = 1;
-    if (isPressed(w.input, VK_ESCAPE)) {
+    if (isPressed(player.input, VK_ESCAPE)) {
         w.gameMode = MODE_TITLE;
-        appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
+        appendSoundPlay(player.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
     }
-    if (previous || next) appendSoundPlay(w.sounds, SOUND_MENU_MOVE, MENU_VOLUME);
+    if (previous || next) appendSoundPlay(player.sounds, SOUND_MENU_MOVE, MENU_VOLUME);
 }
 
-void updateEngineSound(World& w) {
-    const Aircraft& player = w.aircraft[w.playerIndex];
-    const int level = player.side == 0 ? 0 : static_cast<int>(player.speed * 50.0) + 60;
-    appendSoundLoop(w.sounds, LOOP_LEVEL, level);
+// Each human hears their own aircraft's engine.
+void updateEngineSounds(World& w) {
+    for (int seat = 0; seat < MAX_SEATS; ++seat) {
+        if (!seatIsHuman(w, seat)) continue;
+        const Aircraft* a = aircraftInSlot(w, w.seats[seat].slot);
+        const int level = a == nullptr || a->side == 0 ? 0 : static_cast<int>(a->speed * 50.0) + 60;
+        appendSoundLoop(w.seats[seat].sounds, LOOP_LEVEL, level);
+    }
+}
+
+void stopEngineSounds(World& w) {
+    for (int seat = 0; seat < MAX_SEATS; ++seat) {
+        if (seatIsHuman(w, seat)) appendSoundLoop(w.seats[seat].sounds, LOOP_STOP, 0);
+    }
+}
+
+// No human seat has an aircraft in the air any more.
+bool everyHumanIsDown(const World& w) {
+    for (int seat = 0; seat < MAX_SEATS; ++seat) {
+        if (!seatIsHuman(w, seat)) continue;
+        const Aircraft* a = aircraftInSlot(w, w.seats[seat].slot);
+        if (a != nullptr && a->side != 0) return false;
+    }
+    return true;
 }
 
 // Mixed while two live aircraft belong to different sides.
@@ -76,34 +99,33 @@ bool sidesAreMixed(const World& w) {
 
 void updateEndOfMission(World& w) {
     if (w.flowCounter == 0) {
-        if (!sidesAreMixed(w) || w.aircraft[w.playerIndex].side == 0) {
-            w.flowCounter = END_COUNTDOWN_TICKS;
-        }
+        if (!sidesAreMixed(w) || everyHumanIsDown(w)) w.flowCounter = END_COUNTDOWN_TICKS;
     } else if (w.flowCounter > 0) {
         if (--w.flowCounter <= 0) {
-            appendSoundLoop(w.sounds, LOOP_STOP, 0);
+            stopEngineSounds(w);
             w.gameMode = MODE_TITLE;
         }
     }
 }
 
+}  // namespace
+
 void updateMission(World& w) {
     runMissionSteps(w);
-    updateEngineSound(w);
-    if (isPressed(w.input, VK_ESCAPE)) {
-        appendSoundLoop(w.sounds, LOOP_STOP, 0);
+    updateEngineSounds(w);
+    Seat& player = w.seats[PLAYER_SEAT];
+    if (w.matchPlay == 0 && isPressed(player.input, VK_ESCAPE)) {
+        appendSoundLoop(player.sounds, LOOP_STOP, 0);
         w.gameMode = MODE_TITLE;
     }
     updateEndOfMission(w);
 }
 
-}  // namespace
-
 bool enterMission(World& w, const std::string& situationFile, std::string& error) {
     if (!startSituation(w, situationFile, error)) return false;
     w.gameMode = MODE_MISSION;
     w.flowCounter = 0;
-    appendSoundPlay(w.sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
+    appendSoundPlay(w.seats[PLAYER_SEAT].sounds, SOUND_MENU_CONFIRM, MENU_VOLUME);
     return true;
 }
 
@@ -126,8 +148,9 @@ TickNotes updateGameFlow(World& w, const std::string& dataDir) {
 }
 
 TickNotes logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]) {
-    updateKeyState(w.input, snapshot);
-    const bool informationAsked = isPressed(w.input, VK_RETURN);
+    KeyState& keys = w.seats[PLAYER_SEAT].input;
+    updateKeyState(keys, snapshot);
+    const bool informationAsked = isPressed(keys, VK_RETURN);
     ++w.tickCount;
     TickNotes notes = updateGameFlow(w, dataDir);
     notes.informationAsked = informationAsked;

@@ -20,6 +20,10 @@ void loadWorldAssets(World& w, const std::string& dataDir);
 // The seven simulation steps of one mission tick, in their fixed order.
 void runMissionSteps(World& w);
 
+// One mission tick after the keys: the seven steps, the engine sounds, ESC (outside a match)
+// and the end countdown, which starts when one side is left in the air or no human is.
+void updateMission(World& w);
+
 // Places the situation in the file and enters its mission, as SPACE on the menu does. Returns
 // false with the reason in error, the World's mode unchanged, when the file is refused.
 bool enterMission(World& w, const std::string& situationFile, std::string& error);
@@ -32,7 +36,8 @@ struct TickNotes {
 
 TickNotes updateGameFlow(World& w, const std::string& dataDir);
 
-// One logic tick: roll the key snapshots, count the tick and run the game flow.
+// One logic tick of a game for one: roll the player's key snapshots, count the tick and run
+// the game flow.
 TickNotes logicTick(World& w, const std::string& dataDir, const uint8_t snapshot[256]);
 
 }  // namespace vantrel

@@ -6,25 +6,25 @@ namespace vantrel {
 
 namespace {
 
-bool playerInTheAir(const World& w) { return isAircraftSlot(w.playerIndex) && isAlive(w, w.playerIndex); }
-
-MissionResult resultOf(const World& w) {
+MissionResult resultOf(const World& w, const Seat& s) {
     if (w.gameMode == MODE_MISSION && w.flowCounter == 0) return MissionResult::Running;
-    if (w.gameMode != MODE_MISSION && isPressed(w.input, VK_ESCAPE)) return MissionResult::Abandoned;
-    return playerInTheAir(w) ? MissionResult::Complete : MissionResult::Failure;
+    if (w.gameMode != MODE_MISSION && isPressed(s.input, VK_ESCAPE)) return MissionResult::Abandoned;
+    const bool inTheAir = isAircraftSlot(s.slot) && isAlive(w, s.slot);
+    return inTheAir ? MissionResult::Complete : MissionResult::Failure;
 }
 
 }  // namespace
 
-MissionOutcome missionOutcome(const World& w) {
-    MissionOutcome o{resultOf(w), 0, 0, 0, w.tickCount};
+MissionOutcome missionOutcome(const World& w, int seat) {
+    const Seat& s = w.seats[seat];
+    MissionOutcome o{resultOf(w, s), 0, 0, 0, w.tickCount};
     if (w.gameMode == MODE_MISSION && w.flowCounter > 0) o.missionTicks -= END_COUNTDOWN_TICKS - w.flowCounter;
-    if (!isAircraftSlot(w.playerIndex)) return o;
-    const int8_t playerSide = w.placedSide[w.playerIndex];
+    if (!isAircraftSlot(s.slot)) return o;
+    const int8_t playerSide = w.placedSide[s.slot];
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
         const int8_t side = w.placedSide[slot];
         const bool lost = !isAlive(w, slot);
-        if (side == 0 || slot == w.playerIndex) continue;
+        if (side == 0 || slot == s.slot) continue;
         if (side == playerSide) {
             o.friendsLost += lost;
         } else {

@@ -100,6 +100,28 @@ void effectJson(std::string& out, const Effect& e, int slot) {
     o.integer("kind", e.kind);
 }
 
+void cameraJson(std::string& out, const Seat& s) {
+    JsonObject c(out);
+    c.real("x", s.cameraPos.x);
+    c.real("y", s.cameraPos.y);
+    c.real("z", s.cameraPos.z);
+    c.real("pitch", s.cameraPitch);
+    c.real("heading", s.cameraHeading);
+    c.real("roll", s.cameraRoll);
+}
+
+void seatJson(std::string& out, const Seat& s, int seat) {
+    JsonObject o(out);
+    o.integer("seat", seat);
+    o.integer("slot", s.slot);
+    o.integer("human", s.human);
+    o.integer("radarLong", s.radarLong);
+    o.integer("cockpitView", s.cockpitView);
+    o.integer("mapShown", s.mapShown);
+    o.key("camera");
+    cameraJson(out, s);
+}
+
 // A JSON array of the records for which keep(record) holds.
 template <typename Record, std::size_t N, typename Keep, typename Write>
 void arrayJson(std::string& out, const Record (&table)[N], Keep keep, Write write) {
@@ -125,19 +147,12 @@ std::string worldJson(const World& w, int tick, const std::string& outcome) {
         o.integer("gameMode", w.gameMode);
         o.integer("flowCounter", w.flowCounter);
         o.text("outcome", outcome);
-        o.integer("playerIndex", w.playerIndex);
-        o.integer("radarLong", w.radarLong);
-        o.integer("cockpitView", w.cockpitView);
+        const Seat& player = w.seats[PLAYER_SEAT];
+        o.integer("playerIndex", player.slot);
+        o.integer("radarLong", player.radarLong);
+        o.integer("cockpitView", player.cockpitView);
         o.key("camera");
-        {
-            JsonObject c(out);
-            c.real("x", w.cameraPos.x);
-            c.real("y", w.cameraPos.y);
-            c.real("z", w.cameraPos.z);
-            c.real("pitch", w.cameraPitch);
-            c.real("heading", w.cameraHeading);
-            c.real("roll", w.cameraRoll);
-        }
+        cameraJson(out, player);
         o.key("aircraft");
         arrayJson(
             out, w.aircraft, [](const Aircraft&) { return true; }, aircraftJson);
@@ -147,6 +162,11 @@ std::string worldJson(const World& w, int tick, const std::string& outcome) {
         o.key("effects");
         arrayJson(
             out, w.effects, [](const Effect& e) { return e.life != 0; }, effectJson);
+        if (w.matchPlay != 0) {
+            o.key("seats");
+            arrayJson(
+                out, w.seats, [](const Seat& s) { return isAircraftSlot(s.slot); }, seatJson);
+        }
     }
     return out;
 }

@@ -113,7 +113,7 @@ void Session::runTick() {
     if (recorder_) recorder_->record(ticksRun_, snapshot);
     *previous_ = *world_;
     const TickNotes notes = logicTick(*world_, dataDir_, snapshot);
-    playSoundEvents(sound_, world_->sounds);
+    playSoundEvents(sound_, world_->seats[PLAYER_SEAT].sounds);
     if (!notes.refusal.empty()) std::fprintf(stderr, "vantrel: situation refused: %s\n", notes.refusal.c_str());
     if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
     if (demo_ && demo_->finished(*world_)) world_->running = 0;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "render/scene.h"
+#include "render/view.h"
 #include "sim/vecmath.h"
 
 namespace vantrel::render {
@@ -38,10 +39,10 @@ void drawProjectiles(Device& device, const World& w) {
 namespace {
 
 float viewDepthKey(const World& w, const Effect& e) {
-    Vec3 d{static_cast<float>(static_cast<double>(e.x) - w.cameraPos.x),
-           static_cast<float>(static_cast<double>(e.y) - w.cameraPos.y),
-           static_cast<float>(static_cast<double>(e.z) - w.cameraPos.z)};
-    rotateWorldToLocal(d, -w.cameraHeading, -w.cameraPitch, -w.cameraRoll);
+    Vec3 d{static_cast<float>(static_cast<double>(e.x) - viewerOf(w).cameraPos.x),
+           static_cast<float>(static_cast<double>(e.y) - viewerOf(w).cameraPos.y),
+           static_cast<float>(static_cast<double>(e.z) - viewerOf(w).cameraPos.z)};
+    rotateWorldToLocal(d, -viewerOf(w).cameraHeading, -viewerOf(w).cameraPitch, -viewerOf(w).cameraRoll);
     return static_cast<float>(static_cast<double>(d.z) + EFFECT_DEPTH_OFFSET);
 }
 
@@ -68,9 +69,9 @@ EffectOrder sortEffects(const World& w) {
 }
 
 Matrix effectWorldMatrix(const World& w, const Effect& e) {
-    const double roll = -static_cast<double>(w.cameraRoll) + PI + e.spin;
-    const double pitch = static_cast<double>(w.cameraPitch) + PI;
-    const double heading = static_cast<double>(w.cameraHeading) + PI;
+    const double roll = -static_cast<double>(viewerOf(w).cameraRoll) + PI + e.spin;
+    const double pitch = static_cast<double>(viewerOf(w).cameraPitch) + PI;
+    const double heading = static_cast<double>(viewerOf(w).cameraHeading) + PI;
     return matrixRotationZ(static_cast<float>(roll)) * matrixRotationX(static_cast<float>(pitch)) *
            matrixRotationY(static_cast<float>(heading)) * matrixTranslation(e.x, e.y, e.z);
 }
@@ -104,6 +105,9 @@ void appendEffectQuad(const World& w, const Effect& e, std::vector<WorldVertex>&
     }
 }
 
+// Another seat's sun glare is not in this view.
+bool seenByViewer(const Effect& e) { return e.seenBy == 0 || e.seenBy == PLAYER_SEAT + 1; }
+
 void flushRun(Device& device, int kind, std::vector<WorldVertex>& run) {
     if (run.empty()) return;
     device.bindTexture(kind);
@@ -120,7 +124,7 @@ void drawEffects(Device& device, const World& w) {
     int runKind = -1;
     for (int slot : order) {
         const Effect& e = w.effects[slot];
-        if (e.life == 0 || !drawableKind(e.kind)) continue;
+        if (e.life == 0 || !drawableKind(e.kind) || !seenByViewer(e)) continue;
         if (e.kind != runKind) {
             flushRun(device, runKind, run);
             runKind = e.kind;

@@ -1,6 +1,7 @@
 #include "render/hud.h"
 
 #include "render/hud_layout.h"
+#include "render/view.h"
 #include "world/situation.h"
 
 namespace vantrel::render {
@@ -78,7 +79,7 @@ void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uin
 
 void drawLockOnBox(Device& device, const World& w) {
     if (!showsLockOn(w)) return;
-    const Aircraft& target = w.aircraft[w.aircraft[w.playerIndex].target];
+    const Aircraft& target = w.aircraft[w.aircraft[viewerOf(w).slot].target];
     drawStyledSprite(device, worldToScreen(w, target.x, target.y, target.z), LOCK_ON_BOX, CELL_LOCK_ON);
 }
 
@@ -135,10 +136,10 @@ void drawTextCentered(Device& device, const std::string& text, int left, int rig
 
 void drawRadar(Device& device, const World& w, float cx, float cy, float scale) {
     drawSprite(device, cx, cy, RADAR_BACKGROUND.alpha, RADAR_BACKGROUND.size, CELL_RADAR);
-    const Aircraft& p = w.aircraft[w.playerIndex];
+    const Aircraft& p = w.aircraft[viewerOf(w).slot];
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
         const Aircraft& a = w.aircraft[slot];
-        if (a.side == 0 || slot == w.playerIndex) continue;
+        if (a.side == 0 || slot == viewerOf(w).slot) continue;
         if (const auto at = radarMarker(p, a, cx, cy, scale)) {
             drawStyledSprite(device, *at, RADAR_MARKER, static_cast<uint8_t>(a.side));
         }
@@ -175,19 +176,19 @@ void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBr
 void drawHud(Device& device, const World& w) {
     drawTextLeft(device, instrumentLine(w), TEXT_MARGIN, TEXT_MARGIN, TEXT_GREEN, FONT_SMALL);
     device.bindTexture(TEXTURE_ATLAS);
-    drawStyledSprite(device, {SIGHT_X, w.cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE}, GUN_SIGHT,
+    drawStyledSprite(device, {SIGHT_X, viewerOf(w).cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE}, GUN_SIGHT,
                      CELL_GUN_SIGHT);
     drawLockOnBox(device, w);
     if (const std::string warning = warningLine(w); !warning.empty()) {
         drawOutlinedCentredLine(device, warning, WARNING_Y, TEXT_WARNING_RED, FONT_SMALL);
     }
     drawRadar(device, w, RADAR_X, RADAR_Y, radarScale(w));
-    if (w.radarLong != 0) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
+    if (viewerOf(w).radarLong != 0) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
     if (const std::string result = missionResult(w); !result.empty()) {
         drawOutlinedCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
         drawOutlinedCentredLine(device, debriefLine(w), DEBRIEF_Y, TEXT_RESULT_WHITE, FONT_SMALL);
     }
-    if (w.mapShown != 0) drawFullMap(device, w);
+    if (viewerOf(w).mapShown != 0) drawFullMap(device, w);
 }
 
 }  // namespace vantrel::render

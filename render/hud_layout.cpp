@@ -38,7 +38,7 @@ int truncToInt(double v) {
     return static_cast<int>(v);
 }
 
-const Aircraft& playerOf(const World& w) { return w.aircraft[w.playerIndex]; }
+const Aircraft& playerOf(const World& w) { return w.aircraft[viewerOf(w).slot]; }
 
 float screenOffset(float angle, double centre) {
     return static_cast<float>(static_cast<double>(angle) * PIXELS_PER_FIELD_OF_VIEW / FIELD_OF_VIEW + centre);
@@ -75,8 +75,8 @@ std::array<ScreenVertex, 4> spriteCorners(float x, float y, int alpha, float siz
 }
 
 ScreenPoint worldToScreen(const World& w, float px, float py, float pz) {
-    Vec3 d = {px - w.cameraPos.x, py - w.cameraPos.y, pz - w.cameraPos.z};
-    rotateWorldToLocal(d, -w.cameraHeading, -w.cameraPitch, -w.cameraRoll);
+    Vec3 d = {px - viewerOf(w).cameraPos.x, py - viewerOf(w).cameraPos.y, pz - viewerOf(w).cameraPos.z};
+    rotateWorldToLocal(d, -viewerOf(w).cameraHeading, -viewerOf(w).cameraPitch, -viewerOf(w).cameraRoll);
     const float across = static_cast<float>(groundLength(Offset{d.x, d.y, d.z}));
     float right = angleOf(d.x, d.z);
     float below = -angleOf(d.y, across);
@@ -109,7 +109,7 @@ bool showsLockOn(const World& w) {
 
 bool missileHomingOnPlayer(const World& w) {
     for (const Projectile& m : w.projectiles) {
-        if (m.side != 0 && m.target == w.playerIndex && m.weapon == WEAPON_MISSILE) return true;
+        if (m.side != 0 && m.target == viewerOf(w).slot && m.weapon == WEAPON_MISSILE) return true;
     }
     return false;
 }
@@ -121,7 +121,7 @@ std::string warningLine(const World& w) {
     return {};
 }
 
-float radarScale(const World& w) { return w.radarLong != 0 ? RADAR_SCALE_LONG : RADAR_SCALE_SHORT; }
+float radarScale(const World& w) { return viewerOf(w).radarLong != 0 ? RADAR_SCALE_LONG : RADAR_SCALE_SHORT; }
 
 std::optional<ScreenPoint> radarMarker(const Aircraft& player, const Aircraft& other, float cx, float cy, float scale) {
     const float dx = player.x - other.x;
@@ -141,12 +141,12 @@ ScreenPoint mapMarker(const Aircraft& a) {
 
 bool showsMapMarker(const World& w, int slot) {
     const int phase = w.tickCount % MAP_BLINK_PERIOD;
-    if (slot == w.playerIndex && phase >= 0 && phase < MAP_BLINK_PERIOD / 2) return false;
+    if (slot == viewerOf(w).slot && phase >= 0 && phase < MAP_BLINK_PERIOD / 2) return false;
     return w.aircraft[slot].side != 0;
 }
 
 std::string missionResult(const World& w) {
-    switch (missionOutcome(w).result) {
+    switch (missionOutcome(w, PLAYER_SEAT).result) {
         case MissionResult::Complete:
             return "MISSION COMPLETE";
         case MissionResult::Failure:
@@ -157,7 +157,7 @@ std::string missionResult(const World& w) {
 }
 
 std::string debriefLine(const World& w) {
-    const MissionOutcome t = missionOutcome(w);
+    const MissionOutcome t = missionOutcome(w, PLAYER_SEAT);
     if (t.result == MissionResult::Running) return {};
     const int seconds = static_cast<int>(int64_t{t.missionTicks} * TICK_INTERVAL_MS / 1000);
     char line[128];

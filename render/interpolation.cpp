@@ -1,4 +1,5 @@
 #include "render/interpolation.h"
+#include "render/view.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,11 +55,12 @@ void blendEffect(const Effect& b, float f, Effect& e) {
     e.spin = blendAngle(b.spin, e.spin, f);
 }
 
-void blendCamera(const World& b, float f, World& w) {
-    blendPosition(w.cameraPos.x, w.cameraPos.y, w.cameraPos.z, b.cameraPos.x, b.cameraPos.y, b.cameraPos.z, f);
-    w.cameraPitch = blendAngle(b.cameraPitch, w.cameraPitch, f);
-    w.cameraHeading = blendAngle(b.cameraHeading, w.cameraHeading, f);
-    w.cameraRoll = blendAngle(b.cameraRoll, w.cameraRoll, f);
+// Only the viewer's camera: the picture is drawn from it alone.
+void blendCamera(const Seat& b, float f, Seat& s) {
+    blendPosition(s.cameraPos.x, s.cameraPos.y, s.cameraPos.z, b.cameraPos.x, b.cameraPos.y, b.cameraPos.z, f);
+    s.cameraPitch = blendAngle(b.cameraPitch, s.cameraPitch, f);
+    s.cameraHeading = blendAngle(b.cameraHeading, s.cameraHeading, f);
+    s.cameraRoll = blendAngle(b.cameraRoll, s.cameraRoll, f);
 }
 
 }  // namespace
@@ -73,7 +75,7 @@ void blendWorlds(const World& before, const World& latest, float fraction, World
     out = latest;
     const float f = std::isnan(fraction) ? 1.0f : std::clamp(fraction, 0.0f, 1.0f);
     if (f >= 1.0f || !consecutiveTicks(before, latest)) return;
-    blendCamera(before, f, out);
+    blendCamera(viewerOf(before), f, viewerOf(out));
     for (int i = 0; i < MAX_AIRCRAFT; ++i) {
         if (sameAircraft(before.aircraft[i], latest.aircraft[i])) blendAircraft(before.aircraft[i], f, out.aircraft[i]);
     }

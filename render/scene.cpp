@@ -1,4 +1,5 @@
 #include "render/scene.h"
+#include "render/view.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,11 +35,11 @@ void drawMesh(Device& device, const Pose& pose, float scale, int texture, int me
 }
 
 bool withinDrawDistance(const World& w, float x, float z) {
-    return horizontalDistance(w.cameraPos, x, z) < DRAW_DISTANCE;
+    return horizontalDistance(viewerOf(w).cameraPos, x, z) < DRAW_DISTANCE;
 }
 
 void drawSky(Device& device, const World& w) {
-    drawMesh(device, Pose{w.cameraPos, 0.0f, 0.0f, 0.0f}, SKY_SCALE, SKY_TEXTURE, SKY_MESH);
+    drawMesh(device, Pose{viewerOf(w).cameraPos, 0.0f, 0.0f, 0.0f}, SKY_SCALE, SKY_TEXTURE, SKY_MESH);
 }
 
 void drawAircraft(Device& device, const World& w) {
@@ -46,7 +47,7 @@ void drawAircraft(Device& device, const World& w) {
         const Aircraft& a = w.aircraft[k];
         if (a.side == 0) continue;
         if (!withinDrawDistance(w, a.x, a.z)) continue;
-        if (k == w.playerIndex && w.cockpitView != 0) continue;
+        if (k == viewerOf(w).slot && viewerOf(w).cockpitView != 0) continue;
         const AircraftType& type = typeOf(a);
         const float heading = static_cast<float>(static_cast<double>(a.heading) + AIRCRAFT_HEADING_OFFSET);
         drawMesh(device, Pose{{a.x, a.y, a.z}, a.pitch, heading, a.roll}, AIRCRAFT_SCALE, type.texture, type.mesh);
@@ -96,12 +97,13 @@ Corner corner(const World& w, int column, int row) {
                  static_cast<float>(GRID_CELL * row + GRID_ORIGIN)};
     return Corner{p, static_cast<float>(column * static_cast<double>(TEXTURE_STEP)),
                   static_cast<float>(row * static_cast<double>(TEXTURE_STEP)),
-                  terrainAlpha(horizontalDistance(w.cameraPos, p.x, p.z))};
+                  terrainAlpha(horizontalDistance(viewerOf(w).cameraPos, p.x, p.z))};
 }
 
 bool cellInWindow(const World& w, int column, int row) {
-    const double dx = (static_cast<double>(w.cameraPos.x) - GRID_ORIGIN) - (GRID_CELL * column + GRID_CELL / 2);
-    const double dz = (static_cast<double>(w.cameraPos.z) - GRID_ORIGIN) - (GRID_CELL * row + GRID_CELL / 2);
+    const double dx =
+        (static_cast<double>(viewerOf(w).cameraPos.x) - GRID_ORIGIN) - (GRID_CELL * column + GRID_CELL / 2);
+    const double dz = (static_cast<double>(viewerOf(w).cameraPos.z) - GRID_ORIGIN) - (GRID_CELL * row + GRID_CELL / 2);
     return static_cast<float>(std::sqrt(dx * dx + dz * dz)) < TERRAIN_WINDOW;
 }
 
@@ -147,7 +149,7 @@ void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
 }
 
 void buildTerrainTriangles(const World& w, TerrainTriangles& out) {
-    const CellSpan columns = windowSpan(w.cameraPos.x), rows = windowSpan(w.cameraPos.z);
+    const CellSpan columns = windowSpan(viewerOf(w).cameraPos.x), rows = windowSpan(viewerOf(w).cameraPos.z);
     for (int i = columns.first; i <= columns.last; ++i) {
         for (int j = rows.first; j <= rows.last; ++j) {
             if (cellInWindow(w, i, j)) addCell(w, i, j, out);

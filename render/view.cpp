@@ -10,10 +10,10 @@ Matrix projectionMatrix(float aspect) {
 
 Matrix viewMatrix(const World& w) {
     Vec3 forward{0.0f, 0.0f, 1.0f};
-    rotateLocalToWorld(forward, w.cameraRoll, w.cameraPitch, w.cameraHeading);
+    rotateLocalToWorld(forward, viewerOf(w).cameraRoll, viewerOf(w).cameraPitch, viewerOf(w).cameraHeading);
     Vec3 up{0.0f, 1.0f, 0.0f};
-    rotateLocalToWorld(up, w.cameraRoll, w.cameraPitch, w.cameraHeading);
-    const Vec3& eye = w.cameraPos;
+    rotateLocalToWorld(up, viewerOf(w).cameraRoll, viewerOf(w).cameraPitch, viewerOf(w).cameraHeading);
+    const Vec3& eye = viewerOf(w).cameraPos;
     const Vec3 at{eye.x + forward.x, eye.y + forward.y, eye.z + forward.z};
     return matrixLookAtLH(eye, at, up);
 }

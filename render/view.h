@@ -8,6 +8,11 @@
 
 namespace vantrel::render {
 
+// The seat the picture is drawn for: the player's. A match client draws the World as its own
+// seat sees it (viewFromSeat puts that seat in the player's place).
+inline const Seat& viewerOf(const World& w) { return w.seats[PLAYER_SEAT]; }
+inline Seat& viewerOf(World& w) { return w.seats[PLAYER_SEAT]; }
+
 // Vertical field of view in radians, width over height of the 640 x 480 picture, near and far
 // planes in world units.
 constexpr double FIELD_OF_VIEW = 1.0471973;

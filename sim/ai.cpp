@@ -231,7 +231,7 @@ void flyPilot(World& w, int slot) {
 
 void updateAiPilots(World& w) {
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
-        if (slot == w.playerIndex || !isAlive(w, slot)) continue;
+        if (humanSeatOf(w, slot) >= 0 || !isAlive(w, slot)) continue;
         flyPilot(w, slot);
     }
 }

@@ -1,7 +1,7 @@
-// The computer pilot that flies the player's aircraft (--demo in the game, --pilot in
-// vantrel-sim). It only holds keys, as a player would, so recordings and replays run exactly
-// as for a player. It flies a private copy of the World each tick; the copy's random draws
-// and the pilot's own memory never reach the real World.
+// The computer pilot that flies a seat's aircraft (--demo in the game, --pilot in vantrel-sim,
+// the players' stand-ins in network tests). It only holds keys, as a player would, so recordings and replays run
+// exactly as for a player. It flies a private copy of the World each tick; the copy's random draws and the pilot's own
+// memory never reach the real World.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,10 @@ class Autopilot {
 public:
     Autopilot();
 
-    // Adds this tick's flight keys for the player's aircraft to out, for the World as it
+    // Adds this tick's flight keys for the seat's aircraft to out, for the World as it
     // stands before the tick. Keys that act on a press (the launcher) come up for a tick
     // between two presses.
-    void flightKeys(const World& w, uint8_t out[256]);
+    void flightKeys(const World& w, int seat, uint8_t out[256]);
 
 private:
     // What a computer pilot remembers of its aircraft between ticks.

@@ -32,6 +32,7 @@ void spawnEffect(World& w, float x, float y, float z, const EffectRecipe& r) {
     e.size = r.size;
     e.shade = r.shade;
     e.alpha = r.alpha;
+    e.seenBy = r.seenBy;
     e.vx = r.vx;
     e.vy = r.vy;
     e.vz = r.vz;

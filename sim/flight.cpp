@@ -61,26 +61,28 @@ void integrateAttitude(Aircraft& a) {
 }
 
 // Mirrors the pitch about the vertical (mirror is PI or -PI) and turns heading and roll half
-// round: the nose points the same way. The camera of the player's aircraft turns with it so
-// the view does not swing.
-void flip(World& w, Aircraft& a, bool isPlayer, float mirror) {
+// round: the nose points the same way. The camera of the human flying it turns with it so the
+// view does not swing.
+void flip(World& w, int slot, float mirror) {
+    Aircraft& a = w.aircraft[slot];
     a.pitch = static_cast<float>(static_cast<double>(mirror) - a.pitch);
     a.heading = added(a.heading, PI);
     a.roll = added(a.roll, PI);
     a.pitchRate = -a.pitchRate;
     a.headingRate = -a.headingRate;
     a.rollRate = -a.rollRate;
-    if (!isPlayer) return;
-    w.cameraPitch = static_cast<float>(static_cast<double>(mirror) - w.cameraPitch);
-    w.cameraHeading = added(w.cameraHeading, PI);
-    w.cameraRoll = added(w.cameraRoll, PI);
+    const int seat = humanSeatOf(w, slot);
+    if (seat < 0) return;
+    Seat& s = w.seats[seat];
+    s.cameraPitch = static_cast<float>(static_cast<double>(mirror) - s.cameraPitch);
+    s.cameraHeading = added(s.cameraHeading, PI);
+    s.cameraRoll = added(s.cameraRoll, PI);
 }
 
 void flipOverVertical(World& w, int i) {
-    Aircraft& a = w.aircraft[i];
-    const bool isPlayer = i == w.playerIndex;
-    if (a.pitch > HALF_PI) flip(w, a, isPlayer, PI);
-    if (a.pitch < -HALF_PI) flip(w, a, isPlayer, -PI);
+    const Aircraft& a = w.aircraft[i];
+    if (a.pitch > HALF_PI) flip(w, i, PI);
+    if (a.pitch < -HALF_PI) flip(w, i, -PI);
 }
 
 void applyThrottle(Aircraft& a) {

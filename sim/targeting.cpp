@@ -23,8 +23,9 @@ AimError aimErrorTo(const Aircraft& from, float x, float y, float z) {
     return {heading, pitch};
 }
 
-void selectPlayerTarget(World& w) {
-    Aircraft& player = w.aircraft[w.playerIndex];
+namespace {
+
+void selectTargetFor(World& w, Aircraft& player) {
     player.target = -1;
     float best = TARGET_CONE;
     for (int j = 0; j < MAX_AIRCRAFT; ++j) {
@@ -37,6 +38,15 @@ void selectPlayerTarget(World& w) {
             player.target = static_cast<int16_t>(j);
             best = score;
         }
+    }
+}
+
+}  // namespace
+
+void selectPlayerTarget(World& w) {
+    for (int seat = 0; seat < MAX_SEATS; ++seat) {
+        Aircraft* player = aircraftInSlot(w, w.seats[seat].slot);
+        if (seatIsHuman(w, seat) && player != nullptr) selectTargetFor(w, *player);
     }
 }
 

@@ -13,8 +13,8 @@ struct AimError {
 };
 AimError aimErrorTo(const Aircraft& from, float x, float y, float z);
 
-// Rewrites the player's target from nothing every mission tick, after the pilots and
-// before the aircraft update.
+// Rewrites the target of every human seat's aircraft from nothing every mission tick, after
+// the pilots and before the aircraft update.
 void selectPlayerTarget(World& w);
 
 }  // namespace vantrel

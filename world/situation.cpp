@@ -94,14 +94,24 @@ bool loadSituation(const std::string& path, Situation& out, std::string& error) 
     return true;
 }
 
+namespace {
+
+void resetSeat(Seat& s) {
+    appendSoundLoop(s.sounds, LOOP_START, 0);
+    s.cameraPos = Vec3{0.0f, 10.0f, 0.0f};
+    s.cameraPitch = s.cameraHeading = s.cameraRoll = 0.0f;
+    s.cockpitView = 0;
+    s.radarLong = 0;
+    s.mapShown = 0;
+}
+
+}  // namespace
+
 void resetMission(World& w) {
     w.tickCount = 0;
-    appendSoundLoop(w.sounds, LOOP_START, 0);
-    w.cameraPos = Vec3{0.0f, 10.0f, 0.0f};
-    w.cameraPitch = w.cameraHeading = w.cameraRoll = 0.0f;
-    w.cockpitView = 0;
-    w.radarLong = 0;
-    w.mapShown = 0;
+    for (int seat = 0; seat < MAX_SEATS; ++seat) {
+        if (seatIsHuman(w, seat)) resetSeat(w.seats[seat]);
+    }
     for (Effect& e : w.effects) e.life = 0;
     for (Aircraft& a : w.aircraft) a.side = 0;
     for (Projectile& p : w.projectiles) p.side = 0;
@@ -109,7 +119,7 @@ void resetMission(World& w) {
 
 void placeSituation(World& w, const Situation& s) {
     const int playerSlot = placeRecords(w, s);
-    if (playerSlot >= 0) w.playerIndex = playerSlot;
+    if (playerSlot >= 0) w.seats[PLAYER_SEAT].slot = playerSlot;
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) w.placedSide[slot] = w.aircraft[slot].side;
 }
 

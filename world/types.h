@@ -127,7 +127,8 @@ struct Effect {
     float spin;  // radians about the line of sight
     float size;  // half the side of the square
     uint8_t shade, alpha;
-    uint8_t padding[2];
+    uint8_t seenBy;  // 0: every view; seat + 1: only that seat's (its sun glare)
+    uint8_t padding;
     float vx, vy, vz;
     float spinRate, growth;
     int8_t shadeStep, alphaStep;
@@ -136,14 +137,15 @@ struct Effect {
 };
 static_assert(sizeof(Effect) == 48, "Effect must have no hidden padding");
 
-// Arguments of spawnEffect, in record order; every effect of the game is a value of it.
-// Fields left out of a designated initializer are 0.
+// Arguments of spawnEffect, in record order but for seenBy, which only the sun glare sets;
+// every effect of the game is a value of it. Fields left out of an initializer are 0.
 struct EffectRecipe {
     float spin = 0, size = 0;
     uint8_t shade = 0, alpha = 0;
     float vx = 0, vy = 0, vz = 0, spinRate = 0, growth = 0;
     int8_t shadeStep = 0, alphaStep = 0, life = 0;
     uint8_t kind = 0;
+    uint8_t seenBy = 0;
 };
 
 // From anywhere toward the sun; normalised before use. Sunlight travels the opposite way.

@@ -12,4 +12,11 @@ uint64_t hashWorld(const World& w) {
     return h;
 }
 
+int humanSeatOf(const World& w, int slot) {
+    for (int seat = 0; seat < MAX_SEATS; ++seat) {
+        if (seatIsHuman(w, seat) && w.seats[seat].slot == slot) return seat;
+    }
+    return -1;
+}
+
 }  // namespace vantrel

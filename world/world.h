@@ -15,43 +15,55 @@ namespace vantrel {
 constexpr int GRID_SIZE = 100;
 constexpr int GRID_SAMPLES = GRID_SIZE * GRID_SIZE;
 
+constexpr int MAX_SEATS = 16;
+
+// One human's place in the World: the aircraft they fly, their view of it and what they hear.
+// Seat 0 is the player's in a game for one; a network match seats up to MAX_SEATS humans.
+struct Seat {
+    int32_t slot;        // the aircraft flown; outside 0..29 none
+    int8_t human;        // in a match, 1 while a human flies it (0: the computer does, or nobody sits)
+    int8_t radarLong;    // F2 toggle
+    int8_t cockpitView;  // F3 toggle
+    int8_t mapShown;     // F4 held, set by the controls step
+
+    // Camera, moved once per mission tick; reset by resetMission.
+    Vec3 cameraPos;
+    float cameraPitch, cameraHeading, cameraRoll;
+
+    KeyState input;
+    SoundEvents sounds;  // this tick's, heard from this seat's camera; cleared once played
+};
+
 struct World {
     Aircraft aircraft[MAX_AIRCRAFT];
     Projectile projectiles[MAX_PROJECTILES];
     Effect effects[MAX_EFFECTS];
     Vec3 lastTargetPos[MAX_AIRCRAFT];  // per pilot; never cleared between missions
 
-    // Camera, moved once per mission tick; reset by resetMission.
-    Vec3 cameraPos;
-    float cameraPitch, cameraHeading, cameraRoll;
-
-    int32_t playerIndex;
     int32_t tickCount;    // logic ticks; zeroed at asset load and by resetMission
     int32_t gameMode;     // GameMode
     int32_t flowCounter;  // highlighted mission on the menu, end countdown in a mission
     int32_t running;      // the main loop runs while nonzero
     uint32_t rngState;
 
-    int8_t radarLong;    // F2 toggle
-    int8_t cockpitView;  // F3 toggle
-    int8_t mapShown;     // F4 held, set by the controls step
-    uint8_t padding;
-
-    SoundEvents sounds;  // this tick's; cleared by the program once played
+    int8_t matchPlay;  // 1 in a network match: several humans, no switching aircraft
+    uint8_t padding[3];
 
     // The side of every slot as the mission placed it (0 = empty), for the debrief, which
     // must tell whose aircraft were lost after their side reads 0. Set by placeSituation.
     int8_t placedSide[MAX_AIRCRAFT];
     uint8_t placedSidePadding[2];
 
-    KeyState input;
+    Seat seats[MAX_SEATS];
     uint8_t heightmap[GRID_SAMPLES];  // row-major, sample (c, r) at r * 100 + c
 };
 
 static_assert(std::is_trivially_copyable_v<World>, "a World snapshot must be a plain copy");
+static_assert(sizeof(Seat) == 4 + 4 + sizeof(Vec3) + 3 * 4 + sizeof(KeyState) + sizeof(SoundEvents),
+              "Seat must have no hidden padding, so its bytes hash deterministically");
 static_assert(sizeof(World) == sizeof(Aircraft) * MAX_AIRCRAFT + sizeof(Projectile) * MAX_PROJECTILES +
-                                   sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * (MAX_AIRCRAFT + 1) + 3 * 4 + 6 * 4 +
-                                   4 + sizeof(SoundEvents) + MAX_AIRCRAFT + 2 + sizeof(KeyState) + GRID_SAMPLES,
+                                   sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * MAX_AIRCRAFT + 5 * 4 + 4 +
+                                   MAX_AIRCRAFT + 2 + sizeof(Seat) * MAX_SEATS + GRID_SAMPLES,
               "World must have no hidden padding, so its bytes hash deterministically");
 
 // Draws the next number 0..32767 from the world's generator.
@@ -70,6 +82,18 @@ inline const Aircraft* aircraftInSlot(const World& w, int index) {
 }
 
 inline const AircraftType& typeOf(const Aircraft& a) { return AIRCRAFT_TYPES[a.type]; }
+
+// The seat of the player in a game for one, which also drives the title and the menu.
+constexpr int PLAYER_SEAT = 0;
+
+// Outside a match the player's seat is the only human one; in a match, those the match gave
+// a human.
+inline bool seatIsHuman(const World& w, int seat) {
+    return w.matchPlay != 0 ? w.seats[seat].human != 0 : seat == PLAYER_SEAT;
+}
+
+// The human seat flying this aircraft slot, or -1 when the computer flies it.
+int humanSeatOf(const World& w, int slot);
 
 // FNV-1a over every byte of the world.
 uint64_t hashWorld(const World& w);

@@ -20,9 +20,9 @@ uint32_t controlsFrom(const PadState& pad) {
     uint8_t snapshot[256];
     k.takeSnapshot(snapshot);
     auto w = std::make_unique<World>();
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     w->aircraft[0].side = 1;
-    updateKeyState(w->input, snapshot);
+    updateKeyState(w->seats[PLAYER_SEAT].input, snapshot);
     updatePlayerControls(*w);
     return w->aircraft[0].controls;
 }
@@ -76,14 +76,14 @@ TEST(Gamepad, MenuButtonsAreSpaceAndEscape) {
 TEST(Gamepad, HeldLauncherButtonIsOnePress) {
     KeyboardSnapshot k;
     auto w = std::make_unique<World>();
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     w->aircraft[0].side = 1;
     k.setPadKeys(padKeys(withButton(SDL_CONTROLLER_BUTTON_B)));
     uint8_t snapshot[256];
     int launches = 0;
     for (int tick = 0; tick < 5; ++tick) {
         k.takeSnapshot(snapshot);
-        updateKeyState(w->input, snapshot);
+        updateKeyState(w->seats[PLAYER_SEAT].input, snapshot);
         updatePlayerControls(*w);
         launches += (w->aircraft[0].controls & CTRL_FIRE_LAUNCHER) != 0;
     }

@@ -39,9 +39,9 @@ Snapshot holding(KeyboardSnapshot& k, SDL_Scancode scancode) {
 // The control word the player's aircraft gets from one snapshot, through the game's own path.
 uint32_t controlsFrom(const Snapshot& s) {
     auto w = std::make_unique<World>();
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     w->aircraft[0].side = 1;
-    updateKeyState(w->input, s.keys);
+    updateKeyState(w->seats[PLAYER_SEAT].input, s.keys);
     updatePlayerControls(*w);
     return w->aircraft[0].controls;
 }

@@ -88,7 +88,7 @@ uint64_t worldAfterScript(const KeyScript& script, uint32_t seed, int ticks) {
     for (int tick = 1; tick <= ticks; ++tick) {
         script.snapshot(tick, snapshot);
         logicTick(*w, DATA, snapshot);
-        clearSoundEvents(w->sounds);  // as the program does once it has played them
+        clearSoundEvents(w->seats[PLAYER_SEAT].sounds);  // as the program does once it has played them
     }
     w->running = 0;  // the run ended after its last tick
     return hashWorld(*w);

@@ -30,7 +30,7 @@ struct Scene {
     std::unique_ptr<World> w = test::makeWorld();
     explicit Scene(Vec3 player = {280.0f, 60.0f, 280.0f}, int playerSide = 1) {
         test::addAircraft(*w, player.x, player.y, player.z, 0.0f, 0, playerSide);
-        w->playerIndex = 0;
+        w->seats[PLAYER_SEAT].slot = 0;
     }
     Aircraft& operator[](int slot) { return w->aircraft[slot]; }
     int add(float x, float y, float z, int side, int type = 0, int aiMode = AI_RUDDER) {
@@ -415,7 +415,7 @@ TEST(AiPilots, BelowTwentyUnitsThePilotPullsUpOrFirstRollsLevel) {
 TEST(AiPilots, PlayerIndexOutsideTheTableHandsEveryAircraftToAPilot) {
     Scene s({0.0f, 60.0f, 0.0f});
     s[0].roll = 0.5f;
-    s.w->playerIndex = -1;
+    s.w->seats[PLAYER_SEAT].slot = -1;
     s.tick();
     EXPECT_EQ(s[0].controls, static_cast<uint32_t>(CTRL_ROLL_LEFT));
 }

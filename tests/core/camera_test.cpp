@@ -16,11 +16,11 @@ struct Chase {
     std::unique_ptr<World> w = test::makeWorld();
     explicit Chase(float x = 10.0f, float y = 20.0f, float z = 30.0f) {
         test::addAircraft(*w, x, y, z, 0.0f, 0, 1);
-        w->playerIndex = 0;
-        w->cameraPos = Vec3{0.0f, 10.0f, 0.0f};
+        w->seats[PLAYER_SEAT].slot = 0;
+        w->seats[PLAYER_SEAT].cameraPos = Vec3{0.0f, 10.0f, 0.0f};
     }
     Aircraft& player() { return w->aircraft[0]; }
-    void holdF1(bool held) { w->input.keys[VK_F1] = held ? KEY_DOWN_BIT : 0; }
+    void holdF1(bool held) { w->seats[PLAYER_SEAT].input.keys[VK_F1] = held ? KEY_DOWN_BIT : 0; }
     void run(int ticks) {
         for (int t = 0; t < ticks; ++t) {
             updateEffects(*w);  // the glare of one tick is gone by the next, as in a mission
@@ -57,17 +57,17 @@ TEST(Camera, SweepsInFromTheResetPositionAndEasesTheAnglesAsPlainNumbers) {
     Chase c;
     c.run(1);
     // 40 % of the way from (0, 10, 0) to the point 0.5 above and 0.9 behind (10, 20, 30).
-    expectNear(c.w->cameraPos, Vec3{4.0f, 14.2f, 11.64f}, 1e-5f);
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, Vec3{4.0f, 14.2f, 11.64f}, 1e-5f);
     c.run(60);
-    expectNear(c.w->cameraPos, Vec3{10.0f, 20.5f, 29.1f}, 1e-4f);
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, Vec3{10.0f, 20.5f, 29.1f}, 1e-4f);
 
     c.player().pitch = 0.4f;
     c.player().heading = 20.0f;  // never wrapped: followed as a plain number
     c.player().roll = -1.0f;
     c.run(1);
-    EXPECT_NEAR(c.w->cameraPitch, 0.12f, 1e-6f);
-    EXPECT_NEAR(c.w->cameraHeading, 6.0f, 1e-6f);
-    EXPECT_NEAR(c.w->cameraRoll, -0.3f, 1e-6f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraPitch, 0.12f, 1e-6f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraHeading, 6.0f, 1e-6f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraRoll, -0.3f, 1e-6f);
 }
 
 TEST(Camera, BlendsInDoublePrecision) {
@@ -86,10 +86,10 @@ TEST(Camera, BlendsInDoublePrecision) {
     }
     ASSERT_NE(start, 0.0f);
     Chase c;
-    c.w->cameraHeading = start;
+    c.w->seats[PLAYER_SEAT].cameraHeading = start;
     c.player().heading = goal;
     c.run(1);
-    EXPECT_EQ(c.w->cameraHeading, expected);
+    EXPECT_EQ(c.w->seats[PLAYER_SEAT].cameraHeading, expected);
 }
 
 TEST(Camera, F1SwingsTheViewAroundInEveryModeAndReleasingSwingsItBack) {
@@ -100,26 +100,26 @@ TEST(Camera, F1SwingsTheViewAroundInEveryModeAndReleasingSwingsItBack) {
     c.run(80);
     c.holdF1(true);
     c.run(1);
-    EXPECT_NEAR(c.w->cameraHeading, 0.7 * 1.0 + 0.3 * (1.0 + PI), 1e-5);  // no cut
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraHeading, 0.7 * 1.0 + 0.3 * (1.0 + PI), 1e-5);  // no cut
     c.run(80);
-    EXPECT_NEAR(c.w->cameraHeading, 1.0f + PI, 1e-5f);
-    EXPECT_NEAR(c.w->cameraPitch, -0.3f, 1e-5f);
-    EXPECT_NEAR(c.w->cameraRoll, -0.2f, 1e-5f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraHeading, 1.0f + PI, 1e-5f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraPitch, -0.3f, 1e-5f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraRoll, -0.2f, 1e-5f);
     c.player().roll = 0.0f;
     c.run(80);
-    expectNear(c.w->cameraPos, eyePoint(c.player(), 0.5f, 2.2f), 1e-4f);
-    c.w->cockpitView = 1;  // the cockpit point whether F1 is held or not
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, eyePoint(c.player(), 0.5f, 2.2f), 1e-4f);
+    c.w->seats[PLAYER_SEAT].cockpitView = 1;  // the cockpit point whether F1 is held or not
     c.run(80);
-    expectNear(c.w->cameraPos, eyePoint(c.player(), 0.2f, 0.2f), 1e-4f);
-    EXPECT_NEAR(c.w->cameraHeading, 1.0f + PI, 1e-5f);
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, eyePoint(c.player(), 0.2f, 0.2f), 1e-4f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraHeading, 1.0f + PI, 1e-5f);
     c.holdF1(false);
     c.run(80);
-    expectNear(c.w->cameraPos, eyePoint(c.player(), 0.2f, 0.2f), 1e-4f);
-    EXPECT_NEAR(c.w->cameraHeading, 1.0f, 1e-5f);
-    EXPECT_NEAR(c.w->cameraPitch, 0.3f, 1e-5f);
-    c.w->cockpitView = 0;
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, eyePoint(c.player(), 0.2f, 0.2f), 1e-4f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraHeading, 1.0f, 1e-5f);
+    EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraPitch, 0.3f, 1e-5f);
+    c.w->seats[PLAYER_SEAT].cockpitView = 0;
     c.run(80);
-    expectNear(c.w->cameraPos, eyePoint(c.player(), 0.5f, -0.9f), 1e-4f);
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, eyePoint(c.player(), 0.5f, -0.9f), 1e-4f);
 }
 
 TEST(Camera, RollTurnsTheOffsetAboutTheNoseAndAWreckIsStillFollowed) {
@@ -127,7 +127,7 @@ TEST(Camera, RollTurnsTheOffsetAboutTheNoseAndAWreckIsStillFollowed) {
     c.player().roll = HALF_PI;  // local up now points along world +x
     c.player().side = 0;
     c.run(80);
-    expectNear(c.w->cameraPos, Vec3{0.5f, 30.0f, -0.9f}, 1e-4f);
+    expectNear(c.w->seats[PLAYER_SEAT].cameraPos, Vec3{0.5f, 30.0f, -0.9f}, 1e-4f);
     EXPECT_EQ(liveEffects(*c.w), 3);
 }
 
@@ -189,9 +189,9 @@ TEST(Camera, StaysSteadyWhenThePlayerFlipsOverTheVertical) {
         ASSERT_NEAR(a.heading, 0.3f + PI, 1e-5f) << "the aircraft flipped";
         updateCamera(*c.w);
         // The camera turned with the aircraft instead of swinging half a turn behind it.
-        EXPECT_NEAR(c.w->cameraHeading, a.heading, 1e-5f);
-        EXPECT_NEAR(c.w->cameraRoll, a.roll, 1e-5f);
-        EXPECT_NEAR(c.w->cameraPitch, a.pitch, 0.1f);
+        EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraHeading, a.heading, 1e-5f);
+        EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraRoll, a.roll, 1e-5f);
+        EXPECT_NEAR(c.w->seats[PLAYER_SEAT].cameraPitch, a.pitch, 0.1f);
     }
 }
 
@@ -201,7 +201,7 @@ TEST(Camera, OnlyThePlayersFlipTurnsTheCamera) {
     c.w->aircraft[other].pitch = 1.55f;
     c.w->aircraft[other].pitchRate = 0.1f;
     c.run(80);
-    const float heading = c.w->cameraHeading;
+    const float heading = c.w->seats[PLAYER_SEAT].cameraHeading;
     updateAircraft(*c.w);
-    EXPECT_EQ(c.w->cameraHeading, heading);
+    EXPECT_EQ(c.w->seats[PLAYER_SEAT].cameraHeading, heading);
 }

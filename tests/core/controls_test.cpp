@@ -14,7 +14,7 @@ namespace {
 void step(World& w, std::initializer_list<int> codes) {
     uint8_t snapshot[256] = {};
     for (int code : codes) snapshot[code] = 0x80;
-    updateKeyState(w.input, snapshot);
+    updateKeyState(w.seats[PLAYER_SEAT].input, snapshot);
     updatePlayerControls(w);
 }
 
@@ -22,7 +22,7 @@ void step(World& w, std::initializer_list<int> codes) {
 std::unique_ptr<World> worldWithSlots(std::initializer_list<int> slots) {
     auto w = test::makeWorld();
     for (int slot : slots) w->aircraft[slot].side = 1;
-    w->playerIndex = *slots.begin();
+    w->seats[PLAYER_SEAT].slot = *slots.begin();
     return w;
 }
 
@@ -52,27 +52,27 @@ TEST(Controls, KeysBuildTheWordLauncherOnlyOnThePress) {
 TEST(Controls, FunctionKeysToggleOncePerPress) {
     auto w = worldWithSlots({0});
     step(*w, {113, 114});
-    EXPECT_EQ(w->radarLong, 1);
-    EXPECT_EQ(w->cockpitView, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].radarLong, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].cockpitView, 1);
     step(*w, {113, 114});
-    EXPECT_EQ(w->radarLong, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].radarLong, 1);
     step(*w, {});
     step(*w, {114});
-    EXPECT_EQ(w->radarLong, 1);
-    EXPECT_EQ(w->cockpitView, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].radarLong, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].cockpitView, 0);
 }
 
 TEST(Controls, MapShowsWhileF4IsHeld) {
     auto w = worldWithSlots({0});
     step(*w, {VK_F4});
-    EXPECT_EQ(w->mapShown, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].mapShown, 1);
     step(*w, {VK_F4});
-    EXPECT_EQ(w->mapShown, 1) << "held, not toggled";
+    EXPECT_EQ(w->seats[PLAYER_SEAT].mapShown, 1) << "held, not toggled";
     step(*w, {});
-    EXPECT_EQ(w->mapShown, 0);
-    w->playerIndex = -1;  // even with no aircraft to steer
+    EXPECT_EQ(w->seats[PLAYER_SEAT].mapShown, 0);
+    w->seats[PLAYER_SEAT].slot = -1;  // even with no aircraft to steer
     step(*w, {VK_F4});
-    EXPECT_EQ(w->mapShown, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].mapShown, 1);
 }
 
 TEST(Controls, SwitchKeysStepThroughLiveAircraftWithWrap) {
@@ -80,32 +80,32 @@ TEST(Controls, SwitchKeysStepThroughLiveAircraftWithWrap) {
     for (const auto& [key, expected] : {std::pair{123, 7}, {123, 3}, {122, 7}, {122, 3}}) {
         step(*w, {});
         step(*w, {key});
-        EXPECT_EQ(w->playerIndex, expected);
+        EXPECT_EQ(w->seats[PLAYER_SEAT].slot, expected);
     }
-    w->playerIndex = 5;  // a destroyed aircraft: F12 goes to 7 first, then F11 back to 3
+    w->seats[PLAYER_SEAT].slot = 5;  // a destroyed aircraft: F12 goes to 7 first, then F11 back to 3
     step(*w, {});
     step(*w, {122, 123});
-    EXPECT_EQ(w->playerIndex, 3);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].slot, 3);
 
     auto empty = test::makeWorld();
-    empty->playerIndex = 12;
+    empty->seats[PLAYER_SEAT].slot = 12;
     step(*empty, {123});
-    EXPECT_EQ(empty->playerIndex, 12);
+    EXPECT_EQ(empty->seats[PLAYER_SEAT].slot, 12);
 }
 
 TEST(Controls, WordGoesToTheAircraftFlownAsTheTickBegan) {
     auto w = worldWithSlots({3, 7});
     w->aircraft[7].controls = CTRL_YAW_LEFT;  // its pilot's word from the previous tick
     step(*w, {123, 104});
-    EXPECT_EQ(w->playerIndex, 7);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].slot, 7);
     EXPECT_EQ(w->aircraft[3].controls, CTRL_PITCH_DOWN);
     EXPECT_EQ(w->aircraft[7].controls, CTRL_YAW_LEFT);
     w->aircraft[7].side = 0;  // destroyed, still written
     step(*w, {90});
     EXPECT_EQ(w->aircraft[7].controls, CTRL_FIRE_GUN);
 
-    w->playerIndex = -1;  // outside the table: nothing is written, F12 finds an aircraft
+    w->seats[PLAYER_SEAT].slot = -1;  // outside the table: nothing is written, F12 finds an aircraft
     step(*w, {90, 123});
     EXPECT_EQ(w->aircraft[3].controls, CTRL_PITCH_DOWN);
-    EXPECT_EQ(w->playerIndex, 3);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].slot, 3);
 }

@@ -49,7 +49,7 @@ void placeAircraft(World& w, int slot, float x, float z, float heading, int8_t s
 // Player in slot 0 facing an enemy straight ahead, another enemy off to the side.
 std::unique_ptr<World> dogfight() {
     auto w = worldInMode(MODE_MISSION);
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     placeAircraft(*w, 0, 0.0f, 0.0f, 0.0f, 1);
     placeAircraft(*w, 1, 0.0f, 40.0f, 0.0f, 2);
     placeAircraft(*w, 2, 300.0f, -200.0f, 1.0f, 2);
@@ -76,7 +76,7 @@ TEST(Demo, FliesThePlayerAsAComputerPilotWouldWithoutTouchingTheWorld) {
     auto w = dogfight();
     w->aircraft[0].roll = 0.8f;  // banked: any pilot levels the wings
     auto expected = std::make_unique<World>(*w);
-    expected->playerIndex = -1;
+    expected->seats[PLAYER_SEAT].slot = -1;
     updateAiPilots(*expected);
     const uint64_t before = hashWorld(*w);
 
@@ -85,7 +85,7 @@ TEST(Demo, FliesThePlayerAsAComputerPilotWouldWithoutTouchingTheWorld) {
     EXPECT_EQ(hashWorld(*w), before) << "the pilot's draws and memory stay out of the World";
 
     auto flown = std::make_unique<World>(*w);
-    updateKeyState(flown->input, k.keys);
+    updateKeyState(flown->seats[PLAYER_SEAT].input, k.keys);
     updatePlayerControls(*flown);
     EXPECT_EQ(flown->aircraft[0].controls, expected->aircraft[0].controls);
     EXPECT_NE(flown->aircraft[0].controls & (CTRL_ROLL_LEFT | CTRL_ROLL_RIGHT), 0u)

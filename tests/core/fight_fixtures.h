@@ -13,8 +13,9 @@ namespace vantrel::test {
 // near the events.
 inline std::vector<int> playedChannels(const World& w) {
     std::vector<int> out;
-    for (int i = 0; i < w.sounds.count; ++i) {
-        if (w.sounds.events[i].kind == SOUND_EVENT_PLAY) out.push_back(w.sounds.events[i].code);
+    for (int i = 0; i < w.seats[PLAYER_SEAT].sounds.count; ++i) {
+        if (w.seats[PLAYER_SEAT].sounds.events[i].kind == SOUND_EVENT_PLAY)
+            out.push_back(w.seats[PLAYER_SEAT].sounds.events[i].code);
     }
     return out;
 }

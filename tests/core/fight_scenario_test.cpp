@@ -41,7 +41,7 @@ TEST_F(FightScenario, GunAndMissileWearDownTheEnemy) {
     start("fight_duel.au1", 1,
           {{0.375f, 20.5f, 3.5f, 0.0f, 3, 2, 0},  // x and z at quarter scale: (1.5, 20.5, 14)
            {0.0f, 20.0f, 0.0f, 0.0f, 0, 1, 0}});
-    ASSERT_EQ(w->playerIndex, 1);
+    ASSERT_EQ(w->seats[PLAYER_SEAT].slot, 1);
     int shots = 0;
     std::vector<float> missileHeadings;
     for (int t = 1; t <= 60; ++t) {

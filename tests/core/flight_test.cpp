@@ -48,20 +48,20 @@ TEST(Flight, FlipOverTheVerticalKeepsTheFlightDirectionAndTurnsThePlayersCamera)
     auto w = test::makeWorld();
     Aircraft& player = aircraftAt(*w, 0, 30, 0);
     Aircraft& other = aircraftAt(*w, 20, 30, 0);
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     player.pitch = 1.59f;
     player.pitchRate = 0.01f;
     player.heading = 0.3f;
     other.pitch = -1.6f;
-    w->cameraPitch = 1.5f;
-    w->cameraHeading = 0.3f;
+    w->seats[PLAYER_SEAT].cameraPitch = 1.5f;
+    w->seats[PLAYER_SEAT].cameraHeading = 0.3f;
     tick(*w);
     EXPECT_NEAR(player.pitch, 1.541592, 1e-6);
     EXPECT_NEAR(player.heading, 0.3 + PI, 1e-6);
     EXPECT_NEAR(player.roll, PI, 1e-6);
     EXPECT_NEAR(player.pitchRate, -0.008, 1e-7);
-    EXPECT_NEAR(w->cameraPitch, PI - 1.5, 1e-6);
-    EXPECT_NEAR(w->cameraHeading, 0.3 + PI, 1e-6);
+    EXPECT_NEAR(w->seats[PLAYER_SEAT].cameraPitch, PI - 1.5, 1e-6);
+    EXPECT_NEAR(w->seats[PLAYER_SEAT].cameraHeading, 0.3 + PI, 1e-6);
     const double speed = player.speed;  // moved as the nose at 1.6 pointed
     EXPECT_NEAR(player.x, std::cos(1.6) * std::sin(0.3) * speed, 1e-6);
     EXPECT_NEAR(player.y, 30 + std::sin(1.6) * speed, 1e-5);
@@ -117,7 +117,7 @@ TEST(Flight, TenTicksOnTheGroundDestroyAnEightyArmorAircraft) {
     EXPECT_FLOAT_EQ(a.y, 0.3f);
     EXPECT_EQ(test::liveEffects(*w, ContactSmoke), 5) << "smoke on odd ticks only";
     EXPECT_EQ(test::playedChannels(*w), std::vector<int>(9, SOUND_BLAST));
-    w->cameraPos = Vec3{a.x, a.y, a.z};
+    w->seats[PLAYER_SEAT].cameraPos = Vec3{a.x, a.y, a.z};
     tick(*w);
     EXPECT_EQ(a.side, 0);
     EXPECT_EQ(test::liveEffects(*w, AircraftExplosion), 1);
@@ -146,7 +146,7 @@ TEST(Flight, FormationContactCostsSixteenArmorATickEach) {
     Aircraft& b = aircraftAt(*w, 0.5f, 30, 0, 2);
     Aircraft& apart = aircraftAt(*w, 10, 30, 0);
     Aircraft& justOut = aircraftAt(*w, 10.81f, 30, 0);
-    w->cameraPos = Vec3{0.25f, 30.0f, 0.4f};
+    w->seats[PLAYER_SEAT].cameraPos = Vec3{0.25f, 30.0f, 0.4f};
     tick(*w);
     EXPECT_EQ(a.armor, 80 - 16);
     EXPECT_EQ(b.armor, 80 - 16);

@@ -118,7 +118,7 @@ TEST_F(FlowTest, DestroyedPlayerStartsTheCountdownAndEscKeepsItsValue) {
     tick({VK_SPACE});
     tick();
     EXPECT_EQ(w->flowCounter, 0);  // two sides, player alive: the mission runs
-    w->aircraft[w->playerIndex].side = 0;
+    w->aircraft[w->seats[PLAYER_SEAT].slot].side = 0;
     tick();
     EXPECT_EQ(w->flowCounter, 150);
     tick();
@@ -145,6 +145,6 @@ TEST_F(FlowTest, ARefusedSituationIsReportedAndTheMenuStays) {
     const TickNotes notes = tick({VK_SPACE});
     EXPECT_NE(notes.refusal.find("s3.au1"), std::string::npos) << notes.refusal;
     EXPECT_EQ(w->gameMode, MODE_SELECT);
-    EXPECT_EQ(w->sounds.count, 0) << "no confirmation sound for a refused start";
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.count, 0) << "no confirmation sound for a refused start";
     EXPECT_TRUE(tick().refusal.empty());
 }

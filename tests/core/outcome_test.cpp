@@ -27,41 +27,42 @@ std::unique_ptr<World> placedMission() {
 
 TEST(Outcome, CountsLossesByTheSideEachAircraftWasPlacedOn) {
     auto w = placedMission();
-    MissionOutcome t = missionOutcome(*w);
+    MissionOutcome t = missionOutcome(*w, PLAYER_SEAT);
     EXPECT_EQ(t.enemies, 3) << "every other side counts as the enemy";
     EXPECT_EQ(t.enemiesDowned, 0);
     EXPECT_EQ(t.friendsLost, 0);
     w->aircraft[0].side = 0;  // the wingman
     w->aircraft[3].side = 0;  // an enemy
-    t = missionOutcome(*w);
+    t = missionOutcome(*w, PLAYER_SEAT);
     EXPECT_EQ(t.friendsLost, 1);
     EXPECT_EQ(t.enemiesDowned, 1);
     w->aircraft[1].side = 0;  // the player is not a friend lost
-    EXPECT_EQ(missionOutcome(*w).friendsLost, 1);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).friendsLost, 1);
 }
 
 TEST(Outcome, TheResultFollowsTheCountdownThePlayersAircraftAndEsc) {
     auto w = placedMission();
-    EXPECT_EQ(missionOutcome(*w).result, MissionResult::Running);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).result, MissionResult::Running);
     w->flowCounter = END_COUNTDOWN_TICKS;
-    EXPECT_EQ(missionOutcome(*w).result, MissionResult::Complete);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).result, MissionResult::Complete);
     w->aircraft[1].side = 0;
-    EXPECT_EQ(missionOutcome(*w).result, MissionResult::Failure);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).result, MissionResult::Failure);
     w->gameMode = MODE_TITLE;
-    EXPECT_EQ(missionOutcome(*w).result, MissionResult::Failure) << "the title still shows how the last one ended";
-    w->input.keys[VK_ESCAPE] = KEY_DOWN_BIT;
-    EXPECT_EQ(missionOutcome(*w).result, MissionResult::Abandoned);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).result, MissionResult::Failure)
+        << "the title still shows how the last one ended";
+    w->seats[PLAYER_SEAT].input.keys[VK_ESCAPE] = KEY_DOWN_BIT;
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).result, MissionResult::Abandoned);
     EXPECT_STREQ(resultName(MissionResult::Abandoned), "abandoned");
 }
 
 TEST(Outcome, MissionTimeStopsWhenTheOutcomeIsDecided) {
     auto w = placedMission();
     w->tickCount = 61;
-    EXPECT_EQ(missionOutcome(*w).missionTicks, 61);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).missionTicks, 61);
     for (int tick = 0; tick < 30; ++tick) {
         w->flowCounter = END_COUNTDOWN_TICKS - tick;
         w->tickCount = 61 + tick;
-        EXPECT_EQ(missionOutcome(*w).missionTicks, 61) << tick << " ticks into the countdown";
+        EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).missionTicks, 61) << tick << " ticks into the countdown";
     }
 }
 
@@ -71,7 +72,7 @@ TEST(Outcome, ANewMissionForgetsTheSidesOfTheLastOne) {
     duel.records = {{0, 40, -10, 0, 0, 1, 0}, {0, 40, 10, 3, 1, 2, 0}};
     resetMission(*w);
     placeSituation(*w, duel);
-    EXPECT_EQ(missionOutcome(*w).enemies, 1);
+    EXPECT_EQ(missionOutcome(*w, PLAYER_SEAT).enemies, 1);
     EXPECT_EQ(w->placedSide[4], 0);
 }
 

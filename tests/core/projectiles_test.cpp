@@ -79,7 +79,7 @@ TEST(Projectiles, EveryEnemyWithinReachIsHitButNeverOwnSide) {
     const int friendly = test::addAircraft(*w, 0.0f, 30.0f, 0.8f, 0.0f, 2, 1);
     const int wreck = test::addAircraft(*w, 0.0f, 30.0f, 0.7f, 0.0f, 2, 2);
     w->aircraft[wreck].side = 0;
-    w->cameraPos = Vec3{0.0f, 30.0f, 0.8f};
+    w->seats[PLAYER_SEAT].cameraPos = Vec3{0.0f, 30.0f, 0.8f};
     const int slot = launch(*w, WEAPON_GUN);
     uint32_t draws = w->rngState;
     tick(*w);

@@ -50,14 +50,14 @@ TEST(Situation, SpawnRefusesWhenAllSlotsAreTaken) {
 
 TEST(Situation, ReaderPlacesRecordsScaledAndSetsThePlayer) {
     auto w = test::makeWorld();
-    w->playerIndex = 7;
+    w->seats[PLAYER_SEAT].slot = 7;
     Situation s;
     std::string error;
     ASSERT_TRUE(parse(test::situationBytes(1, 2, {{10, 20, -5, 1.5f, 2, 1, 0}, {0, 30, 0, 0, 0, 2, 2}}), s, error))
         << error;
     resetMission(*w);
     placeSituation(*w, s);
-    EXPECT_EQ(w->playerIndex, 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].slot, 1);
     EXPECT_EQ(w->aircraft[0].x, 40.0f);
     EXPECT_EQ(w->aircraft[0].y, 20.0f);
     EXPECT_EQ(w->aircraft[0].z, -20.0f);
@@ -71,10 +71,10 @@ TEST(Situation, QuirksAreKept) {
     Situation s;
     auto w = test::makeWorld();
     // A player record outside the records keeps the previous playerIndex.
-    w->playerIndex = 4;
+    w->seats[PLAYER_SEAT].slot = 4;
     ASSERT_TRUE(parse(test::situationBytes(5, 2, records(2)), s, error));
     placeSituation(*w, s);
-    EXPECT_EQ(w->playerIndex, 4);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].slot, 4);
 
     // A side byte of 0 leaves its slot free: the next record lands in the same slot.
     w = test::makeWorld();
@@ -137,23 +137,23 @@ TEST(Situation, ResetEmptiesTablesAndCameraButKeepsModeAndPlayer) {
     test::addAircraft(*w, 1, 2, 3, 0, 0, 1);
     w->projectiles[4].side = 2;
     w->effects[9].life = -1;
-    w->cameraPos = Vec3{5, 5, 5};
-    w->cameraHeading = 2.0f;
-    w->cockpitView = 1;
-    w->radarLong = 1;
-    w->mapShown = 1;  // F4 held as the last mission ended: the next one starts without the map
+    w->seats[PLAYER_SEAT].cameraPos = Vec3{5, 5, 5};
+    w->seats[PLAYER_SEAT].cameraHeading = 2.0f;
+    w->seats[PLAYER_SEAT].cockpitView = 1;
+    w->seats[PLAYER_SEAT].radarLong = 1;
+    w->seats[PLAYER_SEAT].mapShown = 1;  // F4 held as the last mission ended: the next one starts without the map
     w->gameMode = MODE_SELECT;
-    w->playerIndex = 3;
+    w->seats[PLAYER_SEAT].slot = 3;
     resetMission(*w);
     EXPECT_EQ(w->aircraft[0].side, 0);
     EXPECT_EQ(w->aircraft[0].x, 1.0f);  // other fields are left for spawnAircraft to write
     EXPECT_EQ(w->projectiles[4].side, 0);
     EXPECT_EQ(w->effects[9].life, 0);
-    EXPECT_EQ(w->cameraPos.y, 10.0f);
-    EXPECT_EQ(w->cameraHeading, 0.0f);
-    EXPECT_EQ(w->cockpitView, 0);
-    EXPECT_EQ(w->radarLong, 0);
-    EXPECT_EQ(w->mapShown, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].cameraPos.y, 10.0f);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].cameraHeading, 0.0f);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].cockpitView, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].radarLong, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].mapShown, 0);
     EXPECT_EQ(w->gameMode, MODE_SELECT);
-    EXPECT_EQ(w->playerIndex, 3);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].slot, 3);
 }

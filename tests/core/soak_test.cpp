@@ -90,20 +90,20 @@ std::string checkPitch(const World& w) {
 // computer pilot as well: with no player slot the pilots take every live aircraft.
 // Returns the pitch fault seen right after the aircraft update, if any.
 std::string fightTick(World& w, const uint8_t keys[256]) {
-    updateKeyState(w.input, keys);
+    updateKeyState(w.seats[PLAYER_SEAT].input, keys);
     ++w.tickCount;
     updatePlayerControls(w);
-    const int player = w.playerIndex;
-    w.playerIndex = -1;
+    const int player = w.seats[PLAYER_SEAT].slot;
+    w.seats[PLAYER_SEAT].slot = -1;
     updateAiPilots(w);
-    w.playerIndex = player;
+    w.seats[PLAYER_SEAT].slot = player;
     selectPlayerTarget(w);
     updateEffects(w);
     updateAircraft(w);
     const std::string fault = checkPitch(w);
     updateProjectiles(w);
     updateCamera(w);
-    clearSoundEvents(w.sounds);
+    clearSoundEvents(w.seats[PLAYER_SEAT].sounds);
     return fault;
 }
 
@@ -146,7 +146,7 @@ std::string checkAircraft(const World& w, int i) {
 }
 
 std::string checkWorld(const World& w) {
-    if (w.playerIndex < 0 || w.playerIndex >= MAX_AIRCRAFT) return "playerIndex out of range";
+    if (w.seats[PLAYER_SEAT].slot < 0 || w.seats[PLAYER_SEAT].slot >= MAX_AIRCRAFT) return "playerIndex out of range";
     for (int i = 0; i < MAX_AIRCRAFT; ++i) {
         const std::string fault = checkAircraft(w, i);
         if (!fault.empty()) return "aircraft " + std::to_string(i) + ": " + fault;
@@ -174,7 +174,8 @@ std::string checkWorld(const World& w) {
             return name + ": unknown kind";
         }
     }
-    if (!finite(w.cameraPos) || !finite(w.cameraPitch) || !finite(w.cameraHeading) || !finite(w.cameraRoll)) {
+    if (!finite(w.seats[PLAYER_SEAT].cameraPos) || !finite(w.seats[PLAYER_SEAT].cameraPitch) ||
+        !finite(w.seats[PLAYER_SEAT].cameraHeading) || !finite(w.seats[PLAYER_SEAT].cameraRoll)) {
         return "camera not finite";
     }
     return "";
@@ -204,7 +205,7 @@ Outcome fight(World& w, std::mt19937& g) {
         if (o.fault.empty()) o.fault = checkWorld(w);
         if (!o.fault.empty()) break;
         if (countdown > 0) --countdown;
-        if (countdown < 0 && (!sidesMixed(w) || !isAlive(w, w.playerIndex))) {
+        if (countdown < 0 && (!sidesMixed(w) || !isAlive(w, w.seats[PLAYER_SEAT].slot))) {
             countdown = END_COUNTDOWN_TICKS;
             o.decided = true;
         }

@@ -33,11 +33,11 @@ void PrintTo(const Call& c, std::ostream* os) {
 // Takes the world's sound events out in order, clearing the table as the program does.
 std::vector<Call> takeEvents(World& w) {
     std::vector<Call> out;
-    for (int i = 0; i < w.sounds.count; ++i) {
-        const SoundEvent& e = w.sounds.events[i];
+    for (int i = 0; i < w.seats[PLAYER_SEAT].sounds.count; ++i) {
+        const SoundEvent& e = w.seats[PLAYER_SEAT].sounds.events[i];
         out.push_back({e.kind == SOUND_EVENT_PLAY ? PLAY : LOOP, e.code, e.value});
     }
-    clearSoundEvents(w.sounds);
+    clearSoundEvents(w.seats[PLAYER_SEAT].sounds);
     return out;
 }
 
@@ -111,7 +111,7 @@ protected:
         ASSERT_EQ(w->gameMode, MODE_MISSION);
     }
 
-    Aircraft& player() { return w->aircraft[w->playerIndex]; }
+    Aircraft& player() { return w->aircraft[w->seats[PLAYER_SEAT].slot]; }
 
     std::unique_ptr<World> w = test::makeWorld();
     std::string dataDir;
@@ -205,7 +205,7 @@ TEST_F(TickSounds, CountdownEndStopsTheEngineLoop) {
 }
 
 TEST_F(TickSounds, VolumeFallsWithDistanceFromTheCamera) {
-    w->cameraPos = Vec3{5.0f, 10.0f, -3.0f};
+    w->seats[PLAYER_SEAT].cameraPos = Vec3{5.0f, 10.0f, -3.0f};
     const struct {
         float dx, dy, dz;
         int volume;  // 0: not played
@@ -225,7 +225,7 @@ TEST_F(TickSounds, EngineLevelDropsToZeroInTheTickThePlayerIsDestroyed) {
     player().armor = 0;
     calls.clear();
     tick();
-    ASSERT_EQ(w->aircraft[w->playerIndex].side, 0);
+    ASSERT_EQ(w->aircraft[w->seats[PLAYER_SEAT].slot].side, 0);
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].operation, PLAY);
     EXPECT_EQ(calls[0].first, SOUND_EXPLOSION);
@@ -237,7 +237,7 @@ TEST_F(TickSounds, RocketPairSoundsFromTheSecondLaunchPoint) {
     const int shooter = test::addAircraft(*w, 0.0f, 30.0f, 0.0f, 0.0f, 5, 1);
     w->aircraft[shooter].speed = 0.5f;
     w->aircraft[shooter].controls = CTRL_FIRE_LAUNCHER;
-    w->cameraPos = Vec3{-0.5f, 30.0f, 0.7f};  // the second muzzle once the aircraft has moved
+    w->seats[PLAYER_SEAT].cameraPos = Vec3{-0.5f, 30.0f, 0.7f};  // the second muzzle once the aircraft has moved
     updateAircraft(*w);
     EXPECT_EQ(takeEvents(*w), std::vector<Call>{play(SOUND_LAUNCH, 100)});
 }
@@ -261,7 +261,7 @@ TEST_F(TickSounds, EventsKeepTheOrderOfTheTickSteps) {
 TEST_F(TickSounds, AFullTableStillTakesTheEngineLoopsLevelAndStop) {
     startMission(1);
     player().speed = 0.5f;
-    for (int i = 0; i < MAX_SOUND_EVENTS; ++i) appendSoundPlay(w->sounds, SOUND_GUN, 50);
+    for (int i = 0; i < MAX_SOUND_EVENTS; ++i) appendSoundPlay(w->seats[PLAYER_SEAT].sounds, SOUND_GUN, 50);
     calls.clear();
     tick({VK_ESCAPE});
     EXPECT_EQ(loopCalls(), (std::vector<Call>{loop(LOOP_LEVEL, 85), loop(LOOP_STOP, 0)}));
@@ -271,19 +271,19 @@ TEST_F(TickSounds, AFullTableStillTakesTheEngineLoopsLevelAndStop) {
 TEST(SoundEventTable, FurtherEventsAreDroppedAndCountedOnceTheTableIsFull) {
     auto w = test::makeWorld();
     const int playRoom = MAX_SOUND_EVENTS - LOOP_EVENT_RESERVE;
-    for (int i = 0; i < playRoom + 3; ++i) appendSoundPlay(w->sounds, SOUND_HIT, i + 1);
-    EXPECT_EQ(w->sounds.count, playRoom);
-    EXPECT_EQ(w->sounds.dropped, 3);
-    for (int i = 0; i < LOOP_EVENT_RESERVE + 2; ++i) appendSoundLoop(w->sounds, LOOP_LEVEL, i);
-    EXPECT_EQ(w->sounds.count, MAX_SOUND_EVENTS);
-    EXPECT_EQ(w->sounds.dropped, 5);
+    for (int i = 0; i < playRoom + 3; ++i) appendSoundPlay(w->seats[PLAYER_SEAT].sounds, SOUND_HIT, i + 1);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.count, playRoom);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.dropped, 3);
+    for (int i = 0; i < LOOP_EVENT_RESERVE + 2; ++i) appendSoundLoop(w->seats[PLAYER_SEAT].sounds, LOOP_LEVEL, i);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.count, MAX_SOUND_EVENTS);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.dropped, 5);
     const std::vector<Call> events = takeEvents(*w);
     ASSERT_EQ(events.size(), static_cast<std::size_t>(MAX_SOUND_EVENTS));
     EXPECT_EQ(events.front(), play(SOUND_HIT, 1)) << "the first events are kept, not the last";
     EXPECT_EQ(events[playRoom - 1], play(SOUND_HIT, playRoom));
     EXPECT_EQ(events.back(), loop(LOOP_LEVEL, LOOP_EVENT_RESERVE - 1));
-    EXPECT_EQ(w->sounds.count, 0);
-    EXPECT_EQ(w->sounds.dropped, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.count, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.dropped, 0);
 }
 
 TEST(SoundEventTable, PlayingCallsTheLibraryInOrderAndClearsTheTable) {
@@ -291,17 +291,17 @@ TEST(SoundEventTable, PlayingCallsTheLibraryInOrderAndClearsTheTable) {
     const Sound sound = recordingSound();
     const std::vector<Call> tick = {play(SOUND_GUN, 40), loop(LOOP_LEVEL, 85), play(SOUND_HIT, 7)};
     for (const Call& c : tick) {
-        if (c.operation == PLAY) appendSoundPlay(w->sounds, c.first, c.second);
-        if (c.operation == LOOP) appendSoundLoop(w->sounds, c.first, c.second);
+        if (c.operation == PLAY) appendSoundPlay(w->seats[PLAYER_SEAT].sounds, c.first, c.second);
+        if (c.operation == LOOP) appendSoundLoop(w->seats[PLAYER_SEAT].sounds, c.first, c.second);
     }
-    playSoundEvents(sound, w->sounds);
+    playSoundEvents(sound, w->seats[PLAYER_SEAT].sounds);
     EXPECT_EQ(libraryCalls, tick);
-    EXPECT_EQ(w->sounds.count, 0);
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.count, 0);
 
     Sound off = recordingSound();
     off.soundEnabled = false;
-    appendSoundPlay(w->sounds, SOUND_GUN, 40);
-    playSoundEvents(off, w->sounds);
+    appendSoundPlay(w->seats[PLAYER_SEAT].sounds, SOUND_GUN, 40);
+    playSoundEvents(off, w->seats[PLAYER_SEAT].sounds);
     EXPECT_TRUE(libraryCalls.empty());
-    EXPECT_EQ(w->sounds.count, 0) << "a silent game still empties the table every tick";
+    EXPECT_EQ(w->seats[PLAYER_SEAT].sounds.count, 0) << "a silent game still empties the table every tick";
 }

@@ -40,7 +40,7 @@ bool slotOrNone(int v) { return v >= -1 && v < MAX_AIRCRAFT; }
 
 // The first index or value a later tick could misuse, or an empty string.
 std::string checkIndices(const World& w) {
-    if (w.playerIndex < 0 || w.playerIndex >= MAX_AIRCRAFT) return "playerIndex out of range";
+    if (w.seats[PLAYER_SEAT].slot < 0 || w.seats[PLAYER_SEAT].slot >= MAX_AIRCRAFT) return "playerIndex out of range";
     for (int i = 0; i < MAX_AIRCRAFT; ++i) {
         const Aircraft& a = w.aircraft[i];
         if (a.side == 0) continue;
@@ -73,7 +73,7 @@ public:
     void tick(const uint8_t keys[256]) {
         logicTick(*w_, dataDir(), keys);
         followEngineLoop();
-        clearSoundEvents(w_->sounds);
+        clearSoundEvents(w_->seats[PLAYER_SEAT].sounds);
     }
 
     int loopStarts() const { return loopStarts_; }
@@ -100,8 +100,8 @@ public:
 
 private:
     void followEngineLoop() {
-        for (int i = 0; i < w_->sounds.count; ++i) {
-            const SoundEvent& e = w_->sounds.events[i];
+        for (int i = 0; i < w_->seats[PLAYER_SEAT].sounds.count; ++i) {
+            const SoundEvent& e = w_->seats[PLAYER_SEAT].sounds.events[i];
             if (e.kind != SOUND_EVENT_LOOP) continue;
             if (e.code == LOOP_START) ++loopStarts_;
             lastLoopOperation_ = e.code;

@@ -15,7 +15,7 @@ struct Range {
     std::unique_ptr<World> w = test::makeWorld();
     Range() {
         test::addAircraft(*w, 0.0f, 40.0f, 0.0f, 0.0f, 0, 1);
-        w->playerIndex = 0;
+        w->seats[PLAYER_SEAT].slot = 0;
     }
     Aircraft& player() { return w->aircraft[0]; }
     // An aircraft at a distance off the player's nose, turned right and raised by angles in

@@ -32,11 +32,11 @@ bool pilotWins(int mission, uint32_t seed) {
     Autopilot pilot;
     for (int t = 0; t < TICK_LIMIT && w->gameMode == MODE_MISSION; ++t) {
         uint8_t keys[256] = {};
-        pilot.flightKeys(*w, keys);
+        pilot.flightKeys(*w, PLAYER_SEAT, keys);
         logicTick(*w, "", keys);
-        clearSoundEvents(w->sounds);
+        clearSoundEvents(w->seats[PLAYER_SEAT].sounds);
     }
-    return w->gameMode != MODE_MISSION && isAlive(*w, w->playerIndex);
+    return w->gameMode != MODE_MISSION && isAlive(*w, w->seats[PLAYER_SEAT].slot);
 }
 
 int winsOverSeeds(int mission) {

@@ -39,8 +39,8 @@ bool isPermutation(const EffectOrder& order) {
 
 TEST(EffectsDraw, SortsFarthestFirstAlongTheViewAxis) {
     auto w = test::makeWorld();
-    w->cameraPos = {5.0f, 10.0f, 5.0f};
-    w->cameraHeading = PI / 2;  // looking along +x
+    w->seats[PLAYER_SEAT].cameraPos = {5.0f, 10.0f, 5.0f};
+    w->seats[PLAYER_SEAT].cameraHeading = PI / 2;  // looking along +x
     placeEffect(*w, 3, 25.0f, 10.0f, 5.0f);
     placeEffect(*w, 7, 45.0f, 10.0f, 5.0f);
     placeEffect(*w, 9, 15.0f, 10.0f, 40.0f);  // far to the side, but nearest in depth
@@ -53,7 +53,7 @@ TEST(EffectsDraw, SortsFarthestFirstAlongTheViewAxis) {
 
 TEST(EffectsDraw, EqualDepthsGoInSlotOrder) {
     auto w = test::makeWorld();
-    w->cameraPos = {0.0f, 0.0f, 0.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {0.0f, 0.0f, 0.0f};
     placeEffect(*w, 40, 3.0f, 0.0f, 20.0f);
     placeEffect(*w, 12, -3.0f, 2.0f, 20.0f);
     const EffectOrder order = sortEffects(*w);
@@ -65,7 +65,7 @@ TEST(EffectsDraw, EqualDepthsGoInSlotOrder) {
 
 TEST(EffectsDraw, EffectsFarBehindAreListedExactlyOnceAndLast) {
     auto w = test::makeWorld();
-    w->cameraPos = {0.0f, 0.0f, 0.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {0.0f, 0.0f, 0.0f};
     placeEffect(*w, 0, 0.0f, 0.0f, -2000.0f);
     placeEffect(*w, 1, 0.0f, 0.0f, -1001.0f);
     placeEffect(*w, 50, 0.0f, 0.0f, -5000.0f);
@@ -92,10 +92,10 @@ TEST(EffectsDraw, SquareFacesTheCamera) {
     };
     for (const Camera c : {Camera{0.0f, 0.0f, 0.0f}, Camera{0.5f, 2.0f, -0.4f}, Camera{-1.3f, -0.8f, 2.5f}}) {
         auto w = test::makeWorld();
-        w->cameraPos = {1.0f, 2.0f, 3.0f};
-        w->cameraPitch = c.pitch;
-        w->cameraHeading = c.heading;
-        w->cameraRoll = c.roll;
+        w->seats[PLAYER_SEAT].cameraPos = {1.0f, 2.0f, 3.0f};
+        w->seats[PLAYER_SEAT].cameraPitch = c.pitch;
+        w->seats[PLAYER_SEAT].cameraHeading = c.heading;
+        w->seats[PLAYER_SEAT].cameraRoll = c.roll;
         Effect e{};
         e.x = 4.0f;
         e.y = -1.0f;

@@ -105,7 +105,7 @@ TEST(HudLayout, WarningLineByPriority) {
 
 TEST(HudLayout, OnlyALiveMissileOnThePlayerWarns) {
     auto w = playerMissionWorld();
-    w->playerIndex = 4;
+    w->seats[PLAYER_SEAT].slot = 4;
     w->aircraft[4] = w->aircraft[0];
     w->aircraft[0].side = 0;
     Projectile& m = w->projectiles[0];
@@ -147,7 +147,7 @@ TEST(HudLayout, RadarRimAtFiftyPixels) {
     other.z = 75.1f;
     EXPECT_FALSE(radarMarker(p, other, 60.0f, 420.0f, radarScale(*w)).has_value());
 
-    w->radarLong = 1;
+    w->seats[PLAYER_SEAT].radarLong = 1;
     EXPECT_TRUE(radarMarker(p, other, 60.0f, 420.0f, radarScale(*w)).has_value());
     other.z = 150.0f;
     EXPECT_TRUE(radarMarker(p, other, 60.0f, 420.0f, radarScale(*w)).has_value());
@@ -181,7 +181,7 @@ TEST(HudLayout, RadarIsHeadingUp) {
 
 TEST(HudLayout, WorldToScreenAheadRightAndBelow) {
     auto w = playerMissionWorld();
-    w->cameraPos = {10.0f, 30.0f, -20.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {10.0f, 30.0f, -20.0f};
     const ScreenPoint ahead = worldToScreen(*w, 10.0f, 30.0f, 0.0f);
     EXPECT_NEAR(ahead.x, 320.0f, 1e-3);
     EXPECT_NEAR(ahead.y, 240.0f, 1e-3);
@@ -197,24 +197,24 @@ TEST(HudLayout, WorldToScreenAheadRightAndBelow) {
 
 TEST(HudLayout, WorldToScreenFollowsTheCameraAngles) {
     auto w = playerMissionWorld();
-    w->cameraHeading = HALF_PI;  // looking along +x
+    w->seats[PLAYER_SEAT].cameraHeading = HALF_PI;  // looking along +x
     const ScreenPoint ahead = worldToScreen(*w, 40.0f, 0.0f, 0.0f);
     EXPECT_NEAR(ahead.x, 320.0f, 1e-2);
     EXPECT_NEAR(ahead.y, 240.0f, 1e-2);
 
-    w->cameraHeading = 0.0f;
-    w->cameraPitch = 0.3f;  // nose up: a level point ahead drops below the centre
+    w->seats[PLAYER_SEAT].cameraHeading = 0.0f;
+    w->seats[PLAYER_SEAT].cameraPitch = 0.3f;  // nose up: a level point ahead drops below the centre
     const ScreenPoint level = worldToScreen(*w, 0.0f, 0.0f, 40.0f);
     EXPECT_NEAR(level.x, 320.0f, 1e-2);
     EXPECT_NEAR(level.y, 240.0 + 0.3 * PIXELS_PER_RADIAN, 1e-2);
 
-    w->cameraPitch = 0.0f;
-    w->cameraRoll = HALF_PI;  // rolled a quarter turn: a point straight above lies to one side
+    w->seats[PLAYER_SEAT].cameraPitch = 0.0f;
+    w->seats[PLAYER_SEAT].cameraRoll = HALF_PI;  // rolled a quarter turn: a point straight above lies to one side
     const ScreenPoint above = worldToScreen(*w, 0.0f, 40.0f, 40.0f);
     EXPECT_NEAR(std::abs(above.x - 320.0f), std::atan(1.0) * PIXELS_PER_RADIAN, 1e-1);
     EXPECT_NEAR(above.y, 240.0f, 1e-1);
 
-    w->cameraRoll = 0.0f;  // behind the camera: wrapped to the far side, off the screen
+    w->seats[PLAYER_SEAT].cameraRoll = 0.0f;  // behind the camera: wrapped to the far side, off the screen
     const ScreenPoint behind = worldToScreen(*w, 1.0f, 0.0f, -40.0f);
     EXPECT_GT(behind.x, 640.0f);
 }

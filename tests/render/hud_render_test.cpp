@@ -100,7 +100,7 @@ protected:
     // the camera just behind it.
     World& mission() {
         world_ = playerMissionWorld();
-        world_->cameraPos = {0.0f, 20.0f, -5.0f};
+        world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 20.0f, -5.0f};
         return *world_;
     }
 
@@ -182,7 +182,7 @@ TEST_F(HudRender, InstrumentLineSightAndRadar) {
     EXPECT_GT(greenOf(pixelAt(f, 60, 400)), 60) << "enemy marker above the radar centre";
     EXPECT_EQ(countPixels(f, 0, 300, 640, 320, isRedText), 0) << "no warning";
 
-    world_->cockpitView = 1;
+    world_->seats[PLAYER_SEAT].cockpitView = 1;
     const auto cockpit = hudFrame();
     EXPECT_TRUE(isYellowish(pixelAt(cockpit, 320, 216)));
     EXPECT_EQ(pixelAt(cockpit, 320, 278), BLACK);
@@ -208,7 +208,7 @@ TEST_F(HudRender, LockOnBoxOnlyForTheGuidedMissileLauncher) {
 TEST_F(HudRender, LongRangeLabelAndMissionResult) {
     mission();
     EXPECT_EQ(countPixels(hudFrame(), 110, 450, 200, 470, isGreenText), 0);
-    world_->radarLong = 1;
+    world_->seats[PLAYER_SEAT].radarLong = 1;
     world_->flowCounter = 120;
     const auto f = hudFrame();
     EXPECT_GT(countPixels(f, 110, 450, 200, 470, isGreenText), 40) << "LONG";
@@ -229,7 +229,7 @@ TEST_F(HudRender, FullMapCoversTheCentreWhileShown) {
     const auto without = hudFrame();
     EXPECT_EQ(pixelAt(without, 230, 150), BLACK);
     EXPECT_GT(countPixels(without, 220, 200, 420, 240, isBrightWhite), 100) << "result text";
-    world_->mapShown = 1;
+    world_->seats[PLAYER_SEAT].mapShown = 1;
     const auto f = hudFrame();
     // Upside down: the top of the picture lies at the bottom of the screen, so +z points up.
     const uint32_t bottom = pixelAt(f, 230, 330);

@@ -38,8 +38,8 @@ struct TwoTicks {
         e.kind = 2;
         e.life = 30;
         e.spin = 1.0f;
-        b.cameraPos = {0.0f, 10.0f, -5.0f};
-        b.cameraHeading = -3.0f;
+        b.seats[PLAYER_SEAT].cameraPos = {0.0f, 10.0f, -5.0f};
+        b.seats[PLAYER_SEAT].cameraHeading = -3.0f;
 
         World& l = *latest;
         l = b;
@@ -55,8 +55,8 @@ struct TwoTicks {
         l.projectiles[7].life = 19;
         l.effects[4].y = 2.0f;
         l.effects[4].life = 29;
-        l.cameraPos = {2.0f, 12.0f, -1.0f};
-        l.cameraHeading = 3.0f;
+        l.seats[PLAYER_SEAT].cameraPos = {2.0f, 12.0f, -1.0f};
+        l.seats[PLAYER_SEAT].cameraHeading = 3.0f;
     }
 
     void blend(float f) { blendWorlds(*before, *latest, f, *out); }
@@ -74,8 +74,8 @@ TEST(Interpolation, HalfwayPutsEverythingMovingHalfwayAndTurnsTheShortWay) {
     EXPECT_EQ(a.armor, 7) << "what is not drawn motion is the latest tick's";
     EXPECT_FLOAT_EQ(t.out->projectiles[7].x, 2.0f);
     EXPECT_FLOAT_EQ(t.out->effects[4].y, 1.0f);
-    EXPECT_FLOAT_EQ(t.out->cameraPos.z, -3.0f);
-    EXPECT_NEAR(std::abs(t.out->cameraHeading), PI_F, 1e-5f);
+    EXPECT_FLOAT_EQ(t.out->seats[PLAYER_SEAT].cameraPos.z, -3.0f);
+    EXPECT_NEAR(std::abs(t.out->seats[PLAYER_SEAT].cameraHeading), PI_F, 1e-5f);
     EXPECT_EQ(t.out->tickCount, 41);
 
     t.blend(0.25f);

@@ -74,7 +74,7 @@ std::unique_ptr<World> missionWorld() {
     auto w = playerMissionWorld();
     std::fill(std::begin(w->heightmap), std::end(w->heightmap), uint8_t{40});
     w->aircraft[0].z = 5.0f;
-    w->cameraPos = {0.0f, 20.0f, 0.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {0.0f, 20.0f, 0.0f};
     return w;
 }
 

@@ -73,7 +73,7 @@ int countPixels(const std::vector<uint32_t>& frame, int x0, int y0, int x1, int 
 std::unique_ptr<World> playerMissionWorld() {
     auto w = std::make_unique<World>();
     w->gameMode = MODE_MISSION;
-    w->playerIndex = 0;
+    w->seats[PLAYER_SEAT].slot = 0;
     for (Aircraft& a : w->aircraft) a.target = -1;
     for (Projectile& p : w->projectiles) p.target = -1;
     Aircraft& p = w->aircraft[0];

@@ -76,7 +76,7 @@ TEST(Scene, MeshMatrixScalesBeforeMoving) {
 
 TEST(Scene, DrawDistanceIsHorizontalAndStrict) {
     auto w = test::makeWorld();
-    w->cameraPos = {10.0f, 500.0f, -20.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {10.0f, 500.0f, -20.0f};
     EXPECT_TRUE(withinDrawDistance(*w, 10.0f + 99.9f, -20.0f));
     EXPECT_FALSE(withinDrawDistance(*w, 10.0f + 100.0f, -20.0f));
     EXPECT_FALSE(withinDrawDistance(*w, 10.0f - 60.0f, -20.0f + 80.0f));  // 3-4-5: exactly 100
@@ -141,7 +141,7 @@ bool sameVertex(const WorldVertex& a, const WorldVertex& b) {
 TEST(Scene, TerrainSplitByOpacityKeepsEveryTriangleAndItsOrder) {
     auto w = test::makeWorld();
     for (int k = 0; k < GRID_SIZE * GRID_SIZE; ++k) w->heightmap[k] = static_cast<uint8_t>((k * 37) % 200);
-    w->cameraPos = {12.0f, 40.0f, -30.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {12.0f, 40.0f, -30.0f};
     std::vector<WorldVertex> all, opaque, faded;
     buildTerrainTriangles(*w, all);
     TerrainTriangles split{opaque, faded};
@@ -179,14 +179,16 @@ bool corners(const Triangle& t, const Cell (&expected)[3]) {
     return true;
 }
 
-float horizontal(const World& w, const WorldVertex& v) { return std::hypot(w.cameraPos.x - v.x, w.cameraPos.z - v.z); }
+float horizontal(const World& w, const WorldVertex& v) {
+    return std::hypot(w.seats[PLAYER_SEAT].cameraPos.x - v.x, w.seats[PLAYER_SEAT].cameraPos.z - v.z);
+}
 
 TEST(Scene, TerrainVerticesSampleTheGridByColumnAndRow) {
     auto w = test::makeWorld();
     for (int r = 0; r < GRID_SIZE; ++r) {
         for (int c = 0; c < GRID_SIZE; ++c) w->heightmap[r * GRID_SIZE + c] = static_cast<uint8_t>(c + 2 * r);
     }
-    w->cameraPos = {-100.0f, 30.0f, 40.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {-100.0f, 30.0f, 40.0f};
     const auto triangles = terrainTriangles(*w);
     ASSERT_FALSE(triangles.empty());
     for (const Triangle& t : triangles) {
@@ -201,7 +203,7 @@ TEST(Scene, TerrainVerticesSampleTheGridByColumnAndRow) {
 
 TEST(Scene, TerrainCellsComeColumnsOuterWithTwoTrianglesInOrder) {
     auto w = test::makeWorld();
-    w->cameraPos = {13.0f, 20.0f, -27.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {13.0f, 20.0f, -27.0f};
     const auto triangles = terrainTriangles(*w);
     ASSERT_GE(triangles.size(), 2u);
     int last = -1;
@@ -221,7 +223,7 @@ TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
     for (const auto& camera :
          {std::pair{0.0f, 0.0f}, std::pair{-397.3f, 12.9f}, std::pair{301.7f, -388.2f}, std::pair{123.4f, 56.7f}}) {
         const float cx = camera.first, cz = camera.second;  // named copies: clang 14 cannot capture bindings
-        w->cameraPos = {cx, 20.0f, cz};
+        w->seats[PLAYER_SEAT].cameraPos = {cx, 20.0f, cz};
         const auto triangles = terrainTriangles(*w);
         bool sawPartlyFaded = false;
         std::vector<int> perCell(GRID_SIZE * GRID_SIZE, 0);
@@ -264,17 +266,17 @@ TEST(Scene, TerrainWindowKeepsCellsWithin96AndDropsFadedTriangles) {
 
 TEST(Scene, NoTerrainAroundACameraOffTheGridOrNotANumber) {
     auto w = test::makeWorld();
-    w->cameraPos = {600.0f, 20.0f, 0.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {600.0f, 20.0f, 0.0f};
     EXPECT_TRUE(terrainTriangles(*w).empty());
-    w->cameraPos = {std::nanf(""), 20.0f, std::nanf("")};
+    w->seats[PLAYER_SEAT].cameraPos = {std::nanf(""), 20.0f, std::nanf("")};
     EXPECT_TRUE(terrainTriangles(*w).empty());
-    w->cameraPos = {-INFINITY, 20.0f, INFINITY};
+    w->seats[PLAYER_SEAT].cameraPos = {-INFINITY, 20.0f, INFINITY};
     EXPECT_TRUE(terrainTriangles(*w).empty());
 }
 
 TEST(Scene, TerrainStopsAtTheGridEdge) {
     auto w = test::makeWorld();
-    w->cameraPos = {-400.0f, 20.0f, 396.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {-400.0f, 20.0f, 396.0f};
     const auto triangles = terrainTriangles(*w);
     ASSERT_FALSE(triangles.empty());
     for (const Triangle& t : triangles) {
@@ -292,7 +294,7 @@ TEST(Scene, SlopesFacingTheSunAreLighter) {
         for (int c = 0; c < GRID_SIZE; ++c)
             w->heightmap[r * GRID_SIZE + c] = static_cast<uint8_t>(r <= 50 ? 4 * r : 400 - 4 * r);
     }
-    w->cameraPos = {0.0f, 40.0f, 0.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {0.0f, 40.0f, 0.0f};
     for (const Triangle& t : terrainTriangles(*w)) {
         const int j = cellOf(t).j;
         const uint8_t red = redOf(t.v[0].diffuse);
@@ -388,8 +390,8 @@ void expectColour(uint32_t actual, uint32_t expected, int tolerance = 1) {
 
 TEST_F(SceneRender, ModesWithoutAScreenShowOnlyTheClearColour) {
     levelGround(40);
-    world_->cameraPitch = -1.2f;
-    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPitch = -1.2f;
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 20.0f, 0.0f};
     for (int32_t mode : {0, 3}) {
         world_->gameMode = mode;
         render::renderFrame(device(), *world_);
@@ -402,13 +404,13 @@ TEST_F(SceneRender, ModesWithoutAScreenShowOnlyTheClearColour) {
 
 TEST_F(SceneRender, LevelGroundBelowIsOpaqueLightGreyAndTintedOnTheBorder) {
     levelGround(40);
-    world_->cameraPitch = -1.5f;
-    world_->cameraPos = {20.0f, 30.0f, 4.0f};
+    world_->seats[PLAYER_SEAT].cameraPitch = -1.5f;
+    world_->seats[PLAYER_SEAT].cameraPos = {20.0f, 30.0f, 4.0f};
     startFrame();
     drawTerrain(device(), *world_);
     expectColour(test::pixelAt(frame(), CX, CY), 0xFFEDEDED);
 
-    world_->cameraPos = {-308.0f, 30.0f, 4.0f};  // over column 11
+    world_->seats[PLAYER_SEAT].cameraPos = {-308.0f, 30.0f, 4.0f};  // over column 11
     startFrame();
     drawTerrain(device(), *world_);
     expectColour(test::pixelAt(frame(), CX, CY), 0xFFEDCFCF);
@@ -418,7 +420,7 @@ TEST_F(SceneRender, LevelGroundBelowIsOpaqueLightGreyAndTintedOnTheBorder) {
 // 240 * (10 / d) / tan(30 degrees) pixels below the centre.
 TEST_F(SceneRender, TerrainFadesIntoTheClearColourBetween56And80) {
     levelGround(40);
-    world_->cameraPos = {0.0f, 16.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 16.0f, 0.0f};
     startFrame();
     drawTerrain(device(), *world_);
     const auto f = frame();
@@ -437,7 +439,7 @@ TEST_F(SceneRender, TerrainFadesIntoTheClearColourBetween56And80) {
 
 TEST_F(SceneRender, AircraftDrawnInside100AtAnyHeightAndNotAt100) {
     loadSquare(1, 40.0f, false);
-    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 20.0f, 0.0f};
     addAircraftAt(3, 0.0f, 20.0f, 99.9f);
     startFrame();
     drawLitAircraft();
@@ -450,7 +452,7 @@ TEST_F(SceneRender, AircraftDrawnInside100AtAnyHeightAndNotAt100) {
 
     world_->aircraft[3].z = 60.0f;  // 99.9 away only counting height: still drawn
     world_->aircraft[3].y = 100.0f;
-    world_->cameraPitch = std::atan2(80.0f, 60.0f);
+    world_->seats[PLAYER_SEAT].cameraPitch = std::atan2(80.0f, 60.0f);
     startFrame();
     drawLitAircraft();
     EXPECT_GT(drawnPixels(), 100);
@@ -463,23 +465,23 @@ TEST_F(SceneRender, AircraftDrawnInside100AtAnyHeightAndNotAt100) {
 
 TEST_F(SceneRender, CockpitViewHidesOnlyThePlayer) {
     loadSquare(1, 10.0f, false);
-    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 20.0f, 0.0f};
     addAircraftAt(0, -3.0f, 20.0f, 10.0f);
     addAircraftAt(1, 3.0f, 20.0f, 10.0f);
-    world_->playerIndex = 1;
+    world_->seats[PLAYER_SEAT].slot = 1;
     auto drawnLeftAndRight = [&] {
         const auto f = frame();
         auto drawn = [](uint32_t c) { return c != CLEAR; };
         return std::pair{test::countPixels(f, 0, 0, CX, 480, drawn), test::countPixels(f, CX, 0, 640, 480, drawn)};
     };
-    world_->cockpitView = 1;
+    world_->seats[PLAYER_SEAT].cockpitView = 1;
     startFrame();
     drawLitAircraft();
     const auto [leftCockpit, rightCockpit] = drawnLeftAndRight();
     EXPECT_GT(leftCockpit, 100);
     EXPECT_EQ(rightCockpit, 0);
 
-    world_->cockpitView = 0;
+    world_->seats[PLAYER_SEAT].cockpitView = 0;
     startFrame();
     drawLitAircraft();
     EXPECT_GT(drawnLeftAndRight().second, 100);
@@ -487,8 +489,8 @@ TEST_F(SceneRender, CockpitViewHidesOnlyThePlayer) {
 
 TEST_F(SceneRender, LightingBrightensTheSunFacingSide) {
     loadSquare(1, 10.0f, true);
-    world_->cameraPos = {0.0f, 30.0f, 0.0f};
-    world_->cameraPitch = -1.5f;
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 30.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPitch = -1.5f;
     addAircraftAt(0, 0.0f, 20.0f, 0.0f);
     startFrame();
     drawLitAircraft();
@@ -512,11 +514,11 @@ TEST_F(SceneRender, MissionFrameLightsTheAircraftOnly) {
     loadSquare(1, 10.0f, true);
     levelGround(40);
     world_->gameMode = MODE_MISSION;
-    world_->cameraPos = {0.0f, 40.0f, 0.0f};
-    world_->cameraPitch = -1.5f;
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 40.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPitch = -1.5f;
     addAircraftAt(0, 6.0f, 20.0f, 5.0f);
     world_->aircraft[0].roll = PI;
-    world_->playerIndex = 5;
+    world_->seats[PLAYER_SEAT].slot = 5;
     render::renderFrame(device(), *world_);
     const auto f = frame();
     expectColour(test::pixelAt(f, 500, 380), 0xFFEDEDED);
@@ -525,7 +527,7 @@ TEST_F(SceneRender, MissionFrameLightsTheAircraftOnly) {
 
 TEST_F(SceneRender, ProjectilesUseTheirWeaponMeshWithin100) {
     loadSquare(8, 100.0f, false);  // the rocket's mesh; gun shots (mesh 2) are left empty
-    world_->cameraPos = {0.0f, 20.0f, 0.0f};
+    world_->seats[PLAYER_SEAT].cameraPos = {0.0f, 20.0f, 0.0f};
     Projectile& p = world_->projectiles[17];
     p.z = 99.9f;
     p.y = 20.0f;
@@ -570,11 +572,11 @@ TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
                           {{60.0f, 18.0f, 150.0f}, 0.5f, 4.0f, -0.8f},
                           {{-40.0f, 120.0f, -200.0f}, -0.05f, 0.7f, 0.1f}};
     for (const Pose& p : poses) {
-        world_->cameraPos = p.position;
-        world_->cameraPos.y += groundHeight(*world_, p.position.x, p.position.z);
-        world_->cameraPitch = p.pitch;
-        world_->cameraHeading = p.heading;
-        world_->cameraRoll = p.roll;
+        world_->seats[PLAYER_SEAT].cameraPos = p.position;
+        world_->seats[PLAYER_SEAT].cameraPos.y += groundHeight(*world_, p.position.x, p.position.z);
+        world_->seats[PLAYER_SEAT].cameraPitch = p.pitch;
+        world_->seats[PLAYER_SEAT].cameraHeading = p.heading;
+        world_->seats[PLAYER_SEAT].cameraRoll = p.roll;
         startFrame();
         drawSky(device(), *world_);
         device().bindTexture(TERRAIN_TEXTURE);

@@ -13,13 +13,13 @@ namespace {
 constexpr float NEAR = 1e-4f;
 
 Vec3 inView(const World& w, float dx, float dy, float dz) {
-    const Vec3& e = w.cameraPos;
+    const Vec3& e = w.seats[PLAYER_SEAT].cameraPos;
     return transformCoord(Vec3{e.x + dx, e.y + dy, e.z + dz}, viewMatrix(w));
 }
 
 TEST(View, LevelCameraLooksAlongPlusZWithYUp) {
     auto w = test::makeWorld();
-    w->cameraPos = {3.0f, 10.0f, -7.0f};
+    w->seats[PLAYER_SEAT].cameraPos = {3.0f, 10.0f, -7.0f};
     const Vec3 ahead = inView(*w, 0.0f, 0.0f, 5.0f);
     EXPECT_NEAR(ahead.x, 0.0f, NEAR);
     EXPECT_NEAR(ahead.y, 0.0f, NEAR);
@@ -31,7 +31,7 @@ TEST(View, LevelCameraLooksAlongPlusZWithYUp) {
 
 TEST(View, HeadingQuarterTurnLooksAlongPlusXWithMinusZOnTheRight) {
     auto w = test::makeWorld();
-    w->cameraHeading = PI / 2;
+    w->seats[PLAYER_SEAT].cameraHeading = PI / 2;
     const Vec3 ahead = inView(*w, 4.0f, 0.0f, 0.0f);
     EXPECT_NEAR(ahead.z, 4.0f, NEAR);
     EXPECT_NEAR(ahead.x, 0.0f, NEAR);
@@ -41,7 +41,7 @@ TEST(View, HeadingQuarterTurnLooksAlongPlusXWithMinusZOnTheRight) {
 
 TEST(View, PitchUpLooksAboveTheHorizon) {
     auto w = test::makeWorld();
-    w->cameraPitch = 30.0f * DEG;
+    w->seats[PLAYER_SEAT].cameraPitch = 30.0f * DEG;
     const Vec3 p = inView(*w, 0.0f, std::sin(30.0 * DEG), std::cos(30.0 * DEG));
     EXPECT_NEAR(p.x, 0.0f, NEAR);
     EXPECT_NEAR(p.y, 0.0f, NEAR);
@@ -52,7 +52,7 @@ TEST(View, PitchUpLooksAboveTheHorizon) {
 // a point straight above the eye, ahead, appears left of the centre line.
 TEST(View, RollRightTiltsTheWorldLeft) {
     auto w = test::makeWorld();
-    w->cameraRoll = 20.0f * DEG;
+    w->seats[PLAYER_SEAT].cameraRoll = 20.0f * DEG;
     const Vec3 above = inView(*w, 0.0f, 1.0f, 5.0f);
     EXPECT_LT(above.x, -0.3f);
     EXPECT_NEAR(above.x, -std::sin(20.0 * DEG), NEAR);

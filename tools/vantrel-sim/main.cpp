@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
     w.running = 1;
     if (!enterMission(w, situationFile(o), error)) return fail(error);
-    playSoundEvents(sound, w.sounds);
+    playSoundEvents(sound, w.seats[PLAYER_SEAT].sounds);
 
     const int limit = o.untilEnd && o.ticks == 0 ? UNTIL_END_TICK_LIMIT : o.ticks;
     std::string outcome = "running";
@@ -116,11 +116,11 @@ int main(int argc, char** argv) {
         uint8_t keys[256];
         ++tick;
         script.snapshot(tick, keys);
-        if (o.pilot) pilot.flightKeys(w, keys);
+        if (o.pilot) pilot.flightKeys(w, PLAYER_SEAT, keys);
         soundLogTick = tick;
         logicTick(w, o.dataDir, keys);
-        playSoundEvents(sound, w.sounds);
-        outcome = resultName(missionOutcome(w).result);
+        playSoundEvents(sound, w.seats[PLAYER_SEAT].sounds);
+        outcome = resultName(missionOutcome(w, PLAYER_SEAT).result);
         if (o.every > 0 && tick % o.every == 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
     }
     if (o.every == 0 || tick % o.every != 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
