@@ -1,0 +1,227 @@
+// Network missions on the in-process network: clients and the relay keep the same World
+// through delay, jitter, loss, drops, rejoins and repairs.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+#include "virtual_network.h"
+
+namespace vantrel::net::test {
+namespace {
+
+bool allInLobby(const Table& t, std::size_t players) {
+    for (const Player& p : t.players)
+        if (p.running && p.client->lobby().players.size() != players) return false;
+    return true;
+}
+
+// Hosts, lets the others join, picks the mission and starts it.
+void startMission(Table& t, int mission) {
+    Player& host = t.players.front();
+    ASSERT_TRUE(t.runUntil([&] { return allInLobby(t, t.players.size()); }, 3000));
+    host.client->pickMission(mission);
+    ASSERT_TRUE(t.runUntil([&] { return host.client->lobby().mission == mission; }, 3000));
+    host.client->startMission();
+    ASSERT_TRUE(t.runUntil(
+        [&] {
+            return std::all_of(t.players.begin(), t.players.end(),
+                               [](const Player& p) { return p.client->lastTick() > 0; });
+        },
+        3000));
+}
+
+// Runs for ms; whenever a mission has ended the host starts the next one.
+void keepFlying(Table& t, uint32_t ms, int mission) {
+    Player& host = t.players.front();
+    for (uint32_t chunk = 0; chunk < ms; chunk += 100) {
+        if (host.client->phase() == ClientPhase::Lobby && !t.relay->matchStatus(t.code)->running) {
+            host.client->pickMission(mission);
+            host.client->startMission();
+        }
+        t.run(100);
+    }
+}
+
+void expectSameWorldAsRelay(Table& t) {
+    t.settle();
+    const std::optional<MatchStatus> relay = t.relay->matchStatus(t.code);
+    ASSERT_TRUE(relay);
+    for (const Player& p : t.players) {
+        if (!p.running || p.client->phase() == ClientPhase::Closed || p.client->lastTick() == 0) continue;
+        EXPECT_EQ(p.client->lastTick(), relay->tick) << "seat " << p.client->seat();
+        EXPECT_EQ(hashWorld(*p.world), relay->worldHash) << "seat " << p.client->seat();
+        EXPECT_TRUE(p.reports.empty()) << "seat " << p.client->seat();
+    }
+    EXPECT_EQ(t.relay->counters().desyncs, 0u);
+    EXPECT_TRUE(t.relay->takeDesyncReports().empty());
+}
+
+// The notices of these kinds a player saw during missions: kind, seat and tick.
+std::set<std::tuple<int, int, uint32_t>> noticesSeen(const Player& p, std::initializer_list<NoticeKind> kinds) {
+    std::set<std::tuple<int, int, uint32_t>> seen;
+    for (const Notice& n : p.notices)
+        if (n.tick != 0 && std::find(kinds.begin(), kinds.end(), n.kind) != kinds.end())
+            seen.insert({static_cast<int>(n.kind), n.seat, n.tick});
+    return seen;
+}
+
+TEST(Lockstep, EveryClientEndsWithTheRelaysWorldOverManySeeds) {
+    for (uint64_t seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        Table t(seed);
+        const Conditions c{static_cast<uint32_t>(1 + seed * 7 % 40), static_cast<uint32_t>(seed % 12),
+                           seed % 2 ? 0.02 : 0.0, 200};
+        t.host("host", c);
+        const int players = 2 + static_cast<int>(seed % 4);
+        for (int i = 1; i < players; ++i) t.join("p" + std::to_string(i), c);
+        const int mission = 1 + static_cast<int>(seed % 5);
+        startMission(t, mission);
+        keepFlying(t, 12000 + static_cast<uint32_t>(seed * 1000), mission);
+        // One player's program dies, another player arrives; the missions go on.
+        t.kill(t.players.back());
+        keepFlying(t, 2000, mission);
+        t.join("late", c);
+        keepFlying(t, 12000, mission);
+        EXPECT_GT(t.players.back().client->lastTick(), 0u);
+        expectSameWorldAsRelay(t);
+        const auto reference = noticesSeen(t.players.front(), {NoticeKind::Dropped, NoticeKind::Joined});
+        for (const Player& p : t.players) {
+            if (p.running && &p != &t.players.back()) {
+                EXPECT_EQ(noticesSeen(p, {NoticeKind::Dropped, NoticeKind::Joined}), reference);
+            }
+        }
+    }
+}
+
+TEST(Lockstep, SixteenPlayersStayTogether) {
+    Table t(99);
+    const Conditions c{15, 10, 0.01, 200};
+    t.host("host", c);
+    for (int i = 1; i < MAX_SEATS; ++i) t.join("p" + std::to_string(i), c);
+    startMission(t, 5);
+    t.run(6000);
+    expectSameWorldAsRelay(t);
+    int flying = 0;
+    for (const Player& p : t.players) flying += p.client->slot() != NO_SLOT;
+    EXPECT_EQ(flying, MAX_SEATS);  // the grand battle has room for everyone
+}
+
+TEST(Lockstep, FlippedBitIsFoundAndRepairedOnThatClientOnly) {
+    Table t(5);
+    const Conditions c{25, 5, 0.02, 200};  // 50 ms round trip, 2 % loss
+    t.host("host", c);
+    t.join("a", c);
+    t.join("b", c);
+    startMission(t, 3);
+    t.run(3000);
+    Player& victim = t.players[1];
+    const uint32_t flippedAfter = victim.client->lastTick();
+    const uint32_t flippedAt = t.net.now();
+    victim.world->rngState ^= 0x10;
+    ASSERT_TRUE(t.runUntil([&] { return victim.client->repairedRecently(t.net.now()); }, 2000));
+    EXPECT_LT(t.net.now() - flippedAt, 1000u);
+
+    ASSERT_EQ(victim.reports.size(), 1u);
+    const DesyncReport& seen = victim.reports[0];
+    EXPECT_GT(seen.desync.tick, flippedAfter);
+    EXPECT_LE(seen.desync.tick, flippedAfter + HASH_INTERVAL_TICKS);
+    EXPECT_NE(seen.desync.relayHash, seen.desync.clientHash);
+    EXPECT_LE(seen.desync.lastAgreedTick, flippedAfter);
+    ASSERT_TRUE(seen.agreedWorld);
+    const std::vector<DesyncReport> relayReports = t.relay->takeDesyncReports();
+    ASSERT_EQ(relayReports.size(), 1u);
+    EXPECT_EQ(relayReports[0].seat, victim.client->seat());
+    EXPECT_EQ(relayReports[0].desync.tick, seen.desync.tick);
+
+    // The relay's report replays to a World with the hash both sides agreed on.
+    auto replayed = std::make_unique<World>();
+    std::string error;
+    ASSERT_TRUE(replayRecording(*replayed, VANTREL_DATA_DIR, *relayReports[0].recording, seen.desync.tick, error));
+    EXPECT_EQ(hashWorld(*replayed), seen.desync.relayHash);
+
+    t.run(2000);
+    for (const Player& p : t.players) {
+        if (&p != &victim) {
+            EXPECT_TRUE(p.reports.empty());
+        }
+    }
+    t.settle();
+    const std::optional<MatchStatus> relay = t.relay->matchStatus(t.code);
+    for (const Player& p : t.players) EXPECT_EQ(hashWorld(*p.world), relay->worldHash);
+}
+
+TEST(Lockstep, DroppedPlayersSlotsGoToTheComputerAndComeBack) {
+    RelayConfig config;
+    config.rejoinWindowMs = 10000;
+    Table t(8, config);
+    const Conditions c{25, 5, 0.02, 200};
+    t.host("host", c);
+    t.join("killed", c);
+    t.join("cut", c);
+    startMission(t, 4);
+    t.run(3000);
+    Player& killed = t.players[1];
+    Player& cut = t.players[2];
+    const int killedSeat = killed.client->seat();
+    const int killedSlot = killed.client->slot();
+    const uint64_t token = killed.client->token();
+    ASSERT_NE(killedSlot, NO_SLOT);
+
+    // Handed to the computer within 1.5 s: a closed connection and a silent one alike.
+    const uint32_t lostAt = t.net.now();
+    t.kill(killed);
+    t.net.cut(*cut.link, 30000);
+    cut.running = false;
+    Player& host = t.players[0];
+    ASSERT_TRUE(t.runUntil([&] { return host.client->seatSlot(killedSeat) == NO_SLOT; }, 1500));
+    ASSERT_TRUE(t.runUntil([&] { return host.client->seatSlot(cut.client->seat()) == NO_SLOT; }, 1500));
+    EXPECT_LE(t.net.now() - lostAt, 1500u);
+
+    // Back with the token within the rejoin window: the World, and the same slot, within 1 s.
+    t.run(2000);
+    Player& back = t.join("killed", c, token);
+    const uint32_t rejoinedAt = t.net.now();
+    ASSERT_TRUE(t.runUntil([&] { return back.client->slot() != NO_SLOT; }, 1000));
+    EXPECT_EQ(back.client->seat(), killedSeat);
+    EXPECT_EQ(back.client->slot(), killedSlot);
+    EXPECT_LE(t.net.now() - rejoinedAt, 1000u);
+
+    // A newcomer mid-mission flies a computer-flown slot within 1 s.
+    Player& newcomer = t.join("new", c);
+    const uint32_t joinedAt = t.net.now();
+    ASSERT_TRUE(t.runUntil([&] { return newcomer.client->slot() != NO_SLOT; }, 1000));
+    EXPECT_LE(t.net.now() - joinedAt, 1000u);
+    t.run(3000);
+    expectSameWorldAsRelay(t);
+
+    // Everyone present saw each change announced for the same tick.
+    const auto hostSaw = noticesSeen(host, {NoticeKind::Dropped, NoticeKind::Rejoined, NoticeKind::Joined});
+    EXPECT_EQ(hostSaw.size(), 4u);
+    const auto backSaw = noticesSeen(back, {NoticeKind::Joined});
+    EXPECT_TRUE(std::includes(hostSaw.begin(), hostSaw.end(), backSaw.begin(), backSaw.end()));
+
+    // Past the window the place is gone.
+    t.kill(newcomer);
+    t.run(config.rejoinWindowMs + 100);
+    Player& tooLate = t.join("new", c, newcomer.client->token());
+    t.run(500);
+    EXPECT_EQ(tooLate.client->phase(), ClientPhase::Closed);
+    EXPECT_EQ(tooLate.client->closeReason(), "the match no longer keeps a place for you");
+}
+
+TEST(Lockstep, LostRelayEndsTheMissionWithAReason) {
+    Table t(3);
+    t.host("host");
+    t.join("a");
+    startMission(t, 2);
+    t.run(1000);
+    t.net.cut(*t.players[1].link, 60000);
+    t.run(5500);
+    EXPECT_EQ(t.players[1].client->phase(), ClientPhase::Closed);
+    EXPECT_EQ(t.players[1].client->closeReason(), "the relay stopped answering");
+}
+
+}  // namespace
+}  // namespace vantrel::net::test
