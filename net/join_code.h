@@ -22,4 +22,24 @@ std::string drawJoinCode(const RandomSource& random);
 // The code a player typed, upper-cased, or nothing when it cannot be a join code.
 std::optional<std::string> normalizeJoinCode(const std::string& typed);
 
+constexpr int DEFAULT_RELAY_PORT = 8031;
+constexpr char MATCH_PATH_PREFIX[] = "/match/";
+
+// Where a player joins: "HOST[:PORT]/CODE" as the host's line prints it (a [v6] host is
+// bracketed). The code is part of the WebSocket's path, so a web server in front of several
+// relays can send every connection of a match to the same one.
+struct JoinAddress {
+    std::string host;
+    int port = DEFAULT_RELAY_PORT;
+    std::string code;  // empty: host a new match
+    std::string path() const { return MATCH_PATH_PREFIX + code; }
+    std::string text() const;
+};
+
+// False with the reason for text that names no host, a port outside 1..65535 or a malformed code.
+bool parseJoinAddress(const std::string& text, JoinAddress& out, std::string& error);
+
+// The join code of a WebSocket path "/match/CODE" ("" for "/match/" or any other path).
+std::string codeOfPath(const std::string& path);
+
 }  // namespace vantrel::net

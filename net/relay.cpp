@@ -633,7 +633,7 @@ void Relay::open(ConnectionId id, const std::string& peer, const std::string& co
     s.now = nowMs;
     Connection& c = s.connections[id];
     c.peer = peer;
-    c.code = code;
+    c.code = normalizeJoinCode(code).value_or(code);
     c.openedMs = c.allowanceMs = c.lastPingMs = nowMs;
     c.allowance = s.config.messagesPerSecond;
     const int fromPeer = ++s.connectionsByPeer[peer];

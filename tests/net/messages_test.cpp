@@ -184,6 +184,40 @@ TEST(JoinCodes, DrawnCodesAreWellFormedAndDoNotRepeat) {
         EXPECT_FALSE(normalizeJoinCode(bad)) << bad;
 }
 
+TEST(JoinCodes, AddressesAsPlayersTypeThem) {
+    struct Case {
+        const char* text;
+        const char* host;
+        int port;
+        const char* code;
+    };
+    const Case good[] = {{"example.org:8031/k7qdxy", "example.org", 8031, "K7QDXY"},
+                         {"example.org/K7QDXY", "example.org", DEFAULT_RELAY_PORT, "K7QDXY"},
+                         {"ws://127.0.0.1:9000/match/K7QDXY", "127.0.0.1", 9000, "K7QDXY"},
+                         {"[::1]:8040/K7QDXY", "::1", 8040, "K7QDXY"},
+                         {"relay.lan", "relay.lan", DEFAULT_RELAY_PORT, ""}};
+    for (const Case& c : good) {
+        JoinAddress a;
+        std::string error;
+        ASSERT_TRUE(parseJoinAddress(c.text, a, error)) << c.text << ": " << error;
+        EXPECT_EQ(a.host, c.host);
+        EXPECT_EQ(a.port, c.port);
+        EXPECT_EQ(a.code, c.code);
+        EXPECT_EQ(codeOfPath(a.path()), a.code);
+        JoinAddress again;
+        ASSERT_TRUE(parseJoinAddress(a.text(), again, error)) << a.text();
+        EXPECT_EQ(again.text(), a.text());
+    }
+    for (const char* bad : {"", ":8031/K7QDXY", "host:/K7QDXY", "host:0/K7QDXY", "host:65536/K7QDXY", "host:80a/K7QDXY",
+                            "host:8031/K7QD", "[::1/K7QDXY", "[::1]x/K7QDXY"}) {
+        JoinAddress a;
+        std::string error;
+        EXPECT_FALSE(parseJoinAddress(bad, a, error)) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(codeOfPath("/favicon.ico"), "");
+}
+
 TEST(DataFiles, DifferencesNameEachFile) {
     const std::vector<DataFileHash> relay = {{"map1.hd", 1}, {"s1.au1", 2}, {"s2.au1", 3}};
     EXPECT_EQ(describeDataDifference(relay, relay), "");
