@@ -60,6 +60,14 @@ bool replayRecording(World& w, const std::string& dataDir, const MatchRecording&
 
 MatchSetup matchSetupOf(const Start& start);
 
+// A recording as text, for desync reports and replays:
+//   seed 1234 / mission 3 / first-tick 18 / delay 2 / seat 0 slot 5 ...   (one a line)
+//   18 0:0101 1:0000        a tick: each flying seat's keys in hex
+//   25 +2>7 -1 0:0101 ...   roster changes first: seat 2 takes slot 7, the computer flies seat 1's
+std::string recordingText(const MatchRecording& recording);
+// False with the line and what is wrong in it.
+bool parseRecordingText(const std::string& text, MatchRecording& out, std::string& error);
+
 template <class Visit>
 void MatchRecording::forEachTick(Visit&& visit) const {
     std::size_t key = 0, change = 0;

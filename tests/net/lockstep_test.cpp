@@ -135,10 +135,13 @@ TEST(Lockstep, FlippedBitIsFoundAndRepairedOnThatClientOnly) {
     EXPECT_EQ(relayReports[0].seat, victim.client->seat());
     EXPECT_EQ(relayReports[0].desync.tick, seen.desync.tick);
 
-    // The relay's report replays to a World with the hash both sides agreed on.
-    auto replayed = std::make_unique<World>();
+    // The relay's report, written out as text and read back, replays to its own hash.
+    MatchRecording readBack;
     std::string error;
-    ASSERT_TRUE(replayRecording(*replayed, VANTREL_DATA_DIR, *relayReports[0].recording, seen.desync.tick, error));
+    ASSERT_TRUE(parseRecordingText(recordingText(*relayReports[0].recording), readBack, error)) << error;
+    EXPECT_EQ(recordingText(readBack), recordingText(*relayReports[0].recording));
+    auto replayed = std::make_unique<World>();
+    ASSERT_TRUE(replayRecording(*replayed, VANTREL_DATA_DIR, readBack, seen.desync.tick, error));
     EXPECT_EQ(hashWorld(*replayed), seen.desync.relayHash);
 
     t.run(2000);
@@ -209,6 +212,33 @@ TEST(Lockstep, DroppedPlayersSlotsGoToTheComputerAndComeBack) {
     t.run(500);
     EXPECT_EQ(tooLate.client->phase(), ClientPhase::Closed);
     EXPECT_EQ(tooLate.client->closeReason(), "the match no longer keeps a place for you");
+}
+
+TEST(Lockstep, RecordingTextWithAnyDamageIsRefusedByLine) {
+    const std::vector<std::string> good = {"seed 5",        "mission 2", "first-tick 18",         "delay 2",
+                                           "seat 0 slot 4", "18 0:0101", "19 +1>6 0:0101 1:ffff", "20 -1 0:0000"};
+    const auto join = [](const std::vector<std::string>& lines) {
+        std::string text;
+        for (const std::string& line : lines) text += line + "\n";
+        return text;
+    };
+    MatchRecording r;
+    std::string error;
+    ASSERT_TRUE(parseRecordingText(join(good), r, error)) << error;
+    EXPECT_EQ(r.lastTick(), 20u);
+    EXPECT_EQ(r.start().seatSlot[0], 4);
+    EXPECT_EQ(recordingText(r).substr(recordingText(r).find("seed")), join(good));
+    const std::pair<std::size_t, const char*> damaged[] = {
+        {1, "mission 9"},  {2, "first-tick 0"}, {3, "delay 17"},  {4, "seat 16 slot 4"},         {4, "seat 0 slot 30"},
+        {5, "18 0:10000"}, {5, "18 16:0001"},   {5, "21 0:0101"}, {6, "19 +1>30 0:0101 1:ffff"}, {6, "19 +1 0:0101"},
+        {7, "20 -x"}};
+    for (const auto& [line, replacement] : damaged) {
+        std::vector<std::string> lines = good;
+        lines[line] = replacement;
+        EXPECT_FALSE(parseRecordingText(join(lines), r, error)) << replacement;
+        EXPECT_EQ(error.rfind("line " + std::to_string(line + 1) + ":", 0), 0u) << replacement << ": " << error;
+    }
+    EXPECT_FALSE(parseRecordingText("18 0:0101\n", r, error));
 }
 
 TEST(Lockstep, LostRelayEndsTheMissionWithAReason) {
