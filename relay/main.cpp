@@ -1,0 +1,76 @@
+// vantrel-relay: carries network matches for players anywhere; `vantrel --host` runs the same
+// relay inside the game.
+#include <CLI/CLI.hpp>
+
+#include <csignal>
+#include <cstdio>
+
+#include "net/data_files.h"
+#include "relay/websocket_relay.h"
+
+namespace {
+
+std::atomic<bool> stopRequested{false};
+vantrel::relay::WebSocketRelay* serving = nullptr;
+
+extern "C" void requestStop(int) {
+    stopRequested = true;
+    if (serving != nullptr) serving->wake();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace vantrel;
+    CLI::App app{"vantrel-relay: carries vantrel network matches; players join with HOST:PORT/CODE"};
+    relay::ListenOptions listen;
+    net::RelayConfig config;
+    app.add_option("--port", listen.port, "TCP port for the WebSocket connections")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 65535));
+    app.add_option("--bind", listen.bind, "the address to listen on (default: every address)");
+    app.add_option("--data", config.dataDir, "the game's data directory; every player must have the same")
+        ->required()
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--reports", listen.reportsDir, "write desync reports into this folder");
+    app.add_option("--max-matches", config.maxMatches, "matches carried at once")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 100000));
+    app.add_option("--max-connections", config.maxConnections, "players connected at once")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    app.add_option("--max-per-address", config.maxConnectionsPerAddress, "connections from one address")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    app.set_version_flag("--version", "vantrel-relay " VANTREL_VERSION);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) return app.exit(e);
+        std::fprintf(stderr, "vantrel-relay: %s\n", e.what());
+        return 2;
+    }
+
+    std::string error;
+    if (!net::hashDataDirectory(config.dataDir, config.dataFiles, error)) {
+        std::fprintf(stderr, "vantrel-relay: %s\n", error.c_str());
+        return 2;
+    }
+    config.gameVersion = VANTREL_VERSION;
+    config.random = relay::systemRandom();
+    std::unique_ptr<relay::WebSocketRelay> server = relay::WebSocketRelay::open(std::move(config), listen, error);
+    if (!server) {
+        std::fprintf(stderr, "vantrel-relay: %s\n", error.c_str());
+        return 1;
+    }
+    server->onLogLine([](const std::string& line) { std::fprintf(stderr, "vantrel-relay: %s\n", line.c_str()); });
+    serving = server.get();
+    std::signal(SIGINT, requestStop);
+    std::signal(SIGTERM, requestStop);
+    std::fprintf(stderr, "vantrel-relay: serving on %s port %d; players join with HOST:%d/CODE\n",
+                 listen.bind.empty() ? "every address" : listen.bind.c_str(), server->port(), server->port());
+    server->serve(stopRequested);
+    serving = nullptr;
+    std::fprintf(stderr, "vantrel-relay: stopped\n");
+    return 0;
+}

@@ -1,0 +1,216 @@
+#include "relay/websocket_relay.h"
+
+#include <libwebsockets.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <random>
+#include <unordered_map>
+
+#include "relay/desync_report.h"
+#include "relay/lws_common.h"
+
+namespace vantrel::relay {
+
+struct WebSocketRelay::Impl {
+    struct Peer {
+        lws* wsi;
+        std::deque<net::Outgoing> queue;
+        net::Bytes incoming;
+    };
+
+    std::unique_ptr<net::Relay> relay;
+    ListenOptions listen;
+    lws_context* context = nullptr;
+    lws_vhost* vhost = nullptr;
+    // The library's timer entry first, so the entry it hands back leads to its relay.
+    struct Timer {
+        lws_sorted_usec_list_t entry;
+        Impl* owner;
+    } timer{{}, this};
+    std::unordered_map<net::ConnectionId, Peer> peers;
+    net::ConnectionId nextId = 1;
+    std::chrono::steady_clock::time_point startedAt = std::chrono::steady_clock::now();
+    std::function<void(const std::string&)> log = [](const std::string&) {};
+    std::string dataDir;
+
+    uint32_t now() const {
+        return static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startedAt)
+                .count());
+    }
+
+    // Hands what the relay queued to the connections and sets the timer for its next work.
+    void flush() {
+        for (net::Outgoing& o : relay->takeOutgoing()) {
+            const auto found = peers.find(o.to);
+            if (found == peers.end()) continue;
+            found->second.queue.push_back(std::move(o));
+            lws_callback_on_writable(found->second.wsi);
+        }
+        for (const std::string& line : relay->takeLogLines()) log(line);
+        for (const net::DesyncReport& r : relay->takeDesyncReports()) writeReport(r);
+        const uint32_t waitMs = relay->msUntilDue(now());
+        lws_sul_schedule(context, 0, &timer.entry, onTimer, static_cast<lws_usec_t>(waitMs == 0 ? 1 : waitMs) * 1000);
+    }
+
+    void writeReport(const net::DesyncReport& r) {
+        if (listen.reportsDir.empty()) return;
+        std::string where, error;
+        if (writeDesyncReport(listen.reportsDir, r, dataDir, ReportSide::Relay, where, error)) {
+            log("match " + r.code + ": desync report written to " + where);
+        } else {
+            log("match " + r.code + ": desync report not written: " + error);
+        }
+    }
+
+    static void onTimer(lws_sorted_usec_list_t* sul) {
+        Impl* self = reinterpret_cast<Timer*>(sul)->owner;
+        self->relay->advance(self->now());
+        self->flush();
+    }
+
+    void established(lws* wsi, net::ConnectionId& id) {
+        id = nextId++;
+        peers[id] = Peer{wsi, {}, {}};
+        disableNagle(wsi);
+        char path[128] = "";
+        lws_hdr_copy(wsi, path, sizeof path, WSI_TOKEN_GET_URI);
+        char peer[64] = "";
+        lws_get_peer_simple(wsi, peer, sizeof peer);
+        relay->open(id, peer, net::codeOfPath(path), now());
+        flush();
+    }
+
+    void received(lws* wsi, net::ConnectionId id, const void* data, std::size_t size) {
+        Peer& p = peers.at(id);
+        if (!appendFragment(wsi, p.incoming, data, size, net::MAX_CLIENT_MESSAGE_BYTES)) return;
+        relay->receive(id, p.incoming.data(), p.incoming.size(), now());
+        p.incoming.clear();
+        flush();
+    }
+
+    // Writes the next queued message; -1 closes the connection.
+    int writable(lws* wsi, net::ConnectionId id) {
+        Peer& p = peers.at(id);
+        if (p.queue.empty()) return 0;
+        net::Outgoing o = std::move(p.queue.front());
+        p.queue.pop_front();
+        if (!o.message.empty() && !writeMessage(wsi, o.message)) return -1;
+        if (o.close) {
+            lws_close_reason(wsi, LWS_CLOSE_STATUS_POLICY_VIOLATION, nullptr, 0);
+            return -1;
+        }
+        if (!p.queue.empty()) lws_callback_on_writable(wsi);
+        return 0;
+    }
+
+    void closed(net::ConnectionId id) {
+        if (peers.erase(id) == 0) return;
+        relay->closed(id, now());
+        flush();
+    }
+
+    static int callback(lws* wsi, lws_callback_reasons reason, void* user, void* in, std::size_t len) {
+        auto* self = static_cast<Impl*>(lws_context_user(lws_get_context(wsi)));
+        auto* id = static_cast<net::ConnectionId*>(user);
+        switch (reason) {
+            case LWS_CALLBACK_ESTABLISHED:
+                self->established(wsi, *id);
+                break;
+            case LWS_CALLBACK_RECEIVE:
+                self->received(wsi, *id, in, len);
+                break;
+            case LWS_CALLBACK_SERVER_WRITEABLE:
+                return self->writable(wsi, *id);
+            case LWS_CALLBACK_CLOSED:
+                self->closed(*id);
+                break;
+            default:
+                break;
+        }
+        return 0;
+    }
+};
+
+namespace {
+
+const lws_protocols RELAY_PROTOCOLS[] = {
+    {"vantrel", WebSocketRelay::Impl::callback, sizeof(net::ConnectionId), 4096, 0, nullptr, 0},
+    {nullptr, nullptr, 0, 0, 0, nullptr, 0},
+};
+
+}  // namespace
+
+std::unique_ptr<WebSocketRelay> WebSocketRelay::open(net::RelayConfig config, const ListenOptions& listen,
+                                                     std::string& error) {
+    auto impl = std::make_unique<Impl>();
+    impl->dataDir = config.dataDir;
+    impl->relay = net::Relay::create(std::move(config), error);
+    if (!impl->relay) return nullptr;
+    impl->listen = listen;
+    quietLibraryLog();
+    lws_context_creation_info info;
+    std::memset(&info, 0, sizeof info);
+    info.port = listen.port;
+    info.iface = listen.bind.empty() ? nullptr : listen.bind.c_str();
+    info.protocols = RELAY_PROTOCOLS;
+    info.gid = static_cast<gid_t>(-1);
+    info.uid = static_cast<uid_t>(-1);
+    info.user = impl.get();
+    impl->context = lws_create_context(&info);
+    if (impl->context == nullptr) {
+        error = "cannot listen on " + (listen.bind.empty() ? std::string("every address") : listen.bind) + " port " +
+                std::to_string(listen.port) + " (in use, or not an address of this machine)";
+        return nullptr;
+    }
+    impl->vhost = lws_get_vhost_by_name(impl->context, "default");
+    impl->flush();
+    return std::unique_ptr<WebSocketRelay>(new WebSocketRelay(std::move(impl)));
+}
+
+WebSocketRelay::WebSocketRelay(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+WebSocketRelay::~WebSocketRelay() {
+    lws_sul_cancel(&impl_->timer.entry);
+    lws_context_destroy(impl_->context);
+}
+
+void WebSocketRelay::serve(const std::atomic<bool>& stop) {
+    while (!stop.load()) lws_service(impl_->context, 0);
+}
+
+void WebSocketRelay::wake() { lws_cancel_service(impl_->context); }
+
+int WebSocketRelay::port() const { return lws_get_vhost_listen_port(impl_->vhost); }
+
+void WebSocketRelay::onLogLine(std::function<void(const std::string&)> sink) { impl_->log = std::move(sink); }
+
+std::unique_ptr<HostedRelay> HostedRelay::start(net::RelayConfig config, const ListenOptions& listen,
+                                                std::string& error) {
+    std::unique_ptr<WebSocketRelay> relay = WebSocketRelay::open(std::move(config), listen, error);
+    if (!relay) return nullptr;
+    relay->onLogLine([](const std::string& line) { std::fprintf(stderr, "vantrel: relay: %s\n", line.c_str()); });
+    return std::unique_ptr<HostedRelay>(new HostedRelay(std::move(relay)));
+}
+
+HostedRelay::HostedRelay(std::unique_ptr<WebSocketRelay> relay)
+    : relay_(std::move(relay)), thread_([this] { relay_->serve(stop_); }) {}
+
+HostedRelay::~HostedRelay() {
+    stop_ = true;
+    relay_->wake();
+    thread_.join();
+}
+
+net::RandomSource systemRandom() {
+    auto device = std::make_shared<std::random_device>();
+    return [device] { return (static_cast<uint64_t>((*device)()) << 32) ^ (*device)(); };
+}
+
+}  // namespace vantrel::relay
