@@ -11,10 +11,16 @@ namespace {
 
 constexpr uint32_t INPUT_WINDOW = 64;   // ticks ahead of the relay a client may send keys for
 constexpr uint32_t HASH_HISTORY = 128;  // ticks of the relay's own hashes kept to compare with
-constexpr int LATE_LIMIT = 5;           // late inputs within LATE_WINDOW_TICKS raise the delay
+// A third of a window's inputs late raises the delay: a delay too short for someone's round
+// trip makes nearly all of them late, lost segments only a few.
+constexpr int LATE_LIMIT = 33;
 constexpr uint32_t LATE_WINDOW_TICKS = 100;
+// Keys late by more ticks than this were held up by a lost segment, which a longer delay would
+// not have saved: they do not raise it.
+constexpr uint32_t LATE_BY_AT_MOST = 3;
 constexpr uint32_t DELAY_MARGIN_MS = 15;  // on top of the round trip when choosing the delay
 constexpr int MIN_INPUT_DELAY = 2;
+constexpr std::size_t RTT_SAMPLES = 8;         // pings, half a second apart
 constexpr uint32_t MAX_CATCH_UP_MS = 1000;     // a relay held up longer skips ahead instead
 constexpr uint32_t REPAIR_INTERVAL_MS = 1000;  // at most one repair a second for each player
 
@@ -42,6 +48,8 @@ struct SeatState {
     int lateInWindow = 0;
     uint32_t lateWindowStart = 0;
     uint32_t rttMs = 0;
+    uint32_t rttSamples[RTT_SAMPLES] = {};
+    uint32_t rttSamplesTaken = 0;
     uint32_t repairedThrough = 0;  // hashes up to this tick came before a repair
     uint32_t lastRepairMs = 0;
     uint32_t lastAgreedTick = 0;
@@ -299,6 +307,9 @@ struct Relay::State {
         s.silent = false;
         s.lastHeardMs = now;
         send(id, Welcome{static_cast<uint8_t>(seat), s.token, m.code});
+        // A first round trip now, so a mission started soon after gets a delay that fits.
+        c.lastPingMs = now;
+        send(id, Ping{now});
         if (!m.seats[m.hostSeat].connected) m.hostSeat = seat;
         broadcastLobby(m);
     }
@@ -355,12 +366,16 @@ struct Relay::State {
         broadcastLobby(m);
     }
 
+    static int delayFor(uint32_t rttMs) {
+        const int delay = static_cast<int>((rttMs + DELAY_MARGIN_MS + TICK_MS - 1) / TICK_MS);
+        return std::clamp(delay, MIN_INPUT_DELAY, MAX_INPUT_DELAY);
+    }
+
     int chooseDelay(const Match& m) const {
         uint32_t rtt = 0;
         for (const SeatState& s : m.seats)
             if (s.connected) rtt = std::max(rtt, s.rttMs);
-        const int delay = static_cast<int>((rtt + DELAY_MARGIN_MS + TICK_MS - 1) / TICK_MS);
-        return std::clamp(delay, MIN_INPUT_DELAY, MAX_INPUT_DELAY);
+        return delayFor(rtt);
     }
 
     void startMission(Match& m, int seat) {
@@ -439,7 +454,7 @@ struct Relay::State {
         for (std::size_t i = 0; i < in.keys.size(); ++i) {
             const uint32_t tick = in.firstTick + static_cast<uint32_t>(i);
             if (tick <= m.tick) {
-                if (tick >= m.firstTick) countLate(m, s, tick);
+                if (tick >= m.firstTick && m.tick - tick < LATE_BY_AT_MOST) countLate(m, s, tick);
                 continue;
             }
             if (tick > m.tick + INPUT_WINDOW) continue;  // far ahead: a client of an earlier mission
@@ -448,8 +463,8 @@ struct Relay::State {
         }
     }
 
-    // Keys that came after their tick ran: the player flew on their previous keys. Repeated
-    // lateness means the delay is too short for someone's connection.
+    // Keys that came just after their tick ran: the player flew on their previous keys. Repeated
+    // lateness means the delay is too short for someone's round trip.
     void countLate(Match& m, SeatState& s, uint32_t tick) {
         if (s.slot == NO_SLOT || tick <= s.graceUntilTick) return;
         ++counters.lateInputs;
@@ -457,8 +472,15 @@ struct Relay::State {
             s.lateWindowStart = tick;
             s.lateInWindow = 0;
         }
-        if (++s.lateInWindow < LATE_LIMIT || m.delay >= MAX_INPUT_DELAY) return;
-        ++m.delay;
+        if (++s.lateInWindow >= LATE_LIMIT) raiseDelay(m, m.delay + 1);
+    }
+
+    // From the next tick on, keys are sent delay ticks ahead; announced to everyone.
+    void raiseDelay(Match& m, int delay) {
+        delay = std::min(delay, MAX_INPUT_DELAY);
+        if (delay <= m.delay) return;
+        m.delay = delay;
+        ++counters.delayRaises;
         const uint32_t from = m.tick + 1;
         broadcast(m, DelayChange{from, static_cast<uint8_t>(m.delay)});
         // Ticks from + old delay .. from + new delay get no keys from anyone: expected.
@@ -597,16 +619,28 @@ struct Relay::State {
                 if constexpr (std::is_same_v<T, StartMission>) startMission(m, seat);
                 if constexpr (std::is_same_v<T, Inputs>) storeInputs(m, seat, body);
                 if constexpr (std::is_same_v<T, WorldHash>) checkHash(m, seat, body);
-                if constexpr (std::is_same_v<T, Pong>) measureRoundTrip(m.seats[seat], body);
+                if constexpr (std::is_same_v<T, Pong>) {
+                    measureRoundTrip(m.seats[seat], body);
+                    followRoundTrip(m, m.seats[seat]);
+                }
                 if constexpr (std::is_same_v<T, Leave>) leave(id, c);
             },
             message);
     }
 
+    // The connection's round trip is the shortest of its last few: a ping held up by a lost
+    // segment says nothing about the delay the keys need.
     void measureRoundTrip(SeatState& s, const Pong& p) {
         const uint32_t rtt = since(now, p.stamp);
         if (rtt > 10000) return;  // not a stamp of ours
-        s.rttMs = s.rttMs == 0 ? rtt : (3 * s.rttMs + rtt) / 4;
+        s.rttSamples[s.rttSamplesTaken++ % RTT_SAMPLES] = rtt;
+        const std::size_t taken = std::min<std::size_t>(s.rttSamplesTaken, RTT_SAMPLES);
+        s.rttMs = *std::min_element(s.rttSamples, s.rttSamples + taken);
+    }
+
+    // A flying player's route got longer: the delay follows before their keys come late.
+    void followRoundTrip(Match& m, const SeatState& s) {
+        if (m.running && s.slot != NO_SLOT) raiseDelay(m, delayFor(s.rttMs));
     }
 
     void leave(ConnectionId id, Connection& c) {

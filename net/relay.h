@@ -47,6 +47,7 @@ struct Outgoing {
 struct RelayCounters {
     uint64_t ticksRun = 0;
     uint64_t lateInputs = 0;
+    uint64_t delayRaises = 0;
     uint64_t desyncs = 0;
     uint64_t refusals = 0;
 };

@@ -108,6 +108,27 @@ TEST(Lockstep, SixteenPlayersStayTogether) {
     EXPECT_EQ(flying, MAX_SEATS);  // the grand battle has room for everyone
 }
 
+TEST(Lockstep, DelayFitsTheRoundTripAndGrowsWhenKeysComeLate) {
+    Table t(6);
+    t.host("host", {1, 1, 0, 200});
+    Player& far = t.join("far", {30, 2, 0, 200});
+    t.run(1000);  // a round trip or two measured
+    startMission(t, 3);
+    EXPECT_EQ(t.relay->matchStatus(t.code)->inputDelay, 3);  // (60 + 15) ms in 30 ms ticks
+    EXPECT_EQ(far.client->inputDelay(), 3);
+
+    // The far player's route gets longer: their keys come late until the delay covers it,
+    // and the Worlds stay the same through every change.
+    t.net.setConditions(*far.link, {70, 2, 0, 200});
+    ASSERT_TRUE(t.runUntil([&] { return t.relay->matchStatus(t.code)->inputDelay >= 6; }, 15000));
+    const uint64_t lateBefore = t.relay->counters().lateInputs;
+    t.run(3000);
+    EXPECT_EQ(t.relay->matchStatus(t.code)->inputDelay, 6);
+    EXPECT_EQ(far.client->inputDelay(), 6);
+    EXPECT_EQ(t.relay->counters().lateInputs, lateBefore);
+    expectSameWorldAsRelay(t);
+}
+
 TEST(Lockstep, FlippedBitIsFoundAndRepairedOnThatClientOnly) {
     Table t(5);
     const Conditions c{25, 5, 0.02, 200};  // 50 ms round trip, 2 % loss

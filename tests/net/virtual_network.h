@@ -58,6 +58,8 @@ public:
     // Nothing more passes either way; both ends are told noticeMs later, as a TCP stack would.
     void cut(VirtualLink& link, uint32_t noticeMs);
 
+    // From now on the connection's messages travel under other conditions.
+    void setConditions(VirtualLink& link, const Conditions& c) { connections_.at(link.id()).conditions = c; }
     // Moves the clock to nowMs: delivers what is due, lets the relay run (unless frozen).
     void step(uint32_t nowMs);
     uint32_t now() const { return now_; }
