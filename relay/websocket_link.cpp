@@ -45,7 +45,23 @@ std::shared_ptr<ClientContext> ClientContext::create(std::string& error) {
     return std::shared_ptr<ClientContext>(new ClientContext(context));
 }
 
-ClientContext::~ClientContext() { lws_context_destroy(context_); }
+// The library's timer entry first, so the entry it hands back is the whole timer.
+struct ClientContext::WakeTimer {
+    lws_sorted_usec_list_t entry{};
+};
+
+ClientContext::ClientContext(lws_context* context) : context_(context), wake_(std::make_unique<WakeTimer>()) {}
+
+ClientContext::~ClientContext() {
+    lws_sul_cancel(&wake_->entry);
+    lws_context_destroy(context_);
+}
+
+void ClientContext::serviceWaiting(int maxMs) {
+    lws_sul_schedule(
+        context_, 0, &wake_->entry, [](lws_sorted_usec_list_t*) {}, static_cast<lws_usec_t>(maxMs) * 1000);
+    lws_service(context_, 0);
+}
 
 // A negative timeout polls without waiting.
 void ClientContext::service() { lws_service(context_, -1); }

@@ -22,11 +22,17 @@ public:
     ~ClientContext();
     // Does what is pending on every link of the context, without waiting.
     void service();
+    // The same, but first waits for something to arrive, at most maxMs (load generators,
+    // which must not spin).
+    void serviceWaiting(int maxMs);
     lws_context* context() const { return context_; }
 
+    struct WakeTimer;
+
 private:
-    explicit ClientContext(lws_context* context) : context_(context) {}
+    explicit ClientContext(lws_context* context);
     lws_context* context_;
+    std::unique_ptr<WakeTimer> wake_;
 };
 
 class WebSocketLink final : public net::MessageLink {
