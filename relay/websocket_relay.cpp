@@ -1,5 +1,6 @@
 #include "relay/websocket_relay.h"
 
+#include <ev.h>
 #include <libwebsockets.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -26,6 +27,9 @@ struct WebSocketRelay::Impl {
 
     std::unique_ptr<net::Relay> relay;
     ListenOptions listen;
+    // libev's loop (epoll underneath): the library's own poll() loop looks at every connection
+    // each time anything happens, which does not scale to hundreds of players.
+    struct ev_loop* loop = nullptr;
     lws_context* context = nullptr;
     lws_vhost* vhost = nullptr;
     // The library's timer entry first, so the entry it hands back leads to its relay.
@@ -163,8 +167,13 @@ std::unique_ptr<WebSocketRelay> WebSocketRelay::open(net::RelayConfig config, co
     info.gid = static_cast<gid_t>(-1);
     info.uid = static_cast<uid_t>(-1);
     info.user = impl.get();
+    impl->loop = ev_loop_new(EVFLAG_AUTO);
+    void* loops[] = {impl->loop};
+    info.options = LWS_SERVER_OPTION_LIBEV;
+    info.foreign_loops = loops;
     impl->context = lws_create_context(&info);
     if (impl->context == nullptr) {
+        ev_loop_destroy(impl->loop);
         error = "cannot listen on " + (listen.bind.empty() ? std::string("every address") : listen.bind) + " port " +
                 std::to_string(listen.port) + " (in use, or not an address of this machine)";
         return nullptr;
@@ -179,10 +188,11 @@ WebSocketRelay::WebSocketRelay(std::unique_ptr<Impl> impl) : impl_(std::move(imp
 WebSocketRelay::~WebSocketRelay() {
     lws_sul_cancel(&impl_->timer.entry);
     lws_context_destroy(impl_->context);
+    ev_loop_destroy(impl_->loop);
 }
 
 void WebSocketRelay::serve(const std::atomic<bool>& stop) {
-    while (!stop.load()) lws_service(impl_->context, 0);
+    while (!stop.load()) ev_run(impl_->loop, EVRUN_ONCE);
 }
 
 void WebSocketRelay::wake() { lws_cancel_service(impl_->context); }
