@@ -242,5 +242,11 @@ int main(int argc, char** argv) {
     std::printf("per player: %.0f B/s down, %.0f B/s up (WebSocket payload); input delay %d ms\n",
                 down / static_cast<double>(players) / measured, up / static_cast<double>(players) / measured,
                 load.bots.empty() ? 0 : load.bots.front()->delay * 30);
+    kill(relay.pid, SIGTERM);
+    waitpid(relay.pid, nullptr, 0);
+    relay.pid = -1;
+    const std::string log = relay.logText();
+    const std::size_t line = log.find("ticks handed");
+    if (line != std::string::npos) std::printf("relay's own count: %s", log.substr(line).c_str());
     return flying == static_cast<int>(players) ? 0 : 1;
 }

@@ -6,12 +6,14 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <random>
 #include <unordered_map>
+#include <vector>
 
 #include "relay/desync_report.h"
 #include "relay/lws_common.h"
@@ -41,6 +43,9 @@ struct WebSocketRelay::Impl {
     net::ConnectionId nextId = 1;
     std::chrono::steady_clock::time_point startedAt = std::chrono::steady_clock::now();
     std::function<void(const std::string&)> log = [](const std::string&) {};
+    std::chrono::steady_clock::time_point timerDueAt;
+    static constexpr std::size_t MAX_LATENESS_SAMPLES = 1 << 20;
+    std::vector<uint32_t> tickLatenessUs;
     std::string dataDir;
 
     uint32_t now() const {
@@ -59,8 +64,9 @@ struct WebSocketRelay::Impl {
         }
         for (const std::string& line : relay->takeLogLines()) log(line);
         for (const net::DesyncReport& r : relay->takeDesyncReports()) writeReport(r);
-        const uint32_t waitMs = relay->msUntilDue(now());
-        lws_sul_schedule(context, 0, &timer.entry, onTimer, static_cast<lws_usec_t>(waitMs == 0 ? 1 : waitMs) * 1000);
+        const uint32_t waitMs = std::max<uint32_t>(relay->msUntilDue(now()), 1);
+        timerDueAt = startedAt + std::chrono::milliseconds(now() + waitMs);
+        lws_sul_schedule(context, 0, &timer.entry, onTimer, static_cast<lws_usec_t>(waitMs) * 1000);
     }
 
     void writeReport(const net::DesyncReport& r) {
@@ -75,8 +81,36 @@ struct WebSocketRelay::Impl {
 
     static void onTimer(lws_sorted_usec_list_t* sul) {
         Impl* self = reinterpret_cast<Timer*>(sul)->owner;
+        const auto due = self->timerDueAt;
+        const uint64_t ticksBefore = self->relay->counters().ticksRun;
         self->relay->advance(self->now());
         self->flush();
+        if (self->relay->counters().ticksRun != ticksBefore) self->sampleTickLateness(due);
+    }
+
+    // How long after it was due the last tick of a timer's batch was handed to the sockets:
+    // the delay the relay adds, timer lateness and work included.
+    void sampleTickLateness(std::chrono::steady_clock::time_point due) {
+        const auto handedOver = std::chrono::steady_clock::now();
+        const auto late = std::chrono::duration_cast<std::chrono::microseconds>(handedOver - due).count();
+        if (late >= 0 && tickLatenessUs.size() < MAX_LATENESS_SAMPLES)
+            tickLatenessUs.push_back(static_cast<uint32_t>(late));
+    }
+
+    std::string tickLatenessSummary() {
+        if (tickLatenessUs.empty()) return "no ticks ran";
+        std::sort(tickLatenessUs.begin(), tickLatenessUs.end());
+        const auto at = [this](double p) {
+            return tickLatenessUs[std::min(tickLatenessUs.size() - 1,
+                                           static_cast<std::size_t>(p * tickLatenessUs.size()))] /
+                   1000.0;
+        };
+        char text[160];
+        std::snprintf(
+            text, sizeof text,
+            "ticks handed to the sockets after they were due: p50 %.2f ms, p99 %.2f ms, max %.2f ms (%zu timer runs)",
+            at(0.5), at(0.99), at(1.0), tickLatenessUs.size());
+        return text;
     }
 
     void established(lws* wsi, net::ConnectionId& id) {
@@ -193,6 +227,7 @@ WebSocketRelay::~WebSocketRelay() {
 
 void WebSocketRelay::serve(const std::atomic<bool>& stop) {
     while (!stop.load()) ev_run(impl_->loop, EVRUN_ONCE);
+    impl_->log(impl_->tickLatenessSummary());
 }
 
 void WebSocketRelay::wake() { lws_cancel_service(impl_->context); }
