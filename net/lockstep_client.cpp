@@ -10,10 +10,18 @@ namespace {
 constexpr std::size_t CHECKPOINTS_KEPT = 32;  // hash ticks: a little over 3.8 s of Worlds
 constexpr uint32_t REPAIR_NOTICE_MS = 1000;
 
+// At most MAX_NAME_BYTES, cut between UTF-8 characters.
+std::string shortenedName(const std::string& name) {
+    std::size_t size = std::min(name.size(), MAX_NAME_BYTES);
+    while (size > 0 && size < name.size() && (static_cast<uint8_t>(name[size]) & 0xC0) == 0x80) --size;
+    return name.substr(0, size);
+}
+
 }  // namespace
 
 LockstepClient::LockstepClient(MessageLink& link, ClientSettings settings, uint32_t nowMs)
     : link_(link), settings_(std::move(settings)), now_(nowMs), lastHeardMs_(nowMs) {
+    settings_.hello.name = shortenedName(settings_.hello.name);
     std::fill(std::begin(seatSlot_), std::end(seatSlot_), static_cast<int8_t>(NO_SLOT));
     std::memset(heightmap_, 0, sizeof heightmap_);
 }
@@ -180,13 +188,18 @@ void LockstepClient::reportDesync(const Desync& d) {
 
 void LockstepClient::afterTick(const World& w, const uint8_t keys[256]) {
     const uint32_t inputTick = lastTick_ + static_cast<uint32_t>(delay_);
-    if (!pendingInputs_.keys.empty() && pendingInputs_.firstTick + pendingInputs_.keys.size() != inputTick)
-        flushInputs();  // the delay grew: the keys no longer follow on
-    if (pendingInputs_.keys.empty()) pendingInputs_.firstTick = inputTick;
-    pendingInputs_.keys.push_back(packSeatKeys(keys));
-    // A client catching up sends its keys in batches, within the relay's message rate.
-    if (ticksReady_ == 0 || pendingInputs_.keys.size() == MAX_INPUTS_PER_MESSAGE) flushInputs();
-    if (!isHashTick(lastTick_)) return;
+    // The relay has decided every tick it sent: keys for those would only come late. A client
+    // catching up after a pause skips them, and its hashes until it is nearly there, so it
+    // stays within the relay's message rate.
+    const uint32_t decided = lastTick_ + static_cast<uint32_t>(ticksReady_);
+    if (inputTick > decided) {
+        if (!pendingInputs_.keys.empty() && pendingInputs_.firstTick + pendingInputs_.keys.size() != inputTick)
+            flushInputs();  // the delay grew: the keys no longer follow on
+        if (pendingInputs_.keys.empty()) pendingInputs_.firstTick = inputTick;
+        pendingInputs_.keys.push_back(packSeatKeys(keys));
+        if (ticksReady_ == 0 || pendingInputs_.keys.size() == MAX_INPUTS_PER_MESSAGE) flushInputs();
+    }
+    if (!isHashTick(lastTick_) || ticksReady_ >= static_cast<int>(HASH_INTERVAL_TICKS)) return;
     send(WorldHash{lastTick_, hashWorld(w)});
     if (checkpoints_.size() == CHECKPOINTS_KEPT) checkpoints_.erase(checkpoints_.begin());
     checkpoints_.push_back({lastTick_, std::make_shared<World>(w)});

@@ -129,6 +129,29 @@ TEST(Lockstep, DelayFitsTheRoundTripAndGrowsWhenKeysComeLate) {
     expectSameWorldAsRelay(t);
 }
 
+TEST(Lockstep, PausedPlayerCatchesUpWithinTheMessageRateAndFliesAgain) {
+    Table t(12);
+    t.host("host");
+    Player& sleeper = t.join("\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4");  // 14 bytes
+    startMission(t, 4);
+    t.run(2000);
+    const int seat = sleeper.client->seat();
+    const int slot = sleeper.client->slot();
+    EXPECT_EQ(t.players[0].client->lobby().players[1].name, "\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4\xc3\xa4");
+
+    // A program that stops for 20 s (a dragged window, a debugger) loses its slot, then runs
+    // the 660 ticks it missed at once and takes the slot back, without being taken for a flood.
+    sleeper.running = false;
+    t.run(20000);
+    EXPECT_EQ(t.players[0].client->seatSlot(seat), NO_SLOT);
+    sleeper.running = true;
+    ASSERT_TRUE(t.runUntil([&] { return t.players[0].client->seatSlot(seat) == slot; }, 2000));
+    EXPECT_EQ(sleeper.client->phase(), ClientPhase::Mission);
+    EXPECT_EQ(sleeper.client->slot(), slot);
+    t.run(1000);
+    expectSameWorldAsRelay(t);
+}
+
 TEST(Lockstep, FlippedBitIsFoundAndRepairedOnThatClientOnly) {
     Table t(5);
     const Conditions c{25, 5, 0.02, 200};  // 50 ms round trip, 2 % loss
