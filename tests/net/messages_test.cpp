@@ -8,6 +8,7 @@
 #include "net/data_files.h"
 #include "net/join_code.h"
 #include "net/messages.h"
+#include "net/notices.h"
 
 namespace vantrel::net {
 namespace {
@@ -216,6 +217,18 @@ TEST(JoinCodes, AddressesAsPlayersTypeThem) {
         EXPECT_FALSE(error.empty());
     }
     EXPECT_EQ(codeOfPath("/favicon.ico"), "");
+}
+
+TEST(Notices, NamesAreShownEscapedNeverInterpreted) {
+    EXPECT_EQ(printableName("ann"), "ann");
+    EXPECT_EQ(printableName("a\x1b[2Jb\\\xc3\xa4"), "a\\x1B[2Jb\\\\\\xC3\\xA4");
+    std::set<std::string> lines;
+    for (int kind = 0; kind < NOTICE_KIND_COUNT; ++kind) {
+        const std::string line = noticeText({static_cast<NoticeKind>(kind), 1, 40, "\n"});
+        EXPECT_EQ(line.find('\n'), std::string::npos);
+        lines.insert(line);
+    }
+    EXPECT_EQ(lines.size(), static_cast<std::size_t>(NOTICE_KIND_COUNT));  // each kind says its own thing
 }
 
 TEST(DataFiles, DifferencesNameEachFile) {
