@@ -507,8 +507,10 @@ struct Relay::State {
         broadcast(m, t);
         runLockstepTick(*m.world, t);
         m.tick = t.tick;
-        m.hashes[t.tick % HASH_HISTORY] = hashWorld(*m.world);
-        m.hashTicks[t.tick % HASH_HISTORY] = t.tick;
+        if (isHashTick(t.tick)) {
+            m.hashes[t.tick % HASH_HISTORY] = hashWorld(*m.world);
+            m.hashTicks[t.tick % HASH_HISTORY] = t.tick;
+        }
         m.recording.append(t);
         ++counters.ticksRun;
         if (matchEnded(*m.world)) endMission(m);
