@@ -102,6 +102,13 @@ struct Relay::State {
     std::vector<DesyncReport> reports;
     RelayCounters counters;
     uint32_t now = 0;
+    // The earliest next tick of a running match; kept by advance and startMission, so the
+    // transport can ask after every message without a walk over every match.
+    std::optional<uint32_t> tickDue;
+
+    void noteTickDue(uint32_t due) {
+        if (!tickDue || static_cast<int32_t>(due - *tickDue) < 0) tickDue = due;
+    }
 
     // --- sending --------------------------------------------------------------------------
 
@@ -414,6 +421,7 @@ struct Relay::State {
         m.roster.clear();
         m.recording = MatchRecording(start);
         m.nextTickMs = now + TICK_MS;
+        noteTickDue(m.nextTickMs);
         for (SeatState& s : m.seats) resetForMission(m, s);
         broadcast(m, start);
         broadcastLobby(m);
@@ -717,22 +725,21 @@ void Relay::advance(uint32_t nowMs) {
             s.send(id, Ping{nowMs});
         }
     }
+    s.tickDue.reset();
     for (auto& [code, m] : s.matches) {
         s.dropSilentPlayers(*m);
         s.runDueTicks(*m);
         s.expirePlaces(*m);
+        if (m->running) s.noteTickDue(m->nextTickMs);
     }
     s.closeEmptyMatches();
 }
 
 uint32_t Relay::msUntilDue(uint32_t nowMs) const {
-    uint32_t wait = s_->config.pingIntervalMs;
-    for (const auto& [code, m] : s_->matches) {
-        if (!m->running) continue;
-        if (reached(nowMs, m->nextTickMs)) return 0;
-        wait = std::min(wait, m->nextTickMs - nowMs);
-    }
-    return wait;
+    const uint32_t wait = s_->config.pingIntervalMs;
+    if (!s_->tickDue) return wait;
+    if (reached(nowMs, *s_->tickDue)) return 0;
+    return std::min(wait, *s_->tickDue - nowMs);
 }
 
 std::vector<Outgoing> Relay::takeOutgoing() { return std::exchange(s_->outgoing, {}); }
