@@ -14,7 +14,6 @@ void runLockstepTick(World& w, const Tick& tick) {
             seatHuman(w, c.seat, c.slot);
         }
     }
-    clearSoundEvents(w.sounds);
     matchTick(w, tick.keys);
 }
 
@@ -27,7 +26,7 @@ void MatchRecording::append(const Tick& t) {
 
 MatchSetup matchSetupOf(const Start& start) {
     MatchSetup setup;
-    setup.situation = start.mission;
+    setup.mission = start.mission;
     setup.seed = start.seed;
     std::memcpy(setup.seatSlot, start.seatSlot, sizeof setup.seatSlot);
     return setup;

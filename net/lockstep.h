@@ -18,9 +18,7 @@ constexpr uint32_t HASH_INTERVAL_TICKS = 4;
 
 inline bool isHashTick(uint32_t tick) { return tick % HASH_INTERVAL_TICKS == 0; }
 
-// Roster changes, then one match tick on the flying seats' keys. The sound table is emptied
-// first: the program plays and clears it after each tick, the relay never plays it, and both
-// must hash the same bytes.
+// Roster changes, then one match tick on the flying seats' keys.
 void runLockstepTick(World& w, const Tick& tick);
 
 // A network mission as it was flown, enough to replay it with the match API: the start, then

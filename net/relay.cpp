@@ -93,7 +93,7 @@ int seatCount(const Match& m, bool (*counts)(const SeatState&)) {
 
 struct Relay::State {
     RelayConfig config;
-    SituationSides sides[MISSION_COUNT];  // mission n at n - 1
+    MissionSides sides[MISSION_COUNT];  // mission n at n - 1
     std::unordered_map<ConnectionId, Connection> connections;
     std::unordered_map<std::string, int> connectionsByPeer;
     std::map<std::string, std::unique_ptr<Match>> matches;
@@ -150,7 +150,7 @@ struct Relay::State {
     // --- slots ----------------------------------------------------------------------------
 
     const std::vector<int>& slotsOf(const Match& m, Side side) const {
-        const SituationSides& s = sides[m.mission - 1];
+        const MissionSides& s = sides[m.mission - 1];
         return side == Side::Friend ? s.playerSide : s.otherSide;
     }
 
@@ -664,7 +664,7 @@ struct Relay::State {
 std::unique_ptr<Relay> Relay::create(RelayConfig config, std::string& error) {
     auto state = std::make_unique<State>();
     for (int mission = 1; mission <= MISSION_COUNT; ++mission)
-        if (!readSituationSides(config.dataDir, mission, state->sides[mission - 1], error)) return nullptr;
+        if (!readMissionSides(config.dataDir, mission, state->sides[mission - 1], error)) return nullptr;
     state->config = std::move(config);
     return std::unique_ptr<Relay>(new Relay(std::move(state)));
 }

@@ -64,9 +64,9 @@ TEST(RelayLobby, HostPicksAndStartsPlayersChooseSidesWhereThereIsRoom) {
     EXPECT_EQ(host.client->lobby().players[2].side, Side::Friend);
     host.client->startMission();
     ASSERT_TRUE(t.runUntil([&] { return cy.client->lastTick() > 0; }, 1000));
-    SituationSides sides;
+    MissionSides sides;
     std::string error;
-    ASSERT_TRUE(readSituationSides(VANTREL_DATA_DIR, 4, sides, error)) << error;
+    ASSERT_TRUE(readMissionSides(VANTREL_DATA_DIR, 4, sides, error)) << error;
     EXPECT_EQ(host.client->slot(), sides.playerSide[0]);
     EXPECT_EQ(cy.client->slot(), sides.playerSide[1]);
     EXPECT_EQ(bob.client->slot(), sides.otherSide[0]);
