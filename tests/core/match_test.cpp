@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <memory>
 #include <random>
-#include <unistd.h>
 
 #include "fixtures.h"
 #include "game/flow.h"
@@ -27,7 +27,8 @@ protected:
         std::filesystem::copy_file(test::writeTempFile("match.hd", flat), dataDir + "/map1.hd",
                                    std::filesystem::copy_options::overwrite_existing);
         const auto mission = test::situationBytes(
-            0, 4, {{0, 40, -8, 0, 0, 1, 2}, {3, 40, -8, 0, 0, 1, 2}, {0, 40, 7, 3.14f, 1, 2, 2}, {3, 40, 7, 3.14f, 1, 2, 2}});
+            0, 4,
+            {{0, 40, -8, 0, 0, 1, 2}, {3, 40, -8, 0, 0, 1, 2}, {0, 40, 7, 3.14f, 1, 2, 2}, {3, 40, 7, 3.14f, 1, 2, 2}});
         std::filesystem::copy_file(test::writeTempFile("match.au1", mission), situationPath(dataDir, 1),
                                    std::filesystem::copy_options::overwrite_existing);
         w = test::makeWorld();
