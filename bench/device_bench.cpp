@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/heap.h"
 #include "render/device.h"
 
 namespace {
@@ -26,6 +27,7 @@ struct Session {
 
     Session() {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        tuneHeapForPlay();
         SDL_InitSubSystem(SDL_INIT_VIDEO);
         Device::requestContextAttributes();
         window = SDL_CreateWindow("bench", 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);

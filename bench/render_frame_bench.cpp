@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/heap.h"
 #include "render/device.h"
 #include "render/effects_draw.h"
 #include "render/frame.h"
@@ -105,6 +106,7 @@ struct Session {
 
     Session() {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);
+        tuneHeapForPlay();
         SDL_InitSubSystem(SDL_INIT_VIDEO);
         Device::requestContextAttributes();
         window = SDL_CreateWindow("bench", 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);

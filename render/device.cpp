@@ -32,16 +32,6 @@ constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
 // orphaned and restarted; the driver keeps each orphan until its draws are done, so a larger
 // buffer only holds more memory.
 constexpr GLsizeiptr STREAM_BYTES = 1 << 18;
-// Blocks this large (whole pictures, the driver's textures) are mapped apart from the heap and
-// handed back when freed. glibc's own threshold slides up to the largest block freed so far, so
-// that after loading such blocks would stay on the heap; a lower fixed threshold would map and
-// fault in the driver's per-frame buffers every frame (measured: 60 % more CPU).
-constexpr int LARGE_BLOCK_BYTES = 4 << 20;
-// Free memory the heap may keep at its top. glibc hands back all over 128 KB there at once, so
-// the driver's per-frame buffers were taken from the system and faulted in again every frame
-// (measured: about 60 faults a frame with every table full, and none with this). Scene changes
-// still hand back all that is free (returnFreeHeap).
-constexpr int KEPT_FREE_TOP_BYTES = 8 << 20;
 
 void setVertexLayout(GLsizei stride, GLint positionSize, size_t colourOffset, size_t uvOffset) {
     glEnableVertexAttribArray(ATTR_POSITION);
@@ -414,7 +404,6 @@ Device::~Device() { state_->releaseAll(); }
 
 std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> context, const std::string& contextError,
                                               const std::string& dataDir, Presentation presentation) {
-    tuneHeap(LARGE_BLOCK_BYTES, KEPT_FREE_TOP_BYTES);
     if (!context) {
         showDeviceFailure(CREATE_FAILED_TEXT, contextError);
         return nullptr;

@@ -47,9 +47,6 @@ std::vector<char> readKeptFile(const std::string& name);
 // Replaces what is kept under name whole; false, quietly, when it cannot.
 bool keepFile(const std::string& name, const std::vector<char>& bytes);
 
-// Asks the heap to keep blocks of largeBlockBytes and more apart, so they go back to the system
-// when freed, and to keep up to keptFreeTopBytes free at its top for the next allocations.
-void tuneHeap(int largeBlockBytes, int keptFreeTopBytes);
 // Hands back to the system what the heap holds free.
 void returnFreeHeap();
 

@@ -62,8 +62,6 @@ std::vector<char> readKeptFile(const std::string&) { return {}; }
 
 bool keepFile(const std::string&, const std::vector<char>&) { return false; }
 
-void tuneHeap(int, int) {}
-
 void returnFreeHeap() {}
 
 }  // namespace vantrel::render

@@ -122,11 +122,6 @@ bool keepFile(const std::string& name, const std::vector<char>& bytes) {
     return false;
 }
 
-void tuneHeap(int largeBlockBytes, int keptFreeTopBytes) {
-    mallopt(M_MMAP_THRESHOLD, largeBlockBytes);
-    mallopt(M_TRIM_THRESHOLD, keptFreeTopBytes);
-}
-
 void returnFreeHeap() { malloc_trim(0); }
 
 void Device::requestContextAttributes() {
