@@ -1,0 +1,157 @@
+#include "render/picture_buffer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/gl_dialect.h"
+#include "render/image.h"
+#include "render/platform.h"
+
+namespace vantrel::render {
+
+namespace {
+
+// The largest rectangle of the picture's aspect inside the drawable, centred.
+PresentRect fitRect(int drawableWidth, int drawableHeight, int pictureWidth, int pictureHeight) {
+    const long long w = drawableWidth;
+    const long long h = drawableHeight;
+    const long long scaledW = h * pictureWidth / pictureHeight;
+    if (scaledW <= w) return {static_cast<int>((w - scaledW) / 2), 0, static_cast<int>(scaledW), drawableHeight};
+    const long long scaledH = w * pictureHeight / pictureWidth;
+    return {0, static_cast<int>((h - scaledH) / 2), drawableWidth, static_cast<int>(scaledH)};
+}
+
+void setClearColour(uint32_t colour) {
+    glClearColor(static_cast<float>((colour >> 16) & 0xFF) / 255.0f, static_cast<float>((colour >> 8) & 0xFF) / 255.0f,
+                 static_cast<float>(colour & 0xFF) / 255.0f, static_cast<float>(colour >> 24) / 255.0f);
+}
+
+}  // namespace
+
+PresentRect letterboxRect(int drawableWidth, int drawableHeight) {
+    return fitRect(drawableWidth, drawableHeight, SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+PictureLayout pictureLayout(int drawableWidth, int drawableHeight, Presentation presentation) {
+    if (presentation == Presentation::Classic || drawableWidth <= 0 || drawableHeight <= 0)
+        return {SCREEN_WIDTH, SCREEN_HEIGHT, 1.0f, 0.0f, 0.0f};
+    const float scale =
+        std::min(static_cast<float>(drawableWidth) / SCREEN_WIDTH, static_cast<float>(drawableHeight) / SCREEN_HEIGHT);
+    // Whole-pixel margins keep text, drawn on whole pixels, as sharp as the rest of the box.
+    const float left = std::floor((static_cast<float>(drawableWidth) - scale * SCREEN_WIDTH) / 2.0f);
+    const float top = std::floor((static_cast<float>(drawableHeight) - scale * SCREEN_HEIGHT) / 2.0f);
+    return {drawableWidth, drawableHeight, scale, std::max(left, 0.0f), std::max(top, 0.0f)};
+}
+
+int scaledFontHeight(int designHeight, float scale) {
+    return std::max(1, static_cast<int>(std::lround(static_cast<double>(designHeight) * scale)));
+}
+
+bool PictureBuffer::create(const PictureLayout& layout, std::string* reason) {
+    glGenFramebuffers(1, &framebuffer_);
+    glGenRenderbuffers(1, &colour_);
+    glGenRenderbuffers(1, &depth_);
+    resize(layout);
+    bind();
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
+    *reason = "a " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+              " colour and depth framebuffer is not supported";
+    return false;
+}
+
+void PictureBuffer::resize(const PictureLayout& layout) {
+    layout_ = layout;
+    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+    // No alpha in the picture, as with a desktop-format back buffer: read-back alpha is 0xFF.
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, layout.width, layout.height);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layout.width, layout.height);
+}
+
+void PictureBuffer::release() {
+    if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
+    if (colour_) glDeleteRenderbuffers(1, &colour_);
+    if (depth_) glDeleteRenderbuffers(1, &depth_);
+    framebuffer_ = colour_ = depth_ = 0;
+}
+
+void PictureBuffer::bind() const { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_); }
+
+void PictureBuffer::clear(uint32_t colour) {
+    setClearColour(colour);
+    clearDepthToFar();
+    glDepthMask(GL_TRUE);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void PictureBuffer::clearMargins(uint32_t colour) {
+    const PictureLayout& p = layout_;
+    const int boxLeft = static_cast<int>(p.left);
+    const int boxTop = static_cast<int>(p.top);
+    const int boxRight = std::min(p.width, static_cast<int>(std::lround(p.left + p.scale * SCREEN_WIDTH)));
+    const int boxBottom = std::min(p.height, static_cast<int>(std::lround(p.top + p.scale * SCREEN_HEIGHT)));
+    // Scissor boxes count rows from the bottom of the picture.
+    const PresentRect bars[] = {{0, 0, boxLeft, p.height},
+                                {boxRight, 0, p.width - boxRight, p.height},
+                                {0, p.height - boxTop, p.width, boxTop},
+                                {0, 0, p.width, p.height - boxBottom}};
+    setClearColour(colour);
+    glEnable(GL_SCISSOR_TEST);
+    for (const PresentRect& bar : bars) {
+        if (bar.width <= 0 || bar.height <= 0) continue;
+        glScissor(bar.x, bar.y, bar.width, bar.height);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+void PictureBuffer::copyTo(GLuint framebuffer) const { copyColour(framebuffer_, framebuffer); }
+
+void PictureBuffer::copyFrom(GLuint framebuffer) const { copyColour(framebuffer, framebuffer_); }
+
+void PictureBuffer::copyColour(GLuint from, GLuint to) const {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    glBlitFramebuffer(0, 0, layout_.width, layout_.height, 0, 0, layout_.width, layout_.height, GL_COLOR_BUFFER_BIT,
+                      GL_NEAREST);
+    bind();
+}
+
+void PictureBuffer::present(GraphicsContext& context) const {
+    int w = 0;
+    int h = 0;
+    context.drawableSize(w, h);
+    if (w <= 0 || h <= 0) return;
+    const int pw = layout_.width;
+    const int ph = layout_.height;
+    const bool whole = pw == w && ph == h;
+    // A picture that does not match the drawable is the classic one, or one drawn before a
+    // resize that the next frame catches up with: shown letterboxed either way.
+    const PresentRect box = whole ? PresentRect{0, 0, w, h} : fitRect(w, h, pw, ph);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glViewport(0, 0, w, h);
+    if (!whole) {
+        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glBlitFramebuffer(0, 0, pw, ph, box.x, box.y, box.x + box.width, box.y + box.height, GL_COLOR_BUFFER_BIT,
+                      whole ? GL_NEAREST : GL_LINEAR);
+    context.swap();
+    bind();
+    glViewport(0, 0, pw, ph);
+}
+
+std::vector<uint32_t> PictureBuffer::readPixels() const {
+    const int w = layout_.width;
+    const int h = layout_.height;
+    std::vector<uint8_t> bottomUp(size_t(w) * size_t(h) * 4);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    return argbFromRgbaRows(bottomUp, w, h);
+}
+
+}  // namespace vantrel::render
