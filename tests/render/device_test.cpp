@@ -1,155 +1,25 @@
+// The device as the scenes use it: starting, fans and triangle lists placed by the matrices,
+// depth and blending, the texture table, and text.
 #include <SDL.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdlib>
+#include <string>
 
+#include "device_fixture.h"
 #include "render/device.h"
 #include "render/fonts.h"
-#include "render/meshes.h"
-#include "render_fixture.h"
 
 namespace vantrel::test {
 
 namespace {
 
-using render::Matrix;
 using render::ScreenVertex;
 using render::TextAlign;
 using render::WorldVertex;
 
-constexpr uint32_t BACKGROUND = 0xFF1464FF;
-constexpr uint32_t BLACK = 0xFF000000;
-constexpr uint32_t WHITE = 0xFFFFFFFF;
-
-// A square facing the camera of lookForward(), centred on the view axis at distance z.
-std::array<WorldVertex, 4> facingSquare(float half, float z, uint32_t colour) {
-    return {{{-half, half, z, colour, 0, 0},
-             {-half, -half, z, colour, 0, 1},
-             {half, -half, z, colour, 1, 1},
-             {half, half, z, colour, 1, 0}}};
-}
-
-// Eye at the origin looking along +z, the game's projection.
-void lookForward(render::Device& d) {
-    d.setWorld(render::matrixIdentity());
-    d.setView(render::matrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}));
-    d.setProjection(render::matrixPerspectiveFovLH(1.0471973f, 1.3333334f, 0.1f, 150.0f));
-}
-
-bool near(uint32_t c, int r, int g, int b, int tolerance = 2) {
-    return std::abs(redOf(c) - r) <= tolerance && std::abs(greenOf(c) - g) <= tolerance &&
-           std::abs(blueOf(c) - b) <= tolerance;
-}
-
-std::vector<uint32_t> solid(int w, int h, uint32_t colour) { return std::vector<uint32_t>(size_t(w * h), colour); }
-
-// Two quads seen by lookForward(): the left one's normals point up (toward the light), the
-// right one's down; each has its own material, under a frame that moves them 5 along z.
-constexpr const char* TWO_QUADS_X = R"(xof 0303txt 0032
-Frame Root {
-  FrameTransformMatrix {
-    1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,5.0,1.0;;
-  }
-  Mesh Quads {
-    8;
-    -2.0;1.0;0.0;, -0.5;1.0;0.0;, -0.5;-1.0;0.0;, -2.0;-1.0;0.0;,
-    0.5;1.0;0.0;, 2.0;1.0;0.0;, 2.0;-1.0;0.0;, 0.5;-1.0;0.0;;
-    4;
-    3;0,1,2;, 3;0,2,3;, 3;4,5,6;, 3;4,6,7;;
-    MeshNormals {
-      8;
-      0.0;1.0;0.0;, 0.0;1.0;0.0;, 0.0;1.0;0.0;, 0.0;1.0;0.0;,
-      0.0;-1.0;0.0;, 0.0;-1.0;0.0;, 0.0;-1.0;0.0;, 0.0;-1.0;0.0;;
-      4;
-      3;0,1,2;, 3;0,2,3;, 3;4,5,6;, 3;4,6,7;;
-    }
-    MeshTextureCoords {
-      8;
-      0.0;0.0;, 1.0;0.0;, 1.0;1.0;, 0.0;1.0;, 0.0;0.0;, 0.25;0.0;, 0.25;0.75;, 0.0;0.75;;
-    }
-    MeshMaterialList {
-      2;
-      4;
-      0,0,1,1;;
-      Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }
-      Material { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }
-    }
-  }
-}
-)";
-
-constexpr int LEFT_QUAD_X = 216;   // screen centre of the left quad at distance 5
-constexpr int RIGHT_QUAD_X = 424;  // and of the right one
-
 class DeviceTest : public RenderTest {};
 
-// Files for some slots: 7 plane11.bmp a flat colour, 12 title.bmp red above blue, 1 exp.dds
-// green, 2 smk.dds cut short, 4 2dtex.dds half-transparent white, 13 plane41.bmp a one-texel
-// black and white checker; 6 sunlight.dds is absent.
-class DeviceTexturesTest : public RenderTest {
-protected:
-    std::string dataDirectory() override {
-        const std::string dir = makeTempDirectory("device-textures");
-        writeFile(dir + "/plane11.bmp", bmp32Bytes(4, 4, solid(4, 4, 0xFFC86428)));
-        std::vector<uint32_t> split = solid(4, 4, 0xFFFF0000);
-        std::fill(split.begin() + 8, split.end(), 0xFF0000FF);
-        writeFile(dir + "/title.bmp", bmp32Bytes(4, 4, split));
-        writeFile(dir + "/exp.dds", dds32Bytes(8, 8, solid(8, 8, 0xFF00FF00)));
-        auto cut = dds32Bytes(8, 8, solid(8, 8, 0xFF00FF00));
-        cut.resize(cut.size() - 1);
-        writeFile(dir + "/smk.dds", cut);
-        writeFile(dir + "/2dtex.dds", dds32Bytes(2, 2, solid(2, 2, 0x80FFFFFF)));
-        std::vector<uint32_t> checker(64 * 64);
-        for (size_t i = 0; i < checker.size(); ++i) checker[i] = ((i % 64 + i / 64) % 2) ? WHITE : BLACK;
-        writeFile(dir + "/plane41.bmp", bmp32Bytes(64, 64, checker));
-        dir_ = dir;
-        return dir;
-    }
-
-    // The texture's colour over the whole picture, modulated by white.
-    uint32_t shownBy(int slot) {
-        device().clear(BLACK);
-        device().bindTexture(slot);
-        drawScreenQuad(device(), 0, 0, 640, 480, WHITE);
-        return pixelAt(frame(), 320, 240);
-    }
-
-    std::string dir_;
-};
-
-class DeviceMeshTest : public RenderTest {
-protected:
-    void SetUp() override {
-        RenderTest::SetUp();
-        dir_ = makeTempDirectory("device-meshes");
-        writeTextFile(dir_ + "/quads.x", TWO_QUADS_X);
-        writeTextFile(dir_ + "/broken.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
-        // A material list that names no material: assimp 5.2 would crash on it.
-        writeTextFile(dir_ + "/no-materials.x",
-                      "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
-                      "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
-    }
-    std::string dir_;
-};
-
 }  // namespace
-
-TEST(Device, LetterboxKeepsTheAspectCentred) {
-    const auto wide = render::letterboxRect(1280, 720);
-    EXPECT_EQ(wide.x, 160);
-    EXPECT_EQ(wide.y, 0);
-    EXPECT_EQ(wide.width, 960);
-    EXPECT_EQ(wide.height, 720);
-    const auto tall = render::letterboxRect(640, 960);
-    EXPECT_EQ(tall.x, 0);
-    EXPECT_EQ(tall.y, 240);
-    EXPECT_EQ(tall.width, 640);
-    EXPECT_EQ(tall.height, 480);
-    const auto doubled = render::letterboxRect(1280, 960);
-    EXPECT_EQ(doubled.x, 0);
-    EXPECT_EQ(doubled.width, 1280);
-}
 
 TEST(Device, NoWindowGivesNoDeviceAndTheCreationMessage) {
     ::testing::internal::CaptureStderr();
@@ -159,13 +29,15 @@ TEST(Device, NoWindowGivesNoDeviceAndTheCreationMessage) {
     EXPECT_NE(err.find("Direct3Dの作成に失敗しました"), std::string::npos) << err;
 }
 
-TEST_F(DeviceTest, ClearFillsEveryPixelWithOpaqueColour) {
-    device().clear(BACKGROUND);
-    const auto f = frame();
-    ASSERT_EQ(f.size(), size_t(render::SCREEN_WIDTH) * render::SCREEN_HEIGHT);
-    EXPECT_EQ(countPixels(f, 0, 0, 640, 480, [](uint32_t c) { return c == BACKGROUND; }), 640 * 480);
-    device().clear(0x00102030);  // the picture has no alpha of its own
-    EXPECT_EQ(pixelAt(frame(), 5, 5), 0xFF102030u);
+TEST_F(DeviceTest, WindowWithoutOpenGlGivesNoDevice) {
+    SDL_Window* plain = SDL_CreateWindow("plain", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
+    ASSERT_NE(plain, nullptr);
+    ::testing::internal::CaptureStderr();
+    auto second = render::Device::initGraphics(plain, makeTempDirectory("plain-window"));
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    SDL_DestroyWindow(plain);
+    EXPECT_EQ(second, nullptr);
+    EXPECT_NE(err.find("ERROR"), std::string::npos) << err;
 }
 
 TEST_F(DeviceTest, ScreenQuadCoversExactlyItsPixels) {
@@ -175,16 +47,6 @@ TEST_F(DeviceTest, ScreenQuadCoversExactlyItsPixels) {
     const auto f = frame();
     EXPECT_EQ(countPixels(f, 10, 10, 20, 20, [](uint32_t c) { return c == WHITE; }), 100);
     EXPECT_EQ(countPixels(f, 0, 0, 640, 480, [](uint32_t c) { return c == WHITE; }), 100);
-}
-
-TEST_F(DeviceTest, ReadPixelsStartsWithTheTopRow) {
-    device().clear(BLACK);
-    drawScreenQuad(device(), 0, 0, 3, 1, WHITE);
-    const auto f = frame();
-    EXPECT_EQ(pixelAt(f, 0, 0), WHITE);
-    EXPECT_EQ(pixelAt(f, 2, 0), WHITE);
-    EXPECT_EQ(pixelAt(f, 0, 1), BLACK);
-    EXPECT_EQ(pixelAt(f, 0, 479), BLACK);
 }
 
 TEST_F(DeviceTest, EmptyTextureSlotsBindAsWhite) {
@@ -202,6 +64,15 @@ TEST_F(DeviceTest, AlphaBlendsSourceOverDestination) {
     EXPECT_TRUE(near(pixelAt(frame(), 50, 50), 255, 127, 127));
     drawScreenQuad(device(), 0, 0, 100, 100, 0x00000000);
     EXPECT_TRUE(near(pixelAt(frame(), 50, 50), 255, 127, 127));
+}
+
+TEST_F(DeviceTest, FansWithTooFewVerticesDrawNothing) {
+    device().clear(BLACK);
+    const auto q = screenQuad(0, 0, 640, 480, WHITE);
+    device().drawScreenFan(q.data(), 2);
+    device().drawScreenFan(nullptr, 4);
+    device().drawScreenFan(q.data(), -5);
+    EXPECT_EQ(countPixels(frame(), 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
 }
 
 TEST_F(DeviceTest, WorldFanIsPlacedByTheMatrices) {
@@ -233,6 +104,15 @@ TEST_F(DeviceTest, WorldTrianglesDrawAListAndDropAnIncompleteOne) {
     const auto f = frame();
     EXPECT_EQ(pixelAt(f, 320 - 40, 240 + 40), WHITE);  // inside (0, 1, 2)
     EXPECT_EQ(pixelAt(f, 320 + 40, 240 - 40), BLACK);  // the other half was never given whole
+}
+
+TEST_F(DeviceTest, BothFacesOfATriangleAreDrawn) {
+    device().clear(BLACK);
+    lookForward(device());
+    auto square = facingSquare(1, 5, WHITE);
+    std::reverse(square.begin(), square.end());
+    device().drawWorldFan(square.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), WHITE);
 }
 
 TEST_F(DeviceTest, DepthTestKeepsTheNearerSurfaceAndLetsEqualDepthDrawAgain) {
@@ -291,149 +171,6 @@ TEST_F(DeviceTexturesTest, OpaqueWorldTrianglesCoverAndTranslucentOnesBlend) {
     square[2].diffuse = WHITE;
     device().drawWorldTriangles(square.data(), 3);
     EXPECT_TRUE(near(pixelAt(frame(), 320 - 40, 240 + 20), 128, 128, 255));
-}
-
-TEST_F(DeviceTest, ATriangleListLongerThanTheStreamBufferIsDrawnWhole) {
-    device().clear(BLACK);
-    lookForward(device());
-    std::vector<WorldVertex> list;
-    auto addSquare = [&list](float left, uint32_t colour) {
-        const WorldVertex a{left, 0.5f, 5, colour, 0, 0}, b{left + 1, 0.5f, 5, colour, 0, 0};
-        const WorldVertex c{left + 1, -0.5f, 5, colour, 0, 0}, d{left, -0.5f, 5, colour, 0, 0};
-        list.insert(list.end(), {a, b, c, a, c, d});
-    };
-    addSquare(-2.0f, 0xFFFF0000);
-    list.resize(90000, WorldVertex{0, 0, 5, WHITE, 0, 0});  // zero-area triangles: 2 MB in all
-    addSquare(1.0f, 0xFF00FF00);
-    device().drawWorldTriangles(list.data(), static_cast<int>(list.size()));
-    const auto f = frame();
-    EXPECT_EQ(pixelAt(f, 195, 240), 0xFFFF0000u);
-    EXPECT_EQ(pixelAt(f, 445, 240), 0xFF00FF00u);
-    EXPECT_EQ(pixelAt(f, 320, 240), BLACK);
-}
-
-TEST_F(DeviceTest, BothFacesOfATriangleAreDrawn) {
-    device().clear(BLACK);
-    lookForward(device());
-    auto square = facingSquare(1, 5, WHITE);
-    std::reverse(square.begin(), square.end());
-    device().drawWorldFan(square.data(), 4);
-    EXPECT_EQ(pixelAt(frame(), 320, 240), WHITE);
-}
-
-TEST_F(DeviceTest, FansWithTooFewVerticesDrawNothing) {
-    device().clear(BLACK);
-    const auto q = screenQuad(0, 0, 640, 480, WHITE);
-    device().drawScreenFan(q.data(), 2);
-    device().drawScreenFan(nullptr, 4);
-    device().drawScreenFan(q.data(), -5);
-    EXPECT_EQ(countPixels(frame(), 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
-}
-
-TEST_F(DeviceTest, ManyFansInAFrameAllArrive) {
-    // More vertex data than the stream buffer holds, so it must restart mid-frame.
-    device().clear(BLACK);
-    for (int i = 0; i < 40000; ++i) {
-        const float x = float(i % 640);
-        drawScreenQuad(device(), x, 0, x + 1, 1, WHITE);
-    }
-    drawScreenQuad(device(), 0, 2, 640, 3, WHITE);
-    const auto f = frame();
-    EXPECT_EQ(countPixels(f, 0, 0, 640, 1, [](uint32_t c) { return c == WHITE; }), 640);
-    EXPECT_EQ(countPixels(f, 0, 2, 640, 3, [](uint32_t c) { return c == WHITE; }), 640);
-}
-
-TEST_F(DeviceTest, TriangleListLongerThanTheStreamIsDrawnWhole) {
-    device().clear(BLACK);
-    lookForward(device());
-    const WorldVertex point{0, 0, 5, WHITE, 0, 0};
-    std::vector<WorldVertex> list(200000 * 3, point);  // zero-area triangles, 14 MB of vertices
-    const auto s = facingSquare(1, 5, WHITE);
-    list.insert(list.end(), {s[0], s[1], s[2]});
-    device().drawWorldTriangles(list.data(), int(list.size()));
-    EXPECT_EQ(pixelAt(frame(), 320 - 40, 240 + 40), WHITE);
-}
-
-TEST_F(DeviceTest, WindowWithoutOpenGlGivesNoDevice) {
-    SDL_Window* plain = SDL_CreateWindow("plain", 0, 0, 64, 64, SDL_WINDOW_HIDDEN);
-    ASSERT_NE(plain, nullptr);
-    ::testing::internal::CaptureStderr();
-    auto second = render::Device::initGraphics(plain, makeTempDirectory("plain-window"));
-    const std::string err = ::testing::internal::GetCapturedStderr();
-    SDL_DestroyWindow(plain);
-    EXPECT_EQ(second, nullptr);
-    EXPECT_NE(err.find("ERROR"), std::string::npos) << err;
-}
-
-TEST_F(DeviceTest, PresentLeavesThePictureReadable) {
-    device().clear(BLACK);
-    drawScreenQuad(device(), 100, 100, 200, 200, WHITE);
-    const auto before = frame();
-    device().present();
-    EXPECT_EQ(frame(), before);
-    drawScreenQuad(device(), 300, 300, 310, 310, WHITE);  // drawing continues into the picture
-    EXPECT_EQ(pixelAt(frame(), 305, 305), WHITE);
-}
-
-// A half-transparent quad, so the kept picture depends on the clear under it.
-TEST_F(DeviceTest, AStaticLayerIsLetGoAfterAFrameThatDidNotUseIt) {
-    int draws = 0;
-    auto frameWith = [&](bool withLayer) {
-        device().beginFrame();
-        device().clear(BLACK);
-        if (withLayer)
-            device().drawStaticLayer(1, [&] {
-                ++draws;
-                drawScreenQuad(device(), 0, 0, 320, 240, WHITE);
-            });
-        return pixelAt(RenderTest::frame(), 10, 10);
-    };
-    EXPECT_EQ(frameWith(true), WHITE);
-    EXPECT_EQ(frameWith(true), WHITE);
-    EXPECT_EQ(draws, 1);
-    EXPECT_EQ(frameWith(false), BLACK);
-    EXPECT_EQ(frameWith(true), WHITE);
-    EXPECT_EQ(draws, 2) << "the copy went with the frame without the layer";
-    EXPECT_EQ(frameWith(true), WHITE);
-    EXPECT_EQ(draws, 2);
-}
-
-TEST_F(DeviceTest, StaticLayerIsCopiedBackOnlyOverTheSameClearWithTheSameKey) {
-    int draws = 0;
-    auto layer = [&](uint64_t key, uint32_t colour) {
-        device().drawStaticLayer(key, [&] {
-            ++draws;
-            drawScreenQuad(device(), 0, 0, 320, 240, colour);
-        });
-    };
-    auto frameWith = [&](uint32_t clear, uint64_t key, uint32_t colour) {
-        device().clear(clear);
-        layer(key, colour);
-        drawScreenQuad(device(), 600, 400, 610, 410, WHITE);  // drawn after the layer every frame
-        return frame();
-    };
-    const auto first = frameWith(BLACK, 1, 0x80FF0000);
-    EXPECT_TRUE(near(pixelAt(first, 10, 10), 128, 0, 0));
-    EXPECT_EQ(frameWith(BLACK, 1, 0x80FF0000), first);
-    EXPECT_EQ(draws, 1) << "the second frame copies the layer back";
-
-    const auto overWhite = frameWith(WHITE, 1, 0x80FF0000);
-    EXPECT_EQ(draws, 2) << "another clear colour under the layer";
-    EXPECT_TRUE(near(pixelAt(overWhite, 10, 10), 255, 127, 127));
-    EXPECT_EQ(pixelAt(overWhite, 400, 300), WHITE);
-
-    const auto blue = frameWith(WHITE, 2, 0x800000FF);
-    EXPECT_EQ(draws, 3) << "another key";
-    EXPECT_TRUE(near(pixelAt(blue, 10, 10), 127, 127, 255));
-
-    // Over something already drawn the layer is drawn as usual and nothing is kept of it.
-    device().clear(WHITE);
-    drawScreenQuad(device(), 0, 0, 5, 5, BLACK);
-    layer(2, 0x800000FF);
-    EXPECT_EQ(draws, 4);
-    EXPECT_TRUE(near(pixelAt(frame(), 2, 2), 0, 0, 128));
-    EXPECT_EQ(frameWith(WHITE, 2, 0x800000FF), blue);
-    EXPECT_EQ(draws, 4);
 }
 
 TEST_F(DeviceTexturesTest, ATextureIsReadWhenFirstBoundAndReadAgainOnlyAfterARelease) {
@@ -508,227 +245,6 @@ TEST_F(DeviceTexturesTest, SlotsKeepTheirIndicesWhateverFails) {
     EXPECT_TRUE(near(pixelAt(f, 15, 5), 0x40, 0x60, 0x80, 0));
     EXPECT_TRUE(near(pixelAt(f, 25, 5), 0x40, 0x60, 0x80, 0));
     EXPECT_TRUE(near(pixelAt(f, 35, 5), 200, 100, 40));
-}
-
-// Meshes are white and opaque: over an opaque texture they cover what is under them exactly,
-// over a half-transparent one they still blend.
-TEST_F(DeviceTexturesTest, MeshesBlendOnlyWhereTheirTextureIsTranslucent) {
-    const std::string dir = makeTempDirectory("device-texture-meshes");
-    writeTextFile(dir + "/quads.x", TWO_QUADS_X);
-    device().loadMeshes({{1, dir + "/quads.x"}});
-    auto meshOver = [&](uint32_t clear, int texture) {
-        device().clear(clear);
-        lookForward(device());
-        device().bindTexture(texture);
-        device().drawMeshSubsets(1);
-        return pixelAt(frame(), LEFT_QUAD_X, 240);
-    };
-    EXPECT_TRUE(near(meshOver(BLACK, 7), 200, 100, 40, 0));
-    EXPECT_TRUE(near(meshOver(WHITE, 7), 200, 100, 40, 0));
-    EXPECT_TRUE(near(meshOver(BLACK, 4), 128, 128, 128));
-    EXPECT_TRUE(near(meshOver(0xFF0000FF, 4), 128, 128, 255));
-    EXPECT_TRUE(near(meshOver(0xFF0000FF, -1), 255, 255, 255, 0)) << "white: no texture";
-    device().bindTexture(4);
-    drawScreenQuad(device(), 0, 0, 10, 10, WHITE);  // blending is on again after a mesh
-    EXPECT_TRUE(near(pixelAt(frame(), 5, 5), 128, 128, 255));
-}
-
-// The two quads as one subset with one material.
-std::string oneSubsetQuads() {
-    std::string x = TWO_QUADS_X;
-    const std::string twoMaterials = "      2;\n      4;\n      0,0,1,1;;\n";
-    x.replace(x.find(twoMaterials), twoMaterials.size(), "      1;\n      4;\n      0,0,0,0;;\n");
-    const size_t second = x.rfind("      Material {");
-    x.erase(second, x.find('\n', second) + 1 - second);
-    return x;
-}
-
-// Half-transparent and overlapping at different depths, so any change of order, matrix or
-// blending shows in the picture; for a mesh of one subset (drawn instanced) and of two.
-TEST_F(DeviceTexturesTest, MeshInstancesDrawLikeOneMeshAfterAnother) {
-    const std::string dir = makeTempDirectory("device-instances");
-    writeTextFile(dir + "/one.x", oneSubsetQuads());
-    writeTextFile(dir + "/two.x", TWO_QUADS_X);
-    device().loadMeshes({{1, dir + "/one.x"}, {2, dir + "/two.x"}});
-    ASSERT_EQ(device().meshSubsetCount(1), 1u);
-    ASSERT_EQ(device().meshSubsetCount(2), 2u);
-    const std::vector<Matrix> worlds = {render::matrixTranslation(0.0f, 0.0f, 0.0f),
-                                        render::matrixTranslation(0.7f, 0.3f, -0.5f),
-                                        render::matrixScaling(0.5f) * render::matrixTranslation(-0.4f, -0.2f, 1.0f),
-                                        render::matrixRotationZ(0.6f) * render::matrixTranslation(0.2f, 0.1f, 0.3f)};
-    for (int mesh : {1, 2}) {
-        SCOPED_TRACE(mesh);
-        auto picture = [&](bool instanced) {
-            device().clear(BLACK);
-            lookForward(device());
-            device().setLighting(true);  // instances are drawn unlit whatever the setting
-            device().bindTexture(4);
-            if (instanced) {
-                device().drawMeshInstances(mesh, worlds);
-            } else {
-                device().setLighting(false);
-                for (const Matrix& w : worlds) {
-                    device().setWorld(w);
-                    device().drawMeshSubsets(mesh);
-                }
-            }
-            device().setLighting(false);
-            return frame();
-        };
-        const auto oneByOne = picture(false);
-        EXPECT_GT(countPixels(oneByOne, 0, 0, 640, 480, [](uint32_t c) { return redOf(c) > 150; }), 1000)
-            << "overlaps blend twice";
-        EXPECT_EQ(picture(true), oneByOne);
-
-        auto plain = [&] {
-            device().clear(BLACK);
-            lookForward(device());
-            device().drawMeshSubsets(mesh);
-            return frame();
-        };
-        const auto before = plain();
-        device().drawMeshInstances(mesh, worlds);
-        EXPECT_EQ(plain(), before) << "a plain draw after instances";
-        device().drawMeshInstances(mesh, {});
-        device().drawMeshInstances(5, worlds);  // an empty slot
-        EXPECT_EQ(plain(), before);
-    }
-}
-
-TEST_F(DeviceMeshTest, MeshKeepsFileCoordinatesSubsetsAndFrameTransform) {
-    const auto results = render::readMeshFiles({dir_ + "/quads.x"});
-    const auto& mesh = results[0].data;
-    ASSERT_TRUE(mesh) << results[0].error;
-    ASSERT_EQ(mesh->subsets.size(), 2u);
-    EXPECT_EQ(mesh->subsets[0].count, 6u);
-    EXPECT_EQ(mesh->subsets[1].count, 6u);
-    EXPECT_EQ(mesh->subsets[1].first, 6u);
-    float minX = 1e9f, maxX = -1e9f;
-    for (uint32_t i = 0; i < 6; ++i) {
-        const auto& v = mesh->vertices[i];
-        EXPECT_FLOAT_EQ(v.z, 5.0f);  // the frame's translation, in the file's left-handed axes
-        EXPECT_FLOAT_EQ(v.ny, 1.0f);
-        minX = std::min(minX, v.x);
-        maxX = std::max(maxX, v.x);
-    }
-    EXPECT_FLOAT_EQ(minX, -2.0f);
-    EXPECT_FLOAT_EQ(maxX, -0.5f);
-    for (uint32_t i = 6; i < 12; ++i) {
-        const auto& v = mesh->vertices[i];
-        EXPECT_FLOAT_EQ(v.ny, -1.0f);
-        if (v.x == 2.0f && v.y == -1.0f) {
-            EXPECT_FLOAT_EQ(v.u, 0.25f);  // texture coordinates as written
-            EXPECT_FLOAT_EQ(v.v, 0.75f);
-        }
-    }
-}
-
-TEST_F(DeviceMeshTest, SubsetCountsAndEmptySlots) {
-    device().loadMeshes({{1, dir_ + "/quads.x"},
-                         {2, dir_ + "/missing.x"},
-                         {3, dir_ + "/broken.x"},
-                         {4, dir_ + "/no-materials.x"},
-                         {10, dir_ + "/quads.x"}});  // outside the table: ignored
-    EXPECT_EQ(device().meshSubsetCount(1), 2u);
-    EXPECT_EQ(device().meshSubsetCount(2), 0u);
-    EXPECT_EQ(device().meshSubsetCount(3), 0u);
-    EXPECT_EQ(device().meshSubsetCount(4), 0u);
-    EXPECT_EQ(device().meshSubsetCount(-1), 0u);
-    EXPECT_EQ(device().meshSubsetCount(10), 0u);
-
-    device().clear(BLACK);
-    lookForward(device());
-    for (int slot : {2, 3, -1, 10}) device().drawMeshSubsets(slot);
-    EXPECT_EQ(countPixels(frame(), 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
-    device().drawMeshSubsets(1);
-    EXPECT_EQ(pixelAt(frame(), LEFT_QUAD_X, 240), WHITE);  // unlit, untextured: the white material
-    EXPECT_EQ(pixelAt(frame(), RIGHT_QUAD_X, 240), WHITE);
-
-    device().releaseMeshes();
-    EXPECT_EQ(device().meshSubsetCount(1), 0u);
-    device().clear(BLACK);
-    device().drawMeshSubsets(1);
-    EXPECT_EQ(pixelAt(frame(), LEFT_QUAD_X, 240), BLACK);
-    device().releaseMeshes();  // twice is harmless
-}
-
-// Damaged files that stop assimp itself (a crash on a negative count, a null material) or that
-// it refuses are reported with the file's name; the files after them in the same batch load.
-TEST(MeshFile, EachDamagedFileLeavesOnlyItsOwnMeshUnread) {
-    const std::string dir = makeTempDirectory("mesh-file");
-    writeTextFile(dir + "/quads.x", TWO_QUADS_X);
-    writeTextFile(dir + "/negative-count.x", "xof 0303txt 0032\nMesh{-1;");
-    writeTextFile(dir + "/no-materials.x",
-                  "xof 0303txt 0032\nMesh { 3; 0.0;0.0;0.0;, 0.0;1.0;0.0;, 1.0;0.0;0.0;;\n"
-                  "1; 3;0,1,2;;\nMeshMaterialList { 1; 1; 0;; }\n}\n");
-    writeTextFile(dir + "/truncated.x", "xof 0303txt 0032\nMesh { 3; 1.0;2.0;");
-    const std::vector<std::string> names = {"quads.x",     "negative-count.x", "quads.x", "no-materials.x",
-                                            "truncated.x", "missing.x",        "quads.x"};
-    std::vector<std::string> paths;
-    for (const std::string& name : names) paths.push_back(dir + "/" + name);
-    const auto results = render::readMeshFiles(paths);
-    ASSERT_EQ(results.size(), names.size());
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (names[i] == "quads.x") {
-            ASSERT_TRUE(results[i].data) << i << ": " << results[i].error;
-            EXPECT_EQ(results[i].data->vertices.size(), 12u);
-        } else {
-            EXPECT_FALSE(results[i].data) << names[i];
-            EXPECT_NE(results[i].error.find(names[i]), std::string::npos) << results[i].error;
-        }
-    }
-}
-
-// Points and lines among the faces draw nothing; a polygon becomes a fan of whole triangles;
-// a face naming a point the mesh lacks is left out.
-TEST(MeshFile, MixedFacesGiveWholeTriangles) {
-    const std::string dir = makeTempDirectory("mesh-faces");
-    writeTextFile(dir + "/mixed.x",
-                  "xof 0303txt 0032\nMesh { 5; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 1.0;1.0;0.0;, "
-                  "0.0;1.0;0.0;, 0.5;2.0;0.0;;\n"
-                  "4; 1;0;, 2;0,1;, 5;0,1,2,4,3;, 3;0,1,9;;\n}\n");
-    const auto results = render::readMeshFiles({dir + "/mixed.x"});
-    ASSERT_TRUE(results[0].data) << results[0].error;
-    const render::MeshData& mesh = *results[0].data;
-    uint32_t total = 0;
-    for (const auto& subset : mesh.subsets) total += subset.count;
-    EXPECT_EQ(total, mesh.vertices.size());
-    EXPECT_EQ(mesh.vertices.size(), 9u);  // the pentagon's three triangles
-}
-
-TEST_F(DeviceMeshTest, LightingBrightensTheSunFacingSide) {
-    device().loadMeshes({{0, dir_ + "/quads.x"}});
-    device().clear(BLACK);
-    lookForward(device());
-    device().setLighting(true);
-    device().drawMeshSubsets(0);
-    auto f = frame();
-    // Facing the light: ambient 0.5 plus 0.95 of the light, saturated. Facing away: ambient only.
-    EXPECT_TRUE(near(pixelAt(f, LEFT_QUAD_X, 240), 255, 255, 255));
-    EXPECT_TRUE(near(pixelAt(f, RIGHT_QUAD_X, 240), 128, 128, 128));
-
-    // Half a turn about x through the quads' plane leaves them in place but turns their normals.
-    device().clear(BLACK);
-    device().setWorld(render::matrixTranslation(0, 0, -5) * render::matrixRotationX(PI) *
-                      render::matrixTranslation(0, 0, 5));
-    device().drawMeshSubsets(0);
-    f = frame();
-    EXPECT_TRUE(near(pixelAt(f, LEFT_QUAD_X, 240), 128, 128, 128));
-    EXPECT_TRUE(near(pixelAt(f, RIGHT_QUAD_X, 240), 255, 255, 255));
-
-    // Scaling leaves the lighting as it was: normals are used at unit length (doubled meshes
-    // would otherwise get half-length normals and a dimmer sunny side).
-    device().clear(BLACK);
-    device().setWorld(render::matrixTranslation(0, 0, -5) * render::matrixScaling(2.0f) *
-                      render::matrixTranslation(0, 0, 5));
-    device().drawMeshSubsets(0);
-    EXPECT_TRUE(near(pixelAt(frame(), 320 - 208, 240), 255, 255, 255));
-    EXPECT_TRUE(near(pixelAt(frame(), 320 + 208, 240), 128, 128, 128));
-
-    device().setLighting(false);
-    device().setWorld(render::matrixIdentity());
-    device().drawMeshSubsets(0);
-    EXPECT_EQ(pixelAt(frame(), RIGHT_QUAD_X, 240), WHITE);
 }
 
 // The browser build draws a baked atlas at the picture's scale: quads, advance and line step
