@@ -5,11 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <optional>
 
 #include "app/keyboard.h"
+#include "play/config_file.h"
 
 namespace vantrel {
 
@@ -78,20 +77,13 @@ bool isActionCode(uint8_t code) {
                        [code](const KeyAction& a) { return a.virtualKey == code; });
 }
 
-std::string_view trim(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
 // "Keypad 8, Up" to scancodes: SDL's own key names or the aliases, without regard to case.
 // Returns false with the offending name in error.
 bool parseKeyList(std::string_view list, std::vector<SDL_Scancode>& out, std::string& error) {
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string name(trim(list.substr(start, comma - start)));
+        const std::string name(trimmed(list.substr(start, comma - start)));
         const SDL_Scancode scancode = scancodeNamed(name);
         if (name.empty()) {
             error = "an empty key name";
@@ -107,15 +99,12 @@ bool parseKeyList(std::string_view list, std::vector<SDL_Scancode>& out, std::st
     return true;
 }
 
-// One non-blank, non-comment line. Returns the reason it is refused, or an empty string.
-std::string applyLine(KeyMap& map, std::string_view line) {
-    const std::size_t equals = line.find('=');
-    if (equals == std::string_view::npos) return "expected \"action = Key, Key\"";
-    const std::string_view action = trim(line.substr(0, equals));
+// One line's action and keys. Returns the reason it is refused, or an empty string.
+std::string applyLine(KeyMap& map, std::string_view action, std::string_view keyList) {
     if (actionIndex(action) < 0) return "unknown action \"" + std::string(action) + "\"";
     std::vector<SDL_Scancode> keys;
     std::string error;
-    if (!parseKeyList(line.substr(equals + 1), keys, error)) return error;
+    if (!parseKeyList(keyList, keys, error)) return error;
     map.bind(action, keys);
     return {};
 }
@@ -166,37 +155,19 @@ std::string KeyMap::describe() const {
 
 KeyMap parseKeyConfig(std::string_view text, const std::string& fileName, std::vector<std::string>& problems) {
     KeyMap map;
-    int lineNumber = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        ++lineNumber;
-        const std::string_view raw = text.substr(start, end - start);
-        const std::string_view line = trim(raw.substr(0, raw.find('#')));
-        start = end + 1;
-        if (line.empty()) continue;
-        const std::string reason = applyLine(map, line);
-        if (!reason.empty()) problems.push_back(fileName + ":" + std::to_string(lineNumber) + ": " + reason);
-    }
+    readConfigLines(
+        text, fileName, "action = Key, Key",
+        [&map](std::string_view action, std::string_view keys) { return applyLine(map, action, keys); }, problems);
     return map;
 }
 
-std::string keyConfigPath() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/vantrel/keys.conf";
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] != '\0') return std::string(home) + "/.config/vantrel/keys.conf";
-    return {};
-}
+std::string keyConfigPath() { return configFilePath("keys.conf"); }
 
 KeyMap loadKeyMap() {
-    const std::string path = keyConfigPath();
-    std::ifstream file(path);
-    if (path.empty() || !file) return KeyMap();
-    std::ostringstream text;
-    text << file.rdbuf();
+    const std::optional<std::string> text = readTextFile(keyConfigPath());
+    if (!text) return KeyMap();
     std::vector<std::string> problems;
-    KeyMap map = parseKeyConfig(text.str(), path, problems);
+    KeyMap map = parseKeyConfig(*text, keyConfigPath(), problems);
     for (const std::string& p : problems)
         std::fprintf(stderr, "vantrel: %s (defaults kept for that line)\n", p.c_str());
     return map;
