@@ -62,6 +62,9 @@ public:
     // True for a second after the relay repaired this player's World.
     bool repairedRecently(uint32_t nowMs) const;
 
+    // The mission flown so far (from the World a joiner was given), for the player's --record.
+    std::shared_ptr<const MatchRecording> recording() const { return recording_; }
+
     std::vector<Notice> takeNotices() { return std::exchange(notices_, {}); }
     std::vector<DesyncReport> takeDesyncReports() { return std::exchange(reports_, {}); }
 

@@ -17,8 +17,12 @@
 #include "game/demo.h"
 #include "game/keyscript.h"
 #include "game/scheduler.h"
+#include "net/join_code.h"
+#include "net/link.h"
+#include "play/network_play.h"
 #include "play/options.h"
 #include "render/device.h"
+#include "render/frame.h"
 #include "sound/sound.h"
 #include "world/world.h"
 
@@ -48,6 +52,17 @@ public:
     // A --screenshot is due: the picture, width x height 0xAARRGGBB words, top row first.
     virtual void saveScreenshot(const ScreenshotRequest& request, const std::vector<uint32_t>& argb, int width,
                                 int height) = 0;
+
+    // Network play: a link to the relay at address, connecting; null with the reason when none
+    // can be made.
+    virtual std::unique_ptr<net::MessageLink> connectToRelay(const net::JoinAddress& address, std::string& error) = 0;
+    // Where this program's player hosts a match: a relay the program starts (the desktop), or
+    // the one that served the page (the browser). Nothing, with the reason, when it cannot.
+    struct HostingPlace {
+        net::JoinAddress connect;  // how this program reaches it
+        std::string shownHost;     // how the others reach it: "HOST:PORT"
+    };
+    virtual std::optional<HostingPlace> hostingPlace(std::string& error) = 0;
 };
 
 class Session final : public SchedulerClient {
@@ -68,6 +83,9 @@ public:
     void stop() { world_->running = 0; }
     // What was on screen may be lost (an exposed window): the next frame is drawn in full.
     void pictureLost() { shown_.reset(); }
+    // The player is typing an address to join: the platform sends what they type.
+    bool wantsText() const { return joinTyped_.has_value(); }
+    void typeText(const std::string& utf8);
     // Releases the device's meshes and the device.
     void releaseDevice();
     // Writes the recording and returns the lines the run ends with (the demo's outcome, the
@@ -88,12 +106,24 @@ private:
     // A still screen's frame: what it shows and at which picture size.
     struct StillPicture {
         uint64_t key;
+        uint64_t extras;  // what the program adds: the address being typed, the last game's end
         int width, height;
         bool operator==(const StillPicture&) const = default;
     };
     std::optional<StillPicture> stillPicture() const;
+    void takeTickKeys(int tick, uint8_t snapshot[256]);
     void takeDemoSnapshot(uint8_t snapshot[256]);
     void saveDueScreenshots();
+    render::FrameExtras frameExtras();
+
+    // What a live player's keys ask of the program rather than the World on the menu: H hosts,
+    // J opens the address to join, which then takes the keys until ENTER or ESC. True when it
+    // took these keys.
+    bool menuTakesKeys(const uint8_t keys[256], const uint8_t pressed[256]);
+    void openNetworkGame(NetworkRequest request);
+    void runNetworkTick(const uint8_t keys[256], const uint8_t pressed[256]);
+    void runReadyMatchTicks(const uint8_t keys[256]);
+    void endNetworkGame(const std::string& reason);
 
     const Options& options_;
     const std::string dataDir_;
@@ -110,7 +140,15 @@ private:
     std::optional<KeyScriptRecorder> recorder_;
     std::vector<PendingScreenshot> screenshots_;
     std::optional<StillPicture> shown_;  // the last frame drawn, when of a still screen
-    int ticksRun_ = 0;
+    int ticksRun_ = 0;                   // logic ticks; in a network game, the match's ticks run here
+    uint8_t lastKeys_[256] = {};         // the previous pass's keys, for what the program reads
+    std::unique_ptr<NetworkPlay> net_;
+    std::optional<std::string> joinTyped_;  // the address being typed on the menu
+    std::string farewell_;                  // why the last network game ended, shown on the title
+    bool hostLinePrinted_ = false;
+    std::shared_ptr<const net::MatchRecording> lastRecording_;  // the last network mission flown
+    std::unique_ptr<World> latestView_, previousView_;          // the Worlds as a seat sees them
+    render::LobbyScreen lobby_;
 };
 
 }  // namespace vantrel

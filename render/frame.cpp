@@ -12,9 +12,22 @@ namespace {
 
 constexpr uint32_t CLEAR_COLOUR = 0xFF1464FF;
 constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on wide screens
+constexpr int MENU_LINE_RIGHT = 630;
+constexpr int MENU_LINE_Y = 62;  // between the heading and the first mission
+constexpr int NOTICE_LEFT = 10;
+constexpr int NOTICE_TOP = 40;
+constexpr int NOTICE_STEP = 22;
+
+void drawNotices(Device& device, const std::vector<std::string>& notices) {
+    int y = NOTICE_TOP;
+    for (const std::string& line : notices) {
+        drawTextLeft(device, line, NOTICE_LEFT, y, TEXT_WHITE, FONT_SMALL);
+        y += NOTICE_STEP;
+    }
+}
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
-void drawMission(Device& device, const World& w, const World& latest) {
+void drawMission(Device& device, const World& w, const World& latest, const FrameExtras& extras) {
     device.releaseTexture(TEXTURE_TITLE);  // only the title and the menu show it
     drawSkyAndTerrain(device, w);
     device.setLighting(true);
@@ -23,9 +36,16 @@ void drawMission(Device& device, const World& w, const World& latest) {
     drawProjectiles(device, w);
     drawEffects(device, w);
     drawHud(device, latest);
+    drawNotices(device, extras.notices);
 }
 
-void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings) {
+void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings,
+               const FrameExtras& extras) {
+    if (extras.lobby != nullptr) {
+        device.clearMargins(MARGIN_COLOUR);
+        drawLobby(device, *extras.lobby, briefings);
+        return;
+    }
     switch (latest.gameMode) {
         case MODE_TITLE:
             device.clearMargins(MARGIN_COLOUR);
@@ -34,9 +54,10 @@ void drawScene(Device& device, const World& w, const World& latest, const std::v
         case MODE_SELECT:
             device.clearMargins(MARGIN_COLOUR);
             drawMissionMenu(device, latest, briefings);
+            drawTextRight(device, extras.menuLine, MENU_LINE_RIGHT, MENU_LINE_Y, TEXT_WHITE, FONT_SMALL);
             break;
         case MODE_MISSION:
-            drawMission(device, w, latest);
+            drawMission(device, w, latest, extras);
             break;
         default:
             break;  // any other mode shows only the clear colour
@@ -61,18 +82,19 @@ std::optional<uint64_t> stillFrameKey(const World& latest) {
     }
 }
 
-void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
-    renderFrame(device, w, w, briefings);
+void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings,
+                 const FrameExtras& extras) {
+    renderFrame(device, w, w, briefings, extras);
 }
 
-void renderFrame(Device& device, const World& scene, const World& latest,
-                 const std::vector<MissionBriefing>& briefings) {
+void renderFrame(Device& device, const World& scene, const World& latest, const std::vector<MissionBriefing>& briefings,
+                 const FrameExtras& extras) {
     device.beginFrame();
     device.clear(CLEAR_COLOUR);
     device.setLighting(false);
     device.setProjection(projectionMatrix(device.layout().aspect()));
     setViewTransform(device, scene);
-    drawScene(device, scene, latest, briefings);
+    drawScene(device, scene, latest, briefings, extras);
 }
 
 }  // namespace vantrel::render

@@ -122,6 +122,16 @@ public:
         pageScreenshot(request.tick, request.path.c_str(), width, height, rgba.data());
     }
 
+    std::unique_ptr<vantrel::net::MessageLink> connectToRelay(const vantrel::net::JoinAddress&,
+                                                              std::string& error) override {
+        error = "this page cannot join network games";
+        return nullptr;
+    }
+    std::optional<HostingPlace> hostingPlace(std::string& error) override {
+        error = "this page cannot host network games";
+        return std::nullopt;
+    }
+
 private:
     bool frozen() const { return frozenByPage_ || hidden_ || !focused_; }
 
