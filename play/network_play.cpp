@@ -1,6 +1,7 @@
 #include "play/network_play.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "net/notices.h"
@@ -30,7 +31,11 @@ NetworkPlay::NetworkPlay(std::unique_ptr<net::MessageLink> link, net::ClientSett
 
 void NetworkPlay::update(uint32_t nowMs) {
     client_.update(nowMs);
-    for (const net::Notice& n : client_.takeNotices()) shown_.push_back({net::noticeText(n), nowMs});
+    for (const net::Notice& n : client_.takeNotices()) {
+        shown_.push_back({net::noticeText(n), nowMs});
+        // Also on the terminal, where a host without a window or a log reader sees it.
+        std::fprintf(stderr, "vantrel: %s\n", shown_.back().line.c_str());
+    }
     if (client_.repairedRecently(nowMs) && (shown_.empty() || shown_.back().line != REPAIR_NOTICE)) {
         shown_.push_back({REPAIR_NOTICE, nowMs});
     }

@@ -43,6 +43,7 @@ constexpr uint8_t VK_BACK = 8;
 constexpr uint8_t VK_H = 'H', VK_J = 'J';
 constexpr std::size_t MAX_TYPED = 64;
 constexpr const char* MENU_NETWORK_LINE = "H: HOST A NETWORK GAME   J: JOIN ONE";
+constexpr uint32_t FAREWELL_SHOWN_MS = 8000;
 
 // The keys that went down since the previous snapshot.
 void keysPressed(const uint8_t now[256], const uint8_t before[256], uint8_t out[256]) {
@@ -160,7 +161,7 @@ void Session::runTick() {
     playSoundEvents(sound_, world_->seats[PLAYER_SEAT].sounds);
     if (!notes.refusal.empty()) std::fprintf(stderr, "vantrel: situation refused: %s\n", notes.refusal.c_str());
     if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
-    if (world_->gameMode != MODE_TITLE) farewell_.clear();
+    if (!farewell_.empty() && now() - farewellSince_ >= FAREWELL_SHOWN_MS) farewell_.clear();
     if (demo_ && demo_->finished(*world_)) world_->running = 0;
     if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
 }
@@ -280,16 +281,22 @@ void Session::endNetworkGame(const std::string& reason) {
     if (net_ && net_->client().recording()) lastRecording_ = net_->client().recording();
     net_.reset();
     joinTyped_.reset();
+    shown_.reset();
+    if (world_->matchPlay != 0) startOverOnTheTitle();
+    if (reason.empty()) return;
+    farewell_ = "NETWORK GAME OVER: " + reason;
+    farewellSince_ = now();
+    std::fprintf(stderr, "vantrel: the network game ended: %s\n", reason.c_str());
+}
+
+// A match's World gives way to a game for one's, at its title.
+void Session::startOverOnTheTitle() {
     const uint32_t seed = world_->rngState;
     std::memset(world_.get(), 0, sizeof(World));
     seedRandom(world_->rngState, seed);
     world_->running = 1;
     loadWorldAssets(*world_, dataDir_);
     *previous_ = *world_;
-    shown_.reset();
-    if (reason.empty()) return;
-    farewell_ = "NETWORK GAME OVER: " + reason;
-    std::fprintf(stderr, "vantrel: the network game ended: %s\n", reason.c_str());
 }
 
 std::optional<Session::StillPicture> Session::stillPicture() const {
@@ -307,6 +314,8 @@ render::FrameExtras Session::frameExtras() {
     if (!net_) {
         if (joinTyped_) {
             extras.menuLine = "JOIN HOST:PORT/CODE: " + *joinTyped_ + "_";
+        } else if (!farewell_.empty()) {
+            extras.menuLine = farewell_;
         } else if (!options_.classic) {
             extras.menuLine = MENU_NETWORK_LINE;
         }

@@ -124,6 +124,7 @@ private:
     void runNetworkTick(const uint8_t keys[256], const uint8_t pressed[256]);
     void runReadyMatchTicks(const uint8_t keys[256]);
     void endNetworkGame(const std::string& reason);
+    void startOverOnTheTitle();
 
     const Options& options_;
     const std::string dataDir_;
@@ -144,7 +145,8 @@ private:
     uint8_t lastKeys_[256] = {};         // the previous pass's keys, for what the program reads
     std::unique_ptr<NetworkPlay> net_;
     std::optional<std::string> joinTyped_;  // the address being typed on the menu
-    std::string farewell_;                  // why the last network game ended, shown on the title
+    std::string farewell_;                  // why the last network game ended, shown for a while
+    uint32_t farewellSince_ = 0;
     bool hostLinePrinted_ = false;
     std::shared_ptr<const net::MatchRecording> lastRecording_;  // the last network mission flown
     std::unique_ptr<World> latestView_, previousView_;          // the Worlds as a seat sees them

@@ -15,8 +15,9 @@ constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on 
 constexpr int MENU_LINE_RIGHT = 630;
 constexpr int MENU_LINE_Y = 62;  // between the heading and the first mission
 constexpr int NOTICE_LEFT = 10;
-constexpr int NOTICE_TOP = 40;
+constexpr int NOTICE_TOP = 40;  // under the instruments
 constexpr int NOTICE_STEP = 22;
+constexpr int TITLE_NOTICE_Y = 448;
 
 void drawNotices(Device& device, const std::vector<std::string>& notices) {
     int y = NOTICE_TOP;
@@ -24,6 +25,12 @@ void drawNotices(Device& device, const std::vector<std::string>& notices) {
         drawTextLeft(device, line, NOTICE_LEFT, y, TEXT_WHITE, FONT_SMALL);
         y += NOTICE_STEP;
     }
+}
+
+// The title's picture leaves its foot free for a line.
+void drawTitleNotice(Device& device, const std::vector<std::string>& notices) {
+    if (!notices.empty())
+        drawTextCentered(device, notices.back(), 0, SCREEN_WIDTH, TITLE_NOTICE_Y, TEXT_WHITE, FONT_SMALL);
 }
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
@@ -50,6 +57,7 @@ void drawScene(Device& device, const World& w, const World& latest, const std::v
         case MODE_TITLE:
             device.clearMargins(MARGIN_COLOUR);
             drawTitleScreen(device, latest);
+            drawTitleNotice(device, extras.notices);
             break;
         case MODE_SELECT:
             device.clearMargins(MARGIN_COLOUR);

@@ -11,47 +11,40 @@ namespace {
 
 constexpr int MARGIN = 10;
 constexpr int JOIN_LINE_Y = 54;
-constexpr int LIST_TOP = 90;
-constexpr int MISSION_ROW_STEP = 26;
-constexpr int SIDES_Y = LIST_TOP;
-constexpr int PLAYERS_TOP = LIST_TOP + 28;
-constexpr int PLAYER_ROW_STEP = 24;
-constexpr int PLAYERS_PER_COLUMN = 8;
-constexpr int PLAYER_COLUMN_X[2] = {330, 485};
+constexpr int SIDES_Y = 92;
+constexpr int PLAYERS_TOP = SIDES_Y + 28;
+constexpr int PLAYER_ROW_STEP = 22;
+constexpr int ROWS_PER_SIDE = 9;  // down to the briefing
+constexpr int SIDE_COLUMN_X[2] = {MARGIN, 330};
 constexpr int KEYS_LINE_Y = 446;
 constexpr int BACKGROUND_ALPHA = 60;
 constexpr uint32_t TEXT_FRIEND = 0xFF50E0FF;
 constexpr uint32_t TEXT_ENEMY = 0xFFFF6060;
 constexpr uint32_t AWAY_ALPHA = 0x78000000;
 
-uint32_t playerColour(const LobbyPlayerLine& p) {
-    const uint32_t colour = p.friendSide ? TEXT_FRIEND : TEXT_ENEMY;
-    return p.connected ? colour : (colour & 0x00FFFFFF) | AWAY_ALPHA;
-}
-
-// "> ANN *": the arrow marks this player, the star the host.
+// "> ANN (HOST)": the arrow marks this player; an away player is dimmed.
 std::string playerText(const LobbyPlayerLine& p) {
-    return std::string(p.you ? "> " : "  ") + p.name + (p.host ? " *" : "");
+    return std::string(p.you ? "> " : "  ") + p.name + (p.host ? " (HOST)" : "") + (p.connected ? "" : " (AWAY)");
 }
 
-void drawMissions(Device& device, const LobbyScreen& lobby, const std::vector<MissionBriefing>& briefings) {
-    for (int k = 1; k <= static_cast<int>(briefings.size()); ++k) {
-        const std::string& title = briefings[k - 1].title;
-        const std::string line = std::to_string(k) + " " + (title.empty() ? "SITUATION " + std::to_string(k) : title);
-        drawTextLeft(device, line, MARGIN, LIST_TOP + MISSION_ROW_STEP * (k - 1),
-                     k == lobby.mission ? TEXT_WHITE : TEXT_DIM_WHITE, FONT_SMALL);
+// One column a side, under its name in its colour; more than fit are counted.
+void drawSide(Device& device, const LobbyScreen& lobby, bool friendSide) {
+    const int x = SIDE_COLUMN_X[friendSide ? 0 : 1];
+    const uint32_t colour = friendSide ? TEXT_FRIEND : TEXT_ENEMY;
+    drawTextLeft(device, friendSide ? "FRIEND" : "ENEMY", x, SIDES_Y, colour, FONT_SMALL);
+    int row = 0, more = 0;
+    for (const LobbyPlayerLine& p : lobby.players) {
+        if (p.friendSide != friendSide) continue;
+        if (row == ROWS_PER_SIDE) {
+            ++more;
+            continue;
+        }
+        const uint32_t shade = p.connected ? colour : (colour & 0x00FFFFFF) | AWAY_ALPHA;
+        drawTextLeft(device, playerText(p), x, PLAYERS_TOP + PLAYER_ROW_STEP * row++, shade, FONT_SMALL);
     }
-}
-
-// The two sides' colours named above the players.
-void drawPlayers(Device& device, const LobbyScreen& lobby) {
-    drawTextLeft(device, "FRIEND", PLAYER_COLUMN_X[0], SIDES_Y, TEXT_FRIEND, FONT_SMALL);
-    drawTextLeft(device, "ENEMY", PLAYER_COLUMN_X[1], SIDES_Y, TEXT_ENEMY, FONT_SMALL);
-    const int shown = std::min<int>(static_cast<int>(lobby.players.size()), 2 * PLAYERS_PER_COLUMN);
-    for (int i = 0; i < shown; ++i) {
-        const LobbyPlayerLine& p = lobby.players[i];
-        drawTextLeft(device, playerText(p), PLAYER_COLUMN_X[i / PLAYERS_PER_COLUMN],
-                     PLAYERS_TOP + PLAYER_ROW_STEP * (i % PLAYERS_PER_COLUMN), playerColour(p), FONT_SMALL);
+    if (more > 0) {
+        drawTextLeft(device, "  AND " + std::to_string(more) + " MORE", x, PLAYERS_TOP + PLAYER_ROW_STEP * row, colour,
+                     FONT_SMALL);
     }
 }
 
@@ -61,8 +54,8 @@ void drawLobby(Device& device, const LobbyScreen& lobby, const std::vector<Missi
     drawTitleBackground(device, BACKGROUND_ALPHA);
     drawTextLeft(device, lobby.heading, MARGIN, MARGIN, TEXT_WHITE, FONT_LARGE);
     drawTextLeft(device, lobby.joinLine, MARGIN, JOIN_LINE_Y, TEXT_WHITE, FONT_SMALL);
-    drawMissions(device, lobby, briefings);
-    drawPlayers(device, lobby);
+    drawSide(device, lobby, true);
+    drawSide(device, lobby, false);
     if (lobby.mission >= 1 && lobby.mission <= static_cast<int>(briefings.size())) {
         drawBriefing(device, briefings[lobby.mission - 1]);
     }

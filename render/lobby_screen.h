@@ -19,7 +19,7 @@ struct LobbyPlayerLine {
 struct LobbyScreen {
     std::string heading;   // e.g. "NETWORK GAME K7QD" or "CONNECTING"
     std::string joinLine;  // how others join, or why nobody can yet
-    int mission = 1;       // highlighted by the host, 1..5
+    int mission = 1;       // picked by the host, 1..5: its briefing shows
     std::vector<LobbyPlayerLine> players;
     std::string keysLine;  // what this player's keys do here
 };
