@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fstream>
+#include <sstream>
 #include <utility>
 
 #include "game/flow.h"
@@ -60,15 +62,32 @@ std::string loginName() {
     return "PLAYER";
 }
 
+// A network match's recording, which --input replays, rather than a key script.
+bool isMatchRecording(const std::string& path) {
+    std::ifstream file(path);
+    std::string first;
+    return std::getline(file, first) && first == net::RECORDING_FIRST_LINE;
+}
+
 }  // namespace
 
 std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
-    if (!o.inputFile.empty()) {
-        std::string error;
+    std::string error;
+    if (isMatchRecording(o.inputFile)) {
+        r.match.emplace();
+        std::ifstream file(o.inputFile, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        if (!net::parseRecordingText(text.str(), *r.match, error)) {
+            return badArguments("--input " + o.inputFile + ": " + error);
+        }
+    } else if (!o.inputFile.empty()) {
         r.script.emplace();
         if (!r.script->load(o.inputFile, error)) return badArguments("--input " + o.inputFile + ": " + error);
     }
-    if (o.seed) {
+    if (r.match) {
+        r.seed = r.match->start().seed;
+    } else if (o.seed) {
         r.seed = *o.seed;
     } else if (r.script && r.script->seed()) {
         r.seed = *r.script->seed();
@@ -145,6 +164,10 @@ void Session::takeTickKeys(int tick, uint8_t snapshot[256]) {
 }
 
 void Session::runTick() {
+    if (requests_.match) {
+        runReplayTick();
+        return;
+    }
     uint8_t snapshot[256], pressed[256];
     takeTickKeys(ticksRun_ + 1, snapshot);
     keysPressed(snapshot, lastKeys_, pressed);
@@ -163,6 +186,28 @@ void Session::runTick() {
     if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
     if (!farewell_.empty() && now() - farewellSince_ >= FAREWELL_SHOWN_MS) farewell_.clear();
     if (demo_ && demo_->finished(*world_)) world_->running = 0;
+    if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
+}
+
+// A recorded network match, tick after tick as everyone ran it, seen from the first seat.
+void Session::runReplayTick() {
+    if (replayTicks_.empty() && ticksRun_ == 0) {
+        std::string error;
+        if (!startMatch(*world_, dataDir_, net::matchSetupOf(requests_.match->start()), error)) {
+            std::fprintf(stderr, "vantrel: the recorded match cannot start: %s\n", error.c_str());
+            world_->running = 0;
+            return;
+        }
+        requests_.match->forEachTick([this](const net::Tick& t) { replayTicks_.push_back(t); });
+    }
+    if (static_cast<std::size_t>(ticksRun_) >= replayTicks_.size() || matchEnded(*world_)) {
+        world_->running = 0;
+        return;
+    }
+    *previous_ = *world_;
+    net::runLockstepTick(*world_, replayTicks_[ticksRun_++]);
+    SoundEvents heard = world_->seats[PLAYER_SEAT].sounds;
+    playSoundEvents(sound_, heard);
     if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
 }
 

@@ -19,6 +19,7 @@
 #include "game/scheduler.h"
 #include "net/join_code.h"
 #include "net/link.h"
+#include "net/lockstep.h"
 #include "play/network_play.h"
 #include "play/options.h"
 #include "render/device.h"
@@ -31,6 +32,7 @@ namespace vantrel {
 // What the command line asks of a run beyond playing: scripted keys, a recording, the seed.
 struct RunRequests {
     std::optional<KeyScript> script;
+    std::optional<net::MatchRecording> match;  // --input naming a network match's recording
     std::ofstream recordFile;
     uint32_t seed = 0;
 };
@@ -125,6 +127,7 @@ private:
     void runReadyMatchTicks(const uint8_t keys[256]);
     void endNetworkGame(const std::string& reason);
     void startOverOnTheTitle();
+    void runReplayTick();
 
     const Options& options_;
     const std::string dataDir_;
@@ -151,6 +154,7 @@ private:
     std::shared_ptr<const net::MatchRecording> lastRecording_;  // the last network mission flown
     std::unique_ptr<World> latestView_, previousView_;          // the Worlds as a seat sees them
     render::LobbyScreen lobby_;
+    std::vector<net::Tick> replayTicks_;  // a match recording's ticks, replayed from the first seat
 };
 
 }  // namespace vantrel

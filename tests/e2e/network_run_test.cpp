@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ constexpr int TIMEOUT_SECONDS = 120;
 std::vector<std::string> player(const std::string& name, const std::string& keys) {
     const std::string dir = test::freshDir("net-" + name);
     test::writeText(dir + "/keys", keys);
-    return {"--window", "--no-sound", "--fps", "8", "--data", VANTREL_DATA_DIR, "--name", name, "--input", dir + "/keys"};
+    return {"--window",       "--no-sound", "--fps", "8",       "--data",
+            VANTREL_DATA_DIR, "--name",     name,    "--input", dir + "/keys"};
 }
 
 std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more) {
@@ -32,18 +34,20 @@ const std::vector<std::string> OFFSCREEN = {"SDL_VIDEODRIVER=offscreen", "SDL_AU
 
 TEST(NetworkRun, PlayersFlyOneWorldAndAKilledPlayersAircraftGoesToTheComputer) {
     const std::string ticks = std::to_string(MISSION_TICKS);
-    const test::Started host = test::startVantrel(
-        with(player("HOST", "1-200 NUMPAD5 Z Q\n201-350 NUMPAD4 X\n351-500 NUMPAD9 Z F2\n"),
-             {"--host", "--port", "0", "--start-with", "3", "--mission", "4", "--quit-after", ticks, "--print-hash"}),
-        OFFSCREEN);
+    const std::string recording = test::freshDir("net-recording") + "/match.txt";
+    const test::Started host =
+        test::startVantrel(with(player("HOST", "1-200 NUMPAD5 Z Q\n201-350 NUMPAD4 X\n351-500 NUMPAD9 Z F2\n"),
+                                {"--host", "--port", "0", "--start-with", "3", "--mission", "4", "--quit-after", ticks,
+                                 "--print-hash", "--record", recording}),
+                           OFFSCREEN);
     const std::string line = test::awaitLine(host, "others join with: vantrel --join ", 30);
     ASSERT_FALSE(line.empty()) << test::readText(host.errFile);
     const std::string address = "127.0.0.1:" + line.substr(line.rfind(':') + 1);
 
-    const test::Started wingman = test::startVantrel(
-        with(player("WING", "1-150 NUMPAD8 Z\n151-300 NUMPAD6 X A\n301-500 Z F3 F1\n"),
-             {"--join", address, "--quit-after", ticks, "--print-hash"}),
-        OFFSCREEN);
+    const test::Started wingman =
+        test::startVantrel(with(player("WING", "1-150 NUMPAD8 Z\n151-300 NUMPAD6 X A\n301-500 Z F3 F1\n"),
+                                {"--join", address, "--quit-after", ticks, "--print-hash"}),
+                           OFFSCREEN);
     const test::Started doomed =
         test::startVantrel(with(player("GONE", "1-500 Z NUMPAD4\n"), {"--join", address}), OFFSCREEN);
     for (int waited = 0; waited < 60 && test::readText(host.errFile).find("started with 3") == std::string::npos;
@@ -63,6 +67,18 @@ TEST(NetworkRun, PlayersFlyOneWorldAndAKilledPlayersAircraftGoesToTheComputer) {
     EXPECT_EQ(test::worldHashOf(hosted), test::worldHashOf(joined)) << "the host and the wingman flew apart";
     EXPECT_NE(joined.err.find("GONE DROPPED: THE COMPUTER FLIES THEIR AIRCRAFT"), std::string::npos) << joined.err;
     EXPECT_EQ(hosted.err.find("desync"), std::string::npos) << hosted.err;
+
+    // The host's recording replays the match exactly, in the game and in vantrel-sim.
+    const test::RunResult replayed = test::runVantrel(
+        {"--window", "--no-sound", "--fast", "--data", VANTREL_DATA_DIR, "--input", recording, "--print-hash"},
+        OFFSCREEN);
+    EXPECT_EQ(test::worldHashOf(replayed), test::worldHashOf(hosted)) << replayed.err;
+    const std::string json = test::freshDir("net-sim") + "/world.json";
+    ASSERT_EQ(
+        std::system((std::string(VANTREL_SIM) + " --data " + VANTREL_DATA_DIR + " --match " + recording + " > " + json)
+                        .c_str()),
+        0);
+    EXPECT_NE(test::readText(json).find("\"tick\":" + ticks + ","), std::string::npos);
 }
 
 TEST(NetworkRun, AWrongCodeOrNoRelayEndsOnTheTitleWithTheReason) {
