@@ -20,7 +20,8 @@ std::string shortenedName(const std::string& name) {
 }  // namespace
 
 LockstepClient::LockstepClient(MessageLink& link, ClientSettings settings, uint32_t nowMs)
-    : link_(link), settings_(std::move(settings)), now_(nowMs), lastHeardMs_(nowMs) {
+    : link_(link), settings_(std::move(settings)), now_(nowMs), lastHeardMs_(nowMs),
+      token_(settings_.hello.rejoinToken) {
     settings_.hello.name = shortenedName(settings_.hello.name);
     std::fill(std::begin(seatSlot_), std::end(seatSlot_), static_cast<int8_t>(NO_SLOT));
     std::memset(heightmap_, 0, sizeof heightmap_);
@@ -49,8 +50,10 @@ void LockstepClient::update(uint32_t nowMs) {
     if (link_.state() == MessageLink::State::Closed) {
         const std::string why = link_.closeReason();
         closeWith(why.empty() ? "the connection to the relay was lost" : why);
+        connectionLost_ = true;
     } else if (nowMs - lastHeardMs_ >= settings_.relaySilenceMs) {
         closeWith(helloSent_ ? "the relay stopped answering" : "the relay cannot be reached");
+        connectionLost_ = true;
     }
 }
 

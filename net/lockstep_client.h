@@ -35,6 +35,8 @@ public:
     ClientPhase phase() const { return phase_; }
     // Why the match ended for this player, worded for them.
     const std::string& closeReason() const { return closeReason_; }
+    // The connection went (no refusal, nobody left): a new one with token() may take the seat back.
+    bool mayRejoin() const { return phase_ == ClientPhase::Closed && connectionLost_ && token_ != 0; }
 
     // --- the lobby ---
     int seat() const { return seat_; }
@@ -88,6 +90,7 @@ private:
     ClientPhase phase_ = ClientPhase::Connecting;
     std::string closeReason_;
     bool helloSent_ = false;
+    bool connectionLost_ = false;
     uint32_t now_ = 0;
     uint32_t lastHeardMs_;
 

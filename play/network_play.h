@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "net/join_code.h"
 #include "net/link.h"
 #include "net/lockstep_client.h"
 #include "render/lobby_screen.h"
@@ -25,15 +26,26 @@ struct NetworkRequest {
 
 class NetworkPlay {
 public:
-    NetworkPlay(std::unique_ptr<net::MessageLink> link, net::ClientSettings settings, NetworkRequest request,
-                uint32_t nowMs);
+    NetworkPlay(std::unique_ptr<net::MessageLink> link, net::JoinAddress address, net::ClientSettings settings,
+                NetworkRequest request, uint32_t nowMs);
 
     // Reads the relay's news; every pass of the loop.
     void update(uint32_t nowMs);
-    net::ClientPhase phase() const { return client_.phase(); }
-    const std::string& closeReason() const { return client_.closeReason(); }
-    net::LockstepClient& client() { return client_; }
-    int seat() const { return client_.seat(); }
+    net::ClientPhase phase() const { return client_->phase(); }
+    const std::string& closeReason() const { return client_->closeReason(); }
+    net::LockstepClient& client() { return *client_; }
+    const net::LockstepClient& client() const { return *client_; }
+    int seat() const { return client_->seat(); }
+
+    // After a lost connection, a try a second at the same match for a while, each with this
+    // player's seat.
+    bool mayRejoin(uint32_t nowMs) const {
+        return client_->mayRejoin() && rejoinsLeft_ > 0 && nowMs - lastRejoinMs_ >= REJOIN_INTERVAL_MS;
+    }
+    bool triesLeft() const { return client_->mayRejoin() && rejoinsLeft_ > 0; }
+    net::JoinAddress rejoinAddress() const;
+    // A new link to the same match takes the seat back with the relay's token.
+    void rejoin(std::unique_ptr<net::MessageLink> link, uint32_t nowMs);
     // "HOST:PORT/CODE", what the others type to join.
     std::string joinText() const;
 
@@ -55,8 +67,13 @@ private:
     std::string keysLine() const;
 
     std::unique_ptr<net::MessageLink> link_;
-    net::LockstepClient client_;
+    net::JoinAddress address_;
+    net::ClientSettings settings_;
+    std::unique_ptr<net::LockstepClient> client_;
     NetworkRequest request_;
+    static constexpr uint32_t REJOIN_INTERVAL_MS = 1000;
+    int rejoinsLeft_;
+    uint32_t lastRejoinMs_ = 0;
     bool missionPicked_ = false;
     bool startAsked_ = false;
     std::deque<Shown> shown_;

@@ -265,7 +265,7 @@ void Session::openNetworkGame(NetworkRequest request) {
         endNetworkGame(error);
         return;
     }
-    net_ = std::make_unique<NetworkPlay>(std::move(link), std::move(settings), std::move(request), now());
+    net_ = std::make_unique<NetworkPlay>(std::move(link), address, std::move(settings), std::move(request), now());
     hostLinePrinted_ = false;
     farewell_.clear();
 }
@@ -292,9 +292,21 @@ void Session::runNetworkTick(const uint8_t keys[256], const uint8_t pressed[256]
             }
             break;
         case net::ClientPhase::Closed:
-            endNetworkGame(n.closeReason());
+            if (isDown(pressed, VK_ESCAPE) || !rejoinNetworkGame()) endNetworkGame(n.closeReason());
             break;
     }
+}
+
+// A lost connection is tried again a few times, with the relay's token for the seat; the World
+// comes back from the relay.
+bool Session::rejoinNetworkGame() {
+    if (!net_->triesLeft()) return false;
+    if (!net_->mayRejoin(now())) return true;  // waiting for the next try
+    std::string error;
+    std::unique_ptr<net::MessageLink> link = host_.connectToRelay(net_->rejoinAddress(), error);
+    if (!link) return false;
+    net_->rejoin(std::move(link), now());
+    return true;
 }
 
 // Every tick whose keys the relay has sent runs now, so a client that fell behind catches up.
@@ -310,7 +322,7 @@ void Session::runReadyMatchTicks(const uint8_t keys[256]) {
         }
         *previous_ = *world_;
         if (!n.client().runNextTick(*world_, tickKeys)) break;
-        ++ticksRun_;
+        ticksRun_ = world_->tickCount;  // the mission's ticks, the same on every screen
         // A copy: the match clears its tables itself, and the World must stay the relay's.
         if (n.seat() >= 0) {
             SoundEvents heard = world_->seats[n.seat()].sounds;
@@ -322,7 +334,7 @@ void Session::runReadyMatchTicks(const uint8_t keys[256]) {
 
 // Back to the title of a game for one, saying why when the network game did not end by the
 // player's choice.
-void Session::endNetworkGame(const std::string& reason) {
+void Session::endNetworkGame(std::string reason) {
     if (net_ && net_->client().recording()) lastRecording_ = net_->client().recording();
     net_.reset();
     joinTyped_.reset();

@@ -125,7 +125,8 @@ private:
     void openNetworkGame(NetworkRequest request);
     void runNetworkTick(const uint8_t keys[256], const uint8_t pressed[256]);
     void runReadyMatchTicks(const uint8_t keys[256]);
-    void endNetworkGame(const std::string& reason);
+    bool rejoinNetworkGame();
+    void endNetworkGame(std::string reason);
     void startOverOnTheTitle();
     void runReplayTick();
 

@@ -81,6 +81,51 @@ TEST(NetworkRun, PlayersFlyOneWorldAndAKilledPlayersAircraftGoesToTheComputer) {
     EXPECT_NE(test::readText(json).find("\"tick\":" + ticks + ","), std::string::npos);
 }
 
+// A proxy between a player and the relay, killed and started again on the same port: the
+// player's connection breaks as a network cut would.
+test::Started proxy(const std::string& listenPort, const std::string& relayPort) {
+    return test::startCommand(std::string("python3 ") + TCP_PROXY + " " + listenPort + " " + relayPort);
+}
+
+TEST(NetworkRun, APlayerWhoseConnectionBreaksComesBackToTheSameWorld) {
+    const std::string ticks = std::to_string(MISSION_TICKS);
+    const test::Started host = test::startVantrel(
+        with(player("HOST", "1-500 NUMPAD5 Z\n"),
+             {"--host", "--port", "0", "--start-with", "2", "--mission", "3", "--quit-after", ticks, "--print-hash"}),
+        OFFSCREEN);
+    const std::string line = test::awaitLine(host, "others join with: vantrel --join ", 30);
+    ASSERT_FALSE(line.empty()) << test::readText(host.errFile);
+    const std::string portAndCode = line.substr(line.rfind(':') + 1);
+    const std::string relayPort = portAndCode.substr(0, portAndCode.find('/'));
+    const std::string code = portAndCode.substr(portAndCode.find('/') + 1);
+    test::Started cut = proxy("0", relayPort);
+    const std::string proxyPort = test::awaitLine(cut, "", 10);
+    ASSERT_FALSE(proxyPort.empty()) << test::readText(cut.errFile);
+
+    const test::Started wingman = test::startVantrel(
+        with(player("WING", "1-500 NUMPAD4 X\n"),
+             {"--join", "127.0.0.1:" + proxyPort + "/" + code, "--quit-after", ticks, "--print-hash"}),
+        OFFSCREEN);
+    for (int waited = 0; waited < 60 && test::readText(host.errFile).find("started with 2") == std::string::npos;
+         ++waited) {
+        sleep(1);
+    }
+    sleep(3);
+    kill(cut.pid, SIGKILL);
+    test::finish(cut, 5);
+    sleep(2);
+    const test::Started mended = proxy(proxyPort, relayPort);
+
+    const test::RunResult hosted = test::finish(host, TIMEOUT_SECONDS);
+    const test::RunResult joined = test::finish(wingman, TIMEOUT_SECONDS);
+    kill(mended.pid, SIGKILL);
+    test::finish(mended, 5);
+    EXPECT_NE(hosted.err.find("WING IS BACK"), std::string::npos) << hosted.err;
+    EXPECT_EQ(joined.exitCode, 1) << joined.err;
+    EXPECT_FALSE(test::worldHashOf(joined).empty()) << joined.out << joined.err;
+    EXPECT_EQ(test::worldHashOf(hosted), test::worldHashOf(joined)) << joined.err;
+}
+
 TEST(NetworkRun, AWrongCodeOrNoRelayEndsOnTheTitleWithTheReason) {
     const test::RunResult noRelay = test::runVantrel(
         {"--window", "--no-sound", "--data", VANTREL_DATA_DIR, "--join", "127.0.0.1:9/ABCDEF", "--quit-after", "1"},

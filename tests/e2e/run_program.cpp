@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace vantrel::test {
@@ -67,16 +68,30 @@ RunResult runVantrel(const std::vector<std::string>& args, const std::vector<std
     return resultOf(std::system(commandLine(args, env, outFile, errFile).c_str()), outFile, errFile);
 }
 
-Started startVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+namespace {
+
+Started startShell(const std::function<std::string(const Started&)>& commandFor) {
     const std::string dir = freshDir("started" + std::to_string(++runCounter));
     Started s{-1, dir + "/out", dir + "/err"};
-    const std::string command = commandLine(args, env, s.outFile, s.errFile);
+    const std::string command = commandFor(s);
     s.pid = fork();
     if (s.pid == 0) {
         execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     return s;
+}
+
+}  // namespace
+
+Started startVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    return startShell([&](const Started& s) { return commandLine(args, env, s.outFile, s.errFile); });
+}
+
+Started startCommand(const std::string& command) {
+    return startShell([&](const Started& s) {
+        return "exec " + command + " >" + quoted(s.outFile) + " 2>" + quoted(s.errFile) + " </dev/null";
+    });
 }
 
 RunResult finish(const Started& s, int timeoutSeconds) {

@@ -22,6 +22,8 @@ struct Started {
     std::string outFile, errFile;
 };
 Started startVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
+// Any program, as a shell command line (its output goes to the files).
+Started startCommand(const std::string& command);
 // Waits for it to end, at most timeoutSeconds; then kills it (RunResult::exitCode stays -1).
 RunResult finish(const Started& s, int timeoutSeconds);
 // Waits until its standard output holds a line with text, at most timeoutSeconds; that line.
