@@ -44,7 +44,6 @@ std::string informationText(const Scheduler& s) {
 constexpr uint8_t VK_BACK = 8;
 constexpr uint8_t VK_H = 'H', VK_J = 'J';
 constexpr std::size_t MAX_TYPED = 64;
-constexpr const char* MENU_NETWORK_LINE = "H: HOST A NETWORK GAME   J: JOIN ONE";
 constexpr uint32_t FAREWELL_SHOWN_MS = 8000;
 
 // The keys that went down since the previous snapshot.
@@ -373,8 +372,6 @@ render::FrameExtras Session::frameExtras() {
             extras.menuLine = "JOIN HOST:PORT/CODE: " + *joinTyped_ + "_";
         } else if (!farewell_.empty()) {
             extras.menuLine = farewell_;
-        } else if (!options_.classic) {
-            extras.menuLine = MENU_NETWORK_LINE;
         }
         return extras;
     }
