@@ -62,7 +62,10 @@ void LockstepClient::handle(RelayMessage& m) {
         seat_ = welcome->seat;
         token_ = welcome->token;
         code_ = welcome->code;
-        if (phase_ == ClientPhase::Connecting) phase_ = ClientPhase::Lobby;
+        if (phase_ == ClientPhase::Connecting) {
+            phase_ = ClientPhase::Lobby;
+            if (away_) send(Away{true});  // looked away while connecting
+        }
     } else if (auto* lobby = std::get_if<Lobby>(&m)) {
         lobby_ = std::move(*lobby);
     } else if (auto* notice = std::get_if<Notice>(&m)) {
@@ -114,6 +117,12 @@ void LockstepClient::leave() {
     if (phase_ == ClientPhase::Closed) return;
     if (helloSent_) send(Leave{});
     closeWith("you left the match");
+}
+
+void LockstepClient::setAway(bool away) {
+    if (away == away_) return;
+    away_ = away;
+    if (phase_ == ClientPhase::Lobby || phase_ == ClientPhase::Mission) send(Away{away});
 }
 
 bool LockstepClient::repairedRecently(uint32_t nowMs) const {

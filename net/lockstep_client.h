@@ -49,6 +49,10 @@ public:
     void startMission();            // host only
     // Leaves the match: the computer flies the slot, the link closes.
     void leave();
+    // The player looked away (a hidden tab, a window without the focus) or came back: the
+    // computer flies their slot meanwhile, and the others fly on.
+    void setAway(bool away);
+    bool away() const { return away_; }
 
     // --- the mission ---
     // Ticks whose keys are all here: a client that fell behind runs several at once.
@@ -91,6 +95,7 @@ private:
     std::string closeReason_;
     bool helloSent_ = false;
     bool connectionLost_ = false;
+    bool away_ = false;
     uint32_t now_ = 0;
     uint32_t lastHeardMs_;
 

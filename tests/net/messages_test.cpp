@@ -30,7 +30,8 @@ std::vector<ClientMessage> sampleClientMessages() {
             Inputs{77, {0x1234, 0x8001, 0}},
             WorldHash{80, 0xabcdef0123456789ull},
             Leave{},
-            Pong{123456}};
+            Pong{123456},
+            Away{true}};
 }
 
 std::vector<RelayMessage> sampleRelayMessages() {
