@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 
 #include "net/data_files.h"
 #include "relay/websocket_relay.h"
@@ -33,6 +34,11 @@ int main(int argc, char** argv) {
         ->required()
         ->check(CLI::ExistingDirectory);
     app.add_option("--reports", listen.reportsDir, "write desync reports into this folder");
+    app.add_option("--site", listen.siteDir,
+                   "serve the browser page's files from this folder (build-web/site) on the same port")
+        ->check(CLI::ExistingDirectory);
+    app.add_option("--proxy", listen.proxy,
+                   "the address of a web server in front, whose X-Forwarded-For header names the player");
     app.add_option("--max-matches", config.maxMatches, "matches carried at once")
         ->capture_default_str()
         ->check(CLI::Range(1, 100000));
@@ -42,6 +48,13 @@ int main(int argc, char** argv) {
     app.add_option("--max-per-address", config.maxConnectionsPerAddress, "connections from one address")
         ->capture_default_str()
         ->check(CLI::Range(1, 1000000));
+    app.add_option("--max-connects-per-minute", config.connectsPerMinute, "new connections from one address")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1000000));
+    uint32_t idleMinutes = config.idleMatchMs / 60000;
+    app.add_option("--idle-minutes", idleMinutes, "a match where nobody plays this long closes")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 10000));
     app.set_version_flag("--version", "vantrel-relay " VANTREL_VERSION);
     try {
         app.parse(argc, argv);
@@ -51,6 +64,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    config.idleMatchMs = idleMinutes * 60000;
+    if (!listen.siteDir.empty() && !std::filesystem::exists(listen.siteDir + "/index.html")) {
+        std::fprintf(stderr, "vantrel-relay: %s has no index.html: build the page with scripts/web --build-only\n",
+                     listen.siteDir.c_str());
+        return 2;
+    }
     std::string error;
     if (!net::hashDataDirectory(config.dataDir, config.dataFiles, error)) {
         std::fprintf(stderr, "vantrel-relay: %s\n", error.c_str());
@@ -67,8 +86,9 @@ int main(int argc, char** argv) {
     serving = server.get();
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);
-    std::fprintf(stderr, "vantrel-relay: serving on %s port %d; players join with HOST:%d/CODE\n",
-                 listen.bind.empty() ? "every address" : listen.bind.c_str(), server->port(), server->port());
+    std::fprintf(stderr, "vantrel-relay: serving on %s port %d; players join with HOST:%d/CODE%s\n",
+                 listen.bind.empty() ? "every address" : listen.bind.c_str(), server->port(), server->port(),
+                 listen.siteDir.empty() ? "" : ", or open http://HOST:PORT/?join=CODE in a browser");
     server->serve(stopRequested);
     serving = nullptr;
     std::fprintf(stderr, "vantrel-relay: stopped\n");

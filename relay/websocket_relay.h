@@ -18,6 +18,10 @@ struct ListenOptions {
     std::string bind;                    // an address to listen on; empty: every address
     int port = net::DEFAULT_RELAY_PORT;  // 0: any free port (tests)
     std::string reportsDir;              // desync reports go here; empty: none are written
+    std::string siteDir;                 // the browser page's files, served on the same port; empty: none
+    // Connections from this address (a web server in front) carry the player's address in
+    // their X-Forwarded-For header; empty: every connection is the player's own.
+    std::string proxy;
 };
 
 class WebSocketRelay {
