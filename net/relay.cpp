@@ -72,7 +72,8 @@ struct Match {
     uint64_t hashes[HASH_HISTORY] = {};
     uint32_t hashTicks[HASH_HISTORY] = {};
     int desyncs = 0;
-    uint32_t lastActionMs = 0;  // a player's last word other than a pong: an idle match closes
+    uint32_t lastActionMs = 0;   // a player's last word other than a pong: an idle match closes
+    bool awaitingFirst = false;  // opened before anyone came: kept while nobody is in it yet
 };
 
 struct Connection {
@@ -253,19 +254,29 @@ struct Relay::State {
         if (!c.code.empty() && !normalizeJoinCode(c.code))
             return refuse(id, c, RefusalCode::Malformed, printableCode(c.code) + " cannot be a join code");
         if (c.code.empty()) {
-            do {
-                c.code = drawJoinCode(config.random);
-            } while (matches.count(c.code) != 0);
+            c.code = unusedCode();
         } else if (matches.count(c.code) != 0) {
             return refuse(id, c, RefusalCode::CodeInUse, "the code " + c.code + " is in use");
         }
+        seatPlayer(id, c, newMatch(c.code), 0, h.name, Side::Friend);
+    }
+
+    std::string unusedCode() {
+        std::string code;
+        do {
+            code = drawJoinCode(config.random);
+        } while (matches.count(code) != 0);
+        return code;
+    }
+
+    Match& newMatch(const std::string& code) {
         auto m = std::make_unique<Match>();
-        m->code = c.code;
+        m->code = code;
         m->lastActionMs = now;
         m->world = std::make_unique<World>();
         Match& match = *m;
-        matches.emplace(c.code, std::move(m));
-        seatPlayer(id, c, match, 0, h.name, Side::Friend);
+        matches.emplace(code, std::move(m));
+        return match;
     }
 
     void join(ConnectionId id, Connection& c, const Hello& h) {
@@ -306,6 +317,7 @@ struct Relay::State {
         SeatState& s = m.seats[seat];
         s = SeatState{};
         s.taken = true;
+        m.awaitingFirst = false;
         s.name = name;
         s.side = side;
         do {
@@ -320,6 +332,7 @@ struct Relay::State {
         SeatState& s = m.seats[seat];
         c.match = &m;
         c.seat = seat;
+        m.lastActionMs = now;
         s.conn = id;
         s.connected = true;
         s.silent = false;
@@ -620,6 +633,7 @@ struct Relay::State {
                    "the match closed: nobody played in it for " + idleText);
         }
         for (SeatState& s : m.seats) s.taken = false;
+        m.awaitingFirst = false;
         logLines.push_back("match " + m.code + ": closed after " + std::to_string(config.idleMatchMs / 1000) +
                            " idle seconds");
         return true;
@@ -640,7 +654,7 @@ struct Relay::State {
     void closeEmptyMatches() {
         for (auto it = matches.begin(); it != matches.end();) {
             const Match& m = *it->second;
-            if (seatCount(m, [](const SeatState& s) { return s.taken; }) == 0) {
+            if (!m.awaitingFirst && seatCount(m, [](const SeatState& s) { return s.taken; }) == 0) {
                 logLines.push_back("match " + m.code + ": closed, nobody is left");
                 it = matches.erase(it);
             } else {
@@ -786,6 +800,15 @@ void Relay::closed(ConnectionId id, uint32_t nowMs) {
     s.detach(found->second, NoticeKind::Dropped);
     if (--s.connectionsByPeer[found->second.peer] == 0) s.connectionsByPeer.erase(found->second.peer);
     s.connections.erase(found);
+}
+
+std::string Relay::openMatch(uint32_t nowMs) {
+    State& s = *s_;
+    s.now = nowMs;
+    Match& m = s.newMatch(s.unusedCode());
+    m.awaitingFirst = true;
+    s.logLines.push_back("match " + m.code + ": opened, waiting for its first player");
+    return m.code;
 }
 
 void Relay::advance(uint32_t nowMs) {

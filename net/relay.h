@@ -75,6 +75,9 @@ public:
     void receive(ConnectionId id, const uint8_t* data, std::size_t size, uint32_t nowMs);
     // The transport lost or closed the connection; nothing more is sent to it.
     void closed(ConnectionId id, uint32_t nowMs);
+    // Opens a match under a newly drawn code before anyone connects, so the code can be passed
+    // on first; the first player to join it hosts. It closes like any other when idle.
+    std::string openMatch(uint32_t nowMs);
     // Runs the ticks that are due, pings, and the time limits.
     void advance(uint32_t nowMs);
     // Milliseconds until advance has work again (at most the ping interval).

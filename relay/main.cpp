@@ -2,6 +2,7 @@
 // relay inside the game.
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +18,22 @@ vantrel::relay::WebSocketRelay* serving = nullptr;
 extern "C" void requestStop(int) {
     stopRequested = true;
     if (serving != nullptr) serving->wake();
+}
+
+// The name in the printed join lines: the one given, the address listened on, or this machine's.
+std::string joinHost(const std::string& advertised, const std::string& bind) {
+    if (!advertised.empty()) return advertised;
+    if (!bind.empty()) return bind;
+    char name[256] = "";
+    return gethostname(name, sizeof name - 1) == 0 && name[0] != '\0' ? name : "localhost";
+}
+
+void printJoinLines(const std::string& code, const std::string& host, int port, bool servesPage) {
+    const std::string where = host + ":" + std::to_string(port);
+    std::printf("vantrel-relay: match %s is open; the first to join it picks the mission.\n", code.c_str());
+    std::printf("  from the game:    vantrel --join %s/%s\n", where.c_str(), code.c_str());
+    if (servesPage) std::printf("  from a browser:   open http://%s/?join=%s\n", where.c_str(), code.c_str());
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -55,6 +72,11 @@ int main(int argc, char** argv) {
     app.add_option("--idle-minutes", idleMinutes, "a match where nobody plays this long closes")
         ->capture_default_str()
         ->check(CLI::Range(1, 10000));
+    bool openMatch = false;
+    app.add_flag("--open-match", openMatch, "open a match at once and print how to join it");
+    std::string advertised;
+    app.add_option("--public-address", advertised,
+                   "the host name or address players reach this machine by, in the printed join lines");
     app.set_version_flag("--version", "vantrel-relay " VANTREL_VERSION);
     try {
         app.parse(argc, argv);
@@ -83,6 +105,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     server->onLogLine([](const std::string& line) { std::fprintf(stderr, "vantrel-relay: %s\n", line.c_str()); });
+    if (openMatch)
+        printJoinLines(server->openMatch(), joinHost(advertised, listen.bind), server->port(), !listen.siteDir.empty());
     serving = server.get();
     std::signal(SIGINT, requestStop);
     std::signal(SIGTERM, requestStop);

@@ -261,6 +261,12 @@ void WebSocketRelay::serve(const std::atomic<bool>& stop) {
     impl_->log(impl_->tickLatenessSummary());
 }
 
+std::string WebSocketRelay::openMatch() {
+    const std::string code = impl_->relay->openMatch(impl_->now());
+    impl_->flush();
+    return code;
+}
+
 void WebSocketRelay::wake() { lws_cancel_service(impl_->context); }
 
 int WebSocketRelay::port() const { return lws_get_vhost_listen_port(impl_->vhost); }

@@ -33,6 +33,9 @@ public:
     WebSocketRelay(const WebSocketRelay&) = delete;
     WebSocketRelay& operator=(const WebSocketRelay&) = delete;
 
+    // A match under a new code, waiting for its first player (see net::Relay::openMatch). Before
+    // serving, or on the serving thread.
+    std::string openMatch();
     // Serves until stop is set; whoever sets it calls wake() so the wait ends at once.
     void serve(const std::atomic<bool>& stop);
     void wake();

@@ -86,6 +86,26 @@ TEST(RelayLobby, HostPicksAndStartsPlayersChooseSidesWhereThereIsRoom) {
     EXPECT_TRUE(sawLeft);
 }
 
+// A match opened before anyone comes (a host script prints its code first) waits for its first
+// player, who hosts it; unvisited, it closes when idle like any other.
+TEST(RelayLobby, AnOpenedMatchWaitsForItsFirstPlayerWhoHosts) {
+    RelayConfig config;
+    config.idleMatchMs = 60000;
+    Table t(23, config);
+    t.code = t.relay->openMatch(t.net.now());
+    const std::string unvisited = t.relay->openMatch(t.net.now());
+    t.run(30000);
+    Player& first = t.join("first");
+    Player& second = t.join("second");
+    ASSERT_TRUE(t.runUntil([&] { return second.client->lobby().players.size() == 2; }, 1000));
+    EXPECT_TRUE(first.client->isHost());
+    EXPECT_EQ(first.client->code(), t.code);
+    t.run(31000);
+    EXPECT_FALSE(t.relay->matchStatus(unvisited));
+    first.client->startMission();
+    ASSERT_TRUE(t.runUntil([&] { return second.client->lastTick() > 0; }, 1000));
+}
+
 TEST(RelayLimits, BadInputIsRefusedWithAReasonAndTheMatchFliesOn) {
     RelayConfig config;
     config.maxMatches = 2;
