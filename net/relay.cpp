@@ -259,6 +259,7 @@ struct Relay::State {
             return refuse(id, c, RefusalCode::CodeInUse, "the code " + c.code + " is in use");
         }
         seatPlayer(id, c, newMatch(c.code), 0, h.name, Side::Friend);
+        logLines.push_back("match " + c.code + ": opened by its host");
     }
 
     std::string unusedCode() {

@@ -195,12 +195,15 @@ TEST(JoinCodes, AddressesAsPlayersTypeThem) {
         const char* host;
         int port;
         const char* code;
+        bool secure = false;
     };
     const Case good[] = {{"example.org:8031/k7qdxy", "example.org", 8031, "K7QDXY"},
                          {"example.org/K7QDXY", "example.org", DEFAULT_RELAY_PORT, "K7QDXY"},
                          {"ws://127.0.0.1:9000/match/K7QDXY", "127.0.0.1", 9000, "K7QDXY"},
                          {"[::1]:8040/K7QDXY", "::1", 8040, "K7QDXY"},
-                         {"relay.lan", "relay.lan", DEFAULT_RELAY_PORT, ""}};
+                         {"relay.lan", "relay.lan", DEFAULT_RELAY_PORT, ""},
+                         {"wss://play.example.org/k7qdxy", "play.example.org", 443, "K7QDXY", true},
+                         {"wss://[::1]:8443/match/K7QDXY", "::1", 8443, "K7QDXY", true}};
     for (const Case& c : good) {
         JoinAddress a;
         std::string error;
@@ -208,6 +211,7 @@ TEST(JoinCodes, AddressesAsPlayersTypeThem) {
         EXPECT_EQ(a.host, c.host);
         EXPECT_EQ(a.port, c.port);
         EXPECT_EQ(a.code, c.code);
+        EXPECT_EQ(a.secure, c.secure);
         EXPECT_EQ(codeOfPath(a.path()), a.code);
         JoinAddress again;
         ASSERT_TRUE(parseJoinAddress(a.text(), again, error)) << a.text();

@@ -105,6 +105,7 @@ bool Process::waitForLog(const std::string& text, int ms) {
 }
 
 int Process::stop() {
+    if (pid <= 0) return -1;  // never kill(-1): that signals every process
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);

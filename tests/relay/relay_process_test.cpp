@@ -41,6 +41,7 @@ TEST(RelayProcess, ClientsFlyTogetherAndAKilledOneGoesToTheComputer) {
     address.code = host.client.code();
     RealClient guest(address, "guest", false);
     const pid_t doomed = forkClient(address);
+    ASSERT_GT(doomed, 0);
     ASSERT_TRUE(passUntil(
         {&host, &guest}, [&] { return host.client.lobby().players.size() == 3; }, 5000));
     host.client.pickMission(4);
