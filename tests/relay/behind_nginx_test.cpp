@@ -1,16 +1,11 @@
 // The public set-up: the deploy folder's nginx config, run by the test as an unprivileged
 // process on high ports of 127.0.0.1 with a self-signed certificate, in front of two relay
 // processes. Players join over wss; every connection of a match must reach the same relay.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <random>
 
 #include "real_network.h"
@@ -20,100 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readText(const fs::path& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    ASSERT_NE(text.find(from), std::string::npos) << "the deploy config no longer holds: " << from;
-    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
-        text.replace(at, from.size(), to);
-}
-
-// nginx with the deploy config, its addresses, certificate, page and relays swapped for the
-// test's; as root it drops to the nobody user first.
-struct Nginx : Process {
-    fs::path dir;
-    int httpPort = 0, httpsPort = 0;
-
-    bool start(const fs::path& scratch, const std::vector<int>& relayPorts) {
-        dir = scratch;
-        fs::create_directories(dir / "site");
-        fs::create_directories(dir / "acme");
-        std::ofstream(dir / "site" / "index.html") << "<title>vantrel</title>";
-        const std::string certificate =
-            "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
-            "-addext subjectAltName=IP:127.0.0.1 -keyout " +
-            (dir / "key.pem").string() + " -out " + (dir / "cert.pem").string() + " 2>/dev/null";
-        if (std::system(certificate.c_str()) != 0) return false;
-        std::string site = readText(fs::path(VANTREL_SOURCE_DIR) / "deploy" / "nginx" / "vantrel.conf");
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            httpPort = testPort(attempt + 40);
-            httpsPort = testPort(attempt + 50);
-            std::string conf = site;
-            replaceAll(conf, "listen [::]:80;", "");
-            replaceAll(conf, "listen [::]:443 ssl http2;", "");
-            replaceAll(conf, "listen 80;", "listen 127.0.0.1:" + std::to_string(httpPort) + ";");
-            replaceAll(conf, "listen 443 ssl", "listen 127.0.0.1:" + std::to_string(httpsPort) + " ssl");
-            replaceAll(conf, "/etc/letsencrypt/live/play.example.org/fullchain.pem", (dir / "cert.pem").string());
-            replaceAll(conf, "/etc/letsencrypt/live/play.example.org/privkey.pem", (dir / "key.pem").string());
-            replaceAll(conf, "/var/lib/vantrel/site", (dir / "site").string());
-            replaceAll(conf, "/var/www/html", (dir / "acme").string());
-            replaceAll(conf, "server 127.0.0.1:8031;", "server 127.0.0.1:" + std::to_string(relayPorts[0]) + ";");
-            replaceAll(conf, "server 127.0.0.1:8032;", "server 127.0.0.1:" + std::to_string(relayPorts[1]) + ";");
-            std::ofstream(dir / "vantrel.conf") << conf;
-            std::ofstream(dir / "nginx.conf")
-                << "daemon off;\nmaster_process off;\nworker_processes 1;\npid " << (dir / "nginx.pid").string()
-                << ";\nerror_log " << (dir / "error.log").string() << " warn;\nevents { worker_connections 1024; }\n"
-                << "http {\n  access_log off;\n  client_body_temp_path " << (dir / "tmp").string()
-                << ";\n  proxy_temp_path " << (dir / "tmp").string() << ";\n  fastcgi_temp_path "
-                << (dir / "tmp").string() << ";\n  uwsgi_temp_path " << (dir / "tmp").string() << ";\n  scgi_temp_path "
-                << (dir / "tmp").string() << ";\n  include " << (dir / "vantrel.conf").string() << ";\n}\n";
-            fs::permissions(dir, fs::perms::all, fs::perm_options::add);
-            for (const auto& entry : fs::recursive_directory_iterator(dir))
-                fs::permissions(entry.path(), fs::perms::all, fs::perm_options::add);
-            if (!spawnUnprivileged()) return false;
-            if (waitUntilListening()) return true;
-            stop();
-        }
-        return false;
-    }
-
-    bool spawnUnprivileged() {
-        log = (dir / "stderr.log").string();
-        pid = fork();
-        if (pid < 0) return false;
-        if (pid == 0) {
-            const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-            dup2(out, 2);
-            if (getuid() == 0) {
-                const passwd* nobody = getpwnam("nobody");
-                if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(126);
-            }
-            const std::string prefix = dir.string() + "/", conf = (dir / "nginx.conf").string(),
-                              errors = (dir / "error.log").string();
-            execlp("nginx", "nginx", "-p", prefix.c_str(), "-e", errors.c_str(), "-c", conf.c_str(), nullptr);
-            _exit(127);
-        }
-        return true;
-    }
-
-    bool waitUntilListening() {
-        for (int waited = 0; waited < 3000; waited += 20) {
-            if (httpGet(httpPort, "/").status != 0) return true;
-            if (waitpid(pid, nullptr, WNOHANG) == pid) {
-                pid = -1;
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return false;
-    }
-
-    std::string errors() const { return readText(dir / "error.log") + logText(); }
-};
-
 TEST(BehindNginx, EveryConnectionOfAMatchReachesTheSameRelayOverTls) {
     if (std::system("command -v nginx >/dev/null && command -v openssl >/dev/null") != 0)
         GTEST_SKIP() << "nginx or openssl is not installed (scripts/install-deps --tests)";
@@ -121,9 +22,9 @@ TEST(BehindNginx, EveryConnectionOfAMatchReachesTheSameRelayOverTls) {
     fs::remove_all(scratch);
     RelayProcess relays[2];
     for (RelayProcess& r : relays) ASSERT_TRUE(r.start({"--proxy", "127.0.0.1"})) << r.logText();
-    Nginx nginx;
-    ASSERT_TRUE(nginx.start(scratch, {relays[0].port, relays[1].port})) << nginx.errors();
-    setenv("SSL_CERT_FILE", (scratch / "cert.pem").c_str(), 1);
+    LocalNginx nginx;
+    ASSERT_TRUE(nginx.start(VANTREL_SOURCE_DIR, scratch, {relays[0].port, relays[1].port})) << nginx.error;
+    setenv("SSL_CERT_FILE", nginx.certificate().c_str(), 1);
 
     // Plain http only sends players to https.
     const HttpReply plain = httpGet(nginx.httpPort, "/?join=K7QDXY");
