@@ -259,6 +259,10 @@ WebSocketRelay::~WebSocketRelay() {
 void WebSocketRelay::serve(const std::atomic<bool>& stop) {
     while (!stop.load()) ev_run(impl_->loop, EVRUN_ONCE);
     impl_->log(impl_->tickLatenessSummary());
+    const net::RelayCounters& c = impl_->relay->counters();
+    impl_->log("served " + std::to_string(c.ticksRun) + " match ticks: " + std::to_string(c.lateInputs) +
+               " late inputs, " + std::to_string(c.delayRaises) + " delay raises, " + std::to_string(c.desyncs) +
+               " desyncs, " + std::to_string(c.refusals) + " refusals");
 }
 
 std::string WebSocketRelay::openMatch() {
