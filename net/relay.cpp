@@ -654,8 +654,9 @@ struct Relay::State {
 
     void closeEmptyMatches() {
         for (auto it = matches.begin(); it != matches.end();) {
-            const Match& m = *it->second;
+            Match& m = *it->second;
             if (!m.awaitingFirst && seatCount(m, [](const SeatState& s) { return s.taken; }) == 0) {
+                if (m.running) endMission(m);
                 logLines.push_back("match " + m.code + ": closed, nobody is left");
                 it = matches.erase(it);
             } else {
