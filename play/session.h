@@ -85,6 +85,22 @@ public:
     void stop() { world_->running = 0; }
     // What was on screen may be lost (an exposed window): the next frame is drawn in full.
     void pictureLost() { shown_.reset(); }
+    // A network game is open (connecting, in the lobby or flying): it goes on for the others
+    // whatever this program's player does.
+    bool inNetworkGame() const { return net_ != nullptr; }
+    // The open network game's join code; empty before the relay gave one, or without a game.
+    std::string matchCode() const { return net_ ? net_->client().code() : std::string(); }
+    // Reads what the relay sent and answers its pings now, between frames: a browser calls this
+    // as messages arrive, so its round trip (and so the match's input delay) does not wait for
+    // the next animation frame.
+    void serviceNetwork() {
+        if (net_) net_->update(now());
+    }
+    // The player looked away (a hidden tab, a page without the focus) or is back: the computer
+    // flies their aircraft meanwhile.
+    void setAway(bool away) {
+        if (net_) net_->client().setAway(away);
+    }
     // The player is typing an address to join: the platform sends what they type.
     bool wantsText() const { return joinTyped_.has_value(); }
     void typeText(const std::string& utf8);

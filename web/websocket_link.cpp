@@ -43,6 +43,7 @@ struct BrowserWebSocketLink::Events {
             return EM_TRUE;
         }
         link->inbox_.emplace_back(e->data, e->data + e->numBytes);
+        if (link->arrived_) link->arrived_();
         return EM_TRUE;
     }
 
@@ -60,8 +61,9 @@ struct BrowserWebSocketLink::Events {
     }
 };
 
-std::unique_ptr<BrowserWebSocketLink> BrowserWebSocketLink::connect(const net::JoinAddress& address) {
-    std::unique_ptr<BrowserWebSocketLink> link(new BrowserWebSocketLink(hostAndPort(address)));
+std::unique_ptr<BrowserWebSocketLink> BrowserWebSocketLink::connect(const net::JoinAddress& address,
+                                                                    std::function<void()> arrived) {
+    std::unique_ptr<BrowserWebSocketLink> link(new BrowserWebSocketLink(hostAndPort(address), std::move(arrived)));
     if (!emscripten_websocket_is_supported()) {
         link->closeWith("this browser has no WebSockets");
         return link;

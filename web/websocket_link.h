@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,10 @@ namespace vantrel::web {
 class BrowserWebSocketLink final : public net::MessageLink {
 public:
     // Starts connecting to the relay at address (ws, or wss where address.secure).
-    static std::unique_ptr<BrowserWebSocketLink> connect(const net::JoinAddress& address);
+    // arrived is called after each message is queued, from the browser's event (never from
+    // within poll, send or receive).
+    static std::unique_ptr<BrowserWebSocketLink> connect(const net::JoinAddress& address,
+                                                         std::function<void()> arrived);
     ~BrowserWebSocketLink() override;
 
     void poll() override {}
@@ -28,7 +32,8 @@ public:
     struct Events;
 
 private:
-    explicit BrowserWebSocketLink(std::string where) : where_(std::move(where)) {}
+    BrowserWebSocketLink(std::string where, std::function<void()> arrived)
+        : where_(std::move(where)), arrived_(std::move(arrived)) {}
     void closeWith(const std::string& reason);
 
     int socket_ = 0;
@@ -36,6 +41,7 @@ private:
     State state_ = State::Connecting;
     std::string reason_;
     std::deque<net::Bytes> inbox_;
+    std::function<void()> arrived_;
 };
 
 // The relay that served the page: its host and port, wss on an https page (a page served over

@@ -65,8 +65,11 @@ var Module = (function () {
   // Without the start overlay, the address alone says whether to join or host.
   function networkArguments() {
     if (params.has('join')) return ['--join', relayAddress(joinCode(params.get('join')))];
-    if (isOn('host')) return ['--host'];
-    return [];
+    if (!isOn('host')) return [];
+    const args = ['--host'];
+    if (params.has('start-with')) args.push('--start-with', params.get('start-with'));
+    if (params.has('mission')) args.push('--mission', params.get('mission'));
+    return args;
   }
 
   function gameArguments() {
