@@ -126,7 +126,7 @@ HttpReply httpGet(int port, const std::string& path) {
 }
 
 bool LocalNginx::start(const fs::path& sourceDir, const fs::path& scratch, const std::vector<int>& relayPorts,
-                       int workerConnections) {
+                       int workerConnections, const std::string& siteDir) {
     dir = scratch;
     fs::create_directories(dir / "site");
     fs::create_directories(dir / "acme");
@@ -142,7 +142,7 @@ bool LocalNginx::start(const fs::path& sourceDir, const fs::path& scratch, const
     for (int attempt = 0; attempt < 8; ++attempt) {
         httpPort = testPort(attempt + 40);
         httpsPort = testPort(attempt + 50);
-        if (!writeConfig(sourceDir, relayPorts, workerConnections)) return false;
+        if (!writeConfig(sourceDir, relayPorts, workerConnections, siteDir)) return false;
         if (!spawnUnprivileged()) return false;
         if (waitUntilListening()) return true;
         stop();
@@ -151,7 +151,8 @@ bool LocalNginx::start(const fs::path& sourceDir, const fs::path& scratch, const
     return false;
 }
 
-bool LocalNginx::writeConfig(const fs::path& sourceDir, const std::vector<int>& relayPorts, int workerConnections) {
+bool LocalNginx::writeConfig(const fs::path& sourceDir, const std::vector<int>& relayPorts, int workerConnections,
+                             const std::string& siteDir) {
     std::string conf = readText(sourceDir / "deploy" / "nginx" / "vantrel.conf");
     std::string upstream;
     for (int port : relayPorts) upstream += "server 127.0.0.1:" + std::to_string(port) + ";\n";
@@ -162,7 +163,7 @@ bool LocalNginx::writeConfig(const fs::path& sourceDir, const std::vector<int>& 
         {"listen 443 ssl", "listen 127.0.0.1:" + std::to_string(httpsPort) + " ssl"},
         {"/etc/letsencrypt/live/play.example.org/fullchain.pem", certificate().string()},
         {"/etc/letsencrypt/live/play.example.org/privkey.pem", (dir / "key.pem").string()},
-        {"/var/lib/vantrel/site", (dir / "site").string()},
+        {"/var/lib/vantrel/site", siteDir.empty() ? (dir / "site").string() : siteDir},
         {"/var/www/html", (dir / "acme").string()},
         {"server 127.0.0.1:8031;", upstream},
         {"server 127.0.0.1:8032;", ""},

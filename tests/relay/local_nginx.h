@@ -40,20 +40,21 @@ HttpReply httpGet(int port, const std::string& path);
 
 // nginx running the deploy folder's config with its addresses, certificate, page and relays
 // swapped for this machine's: plain http and https on high ports of 127.0.0.1, a self-signed
-// certificate (cert.pem in the scratch folder, for SSL_CERT_FILE), the relays on relayPorts.
-// As root it drops to the nobody user first.
+// certificate (cert.pem in the scratch folder, for SSL_CERT_FILE), the relays on relayPorts,
+// the page from siteDir (a one-line page when empty). As root it drops to the nobody user first.
 struct LocalNginx : Process {
     std::filesystem::path dir;
     int httpPort = 0, httpsPort = 0;
     std::string error;  // why start failed
 
     bool start(const std::filesystem::path& sourceDir, const std::filesystem::path& scratch,
-               const std::vector<int>& relayPorts, int workerConnections = 1024);
+               const std::vector<int>& relayPorts, int workerConnections = 1024, const std::string& siteDir = "");
     std::filesystem::path certificate() const { return dir / "cert.pem"; }
     std::string errors() const;
 
 private:
-    bool writeConfig(const std::filesystem::path& sourceDir, const std::vector<int>& relayPorts, int workerConnections);
+    bool writeConfig(const std::filesystem::path& sourceDir, const std::vector<int>& relayPorts, int workerConnections,
+                     const std::string& siteDir);
     bool spawnUnprivileged();
     bool waitUntilListening();
 };
