@@ -4,9 +4,11 @@
 #include "app/heap.h"
 #include "app/keymap.h"
 #include "play/options.h"
+#include "play/settings.h"
 
 int main(int argc, char** argv) {
     vantrel::Options options;
+    vantrel::loadSettings(options);  // the command line overrides it
     if (auto exitCode = vantrel::parseCommandLine(argc, argv, options, vantrel::keysHelp())) return *exitCode;
     vantrel::tuneHeapForPlay();
     return vantrel::runProgram(options);

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -52,6 +53,30 @@ bool parseWindowSize(const std::string& text, WindowSize& out, std::string& erro
     return true;
 }
 
+bool parseQuality(std::string_view text, render::Quality& out, std::string& error) {
+    const std::optional<render::Quality> quality = render::qualityNamed(text);
+    if (!quality) {
+        error = "wants low, medium or high, got \"" + std::string(text) + "\"";
+        return false;
+    }
+    out = *quality;
+    return true;
+}
+
+// strtod rather than from_chars: the browser build's library has no floating-point from_chars.
+bool parseRenderScale(std::string_view text, float& out, std::string& error) {
+    const std::string digits(text);
+    char* end = nullptr;
+    const double value = digits.empty() ? 0.0 : std::strtod(digits.c_str(), &end);
+    if (digits.empty() || end != digits.c_str() + digits.size() || !(value >= MIN_RENDER_SCALE) ||
+        !(value <= MAX_RENDER_SCALE)) {
+        error = "wants a number from 0.25 to 1, got \"" + digits + "\"";
+        return false;
+    }
+    out = static_cast<float>(value);
+    return true;
+}
+
 namespace {
 
 int badArguments(const std::string& message) {
@@ -84,6 +109,14 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                  "the original presentation: a 640 x 480 picture letterboxed in the window, one frame per tick");
     app.add_option("--fps", out.fps, "draw at most N frames a second (default: the display's refresh rate)")
         ->check(CLI::Range(1, 1000));
+    std::string qualityText, renderScaleText;
+    auto* quality =
+        app.add_option("--quality", qualityText,
+                       "low, medium or high (default high): the picture traded for speed, for software rendering");
+    auto* renderScale =
+        app.add_option("--render-scale", renderScaleText,
+                       "0.25 to 1: the 3D view drawn at this share of the window's width and height and scaled up "
+                       "(default: the quality's)");
     std::string vsyncText = "on";
     app.add_option("--vsync", vsyncText, "on or off: wait for the display when showing a frame (default on)")
         ->check(CLI::IsMember({"on", "off"}));
@@ -141,6 +174,18 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         std::string error;
         if (!parseWindowSize(sizeText, size, error)) return badArguments(error);
         out.size = size;
+    }
+    if (quality->count() > 0) {
+        render::Quality chosen{};
+        std::string error;
+        if (!parseQuality(qualityText, chosen, error)) return badArguments("--quality " + error);
+        out.quality = chosen;
+    }
+    if (renderScale->count() > 0) {
+        float chosen = 1.0f;
+        std::string error;
+        if (!parseRenderScale(renderScaleText, chosen, error)) return badArguments("--render-scale " + error);
+        out.renderScale = chosen;
     }
     if (windowFlag) out.screen = ScreenChoice::Window;
     if (fullscreenFlag) out.screen = ScreenChoice::FullScreen;

@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "render/quality.h"
 
 namespace vantrel {
 
@@ -37,6 +40,9 @@ struct WindowSize {
 };
 constexpr int MIN_WINDOW_SIDE = 64;
 constexpr int MAX_WINDOW_SIDE = 16384;
+// The 3D view's share of the picture's width and height.
+constexpr float MIN_RENDER_SCALE = 0.25f;
+constexpr float MAX_RENDER_SCALE = 1.0f;
 
 struct Options {
     ScreenChoice screen = ScreenChoice::Dialog;
@@ -44,9 +50,11 @@ struct Options {
     std::string dataDir;  // empty: beside the executable, then ../share/vantrel/data, then ./data
     std::optional<uint32_t> seed;
     int scale = 1;
-    std::optional<WindowSize> size;  // overrides scale
-    bool classic = false;            // 640 x 480 picture, letterboxed, one frame per tick
-    int fps = 0;                     // frames a second at most; 0: the display's rate
+    std::optional<WindowSize> size;          // overrides scale
+    bool classic = false;                    // 640 x 480 picture, letterboxed, one frame per tick
+    std::optional<render::Quality> quality;  // none: the player chose none (high)
+    std::optional<float> renderScale;        // none: the quality's
+    int fps = 0;                             // frames a second at most; 0: the display's rate
     bool vsync = true;
     std::string inputFile;
     std::string recordFile;
@@ -70,6 +78,12 @@ bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std
 
 // "WxH", each side MIN_WINDOW_SIDE..MAX_WINDOW_SIDE. Returns false with the reason in error.
 bool parseWindowSize(const std::string& text, WindowSize& out, std::string& error);
+
+// "low", "medium" or "high". Returns false with the reason in error.
+bool parseQuality(std::string_view text, render::Quality& out, std::string& error);
+
+// A number from MIN_RENDER_SCALE to MAX_RENDER_SCALE. Returns false with the reason in error.
+bool parseRenderScale(std::string_view text, float& out, std::string& error);
 
 // The start the command line settles (--window or --fullscreen, sound unless --no-sound);
 // nothing when the start dialog must ask.
