@@ -266,16 +266,19 @@ private:
         }
     }
 
-    // Sleeps until the next tick or frame is due, or an event arrives; while another window
-    // has the focus the game is frozen and sleeps until something happens.
+    // Sleeps until the next tick or frame is due; while another window has the focus the game is
+    // frozen and sleeps until something happens.
     void waitForWork() {
         SDL_Event e;
         if (!focused_) {
             if (SDL_WaitEvent(&e) != 0) handleEvent(e);
             return;
         }
+        // Keys count only at the next tick, so the wait need not end at an event. A plain sleep
+        // wakes once: SDL's drivers that cannot wait for events (offscreen) poll every
+        // millisecond instead, which costs a quiet screen most of its CPU.
         const uint32_t wait = millisecondsUntilDue(session_.scheduler(), now());
-        if (wait > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(wait)) != 0) handleEvent(e);
+        if (wait > 0) SDL_Delay(wait);
     }
 
     const Options& options_;
