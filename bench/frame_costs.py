@@ -27,6 +27,13 @@ round, which is the only fair way to compare builds on a machine whose speed dri
 
   bench/frame_costs.py build/vantrel /tmp/old/vantrel --rounds 7
 
+Every program runs at each --quality and window --size given, alternated the same way, so
+
+  bench/frame_costs.py build/vantrel --quality low,medium,high --size 640x480,1920x1080
+
+prints each preset's CPU per frame and uncapped frames a second at both sizes (the title is
+drawn alike at every preset). --fast-only leaves out the paced runs, which take most of the time.
+
 The environment reaches the game, so the rasteriser's own settings can be compared too: with
 LP_NUM_THREADS=0 it rasterises on the main thread, which shows what handing the work to its
 threads costs.
@@ -79,10 +86,15 @@ def memory_mb(pid):
     return figures
 
 
-def run(program, scene, ticks, fast):
+def run(setup, scene, ticks, fast):
     """CPU seconds, wall seconds and the last memory sample of one run of the game."""
+    program, quality, size = setup
     args, _, _ = SCENES[scene]
     command = [program, "--window", "--no-sound", "--quit-after", str(ticks)] + args
+    if quality:
+        command += ["--quality", quality]
+    if size:
+        command += ["--size", size]
     if fast:
         command.append("--fast")
     env = dict(os.environ, SDL_VIDEODRIVER="offscreen", LIBGL_ALWAYS_SOFTWARE="1")
@@ -104,21 +116,27 @@ def run(program, scene, ticks, fast):
     return cpu, wall, memory
 
 
-def measure(program, scene):
+def measure(setup, scene, paced):
     _, short, long = SCENES[scene]
     frames = long - short
-    (cpu_short, main_short), wall_short, _ = run(program, scene, short, fast=True)
-    (cpu_long, main_long), wall_long, memory = run(program, scene, long, fast=True)
-    (paced_short, _), _, _ = run(program, scene, short, fast=False)
-    (paced_long, _), _, _ = run(program, scene, long, fast=False)
+    (cpu_short, main_short), wall_short, _ = run(setup, scene, short, fast=True)
+    (cpu_long, main_long), wall_long, memory = run(setup, scene, long, fast=True)
     figures = {
         "cpu/frame ms": 1000 * (cpu_long - cpu_short) / frames,
         "main ms": 1000 * (main_long - main_short) / frames,
         "fps": frames / max(wall_long - wall_short, 1e-6),
-        "cpu% paced": 100 * (paced_long - paced_short) / (frames * TICK_SECONDS),
     }
+    if paced:
+        (paced_short, _), _, _ = run(setup, scene, short, fast=False)
+        (paced_long, _), _, _ = run(setup, scene, long, fast=False)
+        figures["cpu% paced"] = 100 * (paced_long - paced_short) / (frames * TICK_SECONDS)
     figures.update({f"{k} MB": v for k, v in memory.items()})
     return figures
+
+
+def label(setup):
+    program, quality, size = setup
+    return " ".join(part for part in (program[-28:], quality, size) if part)
 
 
 def main():
@@ -126,22 +144,26 @@ def main():
     parser.add_argument("programs", nargs="+", help="vantrel executables to compare")
     parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--scenes", default="title,mission")
+    parser.add_argument("--quality", default="", help="presets to run, such as low,medium,high")
+    parser.add_argument("--size", default="", help="window sizes to run, such as 640x480,1920x1080")
+    parser.add_argument("--fast-only", action="store_true", help="leave out the paced runs (cpu%% paced)")
     options = parser.parse_args()
     scenes = options.scenes.split(",")
-    results = {(p, s): [] for p in options.programs for s in scenes}
+    setups = [(p, q, s) for s in options.size.split(",") for q in options.quality.split(",") for p in options.programs]
+    results = {(setup, scene): [] for setup in setups for scene in scenes}
     for round_number in range(options.rounds):
         for scene in scenes:
-            for program in options.programs:
-                results[(program, scene)].append(measure(program, scene))
+            for setup in setups:
+                results[(setup, scene)].append(measure(setup, scene, paced=not options.fast_only))
         print(f"round {round_number + 1} of {options.rounds} done", file=sys.stderr)
     for scene in scenes:
         print(f"\n{scene} (medians of {options.rounds} rounds)")
-        keys = list(results[(options.programs[0], scene)][0])
-        print(f"{'program':40}" + "".join(f"{k:>14}" for k in keys))
-        for program in options.programs:
-            rows = results[(program, scene)]
+        keys = list(results[(setups[0], scene)][0])
+        print(f"{'program':44}" + "".join(f"{k:>14}" for k in keys))
+        for setup in setups:
+            rows = results[(setup, scene)]
             medians = [statistics.median(r[k] for r in rows) for k in keys]
-            print(f"{program[-40:]:40}" + "".join(f"{m:14.2f}" for m in medians))
+            print(f"{label(setup):44}" + "".join(f"{m:14.2f}" for m in medians))
 
 
 if __name__ == "__main__":
