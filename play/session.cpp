@@ -1,5 +1,6 @@
 #include "play/session.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
@@ -386,11 +387,9 @@ render::FrameExtras Session::frameExtras() {
 
 void Session::drawFrame() {
     const std::optional<StillPicture> still = stillPicture();
-    if (still && still == shown_) {
-        // The picture in the device and on screen is already this frame's.
-        saveDueScreenshots();
-        return;
-    }
+    // The screen already shows this frame. A screenshot draws it again: a picture drawn on the
+    // window need not outlast the swap that showed it.
+    if (still && still == shown_ && !screenshotDue()) return;
     const render::FrameExtras extras = frameExtras();
     // A network game draws the World as the player's own seat sees it.
     const bool seated = net_ && net_->seat() > PLAYER_SEAT;
@@ -418,6 +417,11 @@ void Session::takeDemoSnapshot(uint8_t snapshot[256]) {
     host_.takePlayerKeys(player);
     demo_->snapshot(*world_, snapshot);
     snapshot[VK_ESCAPE] |= player[VK_ESCAPE];
+}
+
+bool Session::screenshotDue() const {
+    return std::any_of(screenshots_.begin(), screenshots_.end(),
+                       [this](const PendingScreenshot& s) { return !s.done && ticksRun_ >= s.request.tick; });
 }
 
 void Session::saveDueScreenshots() {

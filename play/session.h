@@ -131,6 +131,7 @@ private:
     std::optional<StillPicture> stillPicture() const;
     void takeTickKeys(int tick, uint8_t snapshot[256]);
     void takeDemoSnapshot(uint8_t snapshot[256]);
+    bool screenshotDue() const;
     void saveDueScreenshots();
     render::FrameExtras frameExtras();
 

@@ -17,6 +17,7 @@
 #include "render/mesh_table.h"
 #include "render/picture_buffer.h"
 #include "render/platform.h"
+#include "render/quality.h"
 #include "render/stream_buffer.h"
 #include "render/textures.h"
 #include "sim/vecmath.h"
@@ -65,6 +66,8 @@ struct Device::State {
 
     uint32_t clearColour = 0;
     bool drawnSinceClear = true;
+    std::string renderer;           // GL_RENDERER
+    bool softwareRenderer = false;  // it names a software rasteriser
 
     PictureLayout currentLayout() const;
     bool buildProgram(std::string* reason);
@@ -102,13 +105,13 @@ bool Device::State::buildProgram(std::string* reason) {
 
 bool Device::State::createPicture(std::string* reason) {
     const PictureLayout layout = currentLayout();
-    if (!picture.create(layout, reason)) return false;
+    if (!picture.create(layout, *context, reason)) return false;
     glViewport(0, 0, layout.width, layout.height);
     return true;
 }
 
 void Device::State::fitPicture(const PictureLayout& layout) {
-    picture.resize(layout);
+    picture.fit(layout, *context);
     keptLayer.resize(layout);
     glViewport(0, 0, layout.width, layout.height);
     setPixelToClip();
@@ -203,6 +206,10 @@ std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> c
     s.presentation = presentation;
     std::string reason = s.context->makeCurrent();
     if (reason.empty()) reason = contextShortfall();
+    if (reason.empty()) {
+        s.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+        s.softwareRenderer = isSoftwareRenderer(s.renderer);
+    }
     const bool usable = reason.empty() && s.buildProgram(&reason) && s.createPicture(&reason);
     if (!usable || !s.stream.create()) {
         showDeviceFailure(INIT_FAILED_TEXT, reason.empty() ? "vertex streaming could not be set up" : reason);
@@ -214,6 +221,10 @@ std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> c
     device->bindTexture(-1);
     return device;
 }
+
+const std::string& Device::rendererName() const { return state_->renderer; }
+
+bool Device::softwareRenderer() const { return state_->softwareRenderer; }
 
 void Device::createFont(int index, int pixelHeight) {
     if (index < 0 || index >= FONT_COUNT) return;
@@ -252,7 +263,8 @@ void Device::beginFrame() {
     if (s.textures.takeChange() || layerReleased) returnFreeHeap();
     const PictureLayout next = s.currentLayout();
     const PictureLayout& now = s.picture.layout();
-    if (next.width != now.width || next.height != now.height) s.fitPicture(next);
+    const bool surfaceChanged = s.picture.onSurface() != pictureFitsSurface(next, *s.context);
+    if (next.width != now.width || next.height != now.height || surfaceChanged) s.fitPicture(next);
     if (s.fontScale == next.scale) return;
     s.fontScale = next.scale;
     for (int i = 0; i < FONT_COUNT; ++i) {
@@ -265,7 +277,7 @@ const PictureLayout& Device::layout() const { return state_->picture.layout(); }
 PictureLayout Device::upcomingLayout() const { return state_->currentLayout(); }
 
 void Device::clear(uint32_t colour) {
-    state_->picture.clear(colour);
+    clearColourAndDepth(colour);
     state_->clearColour = colour;
     state_->drawnSinceClear = false;
 }

@@ -1,9 +1,10 @@
 // The graphics device: an OpenGL 3.3 core (or, in the browser build, OpenGL ES 3.0) context drawing into a picture with
 // a depth buffer, the fixed-function behaviour the drawing code expects (texture x diffuse, optional lighting by one
 // directional light, alpha blending, depth test less-or-equal, no culling), and the resource tables: 18 textures, 10
-// meshes and 2 fonts, by index. The picture is as large as the window's drawable, so nothing is scaled on the way to
-// the screen; the classic presentation keeps a 640 x 480 picture shown letterboxed in the window. Screen-space drawing
-// (fans and text) is given in the 640 x 480 design space and mapped into the picture by one uniform scale, centred.
+// meshes and 2 fonts, by index. The picture is as large as the window's drawable and drawn straight into it where the
+// platform allows (picture_buffer.h), so nothing is scaled or copied on the way to the screen; the classic presentation
+// keeps a 640 x 480 picture, shown letterboxed in a larger window. Screen-space drawing (fans and text) is given in the
+// 640 x 480 design space and mapped into the picture by one uniform scale, centred.
 #pragma once
 
 #include <cstdint>
@@ -98,6 +99,10 @@ public:
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
+    // The graphics driver's renderer (GL_RENDERER), and whether it is a software rasteriser.
+    const std::string& rendererName() const;
+    bool softwareRenderer() const;
+
     // pixelHeight is the line height in the design space; the font is rasterised at that
     // height times the layout's scale, again whenever the scale changes.
     void createFont(int index, int pixelHeight);
@@ -150,7 +155,8 @@ public:
     // drawing it. Drawn over anything but a fresh clear, draw() just runs.
     void drawStaticLayer(uint64_t key, const std::function<void()>& draw);
 
-    // Shows the picture in the window: pixel for pixel, or letterboxed when the sizes differ.
+    // Shows the picture in the window: a picture drawn in the window is shown as it is, another
+    // is copied there, letterboxed when the sizes differ.
     void present();
     // The current picture, layout().width x layout().height, top row first, as 0xAARRGGBB.
     std::vector<uint32_t> readPixels() const;

@@ -47,39 +47,65 @@ int scaledFontHeight(int designHeight, float scale) {
     return std::max(1, static_cast<int>(std::lround(static_cast<double>(designHeight) * scale)));
 }
 
-bool PictureBuffer::create(const PictureLayout& layout, std::string* reason) {
+bool pictureFitsSurface(const PictureLayout& layout, const GraphicsContext& context) {
+    int width = 0;
+    int height = 0;
+    context.drawableSize(width, height);
+    return context.picturesOnSurface() && layout.width == width && layout.height == height;
+}
+
+bool PictureBuffer::create(const PictureLayout& layout, GraphicsContext& context, std::string* reason) {
+    layout_ = layout;
+    onSurface_ = pictureFitsSurface(layout, context);
+    if (onSurface_) {
+        bind();
+        return true;
+    }
+    return makeOwnFramebuffer(reason);
+}
+
+void PictureBuffer::fit(const PictureLayout& layout, GraphicsContext& context) {
+    layout_ = layout;
+    onSurface_ = pictureFitsSurface(layout, context);
+    releaseOwnFramebuffer();
+    if (onSurface_) {
+        bind();
+        return;
+    }
+    std::string reason;
+    makeOwnFramebuffer(&reason);
+}
+
+// No alpha in the picture, as in a desktop-format back buffer: read-back alpha is 0xFF.
+bool PictureBuffer::makeOwnFramebuffer(std::string* reason) {
     glGenFramebuffers(1, &framebuffer_);
     glGenRenderbuffers(1, &colour_);
     glGenRenderbuffers(1, &depth_);
-    resize(layout);
+    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, layout_.width, layout_.height);
+    glBindRenderbuffer(GL_RENDERBUFFER, depth_);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layout_.width, layout_.height);
     bind();
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
-    *reason = "a " + std::to_string(layout.width) + " x " + std::to_string(layout.height) +
+    *reason = "a " + std::to_string(layout_.width) + " x " + std::to_string(layout_.height) +
               " colour and depth framebuffer is not supported";
     return false;
 }
 
-void PictureBuffer::resize(const PictureLayout& layout) {
-    layout_ = layout;
-    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-    // No alpha in the picture, as with a desktop-format back buffer: read-back alpha is 0xFF.
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, layout.width, layout.height);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layout.width, layout.height);
-}
-
-void PictureBuffer::release() {
+void PictureBuffer::releaseOwnFramebuffer() {
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
     if (colour_) glDeleteRenderbuffers(1, &colour_);
     if (depth_) glDeleteRenderbuffers(1, &depth_);
     framebuffer_ = colour_ = depth_ = 0;
 }
 
+void PictureBuffer::release() { releaseOwnFramebuffer(); }
+
 void PictureBuffer::bind() const { glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_); }
 
-void PictureBuffer::clear(uint32_t colour) {
+void clearColourAndDepth(uint32_t colour) {
     setClearColour(colour);
     clearDepthToFar();
     glDepthMask(GL_TRUE);
@@ -107,19 +133,24 @@ void PictureBuffer::clearMargins(uint32_t colour) {
     glDisable(GL_SCISSOR_TEST);
 }
 
-void PictureBuffer::copyTo(GLuint framebuffer) const { copyColour(framebuffer_, framebuffer); }
+void PictureBuffer::copyTo(GLuint framebuffer) const { copyColour(framebuffer_, framebuffer, whole()); }
 
-void PictureBuffer::copyFrom(GLuint framebuffer) const { copyColour(framebuffer, framebuffer_); }
+void PictureBuffer::copyFrom(GLuint framebuffer) const { copyColour(framebuffer, framebuffer_, whole()); }
 
-void PictureBuffer::copyColour(GLuint from, GLuint to) const {
+void PictureBuffer::copyColour(GLuint from, GLuint to, const PresentRect& area) const {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-    glBlitFramebuffer(0, 0, layout_.width, layout_.height, 0, 0, layout_.width, layout_.height, GL_COLOR_BUFFER_BIT,
-                      GL_NEAREST);
+    const int x1 = area.x + area.width;
+    const int y1 = area.y + area.height;
+    glBlitFramebuffer(area.x, area.y, x1, y1, area.x, area.y, x1, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     bind();
 }
 
 void PictureBuffer::present(GraphicsContext& context) const {
+    if (onSurface_) {
+        context.swap();
+        return;
+    }
     int w = 0;
     int h = 0;
     context.drawableSize(w, h);

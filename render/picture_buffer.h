@@ -1,5 +1,8 @@
-// The picture the device draws into: colour and depth at the layout's size in a framebuffer of
-// its own, so nothing is drawn on the window until present shows a finished frame there.
+// The picture the device draws into. Where the platform allows and the picture is the surface's
+// size, it is the surface's own back buffer, so showing it is only a swap: a software renderer
+// would otherwise spend a full-screen pass copying it over. Else (the classic picture in a
+// larger window, the browser's canvas) it is colour and depth in a framebuffer of its own,
+// copied onto the surface, letterboxed when the sizes differ.
 #pragma once
 
 #include "render/gl_api.h"
@@ -14,36 +17,47 @@ namespace vantrel::render {
 
 class GraphicsContext;  // render/platform.h
 
+// Clears the bound framebuffer's colour to 0xAARRGGBB and its depth to the far plane.
+void clearColourAndDepth(uint32_t colour);
+
+// Whether a picture of the layout is drawn straight onto the context's surface.
+bool pictureFitsSurface(const PictureLayout& layout, const GraphicsContext& context);
+
 class PictureBuffer {
 public:
-    // The framebuffer at the layout's size, left bound; false with the reason when the driver
-    // cannot make it.
-    bool create(const PictureLayout& layout, std::string* reason);
-    // Storage at the new layout's size; the contents are undefined until cleared.
-    void resize(const PictureLayout& layout);
+    // The picture at the layout's size on context's surface, left bound; false with the reason
+    // when the driver cannot make its framebuffer.
+    bool create(const PictureLayout& layout, GraphicsContext& context, std::string* reason);
+    // The picture at the new layout's size or on a surface of a new size; the contents are
+    // undefined until cleared.
+    void fit(const PictureLayout& layout, GraphicsContext& context);
     void release();
     const PictureLayout& layout() const { return layout_; }
+    // Drawn straight onto the surface's back buffer.
+    bool onSurface() const { return onSurface_; }
     // Makes the picture the framebuffer drawn into and read from.
     void bind() const;
 
-    void clear(uint32_t colour);  // colour and depth (the far plane)
     // Colour only, the picture outside the design box.
     void clearMargins(uint32_t colour);
     // The whole picture's colour into or out of another framebuffer of its size; the picture's
     // framebuffer is bound again after.
     void copyTo(GLuint framebuffer) const;
     void copyFrom(GLuint framebuffer) const;
-    // Shows the picture on the context's surface: pixel for pixel, or letterboxed when the sizes
-    // differ.
+    // Shows the picture on the context's surface.
     void present(GraphicsContext& context) const;
     // Top row first, as 0xAARRGGBB.
     std::vector<uint32_t> readPixels() const;
 
 private:
-    void copyColour(GLuint from, GLuint to) const;
+    bool makeOwnFramebuffer(std::string* reason);
+    void releaseOwnFramebuffer();
+    void copyColour(GLuint from, GLuint to, const PresentRect& area) const;
+    PresentRect whole() const { return {0, 0, layout_.width, layout_.height}; }
 
     PictureLayout layout_ = pictureLayout(0, 0, Presentation::Classic);
-    GLuint framebuffer_ = 0;
+    bool onSurface_ = false;
+    GLuint framebuffer_ = 0;  // 0 on the surface
     GLuint colour_ = 0;
     GLuint depth_ = 0;
 };

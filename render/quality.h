@@ -28,4 +28,10 @@ inline std::optional<Quality> qualityNamed(std::string_view name) {
     return std::nullopt;
 }
 
+// Whether the GL renderer's name (GL_RENDERER, or WebGL's unmasked renderer) is a software
+// rasteriser's: Mesa's llvmpipe, softpipe or swrast, SwiftShader, Microsoft's basic renderer.
+bool isSoftwareRenderer(std::string_view renderer);
+// The quality that suits a renderer: low on a software rasteriser, high on any other.
+Quality suitedQuality(std::string_view renderer);
+
 }  // namespace vantrel::render

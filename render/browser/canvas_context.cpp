@@ -25,6 +25,8 @@ public:
     }
     // The browser shows the canvas once the animation frame's work returns.
     void swap() override {}
+    // The canvas is cleared after the page shows it, so the picture keeps a framebuffer of its own.
+    bool picturesOnSurface() const override { return false; }
     // A canvas keeps the one context it gave.
     bool renew() override { return false; }
 

@@ -24,7 +24,11 @@ constexpr const char* ERROR_CAPTION = "ERROR";
 
 class SdlContext final : public GraphicsContext {
 public:
-    SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+    SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {
+        // SDL's offscreen driver draws into a surface made at the window's first size, which
+        // does not follow the window when it is resized.
+        if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0) drawableSize(fixedWidth_, fixedHeight_);
+    }
     ~SdlContext() override { SDL_GL_DeleteContext(context_); }
     SdlContext(const SdlContext&) = delete;
     SdlContext& operator=(const SdlContext&) = delete;
@@ -37,6 +41,13 @@ public:
     }
     void drawableSize(int& width, int& height) const override { SDL_GL_GetDrawableSize(window_, &width, &height); }
     void swap() override { SDL_GL_SwapWindow(window_); }
+    bool picturesOnSurface() const override {
+        if (fixedWidth_ == 0) return true;
+        int width = 0;
+        int height = 0;
+        drawableSize(width, height);
+        return width == fixedWidth_ && height == fixedHeight_;
+    }
     bool renew() override {
         SDL_GLContext fresh = SDL_GL_CreateContext(window_);
         if (!fresh) {
@@ -51,6 +62,8 @@ public:
 private:
     SDL_Window* window_;
     SDL_GLContext context_;
+    int fixedWidth_ = 0;  // the surface's size where it does not follow the window
+    int fixedHeight_ = 0;
 };
 
 class RasterisedFonts final : public FontSource {
@@ -129,7 +142,8 @@ void Device::requestContextAttributes() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, CORE_GL_MINOR);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    // The picture is drawn straight into the window where their sizes match.
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
 }
 
 std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,

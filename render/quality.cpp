@@ -1,0 +1,21 @@
+#include "render/quality.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace vantrel::render {
+
+bool isSoftwareRenderer(std::string_view renderer) {
+    std::string lower(renderer);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    constexpr const char* SOFTWARE_NAMES[] = {
+        "llvmpipe", "softpipe", "swrast", "swiftshader", "software rasterizer", "basic render driver"};
+    return std::any_of(std::begin(SOFTWARE_NAMES), std::end(SOFTWARE_NAMES),
+                       [&lower](const char* name) { return lower.find(name) != std::string::npos; });
+}
+
+Quality suitedQuality(std::string_view renderer) { return isSoftwareRenderer(renderer) ? Quality::Low : Quality::High; }
+
+}  // namespace vantrel::render
