@@ -66,10 +66,18 @@ struct Device::State {
 
     uint32_t clearColour = 0;
     bool drawnSinceClear = true;
+    // The static layer under the frames drawn last, whole or in part (0: none), how many frames
+    // in a row, and whether this frame is one of them.
+    uint64_t pictureLayer = 0;
+    int framesOverLayer = 0;
+    bool overLayerNow = false;
     std::string renderer;           // GL_RENDERER
     bool softwareRenderer = false;  // it names a software rasteriser
 
     PictureLayout currentLayout() const;
+    bool pictureHoldsLayer(uint64_t key) const;
+    void countFrameOverLayer(uint64_t key);
+    void forgetPictureLayer();
     bool buildProgram(std::string* reason);
     bool createPicture(std::string* reason);
     void fitPicture(const PictureLayout& layout);
@@ -88,6 +96,27 @@ PictureLayout Device::State::currentLayout() const {
     int h = 0;
     context->drawableSize(w, h);
     return pictureLayout(w, h, presentation);
+}
+
+// A surface may cycle through up to this many back buffers: a part of a frame can be drawn over
+// one only when each of them holds a whole frame over the same layer.
+constexpr int SURFACE_BUFFERS = 3;
+
+bool Device::State::pictureHoldsLayer(uint64_t key) const {
+    if (pictureLayer != key || !keptLayer.holds(key, clearColour)) return false;
+    // A software renderer keeps what it drew in the surface's back buffers; other drivers need not.
+    return !picture.onSurface() || (softwareRenderer && framesOverLayer >= SURFACE_BUFFERS);
+}
+
+void Device::State::countFrameOverLayer(uint64_t key) {
+    framesOverLayer = pictureLayer == key ? framesOverLayer + 1 : 1;
+    pictureLayer = key;
+    overLayerNow = true;
+}
+
+void Device::State::forgetPictureLayer() {
+    pictureLayer = 0;
+    framesOverLayer = 0;
 }
 
 // Once used, the driver's shader compiler holds several MB for as long as its context lives. A
@@ -113,6 +142,7 @@ bool Device::State::createPicture(std::string* reason) {
 void Device::State::fitPicture(const PictureLayout& layout) {
     picture.fit(layout, *context);
     keptLayer.resize(layout);
+    forgetPictureLayer();
     glViewport(0, 0, layout.width, layout.height);
     setPixelToClip();
 }
@@ -261,6 +291,7 @@ void Device::beginFrame() {
     // asked: hand them back once the frame after has started.
     const bool layerReleased = s.keptLayer.startFrame();
     if (s.textures.takeChange() || layerReleased) returnFreeHeap();
+    if (!std::exchange(s.overLayerNow, false)) s.forgetPictureLayer();
     const PictureLayout next = s.currentLayout();
     const PictureLayout& now = s.picture.layout();
     const bool surfaceChanged = s.picture.onSurface() != pictureFitsSurface(next, *s.context);
@@ -398,6 +429,12 @@ unsigned Device::meshSubsetCount(int index) const {
     return mesh ? static_cast<unsigned>(mesh->subsets.size()) : 0;
 }
 
+int Device::textWidth(int font, const std::string& line) const {
+    if (font < 0 || font >= FONT_COUNT || !state_->fonts[size_t(font)]) return 0;
+    const double pixels = state_->fonts[size_t(font)]->lineWidth(line);
+    return static_cast<int>(std::ceil(pixels / static_cast<double>(state_->fontScale)));
+}
+
 void Device::drawText(int font, const std::string& text, int left, int top, int right, int bottom, TextAlign align,
                       uint32_t colour) {
     if (font < 0 || font >= FONT_COUNT || !state_->fonts[size_t(font)]) return;
@@ -432,6 +469,15 @@ void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {
     }
     s.keptLayer.drawOverClear(key, s.clearColour, s.picture, draw);
     s.drawnSinceClear = true;
+    if (s.keptLayer.holds(key, s.clearColour)) s.countFrameOverLayer(key);
+}
+
+bool Device::restoreStaticLayer(uint64_t key, int left, int top, int right, int bottom) {
+    State& s = *state_;
+    if (!s.pictureHoldsLayer(key)) return false;
+    s.keptLayer.copyBackWithin(s.picture, s.picture.pixelsCovering(left, top, right, bottom));
+    s.countFrameOverLayer(key);
+    return true;
 }
 
 void Device::present() { state_->picture.present(*state_->context); }

@@ -145,6 +145,8 @@ public:
     // calls; the current world matrix is left as it was.
     void drawMeshInstances(int index, const std::vector<Matrix>& worlds);
     unsigned meshSubsetCount(int index) const;
+    // How wide one line of text is laid out, in the design space, rounded up; 0 without the font.
+    int textWidth(int font, const std::string& line) const;
     // Text clipped to the rectangle (design space); top-aligned; a missing font draws nothing.
     void drawText(int font, const std::string& text, int left, int top, int right, int bottom, TextAlign align,
                   uint32_t colour);
@@ -154,6 +156,12 @@ public:
     // the key and the colour of the clear under it stay the same, which costs a small part of
     // drawing it. Drawn over anything but a fresh clear, draw() just runs.
     void drawStaticLayer(uint64_t key, const std::function<void()>& draw);
+    // Instead of a whole frame: when the picture is still the last frame's, drawn over the
+    // static layer kept under key with nothing but what lies within the design-space rectangle
+    // drawn after the layer, puts the layer back within the rectangle and returns true; the
+    // caller then draws what goes there. False, changing nothing, when the frame must be drawn
+    // whole.
+    bool restoreStaticLayer(uint64_t key, int left, int top, int right, int bottom);
 
     // Shows the picture in the window: a picture drawn in the window is shown as it is, another
     // is copied there, letterboxed when the sizes differ.

@@ -98,6 +98,8 @@ void renderFrame(Device& device, const World& w, const std::vector<MissionBriefi
 void renderFrame(Device& device, const World& scene, const World& latest, const std::vector<MissionBriefing>& briefings,
                  const FrameExtras& extras) {
     device.beginFrame();
+    // The title at rest changes only in its prompt: the rest of the picture stays as it was.
+    if (latest.gameMode == MODE_TITLE && redrawTitlePrompt(device, latest)) return;
     device.clear(CLEAR_COLOUR);
     device.setLighting(false);
     device.setProjection(projectionMatrix(device.layout().aspect()));

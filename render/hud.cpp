@@ -146,14 +146,39 @@ void drawRadar(Device& device, const World& w, float cx, float cy, float scale) 
     drawStyledSprite(device, {cx, cy}, RADAR_MARKER, CELL_PLAYER_MARKER);
 }
 
+namespace {
+
+// The blinking prompt: the one part of the title that changes from tick to tick, drawn within
+// its own box so that only the box need be drawn again. The box reaches a quarter of a line
+// past the text, for a last glyph that overhangs its advance.
+constexpr const char* PROMPT = "PUSH SPACE KEY";
+constexpr int PROMPT_BOTTOM = TEXT_MARGIN + FONT_PIXEL_HEIGHTS[FONT_LARGE];
+
+int promptRight(const Device& device) {
+    return TEXT_MARGIN + device.textWidth(FONT_LARGE, PROMPT) + FONT_PIXEL_HEIGHTS[FONT_LARGE] / 4;
+}
+
+void drawPrompt(Device& device, const World& w) {
+    device.drawText(FONT_LARGE, PROMPT, TEXT_MARGIN, TEXT_MARGIN, promptRight(device), PROMPT_BOTTOM, TextAlign::Left,
+                    whiteWithAlpha(pushSpaceAlpha(w.tickCount)));
+}
+
+}  // namespace
+
 void drawTitleScreen(Device& device, const World& w) {
     device.drawStaticLayer(TITLE_LAYER, [&] {
         drawTitleBackground(device, TITLE_ALPHA);
         drawTextRight(device, std::string("version ") + VANTREL_VERSION, VERSION_RIGHT, TEXT_MARGIN, TEXT_WHITE,
                       FONT_SMALL);
     });
-    drawTextLeft(device, "PUSH SPACE KEY", TEXT_MARGIN, TEXT_MARGIN, whiteWithAlpha(pushSpaceAlpha(w.tickCount)),
-                 FONT_LARGE);
+    drawPrompt(device, w);
+}
+
+bool redrawTitlePrompt(Device& device, const World& w) {
+    if (!device.restoreStaticLayer(TITLE_LAYER, TEXT_MARGIN, TEXT_MARGIN, promptRight(device), PROMPT_BOTTOM))
+        return false;
+    drawPrompt(device, w);
+    return true;
 }
 
 void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {

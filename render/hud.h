@@ -15,6 +15,9 @@
 namespace vantrel::render {
 
 void drawTitleScreen(Device& device, const World& w);
+// Only the title's blinking prompt, over the title the last frame drew; false when the picture
+// does not hold that title, and drawTitleScreen must draw it whole.
+bool redrawTitlePrompt(Device& device, const World& w);
 // briefings[k - 1] tells about mission k; missing ones leave the space under the list empty.
 void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
 void drawHud(Device& device, const World& w);

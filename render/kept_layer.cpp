@@ -16,7 +16,7 @@ bool KeptLayer::startFrame() {
 void KeptLayer::drawOverClear(uint64_t key, uint32_t clearColour, PictureBuffer& picture,
                               const std::function<void()>& draw) {
     used_ = true;
-    if (valid_ && key_ == key && clearColour_ == clearColour) {
+    if (holds(key, clearColour)) {
         picture.copyFrom(framebuffer_);
         return;
     }
@@ -29,6 +29,15 @@ void KeptLayer::drawOverClear(uint64_t key, uint32_t clearColour, PictureBuffer&
 void KeptLayer::drawOverPicture(const std::function<void()>& draw) {
     used_ = true;
     draw();
+}
+
+bool KeptLayer::holds(uint64_t key, uint32_t clearColour) const {
+    return valid_ && key_ == key && clearColour_ == clearColour;
+}
+
+void KeptLayer::copyBackWithin(const PictureBuffer& picture, const PresentRect& area) {
+    used_ = true;
+    picture.copyFrom(framebuffer_, area);
 }
 
 // Copies the picture into the layer's own colour buffer, made the first time.

@@ -9,10 +9,9 @@
 #include <cstdint>
 #include <functional>
 
-namespace vantrel::render {
+#include "render/picture_buffer.h"
 
-class PictureBuffer;
-struct PictureLayout;
+namespace vantrel::render {
 
 class KeptLayer {
 public:
@@ -24,6 +23,10 @@ public:
     void drawOverClear(uint64_t key, uint32_t clearColour, PictureBuffer& picture, const std::function<void()>& draw);
     // The layer over what the frame has drawn already: only drawn, and nothing is kept of it.
     void drawOverPicture(const std::function<void()>& draw);
+    // Whether the copy holds the layer of key drawn over a clear of clearColour.
+    bool holds(uint64_t key, uint32_t clearColour) const;
+    // Puts the copy back over the picture's pixels in area only.
+    void copyBackWithin(const PictureBuffer& picture, const PresentRect& area);
     // The copy's storage follows the picture's size; what it held is drawn again.
     void resize(const PictureLayout& layout);
     void release();

@@ -137,6 +137,22 @@ void PictureBuffer::copyTo(GLuint framebuffer) const { copyColour(framebuffer_, 
 
 void PictureBuffer::copyFrom(GLuint framebuffer) const { copyColour(framebuffer, framebuffer_, whole()); }
 
+void PictureBuffer::copyFrom(GLuint framebuffer, const PresentRect& area) const {
+    copyColour(framebuffer, framebuffer_, area);
+}
+
+// Whole pixels wide of the box's edges, so a glyph's antialiased edge is never left out.
+PresentRect PictureBuffer::pixelsCovering(int left, int top, int right, int bottom) const {
+    const PictureLayout& p = layout_;
+    const auto toX = [&p](int x) { return p.left + p.scale * static_cast<float>(x); };
+    const auto toY = [&p](int y) { return p.top + p.scale * static_cast<float>(y); };
+    const int x0 = std::max(0, static_cast<int>(std::floor(toX(left))) - 1);
+    const int x1 = std::min(p.width, static_cast<int>(std::ceil(toX(right))) + 1);
+    const int y0 = std::max(0, static_cast<int>(std::floor(toY(top))) - 1);
+    const int y1 = std::min(p.height, static_cast<int>(std::ceil(toY(bottom))) + 1);
+    return {x0, p.height - y1, std::max(0, x1 - x0), std::max(0, y1 - y0)};
+}
+
 void PictureBuffer::copyColour(GLuint from, GLuint to, const PresentRect& area) const {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);

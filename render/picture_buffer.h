@@ -44,6 +44,10 @@ public:
     // framebuffer is bound again after.
     void copyTo(GLuint framebuffer) const;
     void copyFrom(GLuint framebuffer) const;
+    // Only the picture's pixels in area, rows counted from the bottom as GL does.
+    void copyFrom(GLuint framebuffer, const PresentRect& area) const;
+    // The picture's pixels that cover the design-space rectangle, rows counted from the bottom.
+    PresentRect pixelsCovering(int left, int top, int right, int bottom) const;
     // Shows the picture on the context's surface.
     void present(GraphicsContext& context) const;
     // Top row first, as 0xAARRGGBB.

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "device_fixture.h"
 #include "render/device.h"
+#include "render/frame.h"
 
 namespace vantrel::test {
 
@@ -74,6 +77,35 @@ TEST_F(KeptLayerTest, StaticLayerIsCopiedBackOnlyOverTheSameClearWithTheSameKey)
     EXPECT_TRUE(near(pixelAt(frame(), 2, 2), 0, 0, 128));
     EXPECT_EQ(frameWith(WHITE, 2, 0x800000FF), blue);
     EXPECT_EQ(draws, 4);
+}
+
+// The title at rest redraws only its prompt's line over the last frame: a quad drawn below that
+// line after a whole frame shows that the next one did not redraw the rest, and everywhere else
+// that frame equals the same title drawn whole.
+TEST_F(KeptLayerTest, TheTitlesPromptRedrawnAloneEqualsTheTitleDrawnWhole) {
+    device().createFont(0, 20);
+    device().createFont(1, 40);
+    auto w = std::make_unique<World>();
+    w->gameMode = MODE_TITLE;
+    const auto titleAt = [&](int tick) {
+        w->tickCount = tick;
+        render::renderFrame(device(), *w);
+        return frame();
+    };
+    titleAt(1);  // a window that cycles through back buffers gets the title whole in each
+    titleAt(2);
+    const std::vector<uint32_t> first = titleAt(3);
+    drawScreenQuad(device(), 600, 400, 610, 410, 0xFF00FF00);
+    const std::vector<uint32_t> redrawn = titleAt(9);
+    EXPECT_EQ(pixelAt(redrawn, 605, 405), 0xFF00FF00u) << "only the prompt's line was drawn again";
+    EXPECT_NE(redrawn, first) << "the prompt's alpha changed";
+
+    device().clear(BLACK);  // a cleared picture holds no title: the next is drawn whole
+    std::vector<uint32_t> whole = titleAt(9);
+    EXPECT_NE(pixelAt(whole, 605, 405), 0xFF00FF00u);
+    for (int y = 400; y < 410; ++y)
+        for (int x = 600; x < 610; ++x) whole[size_t(y) * 640 + size_t(x)] = 0xFF00FF00u;
+    EXPECT_EQ(redrawn, whole);
 }
 
 }  // namespace vantrel::test
