@@ -18,6 +18,7 @@
 #include "render/picture_buffer.h"
 #include "render/platform.h"
 #include "render/quality.h"
+#include "render/scaled_view.h"
 #include "render/stream_buffer.h"
 #include "render/textures.h"
 #include "sim/vecmath.h"
@@ -47,6 +48,9 @@ struct Device::State {
     FixedFunctionProgram program;
     StreamBuffer stream;
     KeptLayer keptLayer;
+    ScaledView scaledView;
+    RenderQuality quality;
+    GLuint oneLevelSampler = 0;  // bilinear filtering for the 3D view when not trilinear
     MeshTable meshes;
     GLuint whiteTexture = 0;
     TextureTable textures;
@@ -65,6 +69,9 @@ struct Device::State {
     std::vector<ScreenVertex> fanVertices;   // reused by drawScreenFan for the mapped corners
 
     uint32_t clearColour = 0;
+    // A clear is carried out when the frame first draws or reads, so that a 3D view scaled up
+    // over the whole picture can stand in for it.
+    bool clearPending = false;
     bool drawnSinceClear = true;
     // The static layer under the frames drawn last, whole or in part (0: none), how many frames
     // in a row, and whether this frame is one of them.
@@ -84,7 +91,9 @@ struct Device::State {
     void setPixelToClip();
     void rasteriseFont(int index);
     void setFixedStates();
+    void createOneLevelSampler();
     void uploadTransform();
+    void flushClear();
     void useScreenSpace(bool on);
     void drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode);
     Matrix combinedTransform(const Matrix& w) const { return w * view * projection; }
@@ -183,6 +192,14 @@ void Device::State::setFixedStates() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
+void Device::State::createOneLevelSampler() {
+    glGenSamplers(1, &oneLevelSampler);
+    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+}
+
 void Device::State::uploadTransform() {
     if (!transformDirty) return;
     const Matrix combined = combinedTransform(world);
@@ -197,9 +214,23 @@ void Device::State::uploadTransform() {
     transformDirty = false;
 }
 
-void Device::State::useScreenSpace(bool on) { glUniform1i(program.screenSpace, on ? 1 : 0); }
+void Device::State::flushClear() {
+    if (!std::exchange(clearPending, false)) return;
+    clearColourAndDepth(clearColour);
+}
+
+// Screen-space drawing lies at depth 0, in front of everything: it needs no depth test, and
+// without one it needs no depth cleared under it either.
+void Device::State::useScreenSpace(bool on) {
+    glUniform1i(program.screenSpace, on ? 1 : 0);
+    if (on)
+        glDisable(GL_DEPTH_TEST);
+    else
+        glEnable(GL_DEPTH_TEST);
+}
 
 void Device::State::drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode) {
+    flushClear();
     if (stream.draw(layout, vertices, count, mode)) drawnSinceClear = true;
 }
 
@@ -213,7 +244,10 @@ void Device::State::releaseAll() {
     whiteTexture = 0;
     stream.release();
     destroyFixedFunctionProgram(program);
+    if (oneLevelSampler) glDeleteSamplers(1, &oneLevelSampler);
+    oneLevelSampler = 0;
     keptLayer.release();
+    scaledView.release();
     picture.release();
     fontSource.reset();
     context.reset();
@@ -248,9 +282,16 @@ std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> c
     s.whiteTexture = createWhiteTexture();
     s.textures.open(dataDir);
     s.setFixedStates();
+    s.createOneLevelSampler();
     device->bindTexture(-1);
     return device;
 }
+
+void Device::setQuality(const RenderQuality& quality) {
+    if (state_->presentation == Presentation::Native) state_->quality = quality;
+}
+
+const RenderQuality& Device::quality() const { return state_->quality; }
 
 const std::string& Device::rendererName() const { return state_->renderer; }
 
@@ -308,12 +349,15 @@ const PictureLayout& Device::layout() const { return state_->picture.layout(); }
 PictureLayout Device::upcomingLayout() const { return state_->currentLayout(); }
 
 void Device::clear(uint32_t colour) {
-    clearColourAndDepth(colour);
     state_->clearColour = colour;
+    state_->clearPending = true;
     state_->drawnSinceClear = false;
 }
 
-void Device::clearMargins(uint32_t colour) { state_->picture.clearMargins(colour); }
+void Device::clearMargins(uint32_t colour) {
+    state_->flushClear();
+    state_->picture.clearMargins(colour);
+}
 
 void Device::setWorld(const Matrix& m) {
     state_->world = m;
@@ -393,6 +437,7 @@ void Device::drawMeshSubsets(int index) {
     State& s = *state_;
     const GpuMesh* mesh = s.meshes.find(index);
     if (!mesh || outsideViewVolume(s.combinedTransform(s.world), mesh->bound)) return;
+    s.flushClear();
     s.uploadTransform();
     render::drawMeshSubsets(*mesh, 0, s.boundOpaque);
     s.drawnSinceClear = true;
@@ -407,6 +452,7 @@ void Device::drawMeshInstances(int index, const std::vector<Matrix>& worlds) {
         drawMeshOneByOne(index, worlds);
         return;
     }
+    s.flushClear();
     if (s.meshes.drawInstances(*mesh, worlds, s.view, s.projection, s.boundOpaque, s.stream, s.program))
         s.drawnSinceClear = true;
 }
@@ -448,6 +494,7 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
     const int clipRight = toX(std::min(right, SCREEN_WIDTH));
     const int clipBottom = toY(std::min(bottom, SCREEN_HEIGHT));
     if (clipLeft >= clipRight || clipTop >= clipBottom) return;
+    s.flushClear();  // before the scissor box, which would cut it
     s.textVertices.clear();
     s.fonts[size_t(font)]->layout(text, toX(left), toY(top), toX(right), align, colour, s.textVertices);
     if (s.textVertices.empty()) return;
@@ -461,8 +508,22 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
     glDisable(GL_SCISSOR_TEST);
 }
 
+void Device::drawWorldView(const std::function<void()>& draw) {
+    State& s = *state_;
+    if (!s.quality.trilinear) glBindSampler(0, s.oneLevelSampler);
+    if (s.scaledView.fit(s.quality.viewScale, s.picture.layout())) {
+        s.clearPending = false;  // the view covers the whole picture
+        s.scaledView.draw(s.clearColour, s.picture, draw);
+    } else {
+        s.picture.bind();
+        draw();
+    }
+    if (!s.quality.trilinear) glBindSampler(0, 0);
+}
+
 void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {
     State& s = *state_;
+    s.flushClear();
     if (s.drawnSinceClear) {
         s.keptLayer.drawOverPicture(draw);
         return;
@@ -480,8 +541,14 @@ bool Device::restoreStaticLayer(uint64_t key, int left, int top, int right, int 
     return true;
 }
 
-void Device::present() { state_->picture.present(*state_->context); }
+void Device::present() {
+    state_->flushClear();
+    state_->picture.present(*state_->context);
+}
 
-std::vector<uint32_t> Device::readPixels() const { return state_->picture.readPixels(); }
+std::vector<uint32_t> Device::readPixels() const {
+    state_->flushClear();
+    return state_->picture.readPixels();
+}
 
 }  // namespace vantrel::render

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "render/matrices.h"
+#include "render/quality.h"
 
 struct SDL_Window;
 
@@ -99,6 +100,10 @@ public:
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
+    // What the quality changes in the picture; high's until set. The classic presentation
+    // keeps high's.
+    void setQuality(const RenderQuality& quality);
+    const RenderQuality& quality() const;
     // The graphics driver's renderer (GL_RENDERER), and whether it is a software rasteriser.
     const std::string& rendererName() const;
     bool softwareRenderer() const;
@@ -150,6 +155,10 @@ public:
     // Text clipped to the rectangle (design space); top-aligned; a missing font draws nothing.
     void drawText(int font, const std::string& text, int left, int top, int right, int bottom, TextAlign align,
                   uint32_t colour);
+
+    // The 3D view: what draw() draws goes through the quality's view scale and texture
+    // filtering; what is drawn after it is at the picture's full resolution.
+    void drawWorldView(const std::function<void()>& draw);
 
     // The first layer of a frame that looks the same frame after frame (a backdrop): drawn by
     // draw() the first time and kept as a copy of the picture, then copied back for as long as

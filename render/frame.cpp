@@ -36,12 +36,14 @@ void drawTitleNotice(Device& device, const std::vector<std::string>& notices) {
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
 void drawMission(Device& device, const World& w, const World& latest, const FrameExtras& extras) {
     device.releaseTexture(TEXTURE_TITLE);  // only the title and the menu show it
-    drawSkyAndTerrain(device, w);
-    device.setLighting(true);
-    drawAircraft(device, w);
-    device.setLighting(false);
-    drawProjectiles(device, w);
-    drawEffects(device, w);
+    device.drawWorldView([&] {
+        drawSkyAndTerrain(device, w);
+        device.setLighting(true);
+        drawAircraft(device, w);
+        device.setLighting(false);
+        drawProjectiles(device, w);
+        drawEffects(device, w);
+    });
     drawHud(device, latest);
     drawNotices(device, extras.notices);
 }

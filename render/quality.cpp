@@ -6,6 +6,24 @@
 
 namespace vantrel::render {
 
+RenderQuality renderQuality(Quality quality, std::optional<float> viewScale) {
+    RenderQuality r;
+    switch (quality) {
+        case Quality::Low:
+            r.viewScale = 0.5f;
+            r.trilinear = false;
+            break;
+        case Quality::Medium:
+            r.viewScale = 0.75f;
+            r.trilinear = false;
+            break;
+        case Quality::High:
+            break;
+    }
+    if (viewScale) r.viewScale = *viewScale;
+    return r;
+}
+
 bool isSoftwareRenderer(std::string_view renderer) {
     std::string lower(renderer);
     std::transform(lower.begin(), lower.end(), lower.begin(),

@@ -28,6 +28,16 @@ inline std::optional<Quality> qualityNamed(std::string_view name) {
     return std::nullopt;
 }
 
+// What a quality changes in the picture, as the device and the scene's passes read it. The
+// defaults are high's: the full picture.
+struct RenderQuality {
+    float viewScale = 1.0f;  // the 3D view's share of the picture's width and height
+    bool trilinear = true;   // the 3D view's textures blend two mip levels, else one
+};
+
+// The quality's choices, with the 3D view at viewScale when the player gave one.
+RenderQuality renderQuality(Quality quality, std::optional<float> viewScale = std::nullopt);
+
 // Whether the GL renderer's name (GL_RENDERER, or WebGL's unmasked renderer) is a software
 // rasteriser's: Mesa's llvmpipe, softpipe or swrast, SwiftShader, Microsoft's basic renderer.
 bool isSoftwareRenderer(std::string_view renderer);
