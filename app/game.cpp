@@ -22,6 +22,7 @@
 #include "game/scheduler.h"
 #include "net/data_files.h"
 #include "play/session.h"
+#include "play/settings.h"
 #include "relay/websocket_link.h"
 #include "relay/websocket_relay.h"
 #include "render/device.h"
@@ -308,9 +309,20 @@ bool screenWanted() {
 // Nothing when the player cancelled the start.
 std::optional<StartChoice> chooseStart(const Options& o) {
     if (std::optional<StartChoice> settled = startFromCommandLine(o)) return settled;
-    std::optional<StartChoice> choice = runStartDialog(!o.noSound);
+    std::optional<StartChoice> choice = runStartDialog(!o.noSound, o.quality.value_or(render::Quality::High));
     if (choice && o.noSound) choice->soundEnabled = false;
     return choice;
+}
+
+// A quality picked in the dialog holds for this run and, kept in the settings file, for later
+// ones; one left as it opened changes nothing.
+Options withDialogQuality(const Options& o, const StartChoice& start) {
+    Options chosen = o;
+    if (start.quality == o.quality.value_or(render::Quality::High)) return chosen;
+    chosen.quality = start.quality;
+    if (!saveSetting("quality", render::qualityName(start.quality)))
+        std::fprintf(stderr, "vantrel: the quality chosen cannot be kept in %s\n", settingsPath().c_str());
+    return chosen;
 }
 
 int runGame(const Options& o, const std::string& dataDir, RunRequests& requests, const StartChoice& start) {
@@ -345,7 +357,7 @@ int runProgram(const Options& o) {
         return EXIT_CANCELLED;
     }
     const std::optional<StartChoice> start = chooseStart(o);
-    const int exitCode = start ? runGame(o, dataDir, requests, *start) : EXIT_CANCELLED;
+    const int exitCode = start ? runGame(withDialogQuality(o, *start), dataDir, requests, *start) : EXIT_CANCELLED;
     SDL_Quit();
     return exitCode;
 }

@@ -1,11 +1,15 @@
 #include "app/start_dialog.h"
 
 #include <SDL.h>
+#include <epoxy/gl.h>
 #include <imgui.h>
 #include <imgui_impl_opengl3.h>
 #include <imgui_impl_sdl.h>
 
+#include <cctype>
 #include <cstdio>
+#include <iterator>
+#include <string>
 
 namespace vantrel {
 
@@ -13,15 +17,20 @@ namespace {
 
 // Layout in dialog units, as the dialog was first drawn; one unit is 1.5 pixels here.
 constexpr float PIXELS_PER_UNIT = 1.5f;
-constexpr float DIALOG_WIDTH = 159, DIALOG_HEIGHT = 85;
+constexpr float DIALOG_WIDTH = 159, DIALOG_HEIGHT = 110;
 
 struct ControlPlace {
     const char* text;
     float x, y, width, height;
 };
 
-constexpr ControlPlace START_BUTTON{"START", 45, 55, 50, 20};
-constexpr ControlPlace CANCEL_BUTTON{"CANCEL", 100, 55, 50, 20};
+constexpr ControlPlace START_BUTTON{"START", 45, 80, 50, 20};
+constexpr ControlPlace CANCEL_BUTTON{"CANCEL", 100, 80, 50, 20};
+// The picture's quality, its items in QUALITY_NAMES' order, and under it, on a software
+// renderer, which quality suits it.
+constexpr ControlPlace QUALITY_LABEL{"QUALITY", 10, 50, 35, 15};
+constexpr ControlPlace QUALITY_COMBO{"", 45, 50, 50, 15};
+constexpr ControlPlace SUITED_NOTE{"", 10, 66, 140, 10};
 constexpr ControlPlace SOUND_CHECK{"ENABLE SOUND", 85, 10, 65, 15};
 constexpr ControlPlace WINDOW_RADIO{"WINDOW", 10, 10, 60, 15};
 constexpr ControlPlace FULL_SCREEN_RADIO{"FULL SCREEN", 10, 30, 60, 15};
@@ -45,9 +54,31 @@ void placeButtonAt(const ControlPlace& c) { ImGui::SetCursorPos({c.x * PIXELS_PE
 struct DialogState {
     int screenChoice = 0;  // the radio group: 0 WINDOW, 1 FULL SCREEN
     bool sound = true;
+    int qualityChoice = 2;   // the combo box: an index of QUALITY_NAMES
+    std::string suitedNote;  // which quality suits a software renderer, or empty
     bool finished = false;
     std::optional<StartChoice> result;  // nothing: cancelled
 };
+
+std::string upperCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+void drawQualityChoice(DialogState& d) {
+    placeAt(QUALITY_LABEL);
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(QUALITY_LABEL.text);
+    placeAt(QUALITY_COMBO);
+    ImGui::SetNextItemWidth(QUALITY_COMBO.width * PIXELS_PER_UNIT);
+    const std::string shown = upperCase(render::QUALITY_NAMES[d.qualityChoice].name);
+    if (!ImGui::BeginCombo("##quality", shown.c_str())) return;
+    for (int k = 0; k < static_cast<int>(std::size(render::QUALITY_NAMES)); ++k) {
+        if (ImGui::Selectable(upperCase(render::QUALITY_NAMES[k].name).c_str(), k == d.qualityChoice))
+            d.qualityChoice = k;
+    }
+    ImGui::EndCombo();
+}
 
 void drawControls(DialogState& d) {
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
@@ -61,9 +92,15 @@ void drawControls(DialogState& d) {
     ImGui::RadioButton(FULL_SCREEN_RADIO.text, &d.screenChoice, 1);
     placeAt(SOUND_CHECK);
     ImGui::Checkbox(SOUND_CHECK.text, &d.sound);
+    drawQualityChoice(d);
+    if (!d.suitedNote.empty()) {
+        placeButtonAt(SUITED_NOTE);
+        ImGui::TextUnformatted(d.suitedNote.c_str());
+    }
     placeButtonAt(START_BUTTON);
     if (ImGui::Button(START_BUTTON.text, sizeOf(START_BUTTON))) {
-        d.result = StartChoice{d.screenChoice == 1 ? ScreenMode::FullScreen : ScreenMode::Window, d.sound};
+        d.result = StartChoice{d.screenChoice == 1 ? ScreenMode::FullScreen : ScreenMode::Window, d.sound,
+                               render::QUALITY_NAMES[d.qualityChoice].quality};
         d.finished = true;
     }
     placeButtonAt(CANCEL_BUTTON);
@@ -110,6 +147,19 @@ void runDialogLoop(SDL_Window* window, DialogState& d) {
     }
 }
 
+// Said on a software renderer, where the quality matters most.
+std::string suitedNote() {
+    const auto* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    if (renderer == nullptr || !render::isSoftwareRenderer(renderer)) return {};
+    return "QUALITY " + upperCase(render::qualityName(render::suitedQuality(renderer))) + " SUITS THIS COMPUTER";
+}
+
+int qualityIndex(render::Quality quality) {
+    for (int k = 0; k < static_cast<int>(std::size(render::QUALITY_NAMES)); ++k)
+        if (render::QUALITY_NAMES[k].quality == quality) return k;
+    return 0;
+}
+
 std::optional<StartChoice> cannotOpen(const char* what) {
     std::fprintf(stderr, "vantrel: the start dialog cannot open (%s): %s\n", what, SDL_GetError());
     return std::nullopt;
@@ -117,7 +167,7 @@ std::optional<StartChoice> cannotOpen(const char* what) {
 
 }  // namespace
 
-std::optional<StartChoice> runStartDialog(bool soundTicked) {
+std::optional<StartChoice> runStartDialog(bool soundTicked, render::Quality quality) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -140,6 +190,8 @@ std::optional<StartChoice> runStartDialog(bool soundTicked) {
 
     DialogState d;
     d.sound = soundTicked;
+    d.qualityChoice = qualityIndex(quality);
+    d.suitedNote = suitedNote();
     runDialogLoop(window, d);
 
     ImGui_ImplOpenGL3_Shutdown();

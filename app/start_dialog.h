@@ -1,4 +1,5 @@
-// The start dialog: window or full screen, sound on or off, START or CANCEL.
+// The start dialog: window or full screen, sound on or off, the picture's quality, START or
+// CANCEL.
 #pragma once
 
 #include <optional>
@@ -9,7 +10,8 @@ namespace vantrel {
 
 // Runs the dialog until START (the player's choice), CANCEL or its close box (nothing). SDL
 // video must be initialised. A dialog that cannot open counts as cancelled, after a message on
-// standard error.
-std::optional<StartChoice> runStartDialog(bool soundTicked);
+// standard error. quality is chosen when it opens; on a software renderer the dialog says which
+// quality suits it.
+std::optional<StartChoice> runStartDialog(bool soundTicked, render::Quality quality);
 
 }  // namespace vantrel

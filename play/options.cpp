@@ -201,9 +201,9 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
 std::optional<StartChoice> startFromCommandLine(const Options& o) {
     switch (o.screen) {
         case ScreenChoice::Window:
-            return StartChoice{ScreenMode::Window, !o.noSound};
+            return StartChoice{ScreenMode::Window, !o.noSound, o.quality.value_or(render::Quality::High)};
         case ScreenChoice::FullScreen:
-            return StartChoice{ScreenMode::FullScreen, !o.noSound};
+            return StartChoice{ScreenMode::FullScreen, !o.noSound, o.quality.value_or(render::Quality::High)};
         case ScreenChoice::Dialog:
             break;
     }

@@ -23,6 +23,7 @@ enum class ScreenMode { Window, FullScreen };
 struct StartChoice {
     ScreenMode screen = ScreenMode::Window;
     bool soundEnabled = true;
+    render::Quality quality = render::Quality::High;
     bool operator==(const StartChoice&) const = default;
 };
 

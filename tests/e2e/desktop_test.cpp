@@ -23,8 +23,8 @@ using namespace std::chrono_literals;
 struct Point {
     int x, y;
 };
-constexpr Point START_BUTTON{105, 97};
-constexpr Point CANCEL_BUTTON{187, 97};
+constexpr Point START_BUTTON{105, 135};
+constexpr Point CANCEL_BUTTON{187, 135};
 
 class Desktop : public testing::Test {
 protected:
@@ -85,14 +85,14 @@ protected:
 
 TEST_F(Desktop, CancelEndsWithCodeZeroBeforeAnyGameWindow) {
     const pid_t game = startGame({});
-    ASSERT_TRUE(waitForWindowOfSize(238, 127)) << "the start dialog";
+    ASSERT_TRUE(waitForWindowOfSize(238, 165)) << "the start dialog";
     click(CANCEL_BUTTON);
     EXPECT_EQ(test::waitForExit(game, 10s), 0);
 }
 
 TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
     const pid_t game = startGame({"--print-hash"});
-    ASSERT_TRUE(waitForWindowOfSize(238, 127));
+    ASSERT_TRUE(waitForWindowOfSize(238, 165));
     click(START_BUTTON);
     ASSERT_TRUE(waitForWindowOfSize(640, 480));
     tap("Escape");
