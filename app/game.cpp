@@ -27,6 +27,7 @@
 #include "relay/websocket_relay.h"
 #include "render/device.h"
 #include "render/image.h"
+#include "render/platform.h"
 #include "sound/binding.h"
 
 namespace vantrel {
@@ -92,6 +93,7 @@ public:
         auto device = render::Device::initGraphics(
             window_, dataDir_, options_.classic ? render::Presentation::Classic : render::Presentation::Native);
         if (!device) return false;
+        sayOnceWhichQualitySuits(*device);
         setFramePacing();
         sound_.soundEnabled = soundEnabled;
         startSound(sound_, reinterpret_cast<HWND__*>(window_), resolveSoundLibrary(executableDir()), dataDir_);
@@ -265,6 +267,21 @@ private:
             focused_ = false;
             keyboard_.releaseAll();  // the releases go to the window in front
         }
+    }
+
+    // A software renderer with no quality chosen: the first start says which quality suits it,
+    // once for the user (remembered in the cache folder), and leaves the picture as it is.
+    void sayOnceWhichQualitySuits(const render::Device& device) {
+        constexpr const char* SAID = "quality-hint-said";
+        if (options_.quality || options_.renderScale || options_.classic || !device.softwareRenderer() ||
+            !render::readKeptFile(SAID).empty())
+            return;
+        const char* suited = render::qualityName(render::suitedQuality(device.rendererName()));
+        std::fprintf(stderr,
+                     "vantrel: this computer draws in software (%s): the game runs much smoother with --quality %s, "
+                     "or \"quality = %s\" in %s\n",
+                     device.rendererName().c_str(), suited, suited, settingsPath().c_str());
+        render::keepFile(SAID, {'1'});
     }
 
     // Sleeps until the next tick or frame is due; while another window has the focus the game is

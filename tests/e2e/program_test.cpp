@@ -160,6 +160,26 @@ TEST(Program, InformationBoxWithoutADisplayGoesToStandardError) {
     EXPECT_NE(r.err.find("0.30"), std::string::npos);
 }
 
+// These runs draw on Mesa's software rasteriser: the first start with nothing chosen names the
+// quality that suits it, later starts and a player's own choice do not.
+TEST(Program, SoftwareRendererHearsOnceWhichQualitySuits) {
+    const std::vector<std::string> freshFolders = {"XDG_CACHE_HOME=" + test::freshDir("quality-cache"),
+                                                   "XDG_CONFIG_HOME=" + test::freshDir("quality-config")};
+    const auto first = runVantrel(headless({"--quit-after", "3"}), freshFolders);
+    ASSERT_EQ(first.exitCode, 1) << first.err;
+    EXPECT_NE(first.err.find("--quality low"), std::string::npos) << first.err;
+    const auto second = runVantrel(headless({"--quit-after", "3"}), freshFolders);
+    EXPECT_EQ(second.err.find("--quality"), std::string::npos) << "said once: " << second.err;
+
+    const std::vector<std::string> otherCache = {"XDG_CACHE_HOME=" + test::freshDir("quality-cache-chosen"),
+                                                 freshFolders[1]};
+    for (const char* chosen : {"--quality", "--render-scale"}) {
+        const auto r = runVantrel(
+            headless({chosen, chosen == std::string("--quality") ? "high" : "0.5", "--quit-after", "3"}), otherCache);
+        EXPECT_EQ(r.err.find("--quality"), std::string::npos) << chosen << " chosen: " << r.err;
+    }
+}
+
 TEST(Program, EscapeOnTheTitleScreenEndsNormally) {
     const std::string keys = scriptFile("escape", "5 ESCAPE\n");
     const std::string dir = test::freshDir("escape-shot");
