@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "play/session.h"
 #include "render/browser/canvas_context.h"
 #include "render/image.h"
+#include "render/quality.h"
 #include "sound/binding.h"
 #include "web/audio.h"
 #include "web/platform_keys.h"
@@ -49,6 +51,14 @@ EM_JS(void, pageMatch, (const char* code), {
 EM_JS(void, pageFinished, (int exitCode, const char* lines), {
     if (Module.vantrelFinished) Module.vantrelFinished(exitCode, UTF8ToString(lines));
 });
+// The graphics driver behind WebGL: the plain RENDERER is masked ("WebKit WebGL") in most
+// browsers. Read from the canvas's context, the one the game draws with.
+EM_JS(char*, unmaskedRenderer, (), {
+    const gl = Module.canvas.getContext('webgl2');
+    if (!gl) return stringToNewUTF8('');
+    const info = gl.getExtension('WEBGL_debug_renderer_info');
+    return stringToNewUTF8(String(gl.getParameter(info ? info.UNMASKED_RENDERER_WEBGL : gl.RENDERER)));
+});
 
 constexpr const char* CANVAS = "#canvas";
 constexpr const char* DEFAULT_DATA_DIR = "/data";
@@ -77,6 +87,7 @@ public:
             std::move(context), error, dataDir_,
             options_.classic ? vantrel::render::Presentation::Classic : vantrel::render::Presentation::Native);
         if (!device) return false;
+        pickSuitedQuality();
         vantrel::Scheduler& scheduler = session_.scheduler();
         // The browser paces animation frames at the display's rate.
         if (scheduler.interpolating) scheduler.drawInterval = vantrel::frameIntervalMs(options_.fps, true, 0);
@@ -154,6 +165,17 @@ public:
     }
 
 private:
+    // Unless the address chose one, the page plays at the quality that suits the browser's
+    // graphics driver (low on a software renderer), where the desktop only suggests it: a page
+    // has no settings file to keep a choice in. Before the session starts, which reads it.
+    void pickSuitedQuality() {
+        if (options_.quality || options_.renderScale) return;
+        const std::unique_ptr<char, decltype(&std::free)> renderer(unmaskedRenderer(), &std::free);
+        options_.quality = vantrel::render::suitedQuality(renderer.get());
+        std::printf("vantrel: drawing at quality %s on %s\n", vantrel::render::qualityName(*options_.quality),
+                    renderer.get());
+    }
+
     // A game alone stands still while the player looks away; a network game goes on for the
     // others, the computer flying this player's aircraft.
     bool frozen() const { return !session_.inNetworkGame() && (frozenByPage_ || hidden_ || !focused_); }
@@ -241,7 +263,7 @@ private:
         return EM_FALSE;
     }
 
-    vantrel::Options options_;
+    vantrel::Options options_;  // the session reads it; the page fills in the quality and network play
     const std::string dataDir_;
     vantrel::RunRequests requests_;
     vantrel::Sound sound_;

@@ -86,6 +86,8 @@ var Module = (function () {
     if (isOn('hash')) args.push('--print-hash');
     if (isOn('window')) args.push('--window');
     if (isOn('nosound')) args.push('--no-sound');
+    if (params.has('quality')) args.push('--quality', params.get('quality'));
+    if (params.has('render-scale')) args.push('--render-scale', params.get('render-scale'));
     return args;
   }
 
