@@ -1,12 +1,13 @@
 // The page around the game: the start overlay, the information overlay, messages, the data
-// pack's download, and the URL's parameters as the game's command line (the same flags as on
-// the desktop). The game calls the Module.vantrel* functions below.
+// pack's download beside the game's code, and the URL's parameters as the game's command line
+// (the same flags as on the desktop). The game calls the Module.vantrel* functions below.
 'use strict';
 
 var Module = (function () {
   const CLASSIC_WIDTH = 640;
   const CLASSIC_HEIGHT = 480;
   const DATA_PACK = 'vantrel.data';
+  const GAME_CODE = 'vantrel.wasm';
   // Join codes: six of these, typed in either case (no 0/O, 1/I/L).
   const JOIN_CODE = /^[ABCDEFGHJKMNPQRSTUVWXYZ23456789]{6}$/;
   const INLINE_KEYS = '/tmp/inline.keys';
@@ -309,6 +310,30 @@ var Module = (function () {
     return bytes.buffer;
   }
 
+  // Compiled as it downloads where the server names it application/wasm.
+  async function compileGame() {
+    let response;
+    try {
+      response = await fetch(GAME_CODE);
+    } catch (error) {
+      throw new Error(GAME_CODE + ' could not be fetched (' + error.message + ')');
+    }
+    if (!response.ok) throw new Error(GAME_CODE + ': the server answered ' + response.status + ' ' + response.statusText);
+    const type = response.headers.get('Content-Type') || '';
+    if (type.startsWith('application/wasm')) return WebAssembly.compileStreaming(response);
+    return WebAssembly.compile(await response.arrayBuffer());
+  }
+
+  // The game's code is fetched and compiled while the data pack downloads; the game's loader
+  // takes it from here instead of fetching it only once the pack has arrived.
+  function instantiateCompiledGame(compiling) {
+    Module.instantiateWasm = (imports, receiveInstance) => {
+      compiling.then((module) => WebAssembly.instantiate(module, imports).then((instance) => receiveInstance(instance, module)))
+        .catch((error) => showGameError(error.message + '. ' + REBUILD_HELP));
+      return {};  // the exports come to receiveInstance
+    };
+  }
+
   function loadScript(source) {
     return new Promise((resolve, reject) => {
       const script = document.createElement('script');
@@ -340,6 +365,11 @@ var Module = (function () {
   }
 
   async function load() {
+    const packArriving = fetchDataPack();
+    const compiling = compileGame();
+    packArriving.catch(() => {});  // each is reported where it is awaited
+    compiling.catch(() => {});
+    instantiateCompiledGame(compiling);
     if (!hasWebGL2()) {
       showMessage('No WebGL 2', 'This browser cannot draw the game: WebGL 2 is not available.',
                   'Use a current Firefox, Chromium or Chrome with hardware acceleration (WebGL) turned on.');
@@ -353,7 +383,7 @@ var Module = (function () {
     }
     let pack;
     try {
-      pack = await fetchDataPack();
+      pack = await packArriving;
     } catch (error) {
       showDataPackProblem(error.message);
       return;
