@@ -17,7 +17,8 @@
 //   --flag F         one more Chromium flag (repeatable)
 //   --url U          open the page at U (a relay serving it) instead of serving SITE_DIR here
 // Writes OUT_DIR/report.json {state, errors[], console[], result, exitCode, message,
-// audio, screenshots[], milliseconds{ready, firstScreenshot, finished}} and
+// audio, screenshots[], milliseconds{ready, firstScreenshot, finished}, pageMilliseconds{screenshots{tick},
+// finished} (as the page timed them)} and
 // OUT_DIR/screenshot-TICK.png. Exit status 0 when STATE was reached, 1 otherwise.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
@@ -132,6 +133,12 @@ const PAGE_STATE = `(() => {
              document.getElementById('message-help').textContent : null,
     screenshots: [...document.querySelectorAll('pre[id^="screenshot-"]')].map((e) => e.id.slice(11)),
     match: document.getElementById('match-code') ? document.getElementById('match-code').textContent : '',
+    // As the page timed them, from its opening: exact where the polling above is not.
+    pageMilliseconds: {
+      screenshots: Object.fromEntries([...document.querySelectorAll('pre[id^="screenshot-"]')].map(
+        (e) => [e.id.slice(11), Number(e.dataset.at)])),
+      finished: result && result.dataset.at ? Number(result.dataset.at) : null,
+    },
     audio: typeof Module !== 'undefined' && Module.vantrelAudio ? Object.assign({}, Module.vantrelAudio.stats) : null,
   };
 })()`;
@@ -212,7 +219,8 @@ export async function runPage(options) {
       await sleep(100);
     }
     Object.assign(report, {result: state.result, exitCode: state.exitCode, message: state.message,
-                           audio: state.audio, screenshots: state.screenshots, title: state.title});
+                           audio: state.audio, screenshots: state.screenshots, title: state.title,
+                           pageMilliseconds: state.pageMilliseconds});
     for (const tick of state.screenshots) {
       const dataUrl = (await page('Runtime.evaluate', {
         expression: `document.getElementById('screenshot-${tick}').textContent`, returnByValue: true})).result.value;

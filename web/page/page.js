@@ -240,6 +240,7 @@ var Module = (function () {
   // --- Results for tests and players ----------------------------------------------------------
 
   function keepScreenshot(tick, width, height, pointer) {
+    const handedOver = performance.now();  // milliseconds since the page was opened
     const rgba = new Uint8ClampedArray(Module.HEAPU8.buffer, pointer, width * height * 4).slice();
     for (let i = 3; i < rgba.length; i += 4) rgba[i] = 255;
     const picture = document.createElement('canvas');
@@ -248,6 +249,7 @@ var Module = (function () {
     picture.getContext('2d').putImageData(new ImageData(rgba, width, height), 0, 0);
     const pre = document.createElement('pre');
     pre.id = 'screenshot-' + tick;
+    pre.dataset.at = String(handedOver);
     pre.textContent = picture.toDataURL('image/png');
     results.appendChild(pre);
   }
@@ -265,6 +267,7 @@ var Module = (function () {
     const result = element('result');
     result.textContent = lines;
     result.dataset.exitCode = String(exitCode);
+    result.dataset.at = String(performance.now());
     document.title = 'vantrel: finished';
     if (document.fullscreenElement) document.exitFullscreen();
     if (!stopped) showMessage('The game has ended', '', 'Reload the page to play again.', false);
