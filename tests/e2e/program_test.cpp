@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/e2e/run_program.h"
@@ -160,23 +161,23 @@ TEST(Program, InformationBoxWithoutADisplayGoesToStandardError) {
     EXPECT_NE(r.err.find("0.30"), std::string::npos);
 }
 
-// These runs draw on Mesa's software rasteriser: the first start with nothing chosen names the
-// quality that suits it, later starts and a player's own choice do not.
+// Drawn on Mesa's software rasteriser: the first start with nothing chosen names the quality
+// that suits it, later starts and a player's own choice do not.
 TEST(Program, SoftwareRendererHearsOnceWhichQualitySuits) {
-    const std::vector<std::string> freshFolders = {"XDG_CACHE_HOME=" + test::freshDir("quality-cache"),
-                                                   "XDG_CONFIG_HOME=" + test::freshDir("quality-config")};
-    const auto first = runVantrel(headless({"--quit-after", "3"}), freshFolders);
+    const std::string config = "XDG_CONFIG_HOME=" + test::freshDir("quality-config");
+    const std::vector<std::string> fresh = {"LIBGL_ALWAYS_SOFTWARE=1", config,
+                                            "XDG_CACHE_HOME=" + test::freshDir("quality-cache")};
+    const auto first = runVantrel(headless({"--quit-after", "3"}), fresh);
     ASSERT_EQ(first.exitCode, 1) << first.err;
     EXPECT_NE(first.err.find("--quality low"), std::string::npos) << first.err;
-    const auto second = runVantrel(headless({"--quit-after", "3"}), freshFolders);
+    const auto second = runVantrel(headless({"--quit-after", "3"}), fresh);
     EXPECT_EQ(second.err.find("--quality"), std::string::npos) << "said once: " << second.err;
 
-    const std::vector<std::string> otherCache = {"XDG_CACHE_HOME=" + test::freshDir("quality-cache-chosen"),
-                                                 freshFolders[1]};
-    for (const char* chosen : {"--quality", "--render-scale"}) {
-        const auto r = runVantrel(
-            headless({chosen, chosen == std::string("--quality") ? "high" : "0.5", "--quit-after", "3"}), otherCache);
-        EXPECT_EQ(r.err.find("--quality"), std::string::npos) << chosen << " chosen: " << r.err;
+    const std::vector<std::string> otherCache = {"LIBGL_ALWAYS_SOFTWARE=1", config,
+                                                 "XDG_CACHE_HOME=" + test::freshDir("quality-cache-chosen")};
+    for (const auto& [option, value] : {std::pair{"--quality", "high"}, std::pair{"--render-scale", "0.5"}}) {
+        const auto r = runVantrel(headless({option, value, "--quit-after", "3"}), otherCache);
+        EXPECT_EQ(r.err.find("--quality"), std::string::npos) << option << " chosen: " << r.err;
     }
 }
 
