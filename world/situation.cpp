@@ -115,6 +115,8 @@ void resetMission(World& w) {
     for (Effect& e : w.effects) e.life = 0;
     for (Aircraft& a : w.aircraft) a.side = 0;
     for (Projectile& p : w.projectiles) p.side = 0;
+    for (DamageRecord& d : w.lastDamage) d = DamageRecord{NO_AIRCRAFT, DAMAGE_NONE};
+    clearCombatEvents(w.combat);
 }
 
 void placeSituation(World& w, const Situation& s) {

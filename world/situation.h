@@ -37,8 +37,8 @@ bool parseSituation(const uint8_t* bytes, std::size_t size, Situation& out, std:
 // Reads and parses a file; the error names the file.
 bool loadSituation(const std::string& path, Situation& out, std::string& error);
 
-// Empties the world for a new mission; every human seat's camera and views start afresh and its
-// engine loop starts.
+// Empties the world for a new mission (aircraft, projectiles, effects, the damage records);
+// every human seat's camera and views start afresh and its engine loop starts.
 void resetMission(World& w);
 
 // Places the records in order; the player's record sets the player seat's slot. Records beyond the
