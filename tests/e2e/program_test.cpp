@@ -51,6 +51,18 @@ TEST(Program, VersionAndHelp) {
     EXPECT_EQ(r.out.find("--print-hash"), std::string::npos) << "a testing option, kept out of the help";
 }
 
+TEST(Program, HelpListsThePlayersOwnKeys) {
+    const std::string config = test::freshDir("help-keys");
+    std::filesystem::create_directories(config + "/vantrel");
+    test::writeText(config + "/vantrel/keys.conf", "gun = J, K\nlauncher = NoSuchKey\n");
+    const auto r = runVantrel({"--help"}, {"XDG_CONFIG_HOME=" + config});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("gun = J, K"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("launcher = X "), std::string::npos) << "a refused line keeps the default: " << r.out;
+    EXPECT_NE(r.out.find("keys.conf:2:"), std::string::npos) << "and is named: " << r.out;
+    EXPECT_NE(r.out.find("pause = P, Pause"), std::string::npos) << r.out;
+}
+
 TEST(Program, BadDataDirectoryIsNamedAndEndsWithCodeTwo) {
     const auto r = runVantrel({"--window", "--no-sound", "--data", "/no/such/vantrel-data", "--quit-after", "1"});
     EXPECT_EQ(r.exitCode, 2);
