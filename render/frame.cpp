@@ -14,7 +14,7 @@ constexpr uint32_t CLEAR_COLOUR = 0xFF1464FF;
 constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on wide screens
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
-void drawMission(Device& device, const World& w, const World& latest) {
+void drawMission(Device& device, const World& w, const World& latest, OwnMapMarker own) {
     device.releaseTexture(TEXTURE_TITLE);  // only the title and the menu show it
     drawSkyAndTerrain(device, w);
     device.setLighting(true);
@@ -22,10 +22,11 @@ void drawMission(Device& device, const World& w, const World& latest) {
     device.setLighting(false);
     drawProjectiles(device, w);
     drawEffects(device, w);
-    drawHud(device, latest);
+    drawHud(device, latest, own);
 }
 
-void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings) {
+void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings,
+               const Hints* hints) {
     switch (latest.gameMode) {
         case MODE_TITLE:
             device.clearMargins(MARGIN_COLOUR);
@@ -36,7 +37,7 @@ void drawScene(Device& device, const World& w, const World& latest, const std::v
             drawMissionMenu(device, latest, briefings);
             break;
         case MODE_MISSION:
-            drawMission(device, w, latest);
+            drawMission(device, w, latest, hints && hints->helpers ? OwnMapMarker::Heading : OwnMapMarker::Blinking);
             break;
         default:
             break;  // any other mode shows only the clear colour
@@ -61,18 +62,19 @@ std::optional<uint64_t> stillFrameKey(const World& latest) {
     }
 }
 
-void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings) {
-    renderFrame(device, w, w, briefings);
+void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings, const Hints* hints) {
+    renderFrame(device, w, w, briefings, hints);
 }
 
-void renderFrame(Device& device, const World& scene, const World& latest,
-                 const std::vector<MissionBriefing>& briefings) {
+void renderFrame(Device& device, const World& scene, const World& latest, const std::vector<MissionBriefing>& briefings,
+                 const Hints* hints) {
     device.beginFrame();
     device.clear(CLEAR_COLOUR);
     device.setLighting(false);
     device.setProjection(projectionMatrix(device.layout().aspect()));
     setViewTransform(device, scene);
-    drawScene(device, scene, latest, briefings);
+    drawScene(device, scene, latest, briefings, hints);
+    if (hints) drawHints(device, scene, latest, *hints);
 }
 
 }  // namespace vantrel::render

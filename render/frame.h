@@ -8,16 +8,19 @@
 
 #include "game/briefing.h"
 #include "render/device.h"
+#include "render/hints.h"
 #include "world/world.h"
 
 namespace vantrel::render {
 
-void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
+void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {},
+                 const Hints* hints = nullptr);
 // The camera and the world's passes from scene (a World blended between two ticks), the
 // head-up display, title and menu from latest, the World of the last tick. briefings: what the
-// mission menu shows about each mission (mission k at k - 1).
+// mission menu shows about each mission (mission k at k - 1). hints: what is drawn for a
+// newcomer over it all; none for the original picture.
 void renderFrame(Device& device, const World& scene, const World& latest,
-                 const std::vector<MissionBriefing>& briefings = {});
+                 const std::vector<MissionBriefing>& briefings = {}, const Hints* hints = nullptr);
 
 // What a frame of the title, the menu or another still screen shows, as a number: two frames
 // of the same picture size and the same number are the same picture, so the second need not be

@@ -17,7 +17,10 @@ namespace vantrel::render {
 void drawTitleScreen(Device& device, const World& w);
 // briefings[k - 1] tells about mission k; missing ones leave the space under the list empty.
 void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
-void drawHud(Device& device, const World& w);
+// How the map shows the player's own aircraft: the original's blinking side marker, or (with the
+// hints) the radar's arrowhead turned to the heading, on top of every other marker.
+enum class OwnMapMarker { Blinking, Heading };
+void drawHud(Device& device, const World& w, OwnMapMarker own = OwnMapMarker::Blinking);
 
 // The bound texture stretched over the rectangle; alpha 0..255 scales its opacity.
 void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha);
@@ -28,6 +31,10 @@ void drawSprite(Device& device, float x, float y, int alpha, float size, uint8_t
 void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour, int font);
 void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour, int font);
 void drawTextCentered(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font);
+// Centred between left and right with a one-pixel dark outline in the line's own alpha, which
+// keeps it readable over cloud and snow; the second centres it across the screen.
+void drawOutlinedText(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font);
+void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font);
 
 // Heading-up radar of the player's surroundings; scale in world units per pixel.
 void drawRadar(Device& device, const World& w, float cx, float cy, float scale);

@@ -38,13 +38,13 @@ int truncToInt(double v) {
     return static_cast<int>(v);
 }
 
-const Aircraft& playerOf(const World& w) { return w.aircraft[viewerOf(w).slot]; }
-
 float screenOffset(float angle, double centre) {
     return static_cast<float>(static_cast<double>(angle) * PIXELS_PER_FIELD_OF_VIEW / FIELD_OF_VIEW + centre);
 }
 
 }  // namespace
+
+const Aircraft& playerOf(const World& w) { return w.aircraft[viewerOf(w).slot]; }
 
 uint32_t whiteWithAlpha(int alpha) { return 0x00FFFFFFu | (static_cast<uint32_t>(alpha & 0xFF) << 24); }
 

@@ -56,6 +56,9 @@ constexpr float RADAR_RADIUS = 50.0f;      // pixels
 constexpr float RADAR_SCALE_SHORT = 1.5f;  // world units per pixel
 constexpr float RADAR_SCALE_LONG = 3.0f;
 
+// The aircraft the picture's viewer flies.
+const Aircraft& playerOf(const World& w);
+
 // White with the low 8 bits of alpha: textures keep their colours, only their opacity changes.
 uint32_t whiteWithAlpha(int alpha);
 

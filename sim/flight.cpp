@@ -123,7 +123,7 @@ void spawnJitteredSmoke(World& w, const Aircraft& a, int reach, const EffectReci
 }
 
 void applyDamage(World& w, Aircraft& a) {
-    if (a.armor > DAMAGED_ARMOR) return;
+    if (!losesSpeedToDamage(a)) return;
     a.speed = added(a.speed, -DAMAGED_SPEED_LOSS);
     if (a.speed < DAMAGED_MIN_SPEED) a.speed = static_cast<float>(DAMAGED_MIN_SPEED);
     if (w.tickCount % 3 == 1) spawnJitteredSmoke(w, a, 2, DamageSmoke);
