@@ -82,6 +82,11 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                  "the original presentation: a 640 x 480 picture letterboxed in the window, one frame per tick");
     app.add_option("--fps", out.fps, "draw at most N frames a second (default: the display's refresh rate)")
         ->check(CLI::Range(1, 1000));
+    std::string hintsText = "on";
+    app.add_option("--hints", hintsText,
+                   "on or off: the controls card, the pointer to the enemy, notices, pause and the ESC "
+                   "confirmation (default on; --classic has none)")
+        ->check(CLI::IsMember({"on", "off"}));
     std::string vsyncText = "on";
     app.add_option("--vsync", vsyncText, "on or off: wait for the display when showing a frame (default on)")
         ->check(CLI::IsMember({"on", "off"}));
@@ -107,7 +112,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         keysHelp +
         "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
         "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
-        "  X radar range, Y view, Start = Space, Back = Esc.");
+        "  X radar range, Y view, Start = Space (pauses a mission), Back = Esc.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -119,6 +124,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     }
     if (seed->count() > 0) out.seed = static_cast<uint32_t>(seedValue);
     out.vsync = vsyncText == "on";
+    out.hints = hintsText == "on";
     if (!sizeText.empty()) {
         WindowSize size;
         std::string error;

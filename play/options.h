@@ -45,7 +45,8 @@ struct Options {
     std::optional<uint32_t> seed;
     int scale = 1;
     std::optional<WindowSize> size;  // overrides scale
-    bool classic = false;            // 640 x 480 picture, letterboxed, one frame per tick
+    bool classic = false;            // 640 x 480 picture, letterboxed, one frame per tick, no hints
+    bool hints = true;               // the newcomer's helpers: controls card, pointer, notices, pause
     int fps = 0;                     // frames a second at most; 0: the display's rate
     bool vsync = true;
     std::string inputFile;
@@ -66,6 +67,9 @@ bool parseWindowSize(const std::string& text, WindowSize& out, std::string& erro
 // The start the command line settles (--window or --fullscreen, sound unless --no-sound);
 // nothing when the start dialog must ask.
 std::optional<StartChoice> startFromCommandLine(const Options& o);
+
+// The newcomer's helpers are on unless --hints off or --classic says otherwise.
+inline bool hintsWanted(const Options& o) { return o.hints && !o.classic; }
 
 // Parses argv. Returns an exit code when the program should end at once (help, version, or
 // bad arguments after a one-line message on standard error), nothing when it should run.

@@ -58,7 +58,8 @@ std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
 
 Session::Session(const Options& options, std::string dataDir, RunRequests& requests, SessionHost& host, Sound& sound)
     : options_(options), dataDir_(std::move(dataDir)), requests_(requests), host_(host), sound_(sound),
-      world_(std::make_unique<World>()), previous_(std::make_unique<World>()), scene_(std::make_unique<World>()) {
+      world_(std::make_unique<World>()), previous_(std::make_unique<World>()), scene_(std::make_unique<World>()),
+      hints_(hintsWanted(options), host, options.demo == 0) {
     scheduler_.fast = options.fast;
     scheduler_.interpolating = !options.classic && !options.fast;
     if (options.demo > 0) demo_.emplace(options.demo);
@@ -102,18 +103,17 @@ std::vector<std::string> Session::finish() {
 
 void Session::runTick() {
     uint8_t snapshot[256];
-    ++ticksRun_;
-    if (requests_.script) {
-        requests_.script->snapshot(ticksRun_, snapshot);
-    } else if (demo_) {
-        takeDemoSnapshot(snapshot);
-    } else {
-        host_.takePlayerKeys(snapshot);
+    const bool wasPaused = hints_.paused();
+    if (!takeTickKeys(snapshot)) {
+        if (!wasPaused && hints_.paused()) quietEngine();
+        return;
     }
+    ++ticksRun_;
     if (recorder_) recorder_->record(ticksRun_, snapshot);
     *previous_ = *world_;
     const TickNotes notes = logicTick(*world_, dataDir_, snapshot);
     playSoundEvents(sound_, world_->seats[PLAYER_SEAT].sounds);
+    hints_.afterTick(*world_, snapshot);
     if (!notes.refusal.empty()) std::fprintf(stderr, "vantrel: situation refused: %s\n", notes.refusal.c_str());
     if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
     if (demo_ && demo_->finished(*world_)) world_->running = 0;
@@ -124,7 +124,7 @@ std::optional<Session::StillPicture> Session::stillPicture() const {
     const std::optional<uint64_t> key = render::stillFrameKey(*world_);
     if (!key) return std::nullopt;
     const render::PictureLayout next = device_->upcomingLayout();
-    return StillPicture{*key, next.width, next.height};
+    return StillPicture{*key, hints_.stillKey(*world_), next.width, next.height};
 }
 
 void Session::drawFrame() {
@@ -135,23 +135,40 @@ void Session::drawFrame() {
         return;
     }
     const float fraction = tickFraction(scheduler_, now());
-    if (!scheduler_.interpolating || fraction >= 1.0f) {
-        render::renderFrame(*device_, *world_, briefings_);
+    const render::Hints hints = hints_.view(*world_);
+    if (!scheduler_.interpolating || fraction >= 1.0f || hints_.paused()) {
+        render::renderFrame(*device_, *world_, briefings_, &hints);
     } else {
         render::blendWorlds(*previous_, *world_, fraction, *scene_);
-        render::renderFrame(*device_, *scene_, *world_, briefings_);
+        render::renderFrame(*device_, *scene_, *world_, briefings_, &hints);
     }
     saveDueScreenshots();
     device_->present();
     shown_ = still;
 }
 
-// The demo flies alone; ESC from the player still abandons it.
-void Session::takeDemoSnapshot(uint8_t snapshot[256]) {
-    uint8_t player[256];
-    host_.takePlayerKeys(player);
-    demo_->snapshot(*world_, snapshot);
-    snapshot[VK_ESCAPE] |= player[VK_ESCAPE];
+// A key script gives every key; otherwise the player's keys pass the hints (pause, the ESC
+// confirmation). The demo flies alone; ESC from the player still abandons it.
+bool Session::takeTickKeys(uint8_t snapshot[256]) {
+    if (requests_.script) {
+        requests_.script->snapshot(ticksRun_ + 1, snapshot);
+        return true;
+    }
+    host_.takePlayerKeys(snapshot);
+    if (!hints_.takePlayerKeys(*world_, snapshot)) return false;
+    if (demo_) {
+        const uint8_t escape = snapshot[VK_ESCAPE];
+        demo_->snapshot(*world_, snapshot);
+        snapshot[VK_ESCAPE] |= escape;
+    }
+    return true;
+}
+
+// The engine's drone stops while the game is paused; the next tick sets its level again.
+void Session::quietEngine() {
+    SoundEvents quiet{};
+    appendSoundLoop(quiet, LOOP_LEVEL, 0);
+    playSoundEvents(sound_, quiet);
 }
 
 void Session::saveDueScreenshots() {

@@ -17,6 +17,8 @@
 #include "game/demo.h"
 #include "game/keyscript.h"
 #include "game/scheduler.h"
+#include "play/controls_card.h"
+#include "play/hints.h"
 #include "play/options.h"
 #include "render/device.h"
 #include "sound/sound.h"
@@ -35,10 +37,9 @@ struct RunRequests {
 // the exit code, after a one-line message on standard error.
 std::optional<int> prepareRequests(const Options& o, RunRequests& r);
 
-// What a session asks of the platform it runs on.
-class SessionHost {
+// What a session asks of the platform it runs on, the names of the player's keys among it.
+class SessionHost : public KeyDescriber {
 public:
-    virtual ~SessionHost() = default;
     // Milliseconds of a clock that wraps at 2^32.
     virtual uint32_t now() = 0;
     // The keys the player holds for the next tick, as a 256-byte snapshot.
@@ -87,12 +88,14 @@ private:
     };
     // A still screen's frame: what it shows and at which picture size.
     struct StillPicture {
-        uint64_t key;
+        uint64_t key, hintsKey;
         int width, height;
         bool operator==(const StillPicture&) const = default;
     };
     std::optional<StillPicture> stillPicture() const;
-    void takeDemoSnapshot(uint8_t snapshot[256]);
+    // The keys of the next tick; false when none is to run (paused).
+    bool takeTickKeys(uint8_t snapshot[256]);
+    void quietEngine();
     void saveDueScreenshots();
 
     const Options& options_;
@@ -110,6 +113,7 @@ private:
     std::optional<KeyScriptRecorder> recorder_;
     std::vector<PendingScreenshot> screenshots_;
     std::optional<StillPicture> shown_;  // the last frame drawn, when of a still screen
+    PlayerHints hints_;
     int ticksRun_ = 0;
 };
 
