@@ -7,8 +7,9 @@
 
 namespace vantrel {
 
-// Runs the dialog until START (the player's choice), CANCEL or its close box (nothing). SDL
-// video must be initialised. A dialog that cannot open counts as cancelled, after a message on
+// Runs the dialog until START (the player's choice), CANCEL or its close box (nothing); Tab and
+// the arrows move a visible focus, Space acts on it, Enter starts and Esc cancels. SDL video
+// must be initialised. A dialog that cannot open counts as cancelled, after a message on
 // standard error.
 std::optional<StartChoice> runStartDialog(bool soundTicked);
 
