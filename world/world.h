@@ -47,8 +47,9 @@ struct World {
     int32_t running;      // the main loop runs while nonzero
     uint32_t rngState;
 
-    int8_t matchPlay;  // 1 in a network match: several humans, no switching aircraft
-    uint8_t padding[3];
+    int8_t matchPlay;    // 1 in a network match: several humans, no switching aircraft
+    int8_t guardedSlot;  // the aircraft the mission asks its side to guard, -1 none; set by placeSituation
+    uint8_t padding[2];
 
     // The side of every slot as the mission placed it (0 = empty), for the debrief, which
     // must tell whose aircraft were lost after their side reads 0. Set by placeSituation.

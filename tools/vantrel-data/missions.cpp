@@ -25,6 +25,7 @@ struct Flight {
     int8_t side, type, aiMode;
     int count;
     float x, y, z, heading;
+    bool guarded = false;  // the flight's leader is the aircraft its side must guard
 };
 
 struct Mission {
@@ -52,7 +53,7 @@ constexpr Flight PATROL[] = {
     {RED, 4, AI_BANK, 1, 16, 46, 56, SOUTH},
 };
 constexpr Flight ESCORT[] = {
-    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST}, {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST},
+    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST}, {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST, true},
     {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST}, {RED, 1, AI_BANK, 2, 30, 44, 0, WEST},
     {RED, 4, AI_RUDDER, 1, 34, 42, -10, WEST},
 };
@@ -92,7 +93,7 @@ SituationRecord wedgeMember(const Flight& f, int i) {
     // Right of a heading h is (cos h, -sin h); behind is (-sin h, -cos h).
     const float x = static_cast<float>(f.x + sideways * c - back * s);
     const float z = static_cast<float>(f.z - sideways * s - back * c);
-    return {x, f.y + rank * WEDGE_STEP_UP, z, f.heading, f.type, f.side, f.aiMode};
+    return {x, f.y + rank * WEDGE_STEP_UP, z, f.heading, f.type, f.side, f.aiMode, f.guarded && i == 0};
 }
 
 void writeRecord(ByteWriter& w, const SituationRecord& r) {
@@ -102,7 +103,7 @@ void writeRecord(ByteWriter& w, const SituationRecord& r) {
     w.f32(r.heading);
     w.i32(r.type);
     w.i32(r.side);
-    w.i32(r.aiMode);
+    w.i32(r.aiMode | (r.guarded ? 0x100 : 0));  // the guarded mark in the slot's second byte
 }
 
 }  // namespace
