@@ -14,7 +14,7 @@ constexpr uint32_t CLEAR_COLOUR = 0xFF1464FF;
 constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on wide screens
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
-void drawMission(Device& device, const World& w, const World& latest, OwnMapMarker own) {
+void drawMission(Device& device, const World& w, const World& latest, HudHints hints) {
     device.releaseTexture(TEXTURE_TITLE);  // only the title and the menu show it
     drawSkyAndTerrain(device, w);
     device.setLighting(true);
@@ -22,7 +22,7 @@ void drawMission(Device& device, const World& w, const World& latest, OwnMapMark
     device.setLighting(false);
     drawProjectiles(device, w);
     drawEffects(device, w);
-    drawHud(device, latest, own);
+    drawHud(device, latest, hints);
 }
 
 void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings,
@@ -37,7 +37,7 @@ void drawScene(Device& device, const World& w, const World& latest, const std::v
             drawMissionMenu(device, latest, briefings);
             break;
         case MODE_MISSION:
-            drawMission(device, w, latest, hints && hints->helpers ? OwnMapMarker::Heading : OwnMapMarker::Blinking);
+            drawMission(device, w, latest, hints && hints->helpers ? HudHints::On : HudHints::Off);
             break;
         default:
             break;  // any other mode shows only the clear colour

@@ -32,6 +32,7 @@ constexpr int NOTICE_Y = 150;  // clear of the result line, which the last kill 
 constexpr int CAUTION_Y = 322;
 constexpr int QUESTION_Y = 344;
 constexpr int DATA_PROBLEM_Y = 450;
+constexpr int OUTCOME_FIRST_Y = 272, OUTCOME_LINE_STEP = 22;  // under the debrief line
 
 // The card: a dark box, keys on the left, what they do beside them, and a gamepad's controls on
 // the right when one is plugged in; one 20-pixel row each.
@@ -146,10 +147,21 @@ void drawNotice(Device& device, const Hints& hints) {
                             kill ? FONT_LARGE : FONT_SMALL);
 }
 
+// Why the player's aircraft went down, and what became of the aircraft the mission guards.
+void drawOutcomeLines(Device& device, const World& latest) {
+    int y = OUTCOME_FIRST_Y;
+    for (const std::string& line : {lossLine(latest), guardedLine(latest)}) {
+        if (line.empty()) continue;
+        drawOutlinedCentredLine(device, line, y, TEXT_RESULT_WHITE, FONT_SMALL);
+        y += OUTCOME_LINE_STEP;
+    }
+}
+
 void drawMissionHints(Device& device, const World& scene, const World& latest, const Hints& hints) {
     drawHitFlash(device, hints.hitFlashAlpha);
     if (viewerOf(latest).mapShown == 0) drawEnemyPointer(device, scene);
     drawNotice(device, hints);
+    drawOutcomeLines(device, latest);
     const std::string caution = cautionLine(latest);
     if (!caution.empty()) drawOutlinedCentredLine(device, caution, CAUTION_Y, AMBER, FONT_SMALL);
     if (!hints.question.empty()) drawOutlinedCentredLine(device, hints.question, QUESTION_Y, TEXT_WHITE, FONT_SMALL);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "game/outcome.h"
 #include "render/view.h"
 #include "sim/flight.h"
 #include "sim/vecmath.h"
@@ -127,6 +128,45 @@ std::string cautionLine(const World& w) {
     }
     if (losesSpeedToDamage(p)) return "ARMOR LOW: LOSING SPEED";
     return {};
+}
+
+namespace {
+
+bool decided(const MissionOutcome& o) {
+    return o.result == MissionResult::Complete || o.result == MissionResult::Failure;
+}
+
+}  // namespace
+
+std::string lossLine(const World& w) {
+    const MissionOutcome o = missionOutcome(w, PLAYER_SEAT);
+    if (!decided(o)) return {};
+    switch (o.loss) {
+        case LossCause::Gunfire:
+            return "SHOT DOWN BY ENEMY GUNFIRE";
+        case LossCause::Rocket:
+            return "SHOT DOWN BY AN ENEMY ROCKET";
+        case LossCause::Missile:
+            return "SHOT DOWN BY AN ENEMY MISSILE";
+        case LossCause::Crashed:
+            return "CRASHED INTO THE GROUND";
+        case LossCause::Stalled:
+            return "STALLED AND FELL INTO THE GROUND";
+        case LossCause::CollidedWithEnemy:
+            return "COLLIDED WITH AN ENEMY AIRCRAFT";
+        case LossCause::CollidedWithFriend:
+            return "COLLIDED WITH A FRIENDLY AIRCRAFT";
+        case LossCause::None:
+            break;
+    }
+    return {};
+}
+
+std::string guardedLine(const World& w) {
+    const MissionOutcome o = missionOutcome(w, PLAYER_SEAT);
+    if (!decided(o) || o.guarded == GuardedFate::None) return {};
+    return o.guarded == GuardedFate::Flying ? "THE AIRCRAFT YOU ESCORTED CAME THROUGH"
+                                            : "THE AIRCRAFT YOU ESCORTED WAS LOST";
 }
 
 std::array<ScreenVertex, 4> ownMapMarkerCorners(const Aircraft& a, int alpha, float size) {

@@ -43,6 +43,11 @@ std::array<ScreenVertex, 3> arrowCorners(ScreenPoint tip, float direction, float
 // aircraft's speed; empty when neither applies or the player's aircraft is gone.
 std::string cautionLine(const World& w);
 
+// Under the debrief line once a mission is decided: why the player's aircraft went down, and
+// whether the aircraft the mission guards still flies; empty when there is nothing to tell.
+std::string lossLine(const World& w);
+std::string guardedLine(const World& w);
+
 // Where the player's own marker goes on the map: the radar's arrowhead, turned to the heading.
 std::array<ScreenVertex, 4> ownMapMarkerCorners(const Aircraft& a, int alpha, float size);
 

@@ -76,17 +76,17 @@ void drawLockOnBox(Device& device, const World& w) {
     drawStyledSprite(device, worldToScreen(w, target.x, target.y, target.z), LOCK_ON_BOX, CELL_LOCK_ON);
 }
 
-void drawFullMap(Device& device, const World& w, OwnMapMarker own) {
+void drawFullMap(Device& device, const World& w, HudHints hints) {
     device.bindTexture(TEXTURE_MAP);
     drawScreenRect(device, MAP_LEFT, MAP_TOP, MAP_RIGHT, MAP_BOTTOM, MAP_ALPHA);
     device.bindTexture(TEXTURE_ATLAS);
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
-        const bool ownDrawnLast = own == OwnMapMarker::Heading && slot == viewerOf(w).slot;
+        const bool ownDrawnLast = hints == HudHints::On && slot == viewerOf(w).slot;
         if (ownDrawnLast || !showsMapMarker(w, slot)) continue;
         const Aircraft& a = w.aircraft[slot];
         drawStyledSprite(device, mapMarker(a), MAP_MARKER, static_cast<uint8_t>(a.side));
     }
-    if (own == OwnMapMarker::Heading && isAlive(w, viewerOf(w).slot)) drawOwnMapMarker(device, w);
+    if (hints == HudHints::On && isAlive(w, viewerOf(w).slot)) drawOwnMapMarker(device, w);
 }
 
 void drawBriefing(Device& device, const MissionBriefing& b) {
@@ -179,7 +179,7 @@ void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBr
     drawLegend(device);
 }
 
-void drawHud(Device& device, const World& w, OwnMapMarker own) {
+void drawHud(Device& device, const World& w, HudHints hints) {
     drawTextLeft(device, instrumentLine(w), TEXT_MARGIN, TEXT_MARGIN, TEXT_GREEN, FONT_SMALL);
     device.bindTexture(TEXTURE_ATLAS);
     drawStyledSprite(device, {SIGHT_X, viewerOf(w).cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE}, GUN_SIGHT,
@@ -192,9 +192,10 @@ void drawHud(Device& device, const World& w, OwnMapMarker own) {
     if (viewerOf(w).radarLong != 0) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
     if (const std::string result = missionResult(w); !result.empty()) {
         drawOutlinedCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
-        drawOutlinedCentredLine(device, debriefLine(w), DEBRIEF_Y, TEXT_RESULT_WHITE, FONT_SMALL);
+        drawOutlinedCentredLine(device, debriefLine(w, hints == HudHints::On), DEBRIEF_Y, TEXT_RESULT_WHITE,
+                                FONT_SMALL);
     }
-    if (viewerOf(w).mapShown != 0) drawFullMap(device, w, own);
+    if (viewerOf(w).mapShown != 0) drawFullMap(device, w, hints);
 }
 
 }  // namespace vantrel::render

@@ -17,10 +17,12 @@ namespace vantrel::render {
 void drawTitleScreen(Device& device, const World& w);
 // briefings[k - 1] tells about mission k; missing ones leave the space under the list empty.
 void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
-// How the map shows the player's own aircraft: the original's blinking side marker, or (with the
-// hints) the radar's arrowhead turned to the heading, on top of every other marker.
-enum class OwnMapMarker { Blinking, Heading };
-void drawHud(Device& device, const World& w, OwnMapMarker own = OwnMapMarker::Blinking);
+// What the head-up display changes for a newcomer (with the hints on): the map shows the
+// player's own aircraft as the radar's arrowhead turned to the heading, on top of every other
+// marker, instead of the original's blinking side marker, and the debrief line counts the
+// player's own kills.
+enum class HudHints { Off, On };
+void drawHud(Device& device, const World& w, HudHints hints = HudHints::Off);
 
 // The bound texture stretched over the rectangle; alpha 0..255 scales its opacity.
 void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha);

@@ -156,13 +156,15 @@ std::string missionResult(const World& w) {
     }
 }
 
-std::string debriefLine(const World& w) {
+std::string debriefLine(const World& w, bool ownKills) {
     const MissionOutcome t = missionOutcome(w, PLAYER_SEAT);
     if (t.result == MissionResult::Running) return {};
     const int seconds = static_cast<int>(int64_t{t.missionTicks} * TICK_INTERVAL_MS / 1000);
+    char own[32] = "";
+    if (ownKills) std::snprintf(own, sizeof own, " (YOU %d)", t.ownKills);
     char line[128];
-    std::snprintf(line, sizeof line, "ENEMIES DOWNED %d OF %d   FRIENDS LOST %d   TIME %d:%02d", t.enemiesDowned,
-                  t.enemies, t.friendsLost, seconds / 60, seconds % 60);
+    std::snprintf(line, sizeof line, "ENEMIES DOWNED %d OF %d%s   FRIENDS LOST %d   TIME %d:%02d", t.enemiesDowned,
+                  t.enemies, own, t.friendsLost, seconds / 60, seconds % 60);
     return line;
 }
 

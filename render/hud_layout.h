@@ -103,6 +103,7 @@ bool showsMapMarker(const World& w, int slot);
 std::string missionResult(const World& w);
 // The line under the result while the countdown runs: enemies downed of how many, friends
 // lost and the mission time (m:ss); empty otherwise.
-std::string debriefLine(const World& w);
+// ownKills: the player's own kills beside the side's, "ENEMIES DOWNED 2 OF 3 (YOU 1)".
+std::string debriefLine(const World& w, bool ownKills = false);
 
 }  // namespace vantrel::render

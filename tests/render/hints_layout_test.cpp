@@ -5,6 +5,7 @@
 #include <cmath>
 #include <memory>
 
+#include "game/flow.h"
 #include "render/view.h"
 #include "render_fixture.h"
 #include "sim/flight.h"
@@ -152,6 +153,29 @@ TEST(HintsLayout, TheOwnMapMarkerTurnsWithTheHeading) {
     EXPECT_NEAR(east[0].y, 205.0f, 1e-3);
     EXPECT_NEAR(east[3].x, 345.0f, 1e-3) << "the cell's top right corner";
     EXPECT_NEAR(east[3].y, 235.0f, 1e-3);
+}
+
+TEST(HintsLayout, OnceDecidedTheMissionSaysWhyThePlayerWentDownAndHowTheGuardedAircraftFared) {
+    auto w = cockpitWorld();
+    place(*w, 1, 0.0f, 20.0f, 30.0f);  // an enemy
+    place(*w, 2, 0.0f, 20.0f, -30.0f, 1);
+    for (int slot = 0; slot < 3; ++slot) w->placedSide[slot] = w->aircraft[slot].side;
+    w->guardedSlot = 2;
+    w->aircraft[0].side = 0;
+    w->lastDamage[0] = {1, DAMAGE_MISSILE};
+    EXPECT_EQ(lossLine(*w), "") << "not while the mission runs";
+    EXPECT_EQ(guardedLine(*w), "");
+    w->flowCounter = END_COUNTDOWN_TICKS;
+    EXPECT_EQ(lossLine(*w), "SHOT DOWN BY AN ENEMY MISSILE");
+    EXPECT_EQ(guardedLine(*w), "THE AIRCRAFT YOU ESCORTED CAME THROUGH");
+    w->lastDamage[0] = {2, DAMAGE_COLLISION};
+    w->aircraft[2].side = 0;
+    EXPECT_EQ(lossLine(*w), "COLLIDED WITH A FRIENDLY AIRCRAFT");
+    EXPECT_EQ(guardedLine(*w), "THE AIRCRAFT YOU ESCORTED WAS LOST");
+    w->aircraft[0].side = 1;
+    EXPECT_EQ(lossLine(*w), "") << "a player still flying lost nothing";
+    w->guardedSlot = -1;
+    EXPECT_EQ(guardedLine(*w), "") << "a mission that guards nobody";
 }
 
 TEST(HintsLayout, DesignExtentOfAWidePicture) {
