@@ -57,6 +57,30 @@ int badArguments(const std::string& message) {
     return EXIT_BAD_ARGUMENTS;
 }
 
+// A whole number from lo to hi, its refusal one short sentence: "--fps: wants a whole number
+// of frames a second from 1 to 1000, not 0". what names the number.
+CLI::Validator wholeNumber(const std::string& what, long long lo, long long hi) {
+    const std::string wanted = "wants " + what + " from " + std::to_string(lo) + " to " + std::to_string(hi);
+    return CLI::Validator(
+        [=](const std::string& text) -> std::string {
+            long long value = 0;
+            const char* end = text.data() + text.size();
+            const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+            const bool inRange = ec == std::errc() && ptr == end && value >= lo && value <= hi;
+            return inRange ? std::string() : wanted + ", not " + text;
+        },
+        "");
+}
+
+// "on" or "off", refused as "--vsync: wants on or off, not maybe".
+CLI::Validator onOrOff() {
+    return CLI::Validator(
+        [](const std::string& text) -> std::string {
+            return text == "on" || text == "off" ? std::string() : "wants on or off, not " + text;
+        },
+        "");
+}
+
 }  // namespace
 
 std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out, const std::string& keysHelp) {
@@ -73,32 +97,32 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                    "data directory (default: data/ beside the program, then ../share/vantrel/data, then ./data)");
     uint64_t seedValue = 0;
     auto* seed = app.add_option("--seed", seedValue, "seed of the random generator (default: the clock)")
-                     ->check(CLI::Range(uint64_t{0}, uint64_t{UINT32_MAX}));
-    auto* scale =
-        app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")->check(CLI::Range(1, 8));
+                     ->check(wholeNumber("a whole number", 0, UINT32_MAX));
+    auto* scale = app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
+                      ->check(wholeNumber("a whole number", 1, 8));
     std::string sizeText;
     app.add_option("--size", sizeText, "WxH: open the window at this size")->excludes(scale);
     app.add_flag("--classic", out.classic,
                  "the original presentation: a 640 x 480 picture letterboxed in the window, one frame per tick");
     app.add_option("--fps", out.fps, "draw at most N frames a second (default: the display's refresh rate)")
-        ->check(CLI::Range(1, 1000));
+        ->check(wholeNumber("a whole number of frames a second", 1, 1000));
     std::string hintsText = "on";
     app.add_option("--hints", hintsText,
                    "on or off: the controls card, the pointer to the enemy, notices, pause and the ESC "
                    "confirmation (default on; --classic has none)")
-        ->check(CLI::IsMember({"on", "off"}));
+        ->check(onOrOff());
     std::string vsyncText = "on";
     app.add_option("--vsync", vsyncText, "on or off: wait for the display when showing a frame (default on)")
-        ->check(CLI::IsMember({"on", "off"}));
+        ->check(onOrOff());
     auto* input = app.add_option("--input", out.inputFile, "take every tick's keys from this key script");
     app.add_option("--record", out.recordFile, "write the seed and every tick's keys as a key script");
     std::vector<std::string> shots;
     app.add_option("--screenshot", shots, "TICK:FILE.png: save the frame drawn after that logic tick")
         ->allow_extra_args(false);
     app.add_option("--quit-after", out.quitAfter, "end normally after this many logic ticks")
-        ->check(CLI::PositiveNumber);
+        ->check(wholeNumber("a whole number of ticks", 1, INT32_MAX));
     auto* demo = app.add_option("--demo", out.demo, "the game flies mission N (1-5) by itself and ends with it")
-                     ->check(CLI::Range(1, 5));
+                     ->check(wholeNumber("a mission number", 1, 5));
     demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
