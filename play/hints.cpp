@@ -1,6 +1,7 @@
 #include "play/hints.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "world/keys.h"
 
@@ -142,7 +143,7 @@ render::Hints PlayerHints::view(const World& w) {
 }
 
 uint64_t PlayerHints::stillKey(const World& w) const {
-    return uint64_t{menuCardHeld(w)} | uint64_t{!dataProblem_.empty()} << 1;
+    return uint64_t{menuCardHeld(w)} | std::hash<std::string>{}(dataProblem_) << 1;
 }
 
 }  // namespace vantrel

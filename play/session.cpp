@@ -1,11 +1,13 @@
 #include "play/session.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
 #include <utility>
 
 #include "game/flow.h"
+#include "play/data_check.h"
 #include "render/frame.h"
 #include "render/interpolation.h"
 #include "world/keys.h"
@@ -75,6 +77,19 @@ void Session::start(std::unique_ptr<render::Device> device) {
     loadWorldAssets(*world_, dataDir_);
     device_->loadMeshTable(dataDir_);
     for (int n = 1; n <= MISSION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
+    for (const DataProblem& p : checkDataFiles(dataDir_)) {
+        std::fprintf(stderr, "vantrel: data file %s: %s\n", p.file.c_str(), p.reason.c_str());
+        badDataFiles_.push_back(p.file);
+    }
+    updateDataProblem();
+}
+
+void Session::updateDataProblem() {
+    std::vector<std::string> files = badDataFiles_;
+    for (const std::string& f : device_->failedDataFiles()) {
+        if (std::find(files.begin(), files.end(), f) == files.end()) files.push_back(f);
+    }
+    hints_.setDataProblem(dataProblemLine(files));
 }
 
 void Session::releaseDevice() {
@@ -114,6 +129,7 @@ void Session::runTick() {
     const TickNotes notes = logicTick(*world_, dataDir_, snapshot);
     playSoundEvents(sound_, world_->seats[PLAYER_SEAT].sounds);
     hints_.afterTick(*world_, snapshot);
+    updateDataProblem();
     if (!notes.refusal.empty()) std::fprintf(stderr, "vantrel: situation refused: %s\n", notes.refusal.c_str());
     if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
     if (demo_ && demo_->finished(*world_)) world_->running = 0;

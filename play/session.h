@@ -95,6 +95,8 @@ private:
     std::optional<StillPicture> stillPicture() const;
     // The keys of the next tick; false when none is to run (paused).
     bool takeTickKeys(uint8_t snapshot[256]);
+    // The title's line for the data files found wanting at the start and by the device since.
+    void updateDataProblem();
     void quietEngine();
     void saveDueScreenshots();
 
@@ -114,6 +116,7 @@ private:
     std::vector<PendingScreenshot> screenshots_;
     std::optional<StillPicture> shown_;  // the last frame drawn, when of a still screen
     PlayerHints hints_;
+    std::vector<std::string> badDataFiles_;  // found at the start
     int ticksRun_ = 0;
 };
 
