@@ -18,6 +18,7 @@ constexpr float NORTH = 0.0f;  // headings: toward +z
 constexpr float SOUTH = PI;
 constexpr float EAST = HALF_PI;
 constexpr float WEST = -HALF_PI;
+constexpr float SOUTH_WEST = SOUTH + HALF_PI / 2.0f;
 
 // A flight: `count` aircraft of one type in a wedge behind its leader at (x, y, z), file
 // units (x and z are a quarter of world units, y is world height).
@@ -52,10 +53,13 @@ constexpr Flight PATROL[] = {
     {RED, 1, AI_RUDDER, 1, 12, 44, 50, SOUTH},
     {RED, 4, AI_BANK, 1, 16, 46, 56, SOUTH},
 };
+// The heavy fighter leads the escort, and the enemy comes in from the north-east across its
+// path: it meets the guarded aircraft before the player's nose, so a newcomer flying straight on
+// has time to learn where the fight is.
 constexpr Flight ESCORT[] = {
-    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST}, {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST, true},
-    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST}, {RED, 1, AI_BANK, 2, 30, 44, 0, WEST},
-    {RED, 4, AI_RUDDER, 1, 34, 42, -10, WEST},
+    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST},    {BLUE, 5, AI_BANK, 1, -12, 36, -4, EAST, true},
+    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST},    {RED, 1, AI_BANK, 2, 30, 44, 30, SOUTH_WEST},
+    {RED, 4, AI_RUDDER, 1, 36, 42, 34, SOUTH_WEST},
 };
 constexpr Flight VALLEY_RAID[] = {
     {BLUE, 6, AI_EXPERT, 1, -6, 42, -40, NORTH},  {BLUE, 0, AI_BANK, 3, 6, 45, -34, NORTH},
