@@ -102,10 +102,14 @@ bool PlayerHints::menuCardHeld(const World& w) const {
     return w.gameMode == MODE_SELECT && isHeld(playerSeat(w).input, VK_F1);
 }
 
+// The first seconds' card steps aside for the map, for the end of the mission and once an enemy
+// is in front of the guns (the aircraft has a target): the fight needs the screen then.
 bool PlayerHints::showsMissionCard(const World& w) const {
     const bool learned = learnedAt_ >= 0 && missionTicks_ - learnedAt_ >= CARD_AFTER_LEARNING_TICKS;
-    return inMission_ && playerSeat(w).mapShown == 0 && w.flowCounter == 0 && missionTicks_ < MISSION_CARD_TICKS &&
-           !learned;
+    const Aircraft* own = aircraftInSlot(w, playerSeat(w).slot);
+    const bool fighting = own != nullptr && isAircraftSlot(own->target);
+    return inMission_ && playerSeat(w).mapShown == 0 && w.flowCounter == 0 && !fighting &&
+           missionTicks_ < MISSION_CARD_TICKS && !learned;
 }
 
 render::Hints PlayerHints::view(const World& w) {

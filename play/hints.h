@@ -17,12 +17,12 @@
 namespace vantrel {
 
 // All in logic ticks.
-constexpr int LEAVE_CONFIRM_TICKS = 100;        // a second ESC within this leaves the mission
-constexpr int HIT_NOTICE_TICKS = 20;            // "HIT"
-constexpr int KILL_NOTICE_TICKS = 60;           // "ENEMY DOWN"
-constexpr int HIT_FLASH_TICKS = 12;             // the red edge after a hit taken
-constexpr int MISSION_CARD_TICKS = 667;         // the card at a mission's start shows at most 20 s
-constexpr int CARD_AFTER_LEARNING_TICKS = 100;  // and 3 s more once every essential key is used
+constexpr int LEAVE_CONFIRM_TICKS = 100;       // a second ESC within this leaves the mission
+constexpr int HIT_NOTICE_TICKS = 20;           // "HIT"
+constexpr int KILL_NOTICE_TICKS = 60;          // "ENEMY DOWN"
+constexpr int HIT_FLASH_TICKS = 12;            // the red edge after a hit taken
+constexpr int MISSION_CARD_TICKS = 667;        // the card at a mission's start shows at most 20 s
+constexpr int CARD_AFTER_LEARNING_TICKS = 33;  // and 1 s more once every essential key is used
 
 class PlayerHints {
 public:

@@ -52,9 +52,9 @@ constexpr int CARD_TOP_MENU = 64, CARD_TOP_PAUSED = 140;
 constexpr int CARD_BOTTOM_MISSION = 464;
 
 constexpr float POINTER_LENGTH = 18.0f;
-constexpr float POINTER_LABEL_GAP = 26.0f;  // from the tip toward the middle of the screen
+constexpr float POINTER_LABEL_GAP = 4.0f;  // between the arrow's base and its distance
 constexpr float POINTER_ABOVE_ENEMY = 10.0f;
-constexpr int LABEL_HALF_WIDTH = 60;
+constexpr int LABEL_HALF_WIDTH = 60, LABEL_HALF_HEIGHT = 10;
 
 constexpr float FLASH_DEPTH = 36.0f;  // how far the red reaches in from each edge
 
@@ -129,12 +129,13 @@ void drawEnemyPointer(Device& device, const World& scene) {
     if (pointer->inView) tip.y -= POINTER_ABOVE_ENEMY;
     const std::array<ScreenVertex, 3> arrow = arrowCorners(tip, pointer->direction, POINTER_LENGTH, AMBER);
     drawUntexturedFan(device, arrow.data(), static_cast<int>(arrow.size()));
-    // The distance sits behind the arrow, kept inside the screen.
-    const float back = POINTER_LENGTH + POINTER_LABEL_GAP;
-    const float labelX = tip.x - std::sin(pointer->direction) * back;
-    const float labelY = tip.y + std::cos(pointer->direction) * back - 10.0f;
-    const int x = std::clamp(static_cast<int>(labelX), LABEL_HALF_WIDTH, SCREEN_WIDTH - LABEL_HALF_WIDTH);
-    const int y = std::clamp(static_cast<int>(labelY), 0, SCREEN_HEIGHT - 20);
+    // The distance sits behind the arrow, clear of it whichever way it points, inside the screen.
+    const float ux = std::sin(pointer->direction), uy = -std::cos(pointer->direction);
+    const float back =
+        POINTER_LENGTH + POINTER_LABEL_GAP + std::fabs(ux) * LABEL_HALF_WIDTH + std::fabs(uy) * LABEL_HALF_HEIGHT;
+    const int x = std::clamp(static_cast<int>(tip.x - ux * back), LABEL_HALF_WIDTH, SCREEN_WIDTH - LABEL_HALF_WIDTH);
+    const int y =
+        std::clamp(static_cast<int>(tip.y - uy * back) - LABEL_HALF_HEIGHT, 0, SCREEN_HEIGHT - 2 * LABEL_HALF_HEIGHT);
     drawOutlinedText(device, "ENEMY " + std::to_string(pointer->distance), x - LABEL_HALF_WIDTH, x + LABEL_HALF_WIDTH,
                      y, AMBER, FONT_SMALL);
 }

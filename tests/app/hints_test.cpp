@@ -36,6 +36,7 @@ std::unique_ptr<World> missionWorld() {
     w->seats[PLAYER_SEAT].slot = 0;
     const int8_t sides[] = {1, 1, 2, 2};
     for (int slot = 0; slot < 4; ++slot) w->aircraft[slot].side = w->placedSide[slot] = sides[slot];
+    for (Aircraft& a : w->aircraft) a.target = -1;
     return w;
 }
 
@@ -103,6 +104,9 @@ TEST(PlayerHints, TheMissionCardDimsWhatIsUsedAndLeavesOnceTheFlyingKeysAreKnown
     w->seats[PLAYER_SEAT].mapShown = 1;
     EXPECT_EQ(hints.view(*w).cardPlace, render::CardPlace::Hidden) << "the map has the middle of the screen";
     w->seats[PLAYER_SEAT].mapShown = 0;
+    w->aircraft[0].target = 2;
+    EXPECT_EQ(hints.view(*w).cardPlace, render::CardPlace::Hidden) << "an enemy in front of the guns: the fight";
+    w->aircraft[0].target = -1;
 
     tick(hints, *w, {}, {VK_NUMPAD4, VK_Q, VK_Z});  // every flying key that keeps the card
     for (int t = 1; t < CARD_AFTER_LEARNING_TICKS; ++t) tick(hints, *w, {});
