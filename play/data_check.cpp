@@ -8,6 +8,7 @@
 #include "game/briefing.h"
 #include "game/flow.h"
 #include "render/device.h"
+#include "render/meshes.h"
 #include "render/textures.h"
 #include "sound/binding.h"
 #include "world/situation.h"
@@ -24,7 +25,7 @@ std::vector<std::string> gameDataFiles() {
         names.push_back("s" + std::to_string(n) + ".au1");
         names.push_back("s" + std::to_string(n) + ".txt");
     }
-    names.insert(names.end(), std::begin(render::MESH_FILES), std::end(render::MESH_FILES));
+    for (const char* mesh : render::MESH_FILES) names.push_back(render::meshFileRead(mesh));
     names.insert(names.end(), render::TEXTURE_FILES.begin(), render::TEXTURE_FILES.end());
     names.insert(names.end(), std::begin(CHANNEL_FILES), std::end(CHANNEL_FILES));
     names.push_back(ENGINE_FILE);
