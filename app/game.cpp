@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <stb_image_write.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -18,7 +20,10 @@
 #include "app/message.h"
 #include "app/start_dialog.h"
 #include "game/scheduler.h"
+#include "net/data_files.h"
 #include "play/session.h"
+#include "relay/websocket_link.h"
+#include "relay/websocket_relay.h"
 #include "render/device.h"
 #include "render/image.h"
 #include "sound/binding.h"
@@ -35,6 +40,12 @@ std::string executableDir() {
     std::string dir = base != nullptr ? base : "";
     SDL_free(base);
     return dir;
+}
+
+std::string machineName() {
+    char name[256] = {};
+    if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
+    return name;
 }
 
 int badArguments(const std::string& message) {
@@ -94,6 +105,7 @@ public:
             SDL_Event e;
             while (SDL_PollEvent(&e)) handleEvent(e);
             if (focused_) schedulerStep(session_.scheduler(), session_);
+            followTextInput();
             if (session_.running()) waitForWork();
         }
     }
@@ -129,6 +141,30 @@ public:
             std::fprintf(stderr, "vantrel: screenshot %s cannot be written\n", request.path.c_str());
     }
 
+    std::unique_ptr<net::MessageLink> connectToRelay(const net::JoinAddress& address, std::string& error) override {
+        std::unique_ptr<net::MessageLink> link = relay::WebSocketLink::connect(address);
+        if (!link) error = "the network library cannot start";
+        return link;
+    }
+
+    // The relay runs on a thread of this program for as long as the program does, on every
+    // address, so players on the network reach it by this machine's name.
+    std::optional<HostingPlace> hostingPlace(std::string& error) override {
+        if (!hostedRelay_) {
+            net::RelayConfig config;
+            config.dataDir = dataDir_;
+            config.gameVersion = VANTREL_VERSION;
+            config.random = relay::systemRandom();
+            if (!net::hashDataDirectory(dataDir_, config.dataFiles, error)) return std::nullopt;
+            relay::ListenOptions listen;
+            listen.port = options_.hostPort;
+            hostedRelay_ = relay::HostedRelay::start(std::move(config), listen, error);
+            if (!hostedRelay_) return std::nullopt;
+        }
+        const int port = hostedRelay_->port();
+        return HostingPlace{net::JoinAddress{"127.0.0.1", port, ""}, machineName() + ":" + std::to_string(port)};
+    }
+
 private:
     void handleEvent(const SDL_Event& e) {
         switch (e.type) {
@@ -149,6 +185,9 @@ private:
             case SDL_KEYUP:
                 keyboard_.setKey(e.key.keysym.scancode, false);
                 break;
+            case SDL_TEXTINPUT:
+                session_.typeText(e.text.text);
+                break;
             case SDL_CONTROLLERDEVICEADDED:
             case SDL_CONTROLLERDEVICEREMOVED:
             case SDL_CONTROLLERAXISMOTION:
@@ -158,6 +197,17 @@ private:
                 break;
             default:
                 break;
+        }
+    }
+
+    // Typed characters arrive as text only while the session asks for an address.
+    void followTextInput() {
+        const bool wanted = session_.wantsText();
+        if (wanted == (SDL_IsTextInputActive() == SDL_TRUE)) return;
+        if (wanted) {
+            SDL_StartTextInput();
+        } else {
+            SDL_StopTextInput();
         }
     }
 
@@ -242,6 +292,7 @@ private:
     KeyboardSnapshot keyboard_;
     WindowSize windowedSize_;  // the window's size to come back to from full screen
     Gamepads gamepads_;
+    std::unique_ptr<relay::HostedRelay> hostedRelay_;
 };
 
 // SDL falls back to its offscreen driver when there is no display; a player would then get an

@@ -1,27 +1,30 @@
 // relay-load: simulated players on real sockets against a vantrel-relay it starts on 127.0.0.1,
-// N two-player matches flying the grand battle, for a bounded time, then it stops both.
-// Reports the relay's CPU per match, how late ticks reach the players beyond the relay's own
-// 30 ms schedule (the delay the relay adds, at most; the generator's own lateness is in it),
-// bytes each way per player and the input delay. The players send keys but run no World.
-//   relay-load --relay build/vantrel-relay --data build/data [--matches 200] [--seconds 20]
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
+// N two-player matches flying the grand battle, for a bounded time, then it stops everything.
+// With --nginx the players connect over wss to nginx running the deploy config in front of the
+// relay, as on a public server. Reports the relay's CPU and memory per match, how late ticks
+// reach the players beyond the relay's own 30 ms schedule (the delay the relay and nginx add,
+// at most; the generator's own lateness is in it), bytes each way per player, the input delay
+// and the relay's desyncs. Most players send keys but run no World; both players of the first
+// --checked matches run the real client and World, so a desync would show.
+//   relay-load --relay build/vantrel-relay --data build/data [--matches 200] [--seconds 20] [--nginx]
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
+#include <sstream>
 #include <thread>
 
+#include "local_nginx.h"
 #include "net/data_files.h"
+#include "net/lockstep_client.h"
 #include "relay/websocket_link.h"
-
-extern char** environ;
 
 namespace {
 
@@ -42,13 +45,72 @@ struct Bot {
     std::string refused;
 };
 
+// A player running the real client and World, for the desync count.
+struct Pilot {
+    std::unique_ptr<relay::WebSocketLink> link;
+    std::unique_ptr<net::LockstepClient> client;
+    std::unique_ptr<World> world = std::make_unique<World>();
+    uint8_t keys[256] = {};
+    bool host = false;
+    bool guestInvited = false;
+    bool startAsked = false;  // once a mission, or the relay takes the repeats for a flood
+};
+
 struct Load {
     net::JoinAddress relay;
     std::shared_ptr<relay::ClientContext> context;
     std::vector<std::unique_ptr<Bot>> bots;
+    std::vector<std::unique_ptr<Pilot>> pilots;
+    std::string dataDir;
     Clock::time_point began = Clock::now();
     int mission = 5;
     bool measuring = false;
+    std::mt19937_64 codes{std::random_device{}()};
+
+    // Hosts draw their codes, as they must behind a web server that routes by them.
+    std::string newCode() {
+        return net::drawJoinCode([this] { return codes(); });
+    }
+
+    Pilot& fly(const std::string& code, bool host, const net::Hello& hello) {
+        auto p = std::make_unique<Pilot>();
+        net::JoinAddress at = relay;
+        at.code = code;
+        p->link = relay::WebSocketLink::connect(at, context);
+        net::Hello h = hello;
+        h.host = host;
+        h.name = host ? "pilot" : "wingman";
+        p->client = std::make_unique<net::LockstepClient>(*p->link, net::ClientSettings{dataDir, h}, nowMs());
+        p->keys[VK_Q] = KEY_DOWN_BIT;
+        p->host = host;
+        pilots.push_back(std::move(p));
+        return *pilots.back();
+    }
+
+    uint32_t nowMs() const {
+        return static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - began).count());
+    }
+
+    void passPilots(const net::Hello& hello) {
+        for (std::size_t i = 0; i < pilots.size(); ++i) {
+            Pilot& p = *pilots[i];
+            p.client->update(nowMs());
+            if (p.host && !p.guestInvited && !p.client->code().empty()) {
+                p.guestInvited = true;
+                fly(p.client->code(), false, hello);
+            }
+            if (p.client->phase() == net::ClientPhase::Mission) p.startAsked = false;
+            if (p.host && !p.startAsked && p.client->phase() == net::ClientPhase::Lobby &&
+                p.client->lobby().players.size() == 2 && !p.client->lobby().missionRunning) {
+                p.startAsked = true;
+                if (p.client->lobby().mission != mission) p.client->pickMission(mission);
+                p.client->startMission();
+            }
+            while (p.client->runNextTick(*p.world, p.keys))
+                p.keys[VK_NUMPAD4] = (p.client->lastTick() / 40) % 2 ? KEY_DOWN_BIT : 0;
+        }
+    }
 
     Bot& connect(const std::string& code, bool host) {
         auto bot = std::make_unique<Bot>();
@@ -67,6 +129,7 @@ struct Load {
     }
 
     void greet(Bot& b, const net::Hello& hello) {
+        if (!b.started && b.link->state() == net::MessageLink::State::Closed) b.refused = b.link->closeReason();
         if (b.started || b.link->state() != net::MessageLink::State::Open) return;
         net::Hello h = hello;
         h.host = b.host;
@@ -104,6 +167,7 @@ struct Load {
 
     void pass(const net::Hello& hello) {
         context->serviceWaiting(5);
+        passPilots(hello);
         for (std::size_t i = 0; i < bots.size(); ++i) {
             Bot& b = *bots[i];
             greet(b, hello);
@@ -118,32 +182,27 @@ struct Load {
     }
 };
 
-struct RelayProcess {
-    pid_t pid = -1;
-    std::string log;
-    ~RelayProcess() {
-        if (pid <= 0) return;
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
+// User and system CPU seconds of a process so far.
+double cpuSeconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    double user = 0, system = 0;
+    for (int i = 3; i <= 15 && fields >> field; ++i) {
+        if (i == 14) user = std::stod(field);
+        if (i == 15) system = std::stod(field);
     }
-    std::string logText() const {
-        std::ifstream file(log);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-    // User and system CPU seconds so far.
-    double cpuSeconds() const {
-        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), {});
-        std::istringstream fields(text.substr(text.rfind(')') + 2));
-        std::string field;
-        double user = 0, system = 0;
-        for (int i = 3; i <= 15 && fields >> field; ++i) {
-            if (i == 14) user = std::stod(field);
-            if (i == 15) system = std::stod(field);
-        }
-        return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-};
+    return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Resident memory of a process in KiB.
+double residentKiB(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6));
+    return 0;
+}
 
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
@@ -154,9 +213,12 @@ double percentile(std::vector<double> v, double p) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    using relay::test::LocalNginx;
+    using relay::test::Process;
     CLI::App app{"relay-load: two-player matches of simulated players against a relay on 127.0.0.1"};
     std::string relayProgram, dataDir;
-    int matches = 200, seconds = 20, port = 18931, mission = 5;
+    int matches = 200, seconds = 20, port = 18931, mission = 5, checked = 4;
+    bool throughNginx = false;
     app.add_option("--relay", relayProgram, "the vantrel-relay program")->required()->check(CLI::ExistingFile);
     app.add_option("--data", dataDir, "the game's data directory")->required()->check(CLI::ExistingDirectory);
     app.add_option("--matches", matches, "two-player matches")->capture_default_str()->check(CLI::Range(1, 1000));
@@ -165,36 +227,40 @@ int main(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::Range(1024, 65535));
     app.add_option("--mission", mission, "the mission flown")->capture_default_str()->check(CLI::Range(1, 5));
+    app.add_option("--checked", checked, "matches whose players run the real client and World")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 50));
+    app.add_flag("--nginx", throughNginx, "connect over wss through nginx running the deploy config");
     CLI11_PARSE(app, argc, argv);
+    checked = std::min(checked, matches);
 
-    RelayProcess relay;
-    relay.log = "/tmp/relay-load-" + std::to_string(getpid()) + ".log";
-    const std::string portText = std::to_string(port), limit = std::to_string(4 * matches + 16);
-    const char* args[] = {relayProgram.c_str(), "--bind",
-                          "127.0.0.1",          "--port",
-                          portText.c_str(),     "--data",
-                          dataDir.c_str(),      "--max-connections",
-                          limit.c_str(),        "--max-per-address",
-                          limit.c_str(),        nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, relay.log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (posix_spawn(&relay.pid, relayProgram.c_str(), &actions, nullptr, const_cast<char**>(args), environ) != 0) {
-        std::fprintf(stderr, "relay-load: %s cannot be started\n", relayProgram.c_str());
-        return 1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    for (int wait = 0; wait < 300 && relay.logText().find("serving on") == std::string::npos; ++wait)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (relay.logText().find("serving on") == std::string::npos) {
+    Process relay;
+    const std::string limit = std::to_string(4 * matches + 16);
+    if (!relay.spawn({relayProgram, "--bind", "127.0.0.1", "--port", std::to_string(port), "--data", dataDir, "--proxy",
+                      "127.0.0.1", "--max-matches", limit, "--max-connections", limit, "--max-per-address", limit,
+                      "--max-connects-per-minute", limit},
+                     "/tmp/relay-load-" + std::to_string(getpid()) + ".log") ||
+        !relay.waitForLog("serving on", 3000)) {
         std::fprintf(stderr, "relay-load: the relay did not start:\n%s", relay.logText().c_str());
         return 1;
     }
+    const double idleKiB = residentKiB(relay.pid);
 
     std::string error;
     Load load;
     load.relay = {"127.0.0.1", port, ""};
+    LocalNginx nginx;
+    if (throughNginx) {
+        const std::filesystem::path scratch = "/tmp/relay-load-nginx-" + std::to_string(getpid());
+        if (!nginx.start(VANTREL_SOURCE_DIR, scratch, {port}, 4 * matches + 64)) {
+            std::fprintf(stderr, "relay-load: %s\n", nginx.error.c_str());
+            return 1;
+        }
+        setenv("SSL_CERT_FILE", nginx.certificate().c_str(), 1);
+        load.relay = {"127.0.0.1", nginx.httpsPort, "", true};
+    }
     load.mission = mission;
+    load.dataDir = dataDir;
     load.context = relay::ClientContext::create(error);
     net::Hello hello;
     hello.gameVersion = VANTREL_VERSION;
@@ -205,18 +271,23 @@ int main(int argc, char** argv) {
     // Matches open a few at a time, as players would arrive.
     const double warmUp = 3 + matches / 100.0;
     for (int i = 0; i < matches; ++i) {
-        load.connect("", true);
+        if (i < checked) {
+            load.fly(load.newCode(), true, hello);
+        } else {
+            load.connect(load.newCode(), true);
+        }
         const Clock::time_point opened = Clock::now();
         while (secondsSince(opened) < warmUp / (2 * matches)) load.pass(hello);
     }
     while (secondsSince(load.began) < warmUp) load.pass(hello);
 
     load.measuring = true;
-    const double cpuBefore = relay.cpuSeconds();
+    const double cpuBefore = cpuSeconds(relay.pid);
     const Clock::time_point measuredFrom = Clock::now();
     while (secondsSince(measuredFrom) < seconds) load.pass(hello);
     const double measured = secondsSince(measuredFrom);
-    const double cpu = relay.cpuSeconds() - cpuBefore;
+    const double cpu = cpuSeconds(relay.pid) - cpuBefore;
+    const double loadedKiB = residentKiB(relay.pid);
 
     std::vector<double> added;
     double up = 0, down = 0;
@@ -232,21 +303,26 @@ int main(int argc, char** argv) {
         for (const auto& [tick, at] : b->tickArrival) base = std::min(base, at - tick * 0.030);
         for (const auto& [tick, at] : b->tickArrival) added.push_back((at - tick * 0.030 - base) * 1000);
     }
-    const std::size_t players = load.bots.size();
-    std::printf("relay-load: %d matches, %d of %zu players flying mission %d for %.1f s, %d refused\n", matches, flying,
-                players, mission, measured, refused);
+    int pilotsFlying = 0;
+    for (const auto& p : load.pilots) pilotsFlying += p->client->lastTick() > 0;
+    const std::size_t players = load.bots.size() + load.pilots.size();
+    const std::size_t bots = std::max<std::size_t>(load.bots.size(), 1);
+    std::printf("relay-load: %d matches%s, %d of %zu players flying mission %d for %.1f s, %d refused\n", matches,
+                throughNginx ? " through nginx (wss)" : "", flying + pilotsFlying, players, mission, measured, refused);
     std::printf("relay CPU: %.1f %% of a core in all, %.3f %% a match (%.2f ms of CPU a match a second)\n",
                 100 * cpu / measured, 100 * cpu / measured / matches, 1000 * cpu / measured / matches);
+    std::printf("relay memory: %.1f MiB idle, %.1f MiB loaded, %.0f KiB a match\n", idleKiB / 1024, loadedKiB / 1024,
+                (loadedKiB - idleKiB) / matches);
     std::printf("tick lateness beyond the relay's schedule: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
                 percentile(added, 0.5), percentile(added, 0.99), percentile(added, 1.0));
     std::printf("per player: %.0f B/s down, %.0f B/s up (WebSocket payload); input delay %d ms\n",
-                down / static_cast<double>(players) / measured, up / static_cast<double>(players) / measured,
+                down / static_cast<double>(bots) / measured, up / static_cast<double>(bots) / measured,
                 load.bots.empty() ? 0 : load.bots.front()->delay * 30);
-    kill(relay.pid, SIGTERM);
-    waitpid(relay.pid, nullptr, 0);
-    relay.pid = -1;
+    relay.stop();
+    nginx.stop();
+    if (throughNginx) std::filesystem::remove_all(nginx.dir);
     const std::string log = relay.logText();
     const std::size_t line = log.find("ticks handed");
     if (line != std::string::npos) std::printf("relay's own count: %s", log.substr(line).c_str());
-    return flying == static_cast<int>(players) ? 0 : 1;
+    return flying + pilotsFlying == static_cast<int>(players) ? 0 : 1;
 }

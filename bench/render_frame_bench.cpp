@@ -182,7 +182,9 @@ void BM_MissionFrameWithHints(benchmark::State& state) {
         hints.noticeAlpha = 255;
         hints.hitFlashAlpha = 150;
     }
-    runFrames(state, [&hints](Session& s) { renderFrame(*s.device, *s.world, {}, &hints); });
+    FrameExtras extras;
+    extras.hints = &hints;
+    runFrames(state, [&extras](Session& s) { renderFrame(*s.device, *s.world, {}, extras); });
 }
 BENCHMARK(BM_MissionFrameWithHints)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 

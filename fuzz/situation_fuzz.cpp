@@ -13,9 +13,10 @@ namespace {
 
 constexpr int TICKS_FLOWN = 4;
 
-// Every later step indexes the aircraft table with playerIndex, whatever the file said.
+// Every later step indexes the aircraft table with the player's seat slot, whatever the file said.
 void requirePlayerSlot(const vantrel::World& w) {
-    if (w.seats[PLAYER_SEAT].slot < 0 || w.seats[PLAYER_SEAT].slot >= vantrel::MAX_AIRCRAFT) __builtin_trap();
+    if (w.seats[vantrel::PLAYER_SEAT].slot < 0 || w.seats[vantrel::PLAYER_SEAT].slot >= vantrel::MAX_AIRCRAFT)
+        __builtin_trap();
 }
 
 }  // namespace
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int tick = 0; tick < TICKS_FLOWN; ++tick) {
         ++w->tickCount;
         vantrel::runMissionSteps(*w);
-        vantrel::clearSoundEvents(w->seats[PLAYER_SEAT].sounds);
+        vantrel::clearSoundEvents(w->seats[vantrel::PLAYER_SEAT].sounds);
     }
     return 0;
 }

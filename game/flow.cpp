@@ -73,10 +73,10 @@ void stopEngineSounds(World& w) {
     }
 }
 
-// No human seat has an aircraft in the air any more.
-bool everyHumanIsDown(const World& w) {
+// No seat has its aircraft in the air any more: a player away for a moment still has theirs.
+bool everySeatIsDown(const World& w) {
     for (int seat = 0; seat < MAX_SEATS; ++seat) {
-        if (!seatIsHuman(w, seat)) continue;
+        if (!seatHasAircraft(w, seat)) continue;
         const Aircraft* a = aircraftInSlot(w, w.seats[seat].slot);
         if (a != nullptr && a->side != 0) return false;
     }
@@ -99,7 +99,7 @@ bool sidesAreMixed(const World& w) {
 
 void updateEndOfMission(World& w) {
     if (w.flowCounter == 0) {
-        if (!sidesAreMixed(w) || everyHumanIsDown(w)) w.flowCounter = END_COUNTDOWN_TICKS;
+        if (!sidesAreMixed(w) || everySeatIsDown(w)) w.flowCounter = END_COUNTDOWN_TICKS;
     } else if (w.flowCounter > 0) {
         if (--w.flowCounter <= 0) {
             stopEngineSounds(w);

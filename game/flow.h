@@ -22,7 +22,7 @@ void runMissionSteps(World& w);
 
 // One mission tick after the keys: the combat events emptied, the seven steps, the engine
 // sounds, ESC (outside a match) and the end countdown, which starts when one side is left in
-// the air or no human is.
+// the air or no seat's aircraft is.
 void updateMission(World& w);
 
 // Places the situation in the file and enters its mission, as SPACE on the menu does. Returns

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <map>
 
+#include "game/flow.h"
+
 namespace vantrel::net {
 
 namespace {
@@ -26,6 +28,13 @@ bool hashFile(const std::filesystem::path& path, uint64_t& hash) {
     return !file.bad();
 }
 
+std::vector<std::string> simulationFiles() {
+    std::vector<std::string> names{"map1.hd"};
+    for (int mission = 1; mission <= MISSION_COUNT; ++mission)
+        names.push_back(std::filesystem::path(situationPath("", mission)).filename().string());
+    return names;
+}
+
 void appendPart(std::string& text, const std::string& part) {
     if (text.size() + part.size() + 2 > MAX_REASON_BYTES - 40) {
         if (text.find("...") == std::string::npos) text += "; ...";
@@ -39,24 +48,14 @@ void appendPart(std::string& text, const std::string& part) {
 
 bool hashDataDirectory(const std::string& dir, std::vector<DataFileHash>& out, std::string& error) {
     out.clear();
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
-        if (!entry.is_regular_file()) continue;
-        const std::string name = entry.path().filename().string();
-        if (name.size() > MAX_FILE_NAME_BYTES || out.size() == MAX_DATA_FILES) {
-            error = "data directory " + dir + ": more files, or longer names, than the network game compares";
-            return false;
-        }
+    for (const std::string& name : simulationFiles()) {
         DataFileHash file{name, 0};
-        if (!hashFile(entry.path(), file.hash)) {
-            error = "data file " + entry.path().string() + " cannot be read";
+        const std::filesystem::path path = std::filesystem::path(dir) / name;
+        if (!hashFile(path, file.hash)) {
+            error = "data file " + path.string() + " cannot be read";
             return false;
         }
         out.push_back(std::move(file));
-    }
-    if (ec) {
-        error = "data directory " + dir + " cannot be read: " + ec.message();
-        return false;
     }
     std::sort(out.begin(), out.end(), [](const DataFileHash& a, const DataFileHash& b) { return a.name < b.name; });
     return true;

@@ -1,4 +1,6 @@
-// What tells two installations' game data apart: a hash of every file in the data directory.
+// What tells two installations' game data apart: a hash of each file the simulation reads. The
+// desktop's data folder and the browser's data pack hold different pictures and meshes, which
+// never change a World, so only the height grid and the missions' situations are compared.
 #pragma once
 
 #include <string>
@@ -8,8 +10,8 @@
 
 namespace vantrel::net {
 
-// Hashes every regular file directly in dir, sorted by name. False with the reason for a
-// directory that cannot be read or holds more files than a Hello carries.
+// Hashes the files of dir that a World is made from (map1.hd, s1.au1 ... s5.au1), sorted by
+// name. False with the reason when one of them is missing or cannot be read.
 bool hashDataDirectory(const std::string& dir, std::vector<DataFileHash>& out, std::string& error);
 
 // What differs between the relay's files and a client's, worded for the client's player

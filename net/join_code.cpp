@@ -34,14 +34,18 @@ std::optional<std::string> normalizeJoinCode(const std::string& typed) {
 
 std::string JoinAddress::text() const {
     const std::string shownHost = host.find(':') != std::string::npos ? "[" + host + "]" : host;
-    return shownHost + ":" + std::to_string(port) + "/" + code;
+    return (secure ? "wss://" : "") + shownHost + ":" + std::to_string(port) + "/" + code;
 }
 
 bool parseJoinAddress(const std::string& text, JoinAddress& out, std::string& error) {
     out = JoinAddress{};
     std::string rest = text;
-    const std::string scheme = "ws://";
-    if (rest.rfind(scheme, 0) == 0) rest = rest.substr(scheme.size());
+    for (const std::string scheme : {"ws://", "wss://"}) {
+        if (rest.rfind(scheme, 0) != 0) continue;
+        rest = rest.substr(scheme.size());
+        out.secure = scheme == "wss://";
+        if (out.secure) out.port = DEFAULT_SECURE_PORT;
+    }
     const std::size_t slash = rest.find('/');
     std::string hostPort = rest.substr(0, slash);
     std::string code = slash == std::string::npos ? "" : rest.substr(slash + 1);

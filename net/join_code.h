@@ -25,13 +25,17 @@ std::optional<std::string> normalizeJoinCode(const std::string& typed);
 constexpr int DEFAULT_RELAY_PORT = 8031;
 constexpr char MATCH_PATH_PREFIX[] = "/match/";
 
+constexpr int DEFAULT_SECURE_PORT = 443;
+
 // Where a player joins: "HOST[:PORT]/CODE" as the host's line prints it (a [v6] host is
-// bracketed). The code is part of the WebSocket's path, so a web server in front of several
-// relays can send every connection of a match to the same one.
+// bracketed), or "wss://HOST[:PORT]/CODE" through a web server's TLS. The code is part of the
+// WebSocket's path, so a web server in front of several relays can send every connection of a
+// match to the same one.
 struct JoinAddress {
     std::string host;
     int port = DEFAULT_RELAY_PORT;
-    std::string code;  // empty: host a new match
+    std::string code;     // empty: host a new match
+    bool secure = false;  // TLS (wss)
     std::string path() const { return MATCH_PATH_PREFIX + code; }
     std::string text() const;
 };

@@ -43,7 +43,7 @@ bool replayRecording(World& w, const std::string& dataDir, const MatchRecording&
 
 std::string recordingText(const MatchRecording& recording) {
     const Start& s = recording.start();
-    std::string text = "# vantrel network match recording\nseed " + std::to_string(s.seed) + "\nmission " +
+    std::string text = std::string(RECORDING_FIRST_LINE) + "\nseed " + std::to_string(s.seed) + "\nmission " +
                        std::to_string(s.mission) + "\nfirst-tick " + std::to_string(s.firstTick) + "\ndelay " +
                        std::to_string(s.inputDelay) + "\n";
     for (int seat = 0; seat < MAX_SEATS; ++seat)

@@ -63,6 +63,7 @@ MatchSetup matchSetupOf(const Start& start);
 //   18 0:0101 1:0000        a tick: each flying seat's keys in hex
 //   25 +2>7 -1 0:0101 ...   roster changes first: seat 2 takes slot 7, the computer flies seat 1's
 std::string recordingText(const MatchRecording& recording);
+constexpr const char* RECORDING_FIRST_LINE = "# vantrel network match recording";
 // False with the line and what is wrong in it.
 bool parseRecordingText(const std::string& text, MatchRecording& out, std::string& error);
 

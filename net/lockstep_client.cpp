@@ -20,7 +20,8 @@ std::string shortenedName(const std::string& name) {
 }  // namespace
 
 LockstepClient::LockstepClient(MessageLink& link, ClientSettings settings, uint32_t nowMs)
-    : link_(link), settings_(std::move(settings)), now_(nowMs), lastHeardMs_(nowMs) {
+    : link_(link), settings_(std::move(settings)), now_(nowMs), lastHeardMs_(nowMs),
+      token_(settings_.hello.rejoinToken) {
     settings_.hello.name = shortenedName(settings_.hello.name);
     std::fill(std::begin(seatSlot_), std::end(seatSlot_), static_cast<int8_t>(NO_SLOT));
     std::memset(heightmap_, 0, sizeof heightmap_);
@@ -49,8 +50,10 @@ void LockstepClient::update(uint32_t nowMs) {
     if (link_.state() == MessageLink::State::Closed) {
         const std::string why = link_.closeReason();
         closeWith(why.empty() ? "the connection to the relay was lost" : why);
+        connectionLost_ = true;
     } else if (nowMs - lastHeardMs_ >= settings_.relaySilenceMs) {
         closeWith(helloSent_ ? "the relay stopped answering" : "the relay cannot be reached");
+        connectionLost_ = true;
     }
 }
 
@@ -59,7 +62,10 @@ void LockstepClient::handle(RelayMessage& m) {
         seat_ = welcome->seat;
         token_ = welcome->token;
         code_ = welcome->code;
-        if (phase_ == ClientPhase::Connecting) phase_ = ClientPhase::Lobby;
+        if (phase_ == ClientPhase::Connecting) {
+            phase_ = ClientPhase::Lobby;
+            if (away_) send(Away{true});  // looked away while connecting
+        }
     } else if (auto* lobby = std::get_if<Lobby>(&m)) {
         lobby_ = std::move(*lobby);
     } else if (auto* notice = std::get_if<Notice>(&m)) {
@@ -111,6 +117,12 @@ void LockstepClient::leave() {
     if (phase_ == ClientPhase::Closed) return;
     if (helloSent_) send(Leave{});
     closeWith("you left the match");
+}
+
+void LockstepClient::setAway(bool away) {
+    if (away == away_) return;
+    away_ = away;
+    if (phase_ == ClientPhase::Lobby || phase_ == ClientPhase::Mission) send(Away{away});
 }
 
 bool LockstepClient::repairedRecently(uint32_t nowMs) const {

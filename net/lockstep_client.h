@@ -35,6 +35,8 @@ public:
     ClientPhase phase() const { return phase_; }
     // Why the match ended for this player, worded for them.
     const std::string& closeReason() const { return closeReason_; }
+    // The connection went (no refusal, nobody left): a new one with token() may take the seat back.
+    bool mayRejoin() const { return phase_ == ClientPhase::Closed && connectionLost_ && token_ != 0; }
 
     // --- the lobby ---
     int seat() const { return seat_; }
@@ -47,6 +49,10 @@ public:
     void startMission();            // host only
     // Leaves the match: the computer flies the slot, the link closes.
     void leave();
+    // The player looked away (a hidden tab, a window without the focus) or came back: the
+    // computer flies their slot meanwhile, and the others fly on.
+    void setAway(bool away);
+    bool away() const { return away_; }
 
     // --- the mission ---
     // Ticks whose keys are all here: a client that fell behind runs several at once.
@@ -61,6 +67,9 @@ public:
     int inputDelay() const { return delay_; }
     // True for a second after the relay repaired this player's World.
     bool repairedRecently(uint32_t nowMs) const;
+
+    // The mission flown so far (from the World a joiner was given), for the player's --record.
+    std::shared_ptr<const MatchRecording> recording() const { return recording_; }
 
     std::vector<Notice> takeNotices() { return std::exchange(notices_, {}); }
     std::vector<DesyncReport> takeDesyncReports() { return std::exchange(reports_, {}); }
@@ -85,6 +94,8 @@ private:
     ClientPhase phase_ = ClientPhase::Connecting;
     std::string closeReason_;
     bool helloSent_ = false;
+    bool connectionLost_ = false;
+    bool away_ = false;
     uint32_t now_ = 0;
     uint32_t lastHeardMs_;
 

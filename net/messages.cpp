@@ -119,6 +119,9 @@ void read(ByteReader&, Leave&) {}
 void write(ByteWriter& w, const Pong& m) { w.u32(m.stamp); }
 void read(ByteReader& r, Pong& m) { m.stamp = r.u32(); }
 
+void write(ByteWriter& w, const Away& m) { w.u8(m.away ? 1 : 0); }
+void read(ByteReader& r, Away& m) { m.away = readBool(r); }
+
 // --- relay messages -------------------------------------------------------------------------
 
 void write(ByteWriter& w, const Welcome& m) {

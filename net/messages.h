@@ -15,7 +15,7 @@
 
 namespace vantrel::net {
 
-constexpr uint16_t PROTOCOL_VERSION = 1;
+constexpr uint16_t PROTOCOL_VERSION = 2;
 constexpr std::size_t MAX_CLIENT_MESSAGE_BYTES = 4096;
 constexpr std::size_t MAX_RELAY_MESSAGE_BYTES = 128 * 1024;
 constexpr std::size_t MAX_NAME_BYTES = 12;
@@ -69,8 +69,13 @@ struct Leave {};
 struct Pong {
     uint32_t stamp;  // the Ping's, echoed
 };
+// The player looked away (a hidden browser tab, a window without the focus): the computer flies
+// their slot until they are back, while the connection stays.
+struct Away {
+    bool away;
+};
 
-using ClientMessage = std::variant<Hello, ChooseSide, PickMission, StartMission, Inputs, WorldHash, Leave, Pong>;
+using ClientMessage = std::variant<Hello, ChooseSide, PickMission, StartMission, Inputs, WorldHash, Leave, Pong, Away>;
 
 // --- relay to client ------------------------------------------------------------------------
 
@@ -144,8 +149,9 @@ enum class NoticeKind : uint8_t {
     NoRoom = 6,    // the side seat chose, or was on at a start, has no free slot
     NotHost = 7,   // only the host picks and starts missions
     Watching = 8,  // seat found no free slot and watches the mission
+    Away = 9,      // looked away: the computer flies their slot from tick until they are back
 };
-constexpr int NOTICE_KIND_COUNT = 9;
+constexpr int NOTICE_KIND_COUNT = 10;
 struct Notice {
     NoticeKind kind;
     uint8_t seat;

@@ -42,6 +42,8 @@ std::string noticeText(const Notice& n) {
             return "ONLY THE HOST PICKS AND STARTS THE MISSION";
         case NoticeKind::Watching:
             return who + " WATCHES: NO FREE AIRCRAFT ON THEIR SIDE";
+        case NoticeKind::Away:
+            return who + " IS AWAY: THE COMPUTER FLIES THEIR AIRCRAFT";
     }
     return {};
 }

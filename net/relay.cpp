@@ -36,6 +36,7 @@ struct SeatState {
     ConnectionId conn = 0;
     bool connected = false;
     bool silent = false;  // connected, but dropped from its slot for silence
+    bool away = false;    // connected, but looking away: the computer flies its slot
     uint32_t lastHeardMs = 0;
     uint32_t leftAtMs = 0;
     int slot = NO_SLOT;         // flown once the scheduled roster changes have run
@@ -71,6 +72,8 @@ struct Match {
     uint64_t hashes[HASH_HISTORY] = {};
     uint32_t hashTicks[HASH_HISTORY] = {};
     int desyncs = 0;
+    uint32_t lastActionMs = 0;   // a player's last word other than a pong: an idle match closes
+    bool awaitingFirst = false;  // opened before anyone came: kept while nobody is in it yet
 };
 
 struct Connection {
@@ -96,6 +99,12 @@ struct Relay::State {
     MissionSides sides[MISSION_COUNT];  // mission n at n - 1
     std::unordered_map<ConnectionId, Connection> connections;
     std::unordered_map<std::string, int> connectionsByPeer;
+    struct ConnectAllowance {
+        double left;
+        uint32_t atMs;
+    };
+    std::unordered_map<std::string, ConnectAllowance> connectsByPeer;
+    uint32_t lastPruneMs = 0;
     std::map<std::string, std::unique_ptr<Match>> matches;
     std::vector<Outgoing> outgoing;
     std::vector<std::string> logLines;
@@ -238,23 +247,37 @@ struct Relay::State {
     }
 
     void host(ConnectionId id, Connection& c, const Hello& h) {
-        if (static_cast<int>(matches.size()) >= config.maxMatches)
+        if (static_cast<int>(matches.size()) >= config.maxMatches) {
+            logLines.push_back("refused a new match: all " + std::to_string(config.maxMatches) + " are in use");
             return refuse(id, c, RefusalCode::RelayFull, "this relay carries all the matches it can; try again later");
+        }
         if (!c.code.empty() && !normalizeJoinCode(c.code))
             return refuse(id, c, RefusalCode::Malformed, printableCode(c.code) + " cannot be a join code");
         if (c.code.empty()) {
-            do {
-                c.code = drawJoinCode(config.random);
-            } while (matches.count(c.code) != 0);
+            c.code = unusedCode();
         } else if (matches.count(c.code) != 0) {
             return refuse(id, c, RefusalCode::CodeInUse, "the code " + c.code + " is in use");
         }
+        seatPlayer(id, c, newMatch(c.code), 0, h.name, Side::Friend);
+        logLines.push_back("match " + c.code + ": opened by its host");
+    }
+
+    std::string unusedCode() {
+        std::string code;
+        do {
+            code = drawJoinCode(config.random);
+        } while (matches.count(code) != 0);
+        return code;
+    }
+
+    Match& newMatch(const std::string& code) {
         auto m = std::make_unique<Match>();
-        m->code = c.code;
+        m->code = code;
+        m->lastActionMs = now;
         m->world = std::make_unique<World>();
         Match& match = *m;
-        matches.emplace(c.code, std::move(m));
-        seatPlayer(id, c, match, 0, h.name, Side::Friend);
+        matches.emplace(code, std::move(m));
+        return match;
     }
 
     void join(ConnectionId id, Connection& c, const Hello& h) {
@@ -295,6 +318,7 @@ struct Relay::State {
         SeatState& s = m.seats[seat];
         s = SeatState{};
         s.taken = true;
+        m.awaitingFirst = false;
         s.name = name;
         s.side = side;
         do {
@@ -309,9 +333,11 @@ struct Relay::State {
         SeatState& s = m.seats[seat];
         c.match = &m;
         c.seat = seat;
+        m.lastActionMs = now;
         s.conn = id;
         s.connected = true;
         s.silent = false;
+        s.away = false;
         s.lastHeardMs = now;
         send(id, Welcome{static_cast<uint8_t>(seat), s.token, m.code});
         // A first round trip now, so a mission started soon after gets a delay that fits.
@@ -401,6 +427,7 @@ struct Relay::State {
             start.seatSlot[i] = NO_SLOT;
             if (!s.connected) continue;
             ++players;
+            if (s.away) continue;
             const std::vector<int>& slots = slotsOf(m, s.side);
             std::size_t& used = taken[static_cast<int>(s.side)];
             if (used < slots.size()) {
@@ -425,8 +452,11 @@ struct Relay::State {
         for (SeatState& s : m.seats) resetForMission(m, s);
         broadcast(m, start);
         broadcastLobby(m);
-        for (int i = 0; i < MAX_SEATS; ++i)
-            if (m.seats[i].connected && m.seats[i].slot == NO_SLOT) notify(m, NoticeKind::Watching, i, m.firstTick);
+        for (int i = 0; i < MAX_SEATS; ++i) {
+            const SeatState& s = m.seats[i];
+            if (s.connected && s.slot == NO_SLOT)
+                notify(m, s.away ? NoticeKind::Away : NoticeKind::Watching, i, m.firstTick);
+        }
         logLines.push_back("match " + m.code + ": mission " + std::to_string(m.mission) + " started with " +
                            std::to_string(players) + " players, input delay " + std::to_string(m.delay) + " ticks");
     }
@@ -571,7 +601,43 @@ struct Relay::State {
         s.lastHeardMs = now;
         if (!s.silent) return;
         s.silent = false;
-        if (m.running && seatInRunningMission(m, seat)) notify(m, NoticeKind::Returned, seat, m.tick + 1);
+        if (m.running && !s.away && seatInRunningMission(m, seat)) notify(m, NoticeKind::Returned, seat, m.tick + 1);
+    }
+
+    // Looking away hands the slot to the computer at once, as a silence would after a second;
+    // coming back takes a slot again, the same one where it is still flying.
+    void setAway(Match& m, int seat, bool away) {
+        SeatState& s = m.seats[seat];
+        if (s.away == away) return;
+        s.away = away;
+        if (!m.running) return;
+        if (away) {
+            if (s.slot == NO_SLOT) return;
+            schedule(m, seat, NO_SLOT);
+            notify(m, NoticeKind::Away, seat, m.tick + 1);
+        } else if (s.slot == NO_SLOT && seatInRunningMission(m, seat)) {
+            notify(m, NoticeKind::Returned, seat, m.tick + 1);
+        }
+    }
+
+    // Nobody did anything but answer pings for the configured time: the match ends, so
+    // abandoned tabs do not hold a public relay's places.
+    bool closeIfIdle(Match& m) {
+        if (since(now, m.lastActionMs) < config.idleMatchMs) return false;
+        if (m.running) endMission(m);
+        const uint32_t minutes = std::max<uint32_t>(1, config.idleMatchMs / 60000);
+        const std::string idleText = minutes == 1 ? "a minute" : std::to_string(minutes) + " minutes";
+        for (const SeatState& s : m.seats) {
+            const auto found = connections.find(s.conn);
+            if (!s.connected || found == connections.end()) continue;
+            refuse(s.conn, found->second, RefusalCode::Timeout,
+                   "the match closed: nobody played in it for " + idleText);
+        }
+        for (SeatState& s : m.seats) s.taken = false;
+        m.awaitingFirst = false;
+        logLines.push_back("match " + m.code + ": closed after " + std::to_string(config.idleMatchMs / 1000) +
+                           " idle seconds");
+        return true;
     }
 
     // Places kept for dropped players run out; a match nobody holds a place in closes.
@@ -588,8 +654,9 @@ struct Relay::State {
 
     void closeEmptyMatches() {
         for (auto it = matches.begin(); it != matches.end();) {
-            const Match& m = *it->second;
-            if (seatCount(m, [](const SeatState& s) { return s.taken; }) == 0) {
+            Match& m = *it->second;
+            if (!m.awaitingFirst && seatCount(m, [](const SeatState& s) { return s.taken; }) == 0) {
+                if (m.running) endMission(m);
                 logLines.push_back("match " + m.code + ": closed, nobody is left");
                 it = matches.erase(it);
             } else {
@@ -599,6 +666,26 @@ struct Relay::State {
     }
 
     // --- messages -------------------------------------------------------------------------
+
+    // New connections from one address: a minute's worth at once, then at the configured rate.
+    bool mayConnect(const std::string& peer) {
+        const double perMinute = config.connectsPerMinute;
+        auto [entry, added] = connectsByPeer.try_emplace(peer, ConnectAllowance{perMinute, now});
+        ConnectAllowance& a = entry->second;
+        a.left = std::min(perMinute, a.left + since(now, a.atMs) * perMinute / 60000.0);
+        a.atMs = now;
+        if (a.left < 1) return false;
+        a.left -= 1;
+        return true;
+    }
+
+    // Addresses whose allowance has filled up again are forgotten: the table stays as small as
+    // the last minute's visitors.
+    void pruneConnectAllowances() {
+        if (since(now, lastPruneMs) < 60000) return;
+        lastPruneMs = now;
+        std::erase_if(connectsByPeer, [this](const auto& entry) { return since(now, entry.second.atMs) >= 60000; });
+    }
 
     // A fixed-rate allowance with bursts up to twice the rate.
     bool withinRate(Connection& c) {
@@ -621,6 +708,7 @@ struct Relay::State {
         Match& m = *c.match;
         const int seat = c.seat;
         heard(m, seat);
+        if (!std::holds_alternative<Pong>(message)) m.lastActionMs = now;
         std::visit(
             [&](const auto& body) {
                 using T = std::decay_t<decltype(body)>;
@@ -633,6 +721,7 @@ struct Relay::State {
                     measureRoundTrip(m.seats[seat], body);
                     followRoundTrip(m, m.seats[seat]);
                 }
+                if constexpr (std::is_same_v<T, Away>) setAway(m, seat, body.away);
                 if constexpr (std::is_same_v<T, Leave>) leave(id, c);
             },
             message);
@@ -685,6 +774,8 @@ void Relay::open(ConnectionId id, const std::string& peer, const std::string& co
         s.refuse(id, c, RefusalCode::RelayFull, "this relay has all the players it can take; try again later");
     } else if (fromPeer > s.config.maxConnectionsPerAddress) {
         s.refuse(id, c, RefusalCode::RelayFull, "too many connections from your address");
+    } else if (!s.mayConnect(peer)) {
+        s.refuse(id, c, RefusalCode::Flood, "too many new connections from your address; wait a minute");
     }
 }
 
@@ -713,6 +804,15 @@ void Relay::closed(ConnectionId id, uint32_t nowMs) {
     s.connections.erase(found);
 }
 
+std::string Relay::openMatch(uint32_t nowMs) {
+    State& s = *s_;
+    s.now = nowMs;
+    Match& m = s.newMatch(s.unusedCode());
+    m.awaitingFirst = true;
+    s.logLines.push_back("match " + m.code + ": opened, waiting for its first player");
+    return m.code;
+}
+
 void Relay::advance(uint32_t nowMs) {
     State& s = *s_;
     s.now = nowMs;
@@ -727,12 +827,14 @@ void Relay::advance(uint32_t nowMs) {
     }
     s.tickDue.reset();
     for (auto& [code, m] : s.matches) {
+        if (s.closeIfIdle(*m)) continue;
         s.dropSilentPlayers(*m);
         s.runDueTicks(*m);
         s.expirePlaces(*m);
         if (m->running) s.noteTickDue(m->nextTickMs);
     }
     s.closeEmptyMatches();
+    s.pruneConnectAllowances();
 }
 
 uint32_t Relay::msUntilDue(uint32_t nowMs) const {

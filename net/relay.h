@@ -29,7 +29,9 @@ struct RelayConfig {
     int maxMatches = 500;
     int maxConnections = 2000;
     int maxConnectionsPerAddress = 64;
-    int messagesPerSecond = 120;  // per connection, on average; bursts of twice as many pass
+    int messagesPerSecond = 120;        // per connection, on average; bursts of twice as many pass
+    int connectsPerMinute = 30;         // new connections from one address; a minute's worth at once
+    uint32_t idleMatchMs = 15 * 60000;  // a match where nobody did anything but answer pings closes
     uint32_t helloTimeoutMs = 5000;
     uint32_t silenceMs = 1000;         // a flying player this long silent loses the slot
     uint32_t rejoinWindowMs = 120000;  // a player's place is kept this long after a drop
@@ -73,6 +75,9 @@ public:
     void receive(ConnectionId id, const uint8_t* data, std::size_t size, uint32_t nowMs);
     // The transport lost or closed the connection; nothing more is sent to it.
     void closed(ConnectionId id, uint32_t nowMs);
+    // Opens a match under a newly drawn code before anyone connects, so the code can be passed
+    // on first; the first player to join it hosts. It closes like any other when idle.
+    std::string openMatch(uint32_t nowMs);
     // Runs the ticks that are due, pings, and the time limits.
     void advance(uint32_t nowMs);
     // Milliseconds until advance has work again (at most the ping interval).

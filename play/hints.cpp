@@ -19,8 +19,8 @@ const Seat& playerSeat(const World& w) { return w.seats[PLAYER_SEAT]; }
 
 }  // namespace
 
-bool PlayerHints::takePlayerKeys(const World& w, uint8_t keys[256]) {
-    const bool pauseDown = held(keys, VK_PAUSE), escapeDown = held(keys, VK_ESCAPE);
+bool PlayerHints::takePlayerKeys(const World& w, uint8_t keys[256], bool mayPause) {
+    const bool pauseDown = mayPause && held(keys, VK_PAUSE), escapeDown = held(keys, VK_ESCAPE);
     const bool pausePressed = pauseDown && !pauseWasDown_, escapePressed = escapeDown && !escapeWasDown_;
     pauseWasDown_ = pauseDown;
     escapeWasDown_ = escapeDown;

@@ -37,8 +37,9 @@ public:
 
     // The player's keys for the next logic tick, w the World before it. The pause key never
     // reaches the game, nor a mission's first ESC. False when no tick is to run: the game is
-    // paused, or the key that pauses or resumes it was pressed.
-    bool takePlayerKeys(const World& w, uint8_t keys[256]);
+    // paused, or the key that pauses or resumes it was pressed. Without mayPause (a network
+    // game, which runs on for the others) the pause key does nothing.
+    bool takePlayerKeys(const World& w, uint8_t keys[256], bool mayPause = true);
 
     // Reads what the tick just run did; keys are the ones it ran with.
     void afterTick(const World& w, const uint8_t keys[256]);

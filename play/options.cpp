@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "world/world.h"
+
 namespace vantrel {
 
 bool parseScreenshotRequest(const std::string& text, ScreenshotRequest& out, std::string& error) {
@@ -125,6 +127,20 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                      ->check(wholeNumber("a mission number", 1, 5));
     demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
+    auto* host = app.add_flag("--host", out.host, "host a network game: others join with the line it prints");
+    auto* join = app.add_option("--join", out.join, "HOST[:PORT]/CODE: join that network game");
+    join->excludes(host);
+    demo->excludes(host)->excludes(join);
+    app.add_option("--name", out.name, "your name in a network game, up to 12 characters (default: your login)");
+    app.add_option("--start-with", out.startWith, "hosting: start the mission once N players are in")
+        ->check(wholeNumber("a number of players", 1, MAX_SEATS))
+        ->needs(host);
+    app.add_option("--mission", out.mission, "hosting: the mission to fly, 1-5")
+        ->check(wholeNumber("a mission number", 1, 5))
+        ->needs(host);
+    app.add_option("--port", out.hostPort, "hosting: the relay's TCP port (default 8031; 0: any free port)")
+        ->check(wholeNumber("a port number", 0, 65535))
+        ->needs(host);
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
     app.footer(
         "Missions (each is briefed on the menu):\n"
@@ -136,7 +152,10 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         keysHelp +
         "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
         "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
-        "  X radar range, Y view, Start = Space (pauses a mission), Back = Esc.");
+        "  X radar range, Y view, Start = Space (pauses a mission), Back = Esc.\n"
+        "Network: vantrel --host prints how others join (vantrel --join HOST:8031/CODE); on the menu,\n"
+        "  H hosts and J asks for the address. In the lobby the host picks the mission (Up/Down) and\n"
+        "  starts it (Space); Left/Right choose the FRIEND or ENEMY side.");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -56,6 +56,14 @@ struct Options {
     bool fast = false;
     bool printHash = false;  // prints the World hash on exit, for replay checks
     int demo = 0;            // 1..5: the game flies this mission by itself, then ends
+
+    // Network play.
+    bool host = false;    // start a relay here and open a match others join
+    std::string join;     // "HOST[:PORT]/CODE": join that match
+    std::string name;     // shown to the others; empty: the login name
+    int startWith = 0;    // the host starts the mission once this many players are in
+    int mission = 0;      // the host's mission, 1..5 (0: the lobby's choice)
+    int hostPort = 8031;  // the hosted relay's TCP port; 0: any free one
 };
 
 // "TICK:FILE.png". Returns false with the reason in error.

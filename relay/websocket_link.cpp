@@ -35,6 +35,9 @@ std::shared_ptr<ClientContext> ClientContext::create(std::string& error) {
     std::memset(&info, 0, sizeof info);
     info.port = CONTEXT_PORT_NO_LISTEN;
     info.protocols = CLIENT_PROTOCOLS;
+    // wss through a web server checks its certificate against the system's authorities
+    // (OpenSSL's SSL_CERT_FILE / SSL_CERT_DIR choose others).
+    info.options = LWS_SERVER_OPTION_DO_SSL_GLOBAL_INIT;
     info.gid = static_cast<gid_t>(-1);
     info.uid = static_cast<uid_t>(-1);
     lws_context* context = lws_create_context(&info);
@@ -89,6 +92,7 @@ std::unique_ptr<WebSocketLink> WebSocketLink::connect(const net::JoinAddress& ad
     info.host = address.host.c_str();
     info.origin = address.host.c_str();
     info.protocol = PROTOCOL_NAME;
+    if (address.secure) info.ssl_connection = LCCSCF_USE_SSL;
     info.userdata = link.get();
     info.pwsi = &link->wsi_;
     if (lws_client_connect_via_info(&info) == nullptr && link->state_ != State::Closed)

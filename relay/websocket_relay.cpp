@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <random>
 #include <unordered_map>
 #include <vector>
@@ -47,6 +48,8 @@ struct WebSocketRelay::Impl {
     static constexpr std::size_t MAX_LATENESS_SAMPLES = 1 << 20;
     std::vector<uint32_t> tickLatenessUs;
     std::string dataDir;
+    std::string siteOrigin;
+    lws_http_mount site{};
 
     uint32_t now() const {
         return static_cast<uint32_t>(
@@ -119,10 +122,37 @@ struct WebSocketRelay::Impl {
         disableNagle(wsi);
         char path[128] = "";
         lws_hdr_copy(wsi, path, sizeof path, WSI_TOKEN_GET_URI);
+        relay->open(id, playerAddress(wsi), net::codeOfPath(path), now());
+        flush();
+    }
+
+    // The address the limits per address count: the player's own, or the one the web server
+    // in front saw (the last of its X-Forwarded-For list, the one it added itself).
+    std::string playerAddress(lws* wsi) const {
         char peer[64] = "";
         lws_get_peer_simple(wsi, peer, sizeof peer);
-        relay->open(id, peer, net::codeOfPath(path), now());
-        flush();
+        if (listen.proxy.empty() || listen.proxy != peer) return peer;
+        char forwarded[256] = "";
+        if (lws_hdr_copy(wsi, forwarded, sizeof forwarded, WSI_TOKEN_X_FORWARDED_FOR) <= 0) return peer;
+        std::string list = forwarded;
+        list = list.substr(list.rfind(',') + 1);
+        list.erase(0, list.find_first_not_of(' '));
+        return list.empty() ? std::string(peer) : list;
+    }
+
+    // The page's files on the HTTP side of the port: the library maps the path into the folder
+    // (never above it), lists no folders and serves only file types it knows a MIME type for.
+    void mountSite(lws_context_creation_info& info) {
+        static const lws_protocol_vhost_options DATA_TYPE = {nullptr, nullptr, ".data", "application/octet-stream"};
+        static const lws_protocol_vhost_options WASM_TYPE = {&DATA_TYPE, nullptr, ".wasm", "application/wasm"};
+        siteOrigin = std::filesystem::absolute(listen.siteDir).lexically_normal().string();
+        site.mountpoint = "/";
+        site.mountpoint_len = 1;
+        site.origin = siteOrigin.c_str();
+        site.def = "index.html";
+        site.origin_protocol = LWSMPRO_FILE;
+        site.extra_mimetypes = &WASM_TYPE;
+        info.mounts = &site;
     }
 
     void received(lws* wsi, net::ConnectionId id, const void* data, std::size_t size) {
@@ -170,7 +200,7 @@ struct WebSocketRelay::Impl {
                 self->closed(*id);
                 break;
             default:
-                break;
+                return lws_callback_http_dummy(wsi, reason, user, in, len);
         }
         return 0;
     }
@@ -201,6 +231,7 @@ std::unique_ptr<WebSocketRelay> WebSocketRelay::open(net::RelayConfig config, co
     info.gid = static_cast<gid_t>(-1);
     info.uid = static_cast<uid_t>(-1);
     info.user = impl.get();
+    if (!listen.siteDir.empty()) impl->mountSite(info);
     impl->loop = ev_loop_new(EVFLAG_AUTO);
     void* loops[] = {impl->loop};
     info.options = LWS_SERVER_OPTION_LIBEV;
@@ -228,6 +259,16 @@ WebSocketRelay::~WebSocketRelay() {
 void WebSocketRelay::serve(const std::atomic<bool>& stop) {
     while (!stop.load()) ev_run(impl_->loop, EVRUN_ONCE);
     impl_->log(impl_->tickLatenessSummary());
+    const net::RelayCounters& c = impl_->relay->counters();
+    impl_->log("served " + std::to_string(c.ticksRun) + " match ticks: " + std::to_string(c.lateInputs) +
+               " late inputs, " + std::to_string(c.delayRaises) + " delay raises, " + std::to_string(c.desyncs) +
+               " desyncs, " + std::to_string(c.refusals) + " refusals");
+}
+
+std::string WebSocketRelay::openMatch() {
+    const std::string code = impl_->relay->openMatch(impl_->now());
+    impl_->flush();
+    return code;
 }
 
 void WebSocketRelay::wake() { lws_cancel_service(impl_->context); }

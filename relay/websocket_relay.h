@@ -18,6 +18,10 @@ struct ListenOptions {
     std::string bind;                    // an address to listen on; empty: every address
     int port = net::DEFAULT_RELAY_PORT;  // 0: any free port (tests)
     std::string reportsDir;              // desync reports go here; empty: none are written
+    std::string siteDir;                 // the browser page's files, served on the same port; empty: none
+    // Connections from this address (a web server in front) carry the player's address in
+    // their X-Forwarded-For header; empty: every connection is the player's own.
+    std::string proxy;
 };
 
 class WebSocketRelay {
@@ -29,6 +33,9 @@ public:
     WebSocketRelay(const WebSocketRelay&) = delete;
     WebSocketRelay& operator=(const WebSocketRelay&) = delete;
 
+    // A match under a new code, waiting for its first player (see net::Relay::openMatch). Before
+    // serving, or on the serving thread.
+    std::string openMatch();
     // Serves until stop is set; whoever sets it calls wake() so the wait ends at once.
     void serve(const std::atomic<bool>& stop);
     void wake();

@@ -12,9 +12,29 @@ namespace {
 
 constexpr uint32_t CLEAR_COLOUR = 0xFF1464FF;
 constexpr uint32_t MARGIN_COLOUR = 0xFF000000;  // beside the title and menu on wide screens
+constexpr int MENU_LINE_RIGHT = 630;
+constexpr int MENU_LINE_Y = 62;  // between the heading and the first mission
+constexpr int NOTICE_LEFT = 10;
+constexpr int NOTICE_TOP = 40;  // under the instruments
+constexpr int NOTICE_STEP = 22;
+constexpr int TITLE_NOTICE_Y = 448;
+
+void drawNotices(Device& device, const std::vector<std::string>& notices) {
+    int y = NOTICE_TOP;
+    for (const std::string& line : notices) {
+        drawTextLeft(device, line, NOTICE_LEFT, y, TEXT_WHITE, FONT_SMALL);
+        y += NOTICE_STEP;
+    }
+}
+
+// The title's picture leaves its foot free for a line.
+void drawTitleNotice(Device& device, const std::vector<std::string>& notices) {
+    if (!notices.empty())
+        drawTextCentered(device, notices.back(), 0, SCREEN_WIDTH, TITLE_NOTICE_Y, TEXT_WHITE, FONT_SMALL);
+}
 
 // Sky, terrain, aircraft (the only lit pass), projectiles, effects, then the head-up display.
-void drawMission(Device& device, const World& w, const World& latest, HudHints hints) {
+void drawMission(Device& device, const World& w, const World& latest, const FrameExtras& extras) {
     device.releaseTexture(TEXTURE_TITLE);  // only the title and the menu show it
     drawSkyAndTerrain(device, w);
     device.setLighting(true);
@@ -22,22 +42,30 @@ void drawMission(Device& device, const World& w, const World& latest, HudHints h
     device.setLighting(false);
     drawProjectiles(device, w);
     drawEffects(device, w);
-    drawHud(device, latest, hints);
+    drawHud(device, latest, extras.hints && extras.hints->helpers ? HudHints::On : HudHints::Off);
+    drawNotices(device, extras.notices);
 }
 
 void drawScene(Device& device, const World& w, const World& latest, const std::vector<MissionBriefing>& briefings,
-               const Hints* hints) {
+               const FrameExtras& extras) {
+    if (extras.lobby != nullptr) {
+        device.clearMargins(MARGIN_COLOUR);
+        drawLobby(device, *extras.lobby, briefings);
+        return;
+    }
     switch (latest.gameMode) {
         case MODE_TITLE:
             device.clearMargins(MARGIN_COLOUR);
             drawTitleScreen(device, latest);
+            drawTitleNotice(device, extras.notices);
             break;
         case MODE_SELECT:
             device.clearMargins(MARGIN_COLOUR);
             drawMissionMenu(device, latest, briefings);
+            drawTextRight(device, extras.menuLine, MENU_LINE_RIGHT, MENU_LINE_Y, TEXT_WHITE, FONT_SMALL);
             break;
         case MODE_MISSION:
-            drawMission(device, w, latest, hints && hints->helpers ? HudHints::On : HudHints::Off);
+            drawMission(device, w, latest, extras);
             break;
         default:
             break;  // any other mode shows only the clear colour
@@ -62,19 +90,20 @@ std::optional<uint64_t> stillFrameKey(const World& latest) {
     }
 }
 
-void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings, const Hints* hints) {
-    renderFrame(device, w, w, briefings, hints);
+void renderFrame(Device& device, const World& w, const std::vector<MissionBriefing>& briefings,
+                 const FrameExtras& extras) {
+    renderFrame(device, w, w, briefings, extras);
 }
 
 void renderFrame(Device& device, const World& scene, const World& latest, const std::vector<MissionBriefing>& briefings,
-                 const Hints* hints) {
+                 const FrameExtras& extras) {
     device.beginFrame();
     device.clear(CLEAR_COLOUR);
     device.setLighting(false);
     device.setProjection(projectionMatrix(device.layout().aspect()));
     setViewTransform(device, scene);
-    drawScene(device, scene, latest, briefings, hints);
-    if (hints) drawHints(device, scene, latest, *hints);
+    drawScene(device, scene, latest, briefings, extras);
+    if (extras.hints && !extras.lobby) drawHints(device, scene, latest, *extras.hints);
 }
 
 }  // namespace vantrel::render

@@ -60,12 +60,6 @@ void drawStyledSprite(Device& device, ScreenPoint at, const SpriteStyle& style, 
 // through a texture, so it is kept and copied back rather than drawn again.
 enum StaticLayerKey : uint64_t { TITLE_LAYER = 1, MENU_LAYER = 2 };
 
-// The title picture over the whole screen with a pixel of margin on every side.
-void drawTitleBackground(Device& device, int alpha) {
-    device.bindTexture(TEXTURE_TITLE);
-    drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
-}
-
 void drawCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
     drawTextCentered(device, text, 0, SCREEN_WIDTH, y, colour, font);
 }
@@ -89,15 +83,6 @@ void drawFullMap(Device& device, const World& w, HudHints hints) {
     if (hints == HudHints::On && isAlive(w, viewerOf(w).slot)) drawOwnMapMarker(device, w);
 }
 
-void drawBriefing(Device& device, const MissionBriefing& b) {
-    drawCentredLine(device, b.title, BRIEFING_TITLE_Y, TEXT_WHITE, FONT_SMALL);
-    int y = BRIEFING_FIRST_LINE_Y;
-    for (const std::string& line : b.lines) {
-        drawCentredLine(device, line, y, TEXT_BRIEFING, FONT_SMALL);
-        y += BRIEFING_LINE_STEP;
-    }
-}
-
 void drawLegend(Device& device) {
     device.bindTexture(TEXTURE_ATLAS);
     const float markerY = LEGEND_Y + 10.0f;
@@ -108,6 +93,20 @@ void drawLegend(Device& device) {
 }
 
 }  // namespace
+
+void drawTitleBackground(Device& device, int alpha) {
+    device.bindTexture(TEXTURE_TITLE);
+    drawScreenRect(device, -1.0f, -1.0f, SCREEN_WIDTH + 1.0f, SCREEN_HEIGHT + 1.0f, alpha);
+}
+
+void drawBriefing(Device& device, const MissionBriefing& b) {
+    drawCentredLine(device, b.title, BRIEFING_TITLE_Y, TEXT_WHITE, FONT_SMALL);
+    int y = BRIEFING_FIRST_LINE_Y;
+    for (const std::string& line : b.lines) {
+        drawCentredLine(device, line, y, TEXT_BRIEFING, FONT_SMALL);
+        y += BRIEFING_LINE_STEP;
+    }
+}
 
 void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha) {
     drawFan(device, screenRectCorners(x1, y1, x2, y2, alpha));

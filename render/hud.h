@@ -24,6 +24,11 @@ void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBr
 enum class HudHints { Off, On };
 void drawHud(Device& device, const World& w, HudHints hints = HudHints::Off);
 
+// The title picture over the whole screen with a pixel of margin on every side.
+void drawTitleBackground(Device& device, int alpha);
+// A mission's title and briefing lines, centred under the menu's list.
+void drawBriefing(Device& device, const MissionBriefing& b);
+
 // The bound texture stretched over the rectangle; alpha 0..255 scales its opacity.
 void drawScreenRect(Device& device, float x1, float y1, float x2, float y2, int alpha);
 // One cell of the atlas (texture 4, which the caller binds), centred on (x, y).

@@ -10,8 +10,10 @@ if(TARGET vantrel)
     ${CMAKE_SOURCE_DIR}/web/platform_keys.cpp ${CMAKE_SOURCE_DIR}/web/platform_pad.cpp)
   target_link_libraries(vantrel_app_tests PRIVATE vantrel_app GTest::gtest_main PkgConfig::APP_TEST_STB)
   target_compile_definitions(vantrel_app_tests PRIVATE
-    VANTREL_EXE="$<TARGET_FILE:vantrel>" VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data")
-  add_dependencies(vantrel_app_tests vantrel)
+    VANTREL_EXE="$<TARGET_FILE:vantrel>" VANTREL_SIM="$<TARGET_FILE:vantrel-sim>"
+    TCP_PROXY="${CMAKE_CURRENT_SOURCE_DIR}/e2e/tcp_proxy.py"
+    VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data")
+  add_dependencies(vantrel_app_tests vantrel vantrel-sim)
   if(TARGET game_data)
     add_dependencies(vantrel_app_tests game_data)
   endif()

@@ -34,3 +34,19 @@ if(VANTREL_WORLD_HASHES_JS AND VANTREL_CHROMIUM AND EXISTS ${CMAKE_SOURCE_DIR}/w
     set_tests_properties(WebPage.${case} PROPERTIES LABELS web TIMEOUT 600 RESOURCE_LOCK chromium)
   endforeach()
 endif()
+
+# Cross-play: the page in headless Chromium and the desktop game in one match, on a relay that
+# serves the page and through nginx in front of two relays (tests/web/crossplay.mjs drives both).
+if(TARGET vantrel_web_site AND TARGET vantrel-relay)
+  add_executable(vantrel_crossplay_tests ${CMAKE_CURRENT_SOURCE_DIR}/web/crossplay_test.cpp
+                 ${CMAKE_CURRENT_SOURCE_DIR}/relay/local_nginx.cpp)
+  target_include_directories(vantrel_crossplay_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/relay)
+  target_link_libraries(vantrel_crossplay_tests PRIVATE GTest::gtest_main)
+  target_compile_definitions(vantrel_crossplay_tests PRIVATE
+    VANTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VANTREL_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data" VANTREL_WEB_SITE="${web_site_dir}"
+    VANTREL_GAME="$<TARGET_FILE:vantrel>" VANTREL_RELAY="$<TARGET_FILE:vantrel-relay>")
+  add_dependencies(vantrel_crossplay_tests vantrel_web_site vantrel-relay vantrel game_data)
+  gtest_discover_tests(vantrel_crossplay_tests DISCOVERY_TIMEOUT 60
+                       PROPERTIES LABELS "web;net" TIMEOUT 600 RESOURCE_LOCK chromium)
+endif()

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "web/audio.h"
 #include "web/platform_keys.h"
 #include "web/platform_pad.h"
+#include "web/websocket_link.h"
 
 namespace {
 
@@ -40,6 +42,9 @@ EM_JS(void, pageError, (const char* text), {
 });
 EM_JS(void, pageScreenshot, (int tick, const char* path, int width, int height, const uint8_t* rgba), {
     if (Module.vantrelScreenshot) Module.vantrelScreenshot(tick, UTF8ToString(path), width, height, rgba);
+});
+EM_JS(void, pageMatch, (const char* code), {
+    if (Module.vantrelMatch) Module.vantrelMatch(UTF8ToString(code));
 });
 EM_JS(void, pageFinished, (int exitCode, const char* lines), {
     if (Module.vantrelFinished) Module.vantrelFinished(exitCode, UTF8ToString(lines));
@@ -86,6 +91,7 @@ public:
         const char* window = EMSCRIPTEN_EVENT_TARGET_WINDOW;
         emscripten_set_keydown_callback(window, this, EM_TRUE, onKey);
         emscripten_set_keyup_callback(window, this, EM_TRUE, onKey);
+        emscripten_set_keypress_callback(window, this, EM_TRUE, onCharacter);
         // Not captured: focus and blur of the page's own buttons must not freeze the game.
         emscripten_set_blur_callback(window, this, EM_FALSE, onFocus);
         emscripten_set_focus_callback(window, this, EM_FALSE, onFocus);
@@ -102,6 +108,7 @@ public:
     void animationFrame() {
         followCanvasSize();
         keyboard_.setPadKeys(sampleGamepads(padConnected_));
+        followAttention();
         if (frozen()) return;
         vantrel::Scheduler& scheduler = session_.scheduler();
         const double start = emscripten_get_now();
@@ -127,8 +134,41 @@ public:
         pageScreenshot(request.tick, request.path.c_str(), width, height, rgba.data());
     }
 
+    std::unique_ptr<vantrel::net::MessageLink> connectToRelay(const vantrel::net::JoinAddress& address,
+                                                              std::string&) override {
+        return vantrel::web::BrowserWebSocketLink::connect(address, [this] { session_.serviceNetwork(); });
+    }
+
+    // The relay that served the page, under a code drawn here: a web server in front of several
+    // relays routes each match by its code, so the host must bring one.
+    std::optional<HostingPlace> hostingPlace(std::string&) override {
+        vantrel::net::JoinAddress relay = vantrel::web::pageRelay();
+        std::random_device random;
+        relay.code = vantrel::net::drawJoinCode([&random] { return (uint64_t{random()} << 32) ^ random(); });
+        vantrel::net::JoinAddress shown = relay;
+        shown.code.clear();
+        std::string text = shown.text();
+        text.pop_back();  // the slash before the code
+        return HostingPlace{relay, text};
+    }
+
+    // The start overlay asked to join the match at joinText, or to host one.
+    void playTogether(bool host, const std::string& joinText) {
+        options_.host = host;
+        options_.join = joinText;
+    }
+
 private:
-    bool frozen() const { return frozenByPage_ || hidden_ || !focused_; }
+    // A game alone stands still while the player looks away; a network game goes on for the
+    // others, the computer flying this player's aircraft.
+    bool frozen() const { return !session_.inNetworkGame() && (frozenByPage_ || hidden_ || !focused_); }
+
+    void followAttention() {
+        session_.setAway(frozenByPage_ || hidden_ || !focused_);
+        const std::string code = session_.matchCode();
+        if (code != shownCode_) pageMatch(code.c_str());
+        shownCode_ = code;
+    }
 
     void finish() {
         emscripten_cancel_main_loop();
@@ -183,11 +223,20 @@ private:
         return EM_TRUE;
     }
 
+    // Characters for the address the player types on the menu (J), while they type one.
+    static EM_BOOL onCharacter(int, const EmscriptenKeyboardEvent* e, void* self) {
+        auto* game = static_cast<BrowserGame*>(self);
+        if (!game->session_.wantsText() || std::strlen(e->key) != 1) return EM_FALSE;
+        game->session_.typeText(e->key);
+        return EM_TRUE;
+    }
+
     // The releases of keys held when the page loses the focus go elsewhere.
     static EM_BOOL onFocus(int eventType, const EmscriptenFocusEvent*, void* self) {
         auto* game = static_cast<BrowserGame*>(self);
         game->focused_ = eventType == EMSCRIPTEN_EVENT_FOCUS;
         game->keyboard_.releaseAll();
+        game->followAttention();
         return EM_FALSE;
     }
 
@@ -195,10 +244,12 @@ private:
         auto* game = static_cast<BrowserGame*>(self);
         game->hidden_ = e->hidden != 0;
         game->keyboard_.releaseAll();
+        // A hidden tab gets no animation frames: the relay hears of it now.
+        game->followAttention();
         return EM_FALSE;
     }
 
-    const vantrel::Options options_;
+    vantrel::Options options_;
     const std::string dataDir_;
     vantrel::RunRequests requests_;
     vantrel::Sound sound_;
@@ -208,6 +259,7 @@ private:
     bool padConnected_ = false;
     bool hidden_ = false;
     bool frozenByPage_ = false;
+    std::string shownCode_;
 };
 
 std::unique_ptr<BrowserGame> game;
@@ -233,6 +285,12 @@ extern "C" {
 // The start overlay's choice. Full screen is the page's to ask for; the game follows the canvas.
 EMSCRIPTEN_KEEPALIVE void vantrel_start(int, int soundOn) {
     if (game) startGame(soundOn != 0);
+}
+
+// The start overlay's Play together: host a match on the page's relay, or join the one at
+// joinText ("ws://HOST:PORT/CODE"). Before vantrel_start.
+EMSCRIPTEN_KEEPALIVE void vantrel_play_together(int host, const char* joinText) {
+    if (game && !started) game->playTogether(host != 0, joinText);
 }
 
 // While the page shows an overlay the game stands still; afterwards every key is up.

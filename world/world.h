@@ -100,6 +100,12 @@ inline bool seatIsHuman(const World& w, int seat) {
     return w.matchPlay != 0 ? w.seats[seat].human != 0 : seat == PLAYER_SEAT;
 }
 
+// The seat has an aircraft of its own, flown now by its human or, while they are away, by the
+// computer: the player's outside a match, each seat the match gave a slot in one.
+inline bool seatHasAircraft(const World& w, int seat) {
+    return w.matchPlay != 0 ? isAircraftSlot(w.seats[seat].slot) : seat == PLAYER_SEAT;
+}
+
 // The human seat flying this aircraft slot, or -1 when the computer flies it.
 int humanSeatOf(const World& w, int slot);
 

@@ -152,6 +152,21 @@ TEST(PlayerHints, PauseAndTheLeaveQuestionAreSaidWithThePlayersKeys) {
     EXPECT_EQ(v.card.size(), static_cast<size_t>(CARD_ACTION_COUNT));
 }
 
+TEST(PlayerHints, ANetworkGameRunsOnThroughThePauseKeyButStillAsksBeforeLeaving) {
+    StandInKeys keys;
+    PlayerHints hints(true, keys);
+    auto w = missionWorld();
+    uint8_t snapshot[256] = {};
+    snapshot[VK_PAUSE] = KEY_DOWN_BIT;
+    EXPECT_TRUE(hints.takePlayerKeys(*w, snapshot, false)) << "the others' game goes on";
+    EXPECT_FALSE(hints.paused());
+    EXPECT_EQ(snapshot[VK_PAUSE], 0);
+    snapshot[VK_ESCAPE] = KEY_DOWN_BIT;
+    EXPECT_TRUE(hints.takePlayerKeys(*w, snapshot, false));
+    EXPECT_EQ(snapshot[VK_ESCAPE], 0) << "the first ESC is held back";
+    EXPECT_EQ(hints.view(*w).banner, "");
+}
+
 TEST(PlayerHints, WithTheHintsOffKeysPassAsTheyAreAndOnlyADataProblemShows) {
     StandInKeys keys;
     PlayerHints hints(false, keys);

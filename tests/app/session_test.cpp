@@ -54,6 +54,14 @@ public:
                         int height) override {
         shots.push_back({request.tick, argb.size(), width, height});
     }
+    std::unique_ptr<net::MessageLink> connectToRelay(const net::JoinAddress&, std::string& error) override {
+        error = "no network here";
+        return nullptr;
+    }
+    std::optional<HostingPlace> hostingPlace(std::string& error) override {
+        error = "no network here";
+        return std::nullopt;
+    }
 };
 
 class SessionTest : public ::testing::Test {

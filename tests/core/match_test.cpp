@@ -122,11 +122,15 @@ TEST_F(MatchTest, ALeaversAircraftGoesToTheComputerAndComesBackWithItsView) {
     EXPECT_EQ(w->aircraft[3].controls, uint32_t{CTRL_THROTTLE_UP});
 }
 
-TEST_F(MatchTest, EndsForEveryoneWhenOneSideOrEveryHumanIsDownAndEachSeatHasItsResult) {
+TEST_F(MatchTest, EndsForEveryoneWhenOneSideOrEverySeatIsDownAndEachSeatHasItsResult) {
     start({0, 2});
     w->aircraft[0].side = 0;
     tick();
     EXPECT_EQ(w->flowCounter, 0) << "one human down, another still flying: the match goes on";
+    releaseSeat(*w, 1);
+    tick();
+    EXPECT_EQ(w->flowCounter, 0) << "a player away for a moment still has an aircraft in the air";
+    seatHuman(*w, 1, 2);
     w->aircraft[2].side = 0;
     tick();
     EXPECT_EQ(w->flowCounter, END_COUNTDOWN_TICKS);

@@ -16,6 +16,19 @@ struct RunResult {
 // Runs vantrel with the arguments; env holds arguments of env(1) ("NAME=value", "-u", "NAME").
 RunResult runVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
 
+// A vantrel started in the background, writing its output to files.
+struct Started {
+    int pid = -1;
+    std::string outFile, errFile;
+};
+Started startVantrel(const std::vector<std::string>& args, const std::vector<std::string>& env = {});
+// Any program, as a shell command line (its output goes to the files).
+Started startCommand(const std::string& command);
+// Waits for it to end, at most timeoutSeconds; then kills it (RunResult::exitCode stays -1).
+RunResult finish(const Started& s, int timeoutSeconds);
+// Waits until its standard output holds a line with text, at most timeoutSeconds; that line.
+std::string awaitLine(const Started& s, const std::string& text, int timeoutSeconds);
+
 // A fresh, empty directory under the test temporary directory, private to this process.
 std::string freshDir(const std::string& name);
 

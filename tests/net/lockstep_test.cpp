@@ -152,6 +152,47 @@ TEST(Lockstep, PausedPlayerCatchesUpWithinTheMessageRateAndFliesAgain) {
     expectSameWorldAsRelay(t);
 }
 
+// A player who looks away (a window without the focus, then a hidden tab whose program stops)
+// hands the slot to the computer at once and takes it back on return; one who looked away in
+// the lobby watches the start and flies once back.
+TEST(Lockstep, AwayPlayersSlotGoesToTheComputerUntilTheyAreBack) {
+    Table t(13);
+    Player& host = t.host("host");
+    Player& dreamer = t.join("dreamer");
+    Player& late = t.join("late");
+    ASSERT_TRUE(t.runUntil([&] { return allInLobby(t, 3); }, 3000));
+    late.client->setAway(true);
+    startMission(t, 4);
+    const int lateSeat = late.client->seat();
+    EXPECT_EQ(host.client->seatSlot(lateSeat), NO_SLOT);
+    t.run(1000);
+    const int seat = dreamer.client->seat();
+    const int slot = dreamer.client->slot();
+    ASSERT_NE(slot, NO_SLOT);
+
+    dreamer.client->setAway(true);
+    const uint32_t awayAt = t.net.now();
+    ASSERT_TRUE(t.runUntil([&] { return host.client->seatSlot(seat) == NO_SLOT; }, 1000));
+    EXPECT_LE(t.net.now() - awayAt, 200u);  // at once, not after a silence
+    dreamer.running = false;                // the hidden tab's program stands still
+    t.run(5000);
+    EXPECT_EQ(host.client->seatSlot(seat), NO_SLOT);
+    dreamer.running = true;
+    dreamer.client->setAway(false);
+    late.client->setAway(false);
+    ASSERT_TRUE(t.runUntil(
+        [&] { return host.client->seatSlot(seat) == slot && host.client->seatSlot(lateSeat) != NO_SLOT; }, 2000));
+    EXPECT_EQ(dreamer.client->slot(), slot);
+    EXPECT_EQ(late.client->slot(), host.client->seatSlot(lateSeat));
+    t.run(1000);
+    expectSameWorldAsRelay(t);
+
+    const auto hostSaw = noticesSeen(host, {NoticeKind::Away, NoticeKind::Returned});
+    const auto dreamerSaw = noticesSeen(dreamer, {NoticeKind::Away, NoticeKind::Returned});
+    EXPECT_EQ(hostSaw.size(), 4u);  // late away at the start and back, dreamer away and back
+    EXPECT_EQ(hostSaw, dreamerSaw);
+}
+
 TEST(Lockstep, FlippedBitIsFoundAndRepairedOnThatClientOnly) {
     Table t(5);
     const Conditions c{25, 5, 0.02, 200};  // 50 ms round trip, 2 % loss

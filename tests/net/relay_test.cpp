@@ -2,6 +2,7 @@
 // bad input refused with a reason while the others fly on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "virtual_network.h"
@@ -83,6 +84,26 @@ TEST(RelayLobby, HostPicksAndStartsPlayersChooseSidesWhereThereIsRoom) {
     bool sawLeft = false;
     for (const Notice& n : bob.notices) sawLeft |= n.kind == NoticeKind::Left && n.seat == 0 && n.tick > 0;
     EXPECT_TRUE(sawLeft);
+}
+
+// A match opened before anyone comes (a host script prints its code first) waits for its first
+// player, who hosts it; unvisited, it closes when idle like any other.
+TEST(RelayLobby, AnOpenedMatchWaitsForItsFirstPlayerWhoHosts) {
+    RelayConfig config;
+    config.idleMatchMs = 60000;
+    Table t(23, config);
+    t.code = t.relay->openMatch(t.net.now());
+    const std::string unvisited = t.relay->openMatch(t.net.now());
+    t.run(30000);
+    Player& first = t.join("first");
+    Player& second = t.join("second");
+    ASSERT_TRUE(t.runUntil([&] { return second.client->lobby().players.size() == 2; }, 1000));
+    EXPECT_TRUE(first.client->isHost());
+    EXPECT_EQ(first.client->code(), t.code);
+    t.run(31000);
+    EXPECT_FALSE(t.relay->matchStatus(unvisited));
+    first.client->startMission();
+    ASSERT_TRUE(t.runUntil([&] { return second.client->lastTick() > 0; }, 1000));
 }
 
 TEST(RelayLimits, BadInputIsRefusedWithAReasonAndTheMatchFliesOn) {
@@ -198,6 +219,65 @@ TEST(RelayLimits, ConnectionsPerRelayAndPerAddressAreCapped) {
         ++refusals;
     }
     EXPECT_EQ(refusals, 2);
+}
+
+// A public relay's other limits: one address opening connection after connection is slowed to
+// the configured rate, and a match where nobody does anything closes with a reason.
+TEST(RelayLimits, ConnectionRateAndIdleMatchesAreLimited) {
+    RelayConfig config;
+    config.connectsPerMinute = 4;
+    config.idleMatchMs = 60000;
+    auto relay = makeTestRelay(2, config);
+    const auto refusalsTo = [&](ConnectionId id) {
+        std::vector<Refusal> out;
+        for (const Outgoing& o : relay->takeOutgoing()) {
+            RelayMessage m;
+            std::string error;
+            EXPECT_TRUE(decodeRelayMessage(o.message.data(), o.message.size(), m, error));
+            if (const Refusal* r = std::get_if<Refusal>(&m); r && o.to == id) out.push_back(*r);
+        }
+        return out;
+    };
+    ConnectionId id = 1;
+    for (; id <= 4; ++id) {
+        relay->open(id, "10.0.0.1", "", 1000);
+        relay->closed(id, 1000);
+    }
+    EXPECT_TRUE(refusalsTo(0).empty());
+    relay->open(id, "10.0.0.1", "", 1000);
+    std::vector<Refusal> refused = refusalsTo(id);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].code, RefusalCode::Flood);
+    EXPECT_EQ(refused[0].reason, "too many new connections from your address; wait a minute");
+    relay->closed(id++, 1000);
+    relay->open(id, "10.0.0.2", "", 1000);  // another address is not held up
+    EXPECT_TRUE(refusalsTo(id).empty());
+    relay->open(++id, "10.0.0.1", "", 1000 + 15000);  // a quarter of a minute: one more
+    EXPECT_TRUE(refusalsTo(id).empty());
+
+    // Idle: a lobby nobody touches closes; pongs alone do not keep it.
+    const Bytes hello = encodeClientMessage(testHello("idle", true));
+    const ConnectionId idler = ++id;
+    relay->open(idler, "10.0.0.3", "", 20000);
+    relay->receive(idler, hello.data(), hello.size(), 20000);
+    ASSERT_EQ(relay->matchCount(), 1u);
+    for (uint32_t at = 20000; at < 20000 + config.idleMatchMs - 1000; at += 500) {
+        const Bytes pong = encodeClientMessage(Pong{at});
+        relay->receive(idler, pong.data(), pong.size(), at);
+        relay->advance(at);
+    }
+    EXPECT_EQ(relay->matchCount(), 1u);
+    relay->takeOutgoing();
+    relay->advance(20000 + config.idleMatchMs);
+    refused = refusalsTo(idler);
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].code, RefusalCode::Timeout);
+    EXPECT_EQ(refused[0].reason, "the match closed: nobody played in it for a minute");
+    EXPECT_EQ(relay->matchCount(), 0u);
+    const std::vector<std::string> log = relay->takeLogLines();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(),
+                            [](const std::string& line) { return line.ends_with("closed after 60 idle seconds"); }),
+              1);
 }
 
 }  // namespace

@@ -1,143 +1,21 @@
 // The relay over real sockets on 127.0.0.1: the vantrel-relay program, and the relay the game
 // hosts on a thread, with clients on the desktop transport, one of them a process killed with
 // SIGKILL in the middle of a mission.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <filesystem>
 #include <fstream>
-#include <map>
-#include <thread>
+#include <optional>
 
 #include "net/data_files.h"
-#include "net/lockstep_client.h"
-#include "relay/websocket_link.h"
+#include "real_network.h"
 #include "relay/websocket_relay.h"
 
-extern char** environ;
-
-namespace vantrel::relay {
+namespace vantrel::relay::test {
 namespace {
-
-uint32_t clockMs() {
-    using namespace std::chrono;
-    return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-net::Hello hello(const std::string& name, bool host) {
-    net::Hello h;
-    h.gameVersion = VANTREL_VERSION;
-    std::string error;
-    EXPECT_TRUE(net::hashDataDirectory(VANTREL_DATA_DIR, h.dataFiles, error)) << error;
-    h.name = name;
-    h.host = host;
-    return h;
-}
-
-// A player's program: the desktop transport, the lockstep client, a World and a few held keys.
-struct RealClient {
-    RealClient(const net::JoinAddress& address, const std::string& name, bool host)
-        : link(WebSocketLink::connect(address)),
-          client(*link, net::ClientSettings{VANTREL_DATA_DIR, hello(name, host)}, clockMs()),
-          world(std::make_unique<World>()) {
-        keys[VK_Q] = KEY_DOWN_BIT;
-    }
-    void pass() {
-        client.update(clockMs());
-        while (client.runNextTick(*world, keys)) {
-            hashes[client.lastTick()] = hashWorld(*world);
-            keys[VK_NUMPAD4] = (client.lastTick() / 40) % 2 ? KEY_DOWN_BIT : 0;
-        }
-        for (net::Notice& n : client.takeNotices()) notices.push_back(n);
-        for (net::DesyncReport& r : client.takeDesyncReports()) reports.push_back(r);
-    }
-    std::unique_ptr<WebSocketLink> link;
-    net::LockstepClient client;
-    std::unique_ptr<World> world;
-    uint8_t keys[256] = {};
-    std::map<uint32_t, uint64_t> hashes;
-    std::vector<net::Notice> notices;
-    std::vector<net::DesyncReport> reports;
-};
-
-template <class Condition>
-bool passUntil(std::vector<RealClient*> clients, Condition done, int ms) {
-    const uint32_t until = clockMs() + static_cast<uint32_t>(ms);
-    while (static_cast<int32_t>(until - clockMs()) > 0) {
-        for (RealClient* c : clients) c->pass();
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return done();
-}
-
-// The ticks both ran have the same Worlds.
-void expectSameWorlds(const RealClient& a, const RealClient& b) {
-    int compared = 0;
-    for (const auto& [tick, hash] : a.hashes) {
-        const auto other = b.hashes.find(tick);
-        if (other == b.hashes.end()) continue;
-        ++compared;
-        ASSERT_EQ(hash, other->second) << "tick " << tick;
-    }
-    EXPECT_GT(compared, 30);
-    EXPECT_TRUE(a.reports.empty());
-    EXPECT_TRUE(b.reports.empty());
-}
-
-// A port for this test run, away from other runs' on the same machine.
-int testPort(int attempt) { return 20000 + (getpid() * 7 + attempt * 131) % 30000; }
-
-struct RelayProcess {
-    pid_t pid = -1;
-    int port = 0;
-    std::string log;
-    ~RelayProcess() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    // Starts vantrel-relay on 127.0.0.1; true once it listens.
-    bool start() {
-        log = std::string(VANTREL_BINARY_DIR) + "/relay-test-" + std::to_string(getpid()) + ".log";
-        for (int attempt = 0; attempt < 8; ++attempt) {
-            port = testPort(attempt);
-            const std::string portText = std::to_string(port);
-            const std::string program = std::string(VANTREL_BINARY_DIR) + "/vantrel-relay";
-            const char* argv[] = {program.c_str(),  "--bind", "127.0.0.1",      "--port",
-                                  portText.c_str(), "--data", VANTREL_DATA_DIR, nullptr};
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init(&actions);
-            posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
-            posix_spawn_file_actions_destroy(&actions);
-            if (failed != 0) return false;
-            for (int wait = 0; wait < 200; ++wait) {
-                if (logText().find("serving on") != std::string::npos) return true;
-                if (waitpid(pid, nullptr, WNOHANG) == pid) break;
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            pid = -1;
-        }
-        return false;
-    }
-    std::string logText() const {
-        std::ifstream file(log);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-    int stop() {
-        kill(pid, SIGTERM);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        pid = -1;
-        return status;
-    }
-};
 
 // A client in a process of its own, flying until it is killed.
 pid_t forkClient(const net::JoinAddress& address) {
@@ -163,6 +41,7 @@ TEST(RelayProcess, ClientsFlyTogetherAndAKilledOneGoesToTheComputer) {
     address.code = host.client.code();
     RealClient guest(address, "guest", false);
     const pid_t doomed = forkClient(address);
+    ASSERT_GT(doomed, 0);
     ASSERT_TRUE(passUntil(
         {&host, &guest}, [&] { return host.client.lobby().players.size() == 3; }, 5000));
     host.client.pickMission(4);
@@ -205,7 +84,7 @@ TEST(RelayProcess, TheGameHostsARelayOnAThreadAndRefusesAnotherGamesData) {
     config.random = systemRandom();
     std::unique_ptr<HostedRelay> hosted;
     for (int attempt = 0; !hosted && attempt < 8; ++attempt)
-        hosted = HostedRelay::start(config, {"127.0.0.1", testPort(attempt + 20), ""}, error);
+        hosted = HostedRelay::start(config, {"127.0.0.1", testPort(attempt + 20), "", "", ""}, error);
     ASSERT_TRUE(hosted) << error;
     net::JoinAddress address{"127.0.0.1", hosted->port(), ""};
     RealClient host(address, "host", true);
@@ -243,5 +122,115 @@ TEST(RelayProcess, TheGameHostsARelayOnAThreadAndRefusesAnotherGamesData) {
     EXPECT_FALSE(host.client.closeReason().empty());
 }
 
+// The page's files and the matches share one port: files by their type, nothing outside the
+// folder, no folder listings.
+TEST(RelayProcess, ServesThePageAndItsMatchesOnOnePort) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path(testing::TempDir()) / ("relay-site-" + std::to_string(getpid()));
+    const fs::path site = root / "site";
+    fs::create_directories(site / "keys");
+    std::ofstream(site / "index.html") << "<title>vantrel</title>";
+    std::ofstream(site / "vantrel.wasm") << std::string("\0asm\1\0\0\0", 8);
+    std::ofstream(site / "vantrel.data") << "pack";
+    std::ofstream(site / "keys" / "a.keys") << "10 Q";
+    std::ofstream(root / "secret.txt") << "not for players";
+
+    RelayProcess relay;
+    ASSERT_TRUE(relay.start({"--site", site.string()})) << relay.logText();
+    EXPECT_NE(relay.logText().find("?join=CODE"), std::string::npos) << relay.logText();
+    const HttpReply index = httpGet(relay.port, "/");
+    EXPECT_EQ(index.status, 200);
+    EXPECT_EQ(index.body, "<title>vantrel</title>");
+    EXPECT_NE(index.head.find("text/html"), std::string::npos) << index.head;
+    const HttpReply wasm = httpGet(relay.port, "/vantrel.wasm");
+    EXPECT_EQ(wasm.status, 200);
+    EXPECT_NE(wasm.head.find("application/wasm"), std::string::npos) << wasm.head;
+    EXPECT_EQ(wasm.body.size(), 8u);
+    EXPECT_EQ(httpGet(relay.port, "/vantrel.data").status, 200);
+    for (const char* refused : {"/keys/", "/keys", "/keys/a.keys", "/../secret.txt", "/%2e%2e/secret.txt",
+                                "/keys/../../secret.txt", "/none.html"}) {
+        const HttpReply reply = httpGet(relay.port, refused);
+        EXPECT_GE(reply.status, 400) << refused;
+        EXPECT_EQ(reply.body.find("not for players"), std::string::npos) << refused;
+    }
+
+    RealClient host({"127.0.0.1", relay.port, ""}, "host", true);
+    ASSERT_TRUE(passUntil(
+        {&host}, [&] { return !host.client.code().empty(); }, 3000))
+        << host.client.closeReason();
+    EXPECT_EQ(httpGet(relay.port, "/index.html").status, 200);  // still serving files beside the match
+    fs::remove_all(root);
+}
+
+// What a public relay refuses, each with its reason, while a match on it flies on unharmed.
+TEST(RelayProcess, LimitsRefuseWithAReasonWhileTheOthersFlyOn) {
+    RelayProcess relay;
+    ASSERT_TRUE(relay.start({"--max-matches", "1"})) << relay.logText();
+    net::JoinAddress address{"127.0.0.1", relay.port, ""};
+    RealClient host(address, "host", true);
+    ASSERT_TRUE(passUntil(
+        {&host}, [&] { return !host.client.code().empty(); }, 3000))
+        << host.client.closeReason();
+    address.code = host.client.code();
+    RealClient guest(address, "guest", false);
+    ASSERT_TRUE(passUntil(
+        {&host, &guest}, [&] { return host.client.lobby().players.size() == 2; }, 3000));
+    host.client.pickMission(2);
+    ASSERT_TRUE(passUntil(
+        {&host, &guest}, [&] { return host.client.lobby().mission == 2; }, 2000));
+    host.client.startMission();
+    ASSERT_TRUE(passUntil(
+        {&host, &guest}, [&] { return guest.hashes.size() > 30; }, 5000));
+
+    // Sends the messages on a connection of its own (after a hello), then reads until the relay
+    // refuses and closes it, the flying players passing meanwhile.
+    const auto refusalFor = [&](const std::string& code, bool hostNew, std::vector<net::Bytes> messages) {
+        net::JoinAddress at = address;
+        at.code = code;
+        std::unique_ptr<WebSocketLink> link = WebSocketLink::connect(at);
+        std::optional<net::Refusal> refusal;
+        bool sent = false;
+        passUntil(
+            {&host, &guest},
+            [&] {
+                link->poll();
+                if (!sent && link->state() == net::MessageLink::State::Open) {
+                    link->send(net::encodeClientMessage(hello("x", hostNew)));
+                    for (net::Bytes& m : messages) link->send(std::move(m));
+                    sent = true;
+                }
+                net::Bytes bytes;
+                while (link->receive(bytes)) {
+                    net::RelayMessage m;
+                    std::string error;
+                    if (!net::decodeRelayMessage(bytes.data(), bytes.size(), m, error)) continue;
+                    if (auto* r = std::get_if<net::Refusal>(&m)) refusal = *r;
+                }
+                return refusal.has_value() && link->state() == net::MessageLink::State::Closed;
+            },
+            3000);
+        return refusal.value_or(net::Refusal{net::RefusalCode::Closing, "no refusal came"});
+    };
+    const net::Refusal flood =
+        refusalFor(address.code, false, std::vector<net::Bytes>(400, net::encodeClientMessage(net::Pong{1})));
+    EXPECT_EQ(flood.code, net::RefusalCode::Flood);
+    EXPECT_EQ(flood.reason, "too many messages");
+    const net::Refusal large =
+        refusalFor(address.code, false, {net::Bytes(net::MAX_CLIENT_MESSAGE_BYTES + 1, net::Bytes::value_type{5})});
+    EXPECT_EQ(large.code, net::RefusalCode::TooLarge);
+    EXPECT_EQ(large.reason, "a message of 4097 bytes is too large");
+    const net::Refusal full = refusalFor("", true, {});
+    EXPECT_EQ(full.code, net::RefusalCode::RelayFull);
+    EXPECT_EQ(full.reason, "this relay carries all the matches it can; try again later");
+
+    const std::size_t before = guest.hashes.size();
+    ASSERT_TRUE(passUntil(
+        {&host, &guest}, [&] { return guest.hashes.size() > before + 30; }, 3000));
+    EXPECT_EQ(host.client.phase(), net::ClientPhase::Mission);
+    EXPECT_EQ(guest.client.phase(), net::ClientPhase::Mission);
+    expectSameWorlds(host, guest);
+    EXPECT_NE(relay.logText().find("refused a new match: all 1 are in use"), std::string::npos) << relay.logText();
+}
+
 }  // namespace
-}  // namespace vantrel::relay
+}  // namespace vantrel::relay::test

@@ -15,6 +15,7 @@
 //   --page-shot F    a picture of the whole page at the end, as PNG file F
 //   --timeout S      give up after S seconds (default 120)
 //   --flag F         one more Chromium flag (repeatable)
+//   --url U          open the page at U (a relay serving it) instead of serving SITE_DIR here
 // Writes OUT_DIR/report.json {state, errors[], console[], result, exitCode, message,
 // audio, screenshots[], milliseconds{ready, firstScreenshot, finished}} and
 // OUT_DIR/screenshot-TICK.png. Exit status 0 when STATE was reached, 1 otherwise.
@@ -38,6 +39,7 @@ function parseArguments(argv) {
     else if (name === '--page-shot') options.pageShot = value;
     else if (name === '--timeout') options.timeout = Number(value);
     else if (name === '--flag') options.flags.push(value);
+    else if (name === '--url') options.url = value;
     else if (name === '--information') { options.information = true; --i; }
     else throw new Error('unknown option ' + name);
   }
@@ -129,13 +131,14 @@ const PAGE_STATE = `(() => {
              document.getElementById('message-text').textContent + ' ' +
              document.getElementById('message-help').textContent : null,
     screenshots: [...document.querySelectorAll('pre[id^="screenshot-"]')].map((e) => e.id.slice(11)),
+    match: document.getElementById('match-code') ? document.getElementById('match-code').textContent : '',
     audio: typeof Module !== 'undefined' && Module.vantrelAudio ? Object.assign({}, Module.vantrelAudio.stats) : null,
   };
 })()`;
 
 export async function runPage(options) {
   fs.mkdirSync(options.out, {recursive: true});
-  const server = await serve(options.site, options.hide);
+  const server = options.url ? null : await serve(options.site, options.hide);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vantrel-chromium-'));
   const browser = new Browser(profile, options.flags);
   const report = {state: 'timeout', errors: [], console: [], milliseconds: {}};
@@ -160,7 +163,8 @@ export async function runPage(options) {
     await page('Runtime.enable');
     await page('Log.enable');
     await page('Page.enable');
-    const url = 'http://127.0.0.1:' + server.address().port + '/' + (options.query ? '?' + options.query : '');
+    const base = options.url || 'http://127.0.0.1:' + server.address().port + '/';
+    const url = base + (options.query ? '?' + options.query : '');
     const opened = Date.now();
     await page('Page.navigate', {url});
     const press = async (key, code) => {
@@ -180,6 +184,11 @@ export async function runPage(options) {
         report.milliseconds.firstScreenshot = elapsed;
       }
       if (state.finished && report.milliseconds.finished === undefined) report.milliseconds.finished = elapsed;
+      // A scenario's own steps, with the page's state and a way to run script in the page.
+      if (options.onState) {
+        await options.onState(state, async (expression) =>
+          (await page('Runtime.evaluate', {expression, returnByValue: true})).result.value);
+      }
       if (!pressed && state.ready) {
         await press(options.press, KEY_CODES[options.press] || 0);
         pressed = true;
@@ -216,7 +225,7 @@ export async function runPage(options) {
     }
   } finally {
     await browser.close();
-    server.close();
+    if (server) server.close();
     fs.rmSync(profile, {recursive: true, force: true, maxRetries: 5, retryDelay: 200});
   }
   fs.writeFileSync(path.join(options.out, 'report.json'), JSON.stringify(report, null, 2));
@@ -225,7 +234,7 @@ export async function runPage(options) {
 
 export function pageOptions(site, out, more = {}) {
   return Object.assign({site, out, query: '', until: 'finished', press: null, hide: [], pageShot: null,
-                        timeout: 120, flags: [], information: false}, more);
+                        timeout: 120, flags: [], information: false, url: null, onState: null}, more);
 }
 
 if (import.meta.url === 'file://' + path.resolve(process.argv[1])) {

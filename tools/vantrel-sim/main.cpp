@@ -5,13 +5,17 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "game/flow.h"
 #include "game/keyscript.h"
+#include "game/match.h"
 #include "game/outcome.h"
 #include "game/world_json.h"
+#include "net/lockstep.h"
 #include "sim/autopilot.h"
 #include "sound/sound.h"
 #include "world/terrain.h"
@@ -38,7 +42,7 @@ void logLoop(char operation, char level) {
 char* logVersion() { return nullptr; }
 
 struct Options {
-    std::string dataDir, mapFile, situation, inputFile, soundLogFile;
+    std::string dataDir, mapFile, situation, inputFile, soundLogFile, matchFile;
     uint32_t seed = 1;
     int ticks = 0;
     int every = 0;
@@ -59,6 +63,46 @@ std::string situationFile(const Options& o) {
     return o.situation;
 }
 
+// The printing of a run: one JSON object every K ticks, and the last tick's.
+struct Printer {
+    int every;
+    void tick(const World& w, int tick, const std::string& outcome) const {
+        if (every > 0 && tick % every == 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    }
+    void last(const World& w, int tick, const std::string& outcome) const {
+        if (every == 0 || tick % every != 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    }
+};
+
+// --match: a network match replayed from its recording, tick by tick, as every player and the
+// relay ran it; the outcome is the first seat's.
+int replayMatch(const Options& o) {
+    if (o.dataDir.empty()) return fail("--match needs --data DIR");
+    std::ifstream file(o.matchFile, std::ios::binary);
+    if (!file) return fail(o.matchFile + ": cannot be opened");
+    std::stringstream text;
+    text << file.rdbuf();
+    net::MatchRecording recording;
+    std::string error;
+    if (!net::parseRecordingText(text.str(), recording, error)) return fail(o.matchFile + ": " + error);
+    auto world = std::make_unique<World>();
+    World& w = *world;
+    if (!startMatch(w, o.dataDir, net::matchSetupOf(recording.start()), error)) return fail(error);
+    const Printer print{o.every};
+    const int limit = o.ticks > 0 ? o.ticks : UNTIL_END_TICK_LIMIT;
+    int tick = 0;
+    std::string outcome = "running";
+    print.tick(w, tick, outcome);
+    recording.forEachTick([&](const net::Tick& t) {
+        if (tick >= limit || matchEnded(w)) return;
+        net::runLockstepTick(w, t);
+        outcome = resultName(missionOutcome(w, PLAYER_SEAT).result);
+        print.tick(w, ++tick, outcome);
+    });
+    print.last(w, tick, outcome);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,10 +111,13 @@ int main(int argc, char** argv) {
     auto* data = app.add_option("--data", o.dataDir, "data directory (map1.hd, s1.au1..s5.au1)");
     auto* map = app.add_option("--map", o.mapFile, "height grid file");
     data->excludes(map);
-    app.add_option("--situation", o.situation, "situation number 1..5 (with --data) or a file")->required();
+    auto* situation = app.add_option("--situation", o.situation, "situation number 1..5 (with --data) or a file");
+    auto* match = app.add_option("--match", o.matchFile, "replay a network match recording (vantrel --record)");
+    match->excludes(situation)->excludes(map);
     auto* seed = app.add_option("--seed", o.seed, "seed of the random generator (default 1)");
     app.add_option("--ticks", o.ticks, "logic ticks to run (default 0)")->check(CLI::NonNegativeNumber);
     auto* input = app.add_option("--input", o.inputFile, "key script");
+    input->excludes(match);
     app.add_flag("--pilot", o.pilot, "the computer pilot of the game's --demo flies the player's aircraft")
         ->excludes(input);
     app.add_flag("--until-end", o.untilEnd, "run until the mission returns to the title screen");
@@ -83,6 +130,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return fail(e.what());
     }
+    if (!o.matchFile.empty()) return replayMatch(o);
+    if (o.situation.empty()) return fail("give --situation N|FILE or --match FILE");
     if (o.dataDir.empty() && o.mapFile.empty()) return fail("give --data DIR or --map FILE");
 
     auto world = std::make_unique<World>();
@@ -111,7 +160,8 @@ int main(int argc, char** argv) {
     std::string outcome = "running";
     Autopilot pilot;
     int tick = 0;
-    if (o.every > 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    const Printer print{o.every};
+    print.tick(w, tick, outcome);
     while (tick < limit && w.gameMode == MODE_MISSION) {
         uint8_t keys[256];
         ++tick;
@@ -121,9 +171,9 @@ int main(int argc, char** argv) {
         logicTick(w, o.dataDir, keys);
         playSoundEvents(sound, w.seats[PLAYER_SEAT].sounds);
         outcome = resultName(missionOutcome(w, PLAYER_SEAT).result);
-        if (o.every > 0 && tick % o.every == 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+        print.tick(w, tick, outcome);
     }
-    if (o.every == 0 || tick % o.every != 0) std::printf("%s\n", worldJson(w, tick, outcome).c_str());
+    print.last(w, tick, outcome);
     if (soundLog) std::fclose(soundLog);
     return 0;
 }

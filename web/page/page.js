@@ -7,6 +7,8 @@ var Module = (function () {
   const CLASSIC_WIDTH = 640;
   const CLASSIC_HEIGHT = 480;
   const DATA_PACK = 'vantrel.data';
+  // Join codes: six of these, typed in either case (no 0/O, 1/I/L).
+  const JOIN_CODE = /^[ABCDEFGHJKMNPQRSTUVWXYZ23456789]{6}$/;
   const INLINE_KEYS = '/tmp/inline.keys';
   const REBUILD_HELP = 'Build the page again with scripts/web (it puts vantrel.data and vantrel.data.js ' +
     'beside index.html), then reload this page.';
@@ -16,6 +18,8 @@ var Module = (function () {
   const canvas = element('canvas');
   const startForm = element('start');
   const startButton = element('start-button');
+  const hostButton = element('host-button');
+  const joinField = element('join-code');
   const statusLine = element('status');
   const information = element('information');
   const message = element('message');
@@ -45,8 +49,33 @@ var Module = (function () {
     return '/keys/' + name;
   }
 
+  // The relay that served the page: ws, or wss on an https page.
+  function relayAddress(code) {
+    return (window.location.protocol === 'https:' ? 'wss://' : 'ws://') + window.location.host + '/' + code;
+  }
+
+  function joinCode(typed) {
+    const code = (typed || '').trim().toUpperCase();
+    if (!JOIN_CODE.test(code)) {
+      throw new Error('"' + typed + '" is not a join code: six letters and digits, as the host\'s screen shows');
+    }
+    return code;
+  }
+
+  // Without the start overlay, the address alone says whether to join or host.
+  function networkArguments() {
+    if (params.has('join')) return ['--join', relayAddress(joinCode(params.get('join')))];
+    if (!isOn('host')) return [];
+    const args = ['--host'];
+    if (params.has('start-with')) args.push('--start-with', params.get('start-with'));
+    if (params.has('mission')) args.push('--mission', params.get('mission'));
+    return args;
+  }
+
   function gameArguments() {
     const args = [];
+    if (params.has('name')) args.push('--name', params.get('name'));
+    if (isOn('window')) args.push(...networkArguments());
     if (params.has('seed')) args.push('--seed', params.get('seed'));
     if (isOn('fast')) args.push('--fast');
     if (params.has('quit-after')) args.push('--quit-after', params.get('quit-after'));
@@ -120,8 +149,23 @@ var Module = (function () {
     return startForm.querySelector('input[name="' + name + '"]:checked').value;
   }
 
-  function start() {
-    if (started || startButton.disabled) return;
+  // The overlay's choice: a typed code joins that match, HOST opens one; neither plays alone.
+  function playTogether(hosting) {
+    const typed = joinField.value.trim();
+    if (!hosting && typed === '') return true;
+    try {
+      const join = hosting ? '' : relayAddress(joinCode(typed));
+      Module.ccall('vantrel_play_together', null, ['number', 'string'], [hosting ? 1 : 0, join]);
+      return true;
+    } catch (error) {
+      setStatus(error.message);
+      joinField.focus();
+      return false;
+    }
+  }
+
+  function start(hosting) {
+    if (started || startButton.disabled || !playTogether(hosting === true)) return;
     started = true;
     const fullScreen = chosen('screen') === 'fullscreen';
     const soundOn = chosen('sound') === 'on';
@@ -137,6 +181,7 @@ var Module = (function () {
 
   function readyToStart() {
     startButton.disabled = false;
+    hostButton.disabled = false;
     setStatus('Ready.');
     startButton.focus();
   }
@@ -145,12 +190,13 @@ var Module = (function () {
     event.preventDefault();
     start();
   });
+  hostButton.addEventListener('click', () => start(true));
   // The Enter that starts must not reach the game, whose keys listen from START on.
   startForm.addEventListener('keydown', (event) => {
     if (event.key !== 'Enter') return;
     event.preventDefault();
     event.stopPropagation();
-    start();
+    start(event.target === hostButton);
   });
 
   // --- The information overlay ----------------------------------------------------------------
@@ -201,6 +247,15 @@ var Module = (function () {
     pre.id = 'screenshot-' + tick;
     pre.textContent = picture.toDataURL('image/png');
     results.appendChild(pre);
+  }
+
+  // The game joined or opened a match: the link to pass on.
+  function showMatch(code) {
+    const link = window.location.origin + window.location.pathname + '?join=' + encodeURIComponent(code);
+    element('match-code').textContent = code;
+    element('match-link').textContent = link;
+    element('match-link').href = link;
+    element('match').hidden = code === '';
   }
 
   function finished(exitCode, lines) {
@@ -291,6 +346,7 @@ var Module = (function () {
     fitCanvas();
     if (!isOn('window')) {
       if (isOn('nosound')) startForm.querySelector('input[name="sound"][value="off"]').checked = true;
+      if (params.has('join')) joinField.value = params.get('join').toUpperCase();
       startForm.hidden = false;
     }
     let pack;
@@ -336,5 +392,6 @@ var Module = (function () {
     vantrelError: showGameError,
     vantrelScreenshot: (tick, path, width, height, pointer) => keepScreenshot(tick, width, height, pointer),
     vantrelFinished: finished,
+    vantrelMatch: showMatch,
   };
 })();
