@@ -129,6 +129,10 @@ public:
 
     void takePlayerKeys(uint8_t out[256]) override { keyboard_.takeSnapshot(out); }
 
+    std::vector<std::string> keyNames(uint8_t code) override { return keyboard_.keyMap().keyNames(code); }
+
+    bool gamepadConnected() override { return gamepads_.anyConnected(); }
+
     void showInformation(const std::string& text) override {
         // A box takes the key releases made while it is open.
         if (showMessage(window_, GAME_TITLE, text)) keyboard_.releaseAll();

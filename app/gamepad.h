@@ -24,7 +24,8 @@ struct PadState {
 
 // The codes a pad holds: stick forward/back = NUMPAD8/5 (nose down/up, menu cursor), left and
 // right = NUMPAD4/6, shoulders = NUMPAD7/9, right/left trigger = Q/A, A = Z (gun), B = X
-// (launcher: the game launches once per press), start = SPACE, back = ESC.
+// (launcher: the game launches once per press), start = SPACE and PAUSE (the game starts from the
+// menu on SPACE; in a mission the program pauses on PAUSE), back = ESC.
 std::bitset<256> padKeys(const PadState& pad);
 
 // The open pads by joystick instance id; plugging in and out happens between ticks.
@@ -38,6 +39,7 @@ public:
     // Handles a controller event; returns true when the pads' keys may have changed.
     bool handleEvent(const SDL_Event& e);
     std::bitset<256> heldKeys() const;
+    bool anyConnected() const { return !pads_.empty(); }
 
 private:
     struct Pad {

@@ -35,6 +35,7 @@ public:
     void setPadKeys(const std::bitset<256>& held);
     // The keys for the next logic tick; releases held back for it take effect afterwards.
     void takeSnapshot(uint8_t out[256]);
+    const KeyMap& keyMap() const { return map_; }
 
 private:
     std::bitset<256> heldCodes() const;

@@ -40,6 +40,7 @@ constexpr DefaultBinding DEFAULT_BINDINGS[] = {
     {"start", {SDL_SCANCODE_SPACE}},
     {"back", {SDL_SCANCODE_ESCAPE}},
     {"information", {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER}},
+    {"pause", {SDL_SCANCODE_P, SDL_SCANCODE_PAUSE}},
 };
 
 // Keys whose SDL names are the list separator or look like punctuation in a file.
@@ -153,6 +154,15 @@ std::string KeyMap::describe() const {
     return text;
 }
 
+std::vector<std::string> KeyMap::keyNames(uint8_t virtualKey) const {
+    std::vector<std::string> names;
+    for (int i = 0; i < KEY_ACTION_COUNT; ++i) {
+        if (KEY_ACTIONS[i].virtualKey != virtualKey) continue;
+        for (const SDL_Scancode k : keys_[i]) names.push_back(nameOf(k));
+    }
+    return names;
+}
+
 KeyMap parseKeyConfig(std::string_view text, const std::string& fileName, std::vector<std::string>& problems) {
     KeyMap map;
     readConfigLines(
@@ -163,11 +173,20 @@ KeyMap parseKeyConfig(std::string_view text, const std::string& fileName, std::v
 
 std::string keyConfigPath() { return configFilePath("keys.conf"); }
 
-KeyMap loadKeyMap() {
+namespace {
+
+// keys.conf when it can be read, else the defaults; each refused line adds to problems.
+KeyMap readKeyMap(std::vector<std::string>& problems) {
     const std::optional<std::string> text = readTextFile(keyConfigPath());
     if (!text) return KeyMap();
+    return parseKeyConfig(*text, keyConfigPath(), problems);
+}
+
+}  // namespace
+
+KeyMap loadKeyMap() {
     std::vector<std::string> problems;
-    KeyMap map = parseKeyConfig(*text, keyConfigPath(), problems);
+    KeyMap map = readKeyMap(problems);
     for (const std::string& p : problems)
         std::fprintf(stderr, "vantrel: %s (defaults kept for that line)\n", p.c_str());
     return map;
@@ -175,8 +194,12 @@ KeyMap loadKeyMap() {
 
 std::string keysHelp() {
     const std::string path = keyConfigPath();
-    return "Keys (either set; change them in " + (path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path) + "):\n" +
-           KeyMap().describe() + "  Alt+Enter switches a window to full screen and back.\n";
+    std::vector<std::string> problems;
+    const KeyMap map = readKeyMap(problems);
+    std::string text = "Keys in force (change them in " + (path.empty() ? "$XDG_CONFIG_HOME/vantrel/keys.conf" : path) +
+                       "):\n" + map.describe();
+    for (const std::string& p : problems) text += "  (" + p + "; defaults kept for that line)\n";
+    return text + "  Alt+Enter switches a window to full screen and back.\n";
 }
 
 }  // namespace vantrel

@@ -40,6 +40,7 @@ inline constexpr KeyAction KEY_ACTIONS[] = {
     {"start", 32, "start; choose the mission"},
     {"back", 27, "back; abandon the mission; quit"},
     {"information", 13, "information box"},
+    {"pause", 19, "pause or resume a mission"},
 };
 inline constexpr int KEY_ACTION_COUNT = static_cast<int>(std::size(KEY_ACTIONS));
 
@@ -58,6 +59,10 @@ public:
     // "pitch-down: Keypad 8, Up" lines for --help.
     std::string describe() const;
 
+    // The names of the keys bound to the action of a virtual-key code, as keys.conf writes them;
+    // empty for a code no action has.
+    std::vector<std::string> keyNames(uint8_t virtualKey) const;
+
 private:
     std::vector<SDL_Scancode> keys_[KEY_ACTION_COUNT];
 };
@@ -71,7 +76,8 @@ KeyMap parseKeyConfig(std::string_view text, const std::string& fileName, std::v
 // variable is set.
 std::string keyConfigPath();
 
-// The desktop's keys for --help: both sets, where to change them, and the full-screen switch.
+// The keys in force for --help (keys.conf's, else the defaults): where to change them, every
+// action's keys, and the full-screen switch.
 std::string keysHelp();
 
 // Reads keyConfigPath() when it exists, printing each problem as one line on stderr.

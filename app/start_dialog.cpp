@@ -51,14 +51,105 @@ void placeAt(const ControlPlace& c) {
 
 void placeButtonAt(const ControlPlace& c) { ImGui::SetCursorPos({c.x * PIXELS_PER_UNIT, c.y * PIXELS_PER_UNIT}); }
 
+// The controls in the order Tab and the arrow keys move through them.
+enum Control {
+    WINDOW_CONTROL,
+    FULL_SCREEN_CONTROL,
+    SOUND_CONTROL,
+    QUALITY_CONTROL,
+    START_CONTROL,
+    CANCEL_CONTROL,
+    CONTROL_COUNT
+};
+
+constexpr ImU32 FOCUS_FRAME = IM_COL32(0, 60, 200, 255);
+constexpr float FOCUS_FRAME_WIDTH = 2.0f;
+
 struct DialogState {
     int screenChoice = 0;  // the radio group: 0 WINDOW, 1 FULL SCREEN
     bool sound = true;
-    int qualityChoice = 2;   // the combo box: an index of QUALITY_NAMES
-    std::string suitedNote;  // which quality suits a software renderer, or empty
+    int qualityChoice = 2;      // the combo box: an index of QUALITY_NAMES
+    std::string suitedNote;     // which quality suits a software renderer, or empty
+    int focus = START_CONTROL;  // where Space acts; a frame shows it
     bool finished = false;
     std::optional<StartChoice> result;  // nothing: cancelled
 };
+
+void start(DialogState& d) {
+    d.result = StartChoice{d.screenChoice == 1 ? ScreenMode::FullScreen : ScreenMode::Window, d.sound,
+                           render::QUALITY_NAMES[d.qualityChoice].quality};
+    d.finished = true;
+}
+
+void cancel(DialogState& d) {
+    d.result = std::nullopt;
+    d.finished = true;
+}
+
+// Space on the focused control does what a click on it does.
+void activate(DialogState& d) {
+    switch (d.focus) {
+        case WINDOW_CONTROL:
+            d.screenChoice = 0;
+            break;
+        case FULL_SCREEN_CONTROL:
+            d.screenChoice = 1;
+            break;
+        case SOUND_CONTROL:
+            d.sound = !d.sound;
+            break;
+        case QUALITY_CONTROL:
+            d.qualityChoice = (d.qualityChoice + 1) % static_cast<int>(std::size(render::QUALITY_NAMES));
+            break;
+        case START_CONTROL:
+            start(d);
+            break;
+        default:
+            cancel(d);
+            break;
+    }
+}
+
+// Tab and the arrows move the focus (Shift+Tab, Up and Left back), Space acts on it, Enter starts
+// (or cancels from CANCEL, as a dialog's focused button does), Esc cancels.
+void handleKey(const SDL_KeyboardEvent& key, DialogState& d) {
+    const auto step = [&d](int by) { d.focus = (d.focus + by + CONTROL_COUNT) % CONTROL_COUNT; };
+    switch (key.keysym.sym) {
+        case SDLK_TAB:
+            step((key.keysym.mod & KMOD_SHIFT) != 0 ? -1 : 1);
+            break;
+        case SDLK_DOWN:
+        case SDLK_RIGHT:
+            step(1);
+            break;
+        case SDLK_UP:
+        case SDLK_LEFT:
+            step(-1);
+            break;
+        case SDLK_SPACE:
+            activate(d);
+            break;
+        case SDLK_RETURN:
+        case SDLK_KP_ENTER:
+            d.focus == CANCEL_CONTROL ? cancel(d) : start(d);
+            break;
+        case SDLK_ESCAPE:
+            cancel(d);
+            break;
+        default:
+            break;
+    }
+}
+
+// After a control is drawn: a click gives it the focus, and the focused one gets a frame.
+void followFocus(DialogState& d, int control) {
+    if (ImGui::IsItemActivated()) d.focus = control;
+    if (d.focus != control) return;
+    const ImVec2 margin{3.0f, 3.0f};
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    ImGui::GetWindowDrawList()->AddRect({min.x - margin.x, min.y - margin.y}, {max.x + margin.x, max.y + margin.y},
+                                        FOCUS_FRAME, 0.0f, 0, FOCUS_FRAME_WIDTH);
+}
 
 std::string upperCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -72,7 +163,9 @@ void drawQualityChoice(DialogState& d) {
     placeAt(QUALITY_COMBO);
     ImGui::SetNextItemWidth(QUALITY_COMBO.width * PIXELS_PER_UNIT);
     const std::string shown = upperCase(render::QUALITY_NAMES[d.qualityChoice].name);
-    if (!ImGui::BeginCombo("##quality", shown.c_str())) return;
+    const bool open = ImGui::BeginCombo("##quality", shown.c_str());
+    followFocus(d, QUALITY_CONTROL);
+    if (!open) return;
     for (int k = 0; k < static_cast<int>(std::size(render::QUALITY_NAMES)); ++k) {
         if (ImGui::Selectable(upperCase(render::QUALITY_NAMES[k].name).c_str(), k == d.qualityChoice))
             d.qualityChoice = k;
@@ -88,36 +181,32 @@ void drawControls(DialogState& d) {
     ImGui::Begin("vantrel", nullptr, flags);
     placeAt(WINDOW_RADIO);
     ImGui::RadioButton(WINDOW_RADIO.text, &d.screenChoice, 0);
+    followFocus(d, WINDOW_CONTROL);
     placeAt(FULL_SCREEN_RADIO);
     ImGui::RadioButton(FULL_SCREEN_RADIO.text, &d.screenChoice, 1);
+    followFocus(d, FULL_SCREEN_CONTROL);
     placeAt(SOUND_CHECK);
     ImGui::Checkbox(SOUND_CHECK.text, &d.sound);
+    followFocus(d, SOUND_CONTROL);
     drawQualityChoice(d);
     if (!d.suitedNote.empty()) {
         placeButtonAt(SUITED_NOTE);
         ImGui::TextUnformatted(d.suitedNote.c_str());
     }
     placeButtonAt(START_BUTTON);
-    if (ImGui::Button(START_BUTTON.text, sizeOf(START_BUTTON))) {
-        d.result = StartChoice{d.screenChoice == 1 ? ScreenMode::FullScreen : ScreenMode::Window, d.sound,
-                               render::QUALITY_NAMES[d.qualityChoice].quality};
-        d.finished = true;
-    }
+    if (ImGui::Button(START_BUTTON.text, sizeOf(START_BUTTON))) start(d);
+    followFocus(d, START_CONTROL);
     placeButtonAt(CANCEL_BUTTON);
-    if (ImGui::Button(CANCEL_BUTTON.text, sizeOf(CANCEL_BUTTON))) {
-        d.result = std::nullopt;
-        d.finished = true;
-    }
+    if (ImGui::Button(CANCEL_BUTTON.text, sizeOf(CANCEL_BUTTON))) cancel(d);
+    followFocus(d, CANCEL_CONTROL);
     ImGui::End();
 }
 
 void handleEvent(const SDL_Event& e, DialogState& d) {
     ImGui_ImplSDL2_ProcessEvent(&e);
     const bool closeBox = e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE;
-    if (e.type == SDL_QUIT || closeBox) {
-        d.result = std::nullopt;
-        d.finished = true;
-    }
+    if (e.type == SDL_QUIT || closeBox) cancel(d);
+    if (e.type == SDL_KEYDOWN && e.key.repeat == 0) handleKey(e.key, d);
 }
 
 void drawFrame(SDL_Window* window, DialogState& d) {

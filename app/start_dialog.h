@@ -8,8 +8,9 @@
 
 namespace vantrel {
 
-// Runs the dialog until START (the player's choice), CANCEL or its close box (nothing). SDL
-// video must be initialised. A dialog that cannot open counts as cancelled, after a message on
+// Runs the dialog until START (the player's choice), CANCEL or its close box (nothing); Tab and
+// the arrows move a visible focus, Space acts on it, Enter starts and Esc cancels. SDL video
+// must be initialised. A dialog that cannot open counts as cancelled, after a message on
 // standard error. quality is chosen when it opens; on a software renderer the dialog says which
 // quality suits it.
 std::optional<StartChoice> runStartDialog(bool soundTicked, render::Quality quality);

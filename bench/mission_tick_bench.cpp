@@ -37,7 +37,8 @@ std::unique_ptr<World> fullWorld() {
                           0.01f * static_cast<float>(i % 7),
                           shooter.heading,
                           0.0f};
-        spawnProjectile(*w, launch, shooter.target, static_cast<int8_t>(i % WEAPON_TYPE_COUNT), shooter.side);
+        spawnProjectile(*w, launch, shooter.target, static_cast<int8_t>(i % WEAPON_TYPE_COUNT), shooter.side,
+                        i % MAX_AIRCRAFT);
     }
     for (int i = 0; i < MAX_EFFECTS; ++i) {
         spawnEffect(*w, static_cast<float>(i), 30.0f, 0.0f, AircraftExplosion);

@@ -22,6 +22,7 @@
 #include "render/device.h"
 #include "render/effects_draw.h"
 #include "render/frame.h"
+#include "render/hints.h"
 #include "render/hud.h"
 #include "render/scene.h"
 #include "world/terrain.h"
@@ -164,6 +165,28 @@ void BM_MissionFrame(benchmark::State& state) {
     runFrames(state, [](Session& s) { renderFrame(*s.device, *s.world); });
 }
 BENCHMARK(BM_MissionFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The same frame with a newcomer's hints: with argument 0 as most frames have them (the pointer
+// to the nearest enemy alone), with 1 at their busiest (the first seconds' card, a kill notice
+// and the red edge of a hit taken besides).
+void BM_MissionFrameWithHints(benchmark::State& state) {
+    Hints hints;
+    hints.helpers = true;
+    if (state.range(0) == 1) {
+        hints.cardPlace = CardPlace::Mission;
+        for (const char* action : {"NOSE DOWN / UP", "ROLL LEFT / RIGHT", "THROTTLE UP / DOWN", "GUN (HOLD)",
+                                   "ROCKET OR MISSILE", "PAUSE"}) {
+            hints.card.push_back({"Keypad 8/5, Up/Down", action, "", false});
+        }
+        hints.notice = "ENEMY DOWN";
+        hints.noticeAlpha = 255;
+        hints.hitFlashAlpha = 150;
+    }
+    FrameExtras extras;
+    extras.hints = &hints;
+    runFrames(state, [&extras](Session& s) { renderFrame(*s.device, *s.world, {}, extras); });
+}
+BENCHMARK(BM_MissionFrameWithHints)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 // The terrain window one triangle per draw call, as the original design submitted it.
 void drawTerrainPerTriangle(Device& d, const World& w, std::vector<WorldVertex>& terrain) {

@@ -111,6 +111,7 @@ void updateEndOfMission(World& w) {
 }  // namespace
 
 void updateMission(World& w) {
+    clearCombatEvents(w.combat);
     runMissionSteps(w);
     updateEngineSounds(w);
     Seat& player = w.seats[PLAYER_SEAT];

@@ -20,8 +20,9 @@ void loadWorldAssets(World& w, const std::string& dataDir);
 // The seven simulation steps of one mission tick, in their fixed order.
 void runMissionSteps(World& w);
 
-// One mission tick after the keys: the seven steps, the engine sounds, ESC (outside a match)
-// and the end countdown, which starts when one side is left in the air or no seat's aircraft is.
+// One mission tick after the keys: the combat events emptied, the seven steps, the engine
+// sounds, ESC (outside a match) and the end countdown, which starts when one side is left in
+// the air or no seat's aircraft is.
 void updateMission(World& w);
 
 // Places the situation in the file and enters its mission, as SPACE on the menu does. Returns

@@ -13,11 +13,39 @@ MissionResult resultOf(const World& w, const Seat& s) {
     return inTheAir ? MissionResult::Complete : MissionResult::Failure;
 }
 
+LossCause lossOf(const World& w, int slot) {
+    if (isAlive(w, slot)) return LossCause::None;
+    const DamageRecord& last = w.lastDamage[slot];
+    switch (last.cause) {
+        case DAMAGE_GUN:
+            return LossCause::Gunfire;
+        case DAMAGE_ROCKET:
+            return LossCause::Rocket;
+        case DAMAGE_MISSILE:
+            return LossCause::Missile;
+        case DAMAGE_GROUND:
+            return LossCause::Crashed;
+        case DAMAGE_STALL:
+            return LossCause::Stalled;
+        case DAMAGE_COLLISION: {
+            const bool friendly = isAircraftSlot(last.by) && w.placedSide[last.by] == w.placedSide[slot];
+            return friendly ? LossCause::CollidedWithFriend : LossCause::CollidedWithEnemy;
+        }
+        default:
+            return LossCause::None;
+    }
+}
+
+GuardedFate guardedFateOf(const World& w, int8_t side) {
+    if (!isAircraftSlot(w.guardedSlot) || w.placedSide[w.guardedSlot] != side) return GuardedFate::None;
+    return isAlive(w, w.guardedSlot) ? GuardedFate::Flying : GuardedFate::Lost;
+}
+
 }  // namespace
 
 MissionOutcome missionOutcome(const World& w, int seat) {
     const Seat& s = w.seats[seat];
-    MissionOutcome o{resultOf(w, s), 0, 0, 0, w.tickCount};
+    MissionOutcome o{resultOf(w, s), 0, 0, 0, 0, w.tickCount, LossCause::None, GuardedFate::None};
     if (w.gameMode == MODE_MISSION && w.flowCounter > 0) o.missionTicks -= END_COUNTDOWN_TICKS - w.flowCounter;
     if (!isAircraftSlot(s.slot)) return o;
     const int8_t playerSide = w.placedSide[s.slot];
@@ -30,8 +58,11 @@ MissionOutcome missionOutcome(const World& w, int seat) {
         } else {
             ++o.enemies;
             o.enemiesDowned += lost;
+            o.ownKills += lost && w.lastDamage[slot].by == s.slot;
         }
     }
+    o.loss = lossOf(w, s.slot);
+    o.guarded = guardedFateOf(w, playerSide);
     return o;
 }
 

@@ -84,6 +84,30 @@ int badArguments(const std::string& message) {
     return EXIT_BAD_ARGUMENTS;
 }
 
+// A whole number from lo to hi, its refusal one short sentence: "--fps: wants a whole number
+// of frames a second from 1 to 1000, not 0". what names the number.
+CLI::Validator wholeNumber(const std::string& what, long long lo, long long hi) {
+    const std::string wanted = "wants " + what + " from " + std::to_string(lo) + " to " + std::to_string(hi);
+    return CLI::Validator(
+        [=](const std::string& text) -> std::string {
+            long long value = 0;
+            const char* end = text.data() + text.size();
+            const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+            const bool inRange = ec == std::errc() && ptr == end && value >= lo && value <= hi;
+            return inRange ? std::string() : wanted + ", not " + text;
+        },
+        "");
+}
+
+// "on" or "off", refused as "--vsync: wants on or off, not maybe".
+CLI::Validator onOrOff() {
+    return CLI::Validator(
+        [](const std::string& text) -> std::string {
+            return text == "on" || text == "off" ? std::string() : "wants on or off, not " + text;
+        },
+        "");
+}
+
 }  // namespace
 
 std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& out, const std::string& keysHelp) {
@@ -100,15 +124,20 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                    "data directory (default: data/ beside the program, then ../share/vantrel/data, then ./data)");
     uint64_t seedValue = 0;
     auto* seed = app.add_option("--seed", seedValue, "seed of the random generator (default: the clock)")
-                     ->check(CLI::Range(uint64_t{0}, uint64_t{UINT32_MAX}));
-    auto* scale =
-        app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")->check(CLI::Range(1, 8));
+                     ->check(wholeNumber("a whole number", 0, UINT32_MAX));
+    auto* scale = app.add_option("--scale", out.scale, "window size as a multiple of 640 x 480")
+                      ->check(wholeNumber("a whole number", 1, 8));
     std::string sizeText;
     app.add_option("--size", sizeText, "WxH: open the window at this size")->excludes(scale);
     app.add_flag("--classic", out.classic,
                  "the original presentation: a 640 x 480 picture letterboxed in the window, one frame per tick");
     app.add_option("--fps", out.fps, "draw at most N frames a second (default: the display's refresh rate)")
-        ->check(CLI::Range(1, 1000));
+        ->check(wholeNumber("a whole number of frames a second", 1, 1000));
+    std::string hintsText = out.hints ? "on" : "off";  // the settings file's, unless named here
+    app.add_option("--hints", hintsText,
+                   "on or off: the controls card, the pointer to the enemy, notices, pause and the ESC "
+                   "confirmation (default on; --classic has none)")
+        ->check(onOrOff());
     std::string qualityText, renderScaleText;
     auto* quality =
         app.add_option("--quality", qualityText,
@@ -119,16 +148,16 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
                        "(default: the quality's)");
     std::string vsyncText = "on";
     app.add_option("--vsync", vsyncText, "on or off: wait for the display when showing a frame (default on)")
-        ->check(CLI::IsMember({"on", "off"}));
+        ->check(onOrOff());
     auto* input = app.add_option("--input", out.inputFile, "take every tick's keys from this key script");
     app.add_option("--record", out.recordFile, "write the seed and every tick's keys as a key script");
     std::vector<std::string> shots;
     app.add_option("--screenshot", shots, "TICK:FILE.png: save the frame drawn after that logic tick")
         ->allow_extra_args(false);
     app.add_option("--quit-after", out.quitAfter, "end normally after this many logic ticks")
-        ->check(CLI::PositiveNumber);
+        ->check(wholeNumber("a whole number of ticks", 1, INT32_MAX));
     auto* demo = app.add_option("--demo", out.demo, "the game flies mission N (1-5) by itself and ends with it")
-                     ->check(CLI::Range(1, 5));
+                     ->check(wholeNumber("a mission number", 1, 5));
     demo->excludes(input);
     app.add_flag("--fast", out.fast, "run one tick and one frame per pass, without waiting");
     auto* host = app.add_flag("--host", out.host, "host a network game: others join with the line it prints");
@@ -137,11 +166,13 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     demo->excludes(host)->excludes(join);
     app.add_option("--name", out.name, "your name in a network game, up to 12 characters (default: your login)");
     app.add_option("--start-with", out.startWith, "hosting: start the mission once N players are in")
-        ->check(CLI::Range(1, MAX_SEATS))
+        ->check(wholeNumber("a number of players", 1, MAX_SEATS))
         ->needs(host);
-    app.add_option("--mission", out.mission, "hosting: the mission to fly, 1-5")->check(CLI::Range(1, 5))->needs(host);
+    app.add_option("--mission", out.mission, "hosting: the mission to fly, 1-5")
+        ->check(wholeNumber("a mission number", 1, 5))
+        ->needs(host);
     app.add_option("--port", out.hostPort, "hosting: the relay's TCP port (default 8031; 0: any free port)")
-        ->check(CLI::Range(0, 65535))
+        ->check(wholeNumber("a port number", 0, 65535))
         ->needs(host);
     app.add_flag("--print-hash", out.printHash, "print the World hash on exit")->group("");
     app.footer(
@@ -154,7 +185,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
         keysHelp +
         "Gamepad: left stick pitch and roll, d-pad up/down pitch (both move the menu cursor),\n"
         "  shoulders rudder, right/left trigger throttle up/down, A gun, B launcher,\n"
-        "  X radar range, Y view, Start = Space, Back = Esc.\n"
+        "  X radar range, Y view, Start = Space (pauses a mission), Back = Esc.\n"
         "Network: vantrel --host prints how others join (vantrel --join HOST:8031/CODE); on the menu,\n"
         "  H hosts and J asks for the address. In the lobby the host picks the mission (Up/Down) and\n"
         "  starts it (Space); Left/Right choose the FRIEND or ENEMY side.");
@@ -169,6 +200,7 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
     }
     if (seed->count() > 0) out.seed = static_cast<uint32_t>(seedValue);
     out.vsync = vsyncText == "on";
+    out.hints = hintsText == "on";
     if (!sizeText.empty()) {
         WindowSize size;
         std::string error;

@@ -52,7 +52,8 @@ struct Options {
     std::optional<uint32_t> seed;
     int scale = 1;
     std::optional<WindowSize> size;          // overrides scale
-    bool classic = false;                    // 640 x 480 picture, letterboxed, one frame per tick
+    bool classic = false;                    // 640 x 480 picture, letterboxed, one frame per tick, no hints
+    bool hints = true;                       // the newcomer's helpers: controls card, pointer, notices, pause
     std::optional<render::Quality> quality;  // none: the player chose none (high)
     std::optional<float> renderScale;        // none: the quality's
     int fps = 0;                             // frames a second at most; 0: the display's rate
@@ -89,6 +90,9 @@ bool parseRenderScale(std::string_view text, float& out, std::string& error);
 // The start the command line settles (--window or --fullscreen, sound unless --no-sound);
 // nothing when the start dialog must ask.
 std::optional<StartChoice> startFromCommandLine(const Options& o);
+
+// The newcomer's helpers are on unless --hints off or --classic says otherwise.
+inline bool hintsWanted(const Options& o) { return o.hints && !o.classic; }
 
 // Parses argv. Returns an exit code when the program should end at once (help, version, or
 // bad arguments after a one-line message on standard error), nothing when it should run.

@@ -14,6 +14,7 @@
 #include "game/match.h"
 #include "net/data_files.h"
 #include "net/notices.h"
+#include "play/data_check.h"
 #include "render/frame.h"
 #include "render/interpolation.h"
 #include "world/keys.h"
@@ -45,6 +46,7 @@ std::string informationText(const Scheduler& s) {
 constexpr uint8_t VK_BACK = 8;
 constexpr uint8_t VK_H = 'H', VK_J = 'J';
 constexpr std::size_t MAX_TYPED = 64;
+constexpr const char* MENU_NETWORK_LINE = "H: HOST A NETWORK GAME   J: JOIN ONE";
 constexpr uint32_t FAREWELL_SHOWN_MS = 8000;
 
 // The keys that went down since the previous snapshot.
@@ -104,7 +106,8 @@ std::optional<int> prepareRequests(const Options& o, RunRequests& r) {
 Session::Session(const Options& options, std::string dataDir, RunRequests& requests, SessionHost& host, Sound& sound)
     : options_(options), dataDir_(std::move(dataDir)), requests_(requests), host_(host), sound_(sound),
       world_(std::make_unique<World>()), previous_(std::make_unique<World>()), scene_(std::make_unique<World>()),
-      latestView_(std::make_unique<World>()), previousView_(std::make_unique<World>()) {
+      hints_(hintsWanted(options), host, options.demo == 0), latestView_(std::make_unique<World>()),
+      previousView_(std::make_unique<World>()) {
     scheduler_.fast = options.fast;
     scheduler_.interpolating = !options.classic && !options.fast;
     if (options.demo > 0) demo_.emplace(options.demo);
@@ -121,9 +124,22 @@ void Session::start(std::unique_ptr<render::Device> device) {
     loadWorldAssets(*world_, dataDir_);
     device_->loadMeshTable(dataDir_);
     for (int n = 1; n <= MISSION_COUNT; ++n) briefings_.push_back(loadBriefing(dataDir_, n));
+    for (const DataProblem& p : checkDataFiles(dataDir_)) {
+        std::fprintf(stderr, "vantrel: data file %s: %s\n", p.file.c_str(), p.reason.c_str());
+        badDataFiles_.push_back(p.file);
+    }
+    updateDataProblem();
     if (options_.host || !options_.join.empty()) {
         openNetworkGame({options_.join, options_.host, options_.startWith, options_.mission});
     }
+}
+
+void Session::updateDataProblem() {
+    std::vector<std::string> files = badDataFiles_;
+    for (const std::string& f : device_->failedDataFiles()) {
+        if (std::find(files.begin(), files.end(), f) == files.end()) files.push_back(f);
+    }
+    hints_.setDataProblem(dataProblemLine(files));
 }
 
 void Session::releaseDevice() {
@@ -154,23 +170,17 @@ std::vector<std::string> Session::finish() {
     return lines;
 }
 
-void Session::takeTickKeys(int tick, uint8_t snapshot[256]) {
-    if (requests_.script) {
-        requests_.script->snapshot(tick, snapshot);
-    } else if (demo_) {
-        takeDemoSnapshot(snapshot);
-    } else {
-        host_.takePlayerKeys(snapshot);
-    }
-}
-
 void Session::runTick() {
     if (requests_.match) {
         runReplayTick();
         return;
     }
     uint8_t snapshot[256], pressed[256];
-    takeTickKeys(ticksRun_ + 1, snapshot);
+    const bool wasPaused = hints_.paused();
+    if (!takeTickKeys(snapshot)) {
+        if (!wasPaused && hints_.paused()) quietEngine();
+        return;
+    }
     keysPressed(snapshot, lastKeys_, pressed);
     std::memcpy(lastKeys_, snapshot, sizeof lastKeys_);
     if (net_) {
@@ -183,6 +193,8 @@ void Session::runTick() {
     *previous_ = *world_;
     const TickNotes notes = logicTick(*world_, dataDir_, snapshot);
     playSoundEvents(sound_, world_->seats[PLAYER_SEAT].sounds);
+    hints_.afterTick(*world_, snapshot);
+    updateDataProblem();
     if (!notes.refusal.empty()) std::fprintf(stderr, "vantrel: situation refused: %s\n", notes.refusal.c_str());
     if (notes.informationAsked) host_.showInformation(informationText(scheduler_));
     if (!farewell_.empty() && now() - farewellSince_ >= FAREWELL_SHOWN_MS) farewell_.clear();
@@ -328,6 +340,7 @@ void Session::runReadyMatchTicks(const uint8_t keys[256]) {
         if (n.seat() >= 0) {
             SoundEvents heard = world_->seats[n.seat()].sounds;
             playSoundEvents(sound_, heard);
+            hints_.afterTick(seatView(*world_, *latestView_), tickKeys);
         }
         if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
     }
@@ -363,7 +376,8 @@ std::optional<Session::StillPicture> Session::stillPicture() const {
     if (!key) return std::nullopt;
     const render::PictureLayout next = device_->upcomingLayout();
     const std::string& extra = joinTyped_ ? *joinTyped_ : farewell_;
-    return StillPicture{*key, std::hash<std::string>{}(extra) ^ joinTyped_.has_value(), next.width, next.height};
+    return StillPicture{*key, hints_.stillKey(*world_), std::hash<std::string>{}(extra) ^ joinTyped_.has_value(),
+                        next.width, next.height};
 }
 
 render::FrameExtras Session::frameExtras() {
@@ -374,6 +388,8 @@ render::FrameExtras Session::frameExtras() {
             extras.menuLine = "JOIN HOST:PORT/CODE: " + *joinTyped_ + "_";
         } else if (!farewell_.empty()) {
             extras.menuLine = farewell_;
+        } else if (hints_.enabled()) {
+            extras.menuLine = MENU_NETWORK_LINE;
         }
         return extras;
     }
@@ -386,22 +402,25 @@ render::FrameExtras Session::frameExtras() {
     return extras;
 }
 
+const World& Session::seatView(const World& w, World& view) const {
+    if (!net_ || net_->seat() <= PLAYER_SEAT) return w;
+    viewFromSeat(w, net_->seat(), view);
+    return view;
+}
+
 void Session::drawFrame() {
     const std::optional<StillPicture> still = stillPicture();
     // The screen already shows this frame. A screenshot draws it again: a picture drawn on the
     // window need not outlast the swap that showed it.
     if (still && still == shown_ && !screenshotDue()) return;
-    const render::FrameExtras extras = frameExtras();
+    render::FrameExtras extras = frameExtras();
     // A network game draws the World as the player's own seat sees it.
-    const bool seated = net_ && net_->seat() > PLAYER_SEAT;
-    if (seated) {
-        viewFromSeat(*world_, net_->seat(), *latestView_);
-        viewFromSeat(*previous_, net_->seat(), *previousView_);
-    }
-    const World& latest = seated ? *latestView_ : *world_;
-    const World& before = seated ? *previousView_ : *previous_;
+    const World& latest = seatView(*world_, *latestView_);
+    const World& before = seatView(*previous_, *previousView_);
+    const render::Hints hints = hints_.view(latest);
+    extras.hints = &hints;
     const float fraction = tickFraction(scheduler_, now());
-    if (!scheduler_.interpolating || fraction >= 1.0f) {
+    if (!scheduler_.interpolating || fraction >= 1.0f || hints_.paused()) {
         render::renderFrame(*device_, latest, briefings_, extras);
     } else {
         render::blendWorlds(before, latest, fraction, *scene_);
@@ -412,12 +431,29 @@ void Session::drawFrame() {
     shown_ = still;
 }
 
-// The demo flies alone; ESC from the player still abandons it.
-void Session::takeDemoSnapshot(uint8_t snapshot[256]) {
-    uint8_t player[256];
-    host_.takePlayerKeys(player);
-    demo_->snapshot(*world_, snapshot);
-    snapshot[VK_ESCAPE] |= player[VK_ESCAPE];
+// A key script gives every key; otherwise the player's keys pass the hints (pause, the ESC
+// confirmation). The demo flies alone; ESC from the player still abandons it.
+bool Session::takeTickKeys(uint8_t snapshot[256]) {
+    if (requests_.script) {
+        requests_.script->snapshot(ticksRun_ + 1, snapshot);
+        return true;
+    }
+    host_.takePlayerKeys(snapshot);
+    // A network game runs on for the others: it cannot pause.
+    if (!hints_.takePlayerKeys(*world_, snapshot, net_ == nullptr)) return false;
+    if (demo_) {
+        const uint8_t escape = snapshot[VK_ESCAPE];
+        demo_->snapshot(*world_, snapshot);
+        snapshot[VK_ESCAPE] |= escape;
+    }
+    return true;
+}
+
+// The engine's drone stops while the game is paused; the next tick sets its level again.
+void Session::quietEngine() {
+    SoundEvents quiet{};
+    appendSoundLoop(quiet, LOOP_LEVEL, 0);
+    playSoundEvents(sound_, quiet);
 }
 
 bool Session::screenshotDue() const {

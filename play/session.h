@@ -20,6 +20,8 @@
 #include "net/join_code.h"
 #include "net/link.h"
 #include "net/lockstep.h"
+#include "play/controls_card.h"
+#include "play/hints.h"
 #include "play/network_play.h"
 #include "play/options.h"
 #include "render/device.h"
@@ -41,10 +43,9 @@ struct RunRequests {
 // the exit code, after a one-line message on standard error.
 std::optional<int> prepareRequests(const Options& o, RunRequests& r);
 
-// What a session asks of the platform it runs on.
-class SessionHost {
+// What a session asks of the platform it runs on, the names of the player's keys among it.
+class SessionHost : public KeyDescriber {
 public:
-    virtual ~SessionHost() = default;
     // Milliseconds of a clock that wraps at 2^32.
     virtual uint32_t now() = 0;
     // The keys the player holds for the next tick, as a 256-byte snapshot.
@@ -123,15 +124,20 @@ private:
     };
     // A still screen's frame: what it shows and at which picture size.
     struct StillPicture {
-        uint64_t key;
+        uint64_t key, hintsKey;
         uint64_t extras;  // what the program adds: the address being typed, the last game's end
         int width, height;
         bool operator==(const StillPicture&) const = default;
     };
     std::optional<StillPicture> stillPicture() const;
-    void takeTickKeys(int tick, uint8_t snapshot[256]);
-    void takeDemoSnapshot(uint8_t snapshot[256]);
+    // The keys of the next tick; false when none is to run (paused).
+    bool takeTickKeys(uint8_t snapshot[256]);
     bool screenshotDue() const;
+    // The title's line for the data files found wanting at the start and by the device since.
+    void updateDataProblem();
+    void quietEngine();
+    // w as this player's seat in a network game sees it (made in view), else w itself.
+    const World& seatView(const World& w, World& view) const;
     void saveDueScreenshots();
     render::FrameExtras frameExtras();
 
@@ -162,8 +168,10 @@ private:
     std::optional<KeyScriptRecorder> recorder_;
     std::vector<PendingScreenshot> screenshots_;
     std::optional<StillPicture> shown_;  // the last frame drawn, when of a still screen
-    int ticksRun_ = 0;                   // logic ticks; in a network game, the match's ticks run here
-    uint8_t lastKeys_[256] = {};         // the previous pass's keys, for what the program reads
+    PlayerHints hints_;
+    std::vector<std::string> badDataFiles_;  // found at the start
+    int ticksRun_ = 0;                       // logic ticks; in a network game, the match's ticks run here
+    uint8_t lastKeys_[256] = {};             // the previous pass's keys, for what the program reads
     std::unique_ptr<NetworkPlay> net_;
     std::optional<std::string> joinTyped_;  // the address being typed on the menu
     std::string farewell_;                  // why the last network game ended, shown for a while

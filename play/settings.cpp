@@ -28,6 +28,12 @@ std::string applyRenderScale(std::string_view value, Options& options) {
     return {};
 }
 
+std::string applyHints(std::string_view value, Options& options) {
+    if (value != "on" && value != "off") return "wants on or off, got \"" + std::string(value) + "\"";
+    options.hints = value == "on";
+    return {};
+}
+
 struct Setting {
     const char* name;
     // Sets the option from the line's value; the reason when the value is refused.
@@ -36,6 +42,7 @@ struct Setting {
 constexpr Setting SETTINGS[] = {
     {"quality", applyQuality},
     {"render-scale", applyRenderScale},
+    {"hints", applyHints},
 };
 
 std::string applySetting(std::string_view name, std::string_view value, Options& options) {

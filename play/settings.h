@@ -3,6 +3,7 @@
 // line, read after the file, overrides it:
 //   quality = low | medium | high
 //   render-scale = 0.25 .. 1
+//   hints = on | off
 #pragma once
 
 #include <string>

@@ -315,6 +315,13 @@ void Device::createFont(int index, int pixelHeight) {
 
 void Device::loadMeshes(const std::vector<MeshFile>& files) { state_->meshes.load(files); }
 
+std::vector<std::string> Device::failedDataFiles() const {
+    std::vector<std::string> names = state_->meshes.failedFiles();
+    const std::vector<std::string>& textures = state_->textures.failedFiles();
+    names.insert(names.end(), textures.begin(), textures.end());
+    return names;
+}
+
 void Device::loadMeshTable(const std::string& dataDir) {
     std::vector<MeshFile> files;
     for (int slot = 0; slot < MESH_COUNT; ++slot) files.push_back({slot, dataDir + "/" + MESH_FILES[slot]});

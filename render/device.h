@@ -116,6 +116,9 @@ public:
     void loadMeshes(const std::vector<MeshFile>& files);
     void loadMeshTable(const std::string& dataDir);  // MESH_FILES into slots 0 to 9
     void releaseMeshes();
+    // The names of the mesh and texture files that could not be read so far (a texture is read
+    // the first time it is bound), each once.
+    std::vector<std::string> failedDataFiles() const;
 
     // Frame. beginFrame reads the window's drawable size and fits the picture, the design-space
     // mapping and the fonts to it; call it before drawing a frame. A kept static layer that the

@@ -44,7 +44,7 @@ void drawMission(Device& device, const World& w, const World& latest, const Fram
         drawProjectiles(device, w);
         drawEffects(device, w);
     });
-    drawHud(device, latest);
+    drawHud(device, latest, extras.hints && extras.hints->helpers ? HudHints::On : HudHints::Off);
     drawNotices(device, extras.notices);
 }
 
@@ -107,6 +107,7 @@ void renderFrame(Device& device, const World& scene, const World& latest, const 
     device.setProjection(projectionMatrix(device.layout().aspect()));
     setViewTransform(device, scene);
     drawScene(device, scene, latest, briefings, extras);
+    if (extras.hints && !extras.lobby) drawHints(device, scene, latest, *extras.hints);
 }
 
 }  // namespace vantrel::render

@@ -8,6 +8,7 @@
 
 #include "game/briefing.h"
 #include "render/device.h"
+#include "render/hints.h"
 #include "render/lobby_screen.h"
 #include "world/world.h"
 
@@ -15,6 +16,7 @@ namespace vantrel::render {
 
 // What the program draws around the game's own picture; none of it is in the World.
 struct FrameExtras {
+    const Hints* hints = nullptr;        // what is drawn for a newcomer over it all; none for the original
     const LobbyScreen* lobby = nullptr;  // a network game's lobby, drawn instead of the World's screen
     std::string menuLine;                // at the menu's top right: how to host or join, or an address typed
     std::vector<std::string> notices;    // network news under a mission's instruments, newest last

@@ -1,5 +1,6 @@
 #include "render/hud.h"
 
+#include "render/hints.h"
 #include "render/hud_layout.h"
 #include "render/view.h"
 #include "world/situation.h"
@@ -63,29 +64,23 @@ void drawCentredLine(Device& device, const std::string& text, int y, uint32_t co
     drawTextCentered(device, text, 0, SCREEN_WIDTH, y, colour, font);
 }
 
-// A one-pixel dark outline in the line's own alpha keeps it readable over cloud and snow.
-void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
-    const uint32_t outline = (colour & 0xFF000000u) | OUTLINE_RGB;
-    constexpr int OFFSETS[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-    for (const auto& [dx, dy] : OFFSETS) drawTextCentered(device, text, dx, SCREEN_WIDTH + dx, y + dy, outline, font);
-    drawCentredLine(device, text, y, colour, font);
-}
-
 void drawLockOnBox(Device& device, const World& w) {
     if (!showsLockOn(w)) return;
     const Aircraft& target = w.aircraft[w.aircraft[viewerOf(w).slot].target];
     drawStyledSprite(device, worldToScreen(w, target.x, target.y, target.z), LOCK_ON_BOX, CELL_LOCK_ON);
 }
 
-void drawFullMap(Device& device, const World& w) {
+void drawFullMap(Device& device, const World& w, HudHints hints) {
     device.bindTexture(TEXTURE_MAP);
     drawScreenRect(device, MAP_LEFT, MAP_TOP, MAP_RIGHT, MAP_BOTTOM, MAP_ALPHA);
     device.bindTexture(TEXTURE_ATLAS);
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) {
-        if (!showsMapMarker(w, slot)) continue;
+        const bool ownDrawnLast = hints == HudHints::On && slot == viewerOf(w).slot;
+        if (ownDrawnLast || !showsMapMarker(w, slot)) continue;
         const Aircraft& a = w.aircraft[slot];
         drawStyledSprite(device, mapMarker(a), MAP_MARKER, static_cast<uint8_t>(a.side));
     }
+    if (hints == HudHints::On && isAlive(w, viewerOf(w).slot)) drawOwnMapMarker(device, w);
 }
 
 void drawLegend(Device& device) {
@@ -131,6 +126,17 @@ void drawTextRight(Device& device, const std::string& text, int right, int y, ui
 
 void drawTextCentered(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font) {
     device.drawText(font, text, left, y, right, SCREEN_HEIGHT, TextAlign::Center, colour);
+}
+
+void drawOutlinedText(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font) {
+    const uint32_t outline = (colour & 0xFF000000u) | OUTLINE_RGB;
+    constexpr int OFFSETS[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+    for (const auto& [dx, dy] : OFFSETS) drawTextCentered(device, text, left + dx, right + dx, y + dy, outline, font);
+    drawTextCentered(device, text, left, right, y, colour, font);
+}
+
+void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font) {
+    drawOutlinedText(device, text, 0, SCREEN_WIDTH, y, colour, font);
 }
 
 void drawRadar(Device& device, const World& w, float cx, float cy, float scale) {
@@ -197,7 +203,7 @@ void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBr
     drawLegend(device);
 }
 
-void drawHud(Device& device, const World& w) {
+void drawHud(Device& device, const World& w, HudHints hints) {
     drawTextLeft(device, instrumentLine(w), TEXT_MARGIN, TEXT_MARGIN, TEXT_GREEN, FONT_SMALL);
     device.bindTexture(TEXTURE_ATLAS);
     drawStyledSprite(device, {SIGHT_X, viewerOf(w).cockpitView != 0 ? SIGHT_Y_COCKPIT : SIGHT_Y_CHASE}, GUN_SIGHT,
@@ -210,9 +216,10 @@ void drawHud(Device& device, const World& w) {
     if (viewerOf(w).radarLong != 0) drawTextLeft(device, "LONG", LONG_X, LONG_Y, TEXT_GREEN, FONT_SMALL);
     if (const std::string result = missionResult(w); !result.empty()) {
         drawOutlinedCentredLine(device, result, RESULT_Y, TEXT_RESULT_WHITE, FONT_LARGE);
-        drawOutlinedCentredLine(device, debriefLine(w), DEBRIEF_Y, TEXT_RESULT_WHITE, FONT_SMALL);
+        drawOutlinedCentredLine(device, debriefLine(w, hints == HudHints::On), DEBRIEF_Y, TEXT_RESULT_WHITE,
+                                FONT_SMALL);
     }
-    if (viewerOf(w).mapShown != 0) drawFullMap(device, w);
+    if (viewerOf(w).mapShown != 0) drawFullMap(device, w, hints);
 }
 
 }  // namespace vantrel::render

@@ -20,7 +20,12 @@ void drawTitleScreen(Device& device, const World& w);
 bool redrawTitlePrompt(Device& device, const World& w);
 // briefings[k - 1] tells about mission k; missing ones leave the space under the list empty.
 void drawMissionMenu(Device& device, const World& w, const std::vector<MissionBriefing>& briefings = {});
-void drawHud(Device& device, const World& w);
+// What the head-up display changes for a newcomer (with the hints on): the map shows the
+// player's own aircraft as the radar's arrowhead turned to the heading, on top of every other
+// marker, instead of the original's blinking side marker, and the debrief line counts the
+// player's own kills.
+enum class HudHints { Off, On };
+void drawHud(Device& device, const World& w, HudHints hints = HudHints::Off);
 
 // The title picture over the whole screen with a pixel of margin on every side.
 void drawTitleBackground(Device& device, int alpha);
@@ -36,6 +41,10 @@ void drawSprite(Device& device, float x, float y, int alpha, float size, uint8_t
 void drawTextLeft(Device& device, const std::string& text, int x, int y, uint32_t colour, int font);
 void drawTextRight(Device& device, const std::string& text, int right, int y, uint32_t colour, int font);
 void drawTextCentered(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font);
+// Centred between left and right with a one-pixel dark outline in the line's own alpha, which
+// keeps it readable over cloud and snow; the second centres it across the screen.
+void drawOutlinedText(Device& device, const std::string& text, int left, int right, int y, uint32_t colour, int font);
+void drawOutlinedCentredLine(Device& device, const std::string& text, int y, uint32_t colour, int font);
 
 // Heading-up radar of the player's surroundings; scale in world units per pixel.
 void drawRadar(Device& device, const World& w, float cx, float cy, float scale);

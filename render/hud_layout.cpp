@@ -38,13 +38,13 @@ int truncToInt(double v) {
     return static_cast<int>(v);
 }
 
-const Aircraft& playerOf(const World& w) { return w.aircraft[viewerOf(w).slot]; }
-
 float screenOffset(float angle, double centre) {
     return static_cast<float>(static_cast<double>(angle) * PIXELS_PER_FIELD_OF_VIEW / FIELD_OF_VIEW + centre);
 }
 
 }  // namespace
+
+const Aircraft& playerOf(const World& w) { return w.aircraft[viewerOf(w).slot]; }
 
 uint32_t whiteWithAlpha(int alpha) { return 0x00FFFFFFu | (static_cast<uint32_t>(alpha & 0xFF) << 24); }
 
@@ -156,13 +156,15 @@ std::string missionResult(const World& w) {
     }
 }
 
-std::string debriefLine(const World& w) {
+std::string debriefLine(const World& w, bool ownKills) {
     const MissionOutcome t = missionOutcome(w, PLAYER_SEAT);
     if (t.result == MissionResult::Running) return {};
     const int seconds = static_cast<int>(int64_t{t.missionTicks} * TICK_INTERVAL_MS / 1000);
+    char own[32] = "";
+    if (ownKills) std::snprintf(own, sizeof own, " (YOU %d)", t.ownKills);
     char line[128];
-    std::snprintf(line, sizeof line, "ENEMIES DOWNED %d OF %d   FRIENDS LOST %d   TIME %d:%02d", t.enemiesDowned,
-                  t.enemies, t.friendsLost, seconds / 60, seconds % 60);
+    std::snprintf(line, sizeof line, "ENEMIES DOWNED %d OF %d%s   FRIENDS LOST %d   TIME %d:%02d", t.enemiesDowned,
+                  t.enemies, own, t.friendsLost, seconds / 60, seconds % 60);
     return line;
 }
 

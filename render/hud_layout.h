@@ -56,6 +56,9 @@ constexpr float RADAR_RADIUS = 50.0f;      // pixels
 constexpr float RADAR_SCALE_SHORT = 1.5f;  // world units per pixel
 constexpr float RADAR_SCALE_LONG = 3.0f;
 
+// The aircraft the picture's viewer flies.
+const Aircraft& playerOf(const World& w);
+
 // White with the low 8 bits of alpha: textures keep their colours, only their opacity changes.
 uint32_t whiteWithAlpha(int alpha);
 
@@ -100,6 +103,7 @@ bool showsMapMarker(const World& w, int slot);
 std::string missionResult(const World& w);
 // The line under the result while the countdown runs: enemies downed of how many, friends
 // lost and the mission time (m:ss); empty otherwise.
-std::string debriefLine(const World& w);
+// ownKills: the player's own kills beside the side's, "ENEMIES DOWNED 2 OF 3 (YOU 1)".
+std::string debriefLine(const World& w, bool ownKills = false);
 
 }  // namespace vantrel::render

@@ -19,6 +19,9 @@ void MeshTable::load(const std::vector<MeshFile>& files) {
             mesh = uploadMesh(*results[i].data);
         } else {
             std::fprintf(stderr, "vantrel: mesh %d left empty: %s\n", inTable[i].slot, results[i].error.c_str());
+            const std::string name = inTable[i].path.substr(inTable[i].path.find_last_of('/') + 1);
+            if (std::find(failedFiles_.begin(), failedFiles_.end(), name) == failedFiles_.end())
+                failedFiles_.push_back(name);
         }
     }
 }

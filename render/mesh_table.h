@@ -6,6 +6,7 @@
 #include "render/gl_api.h"
 
 #include <array>
+#include <string>
 #include <vector>
 
 #include "render/device.h"
@@ -21,6 +22,8 @@ public:
     // with one line on standard error, and slots outside the table are ignored.
     void load(const std::vector<MeshFile>& files);
     void release();
+    // The names of the files that could not be read, each once.
+    const std::vector<std::string>& failedFiles() const { return failedFiles_; }
     // The mesh in a slot; null for an empty slot or one outside the table.
     const GpuMesh* find(int index) const;
 
@@ -36,6 +39,7 @@ private:
                            StreamBuffer& stream, const FixedFunctionProgram& program);
 
     std::array<GpuMesh, MESH_COUNT> meshes_{};
+    std::vector<std::string> failedFiles_;
     std::vector<Matrix> toClip_;  // reused by drawInstances
 };
 

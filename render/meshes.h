@@ -20,6 +20,9 @@ namespace vantrel::render {
 // One result per path, in order. A file that cannot be read, parsed or that stops the parser
 // leaves its own result empty and no other.
 std::vector<MeshFileResult> readMeshFiles(const std::vector<std::string>& paths);
+// The file readMeshFiles opens for a mesh file: the .x file itself on the desktop, its baked form
+// in the browser.
+std::string meshFileRead(const std::string& meshFile);
 
 // The triangle list with each distinct vertex stored once: the driver then transforms a vertex
 // once for all the triangles that share it. vertices[indices[k]] is the list's vertex k, so the

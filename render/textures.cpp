@@ -61,6 +61,7 @@ void TextureTable::open(std::string dataDir) {
     releaseAll();
     dataDir_ = std::move(dataDir);
     slots_ = {};
+    failedFiles_.clear();
 }
 
 TextureTable::Texture TextureTable::get(int index) {
@@ -77,7 +78,10 @@ void TextureTable::load(int index) {
     slot.id = uploadMipChain(decoded.levels);
     slot.opaque = slot.id && isOpaque(decoded.levels.front());
     slot.failed = !slot.id;
-    if (slot.failed) std::fprintf(stderr, "vantrel: texture %d left empty: %s\n", index, decoded.error.c_str());
+    if (slot.failed) {
+        std::fprintf(stderr, "vantrel: texture %d left empty: %s\n", index, decoded.error.c_str());
+        failedFiles_.push_back(TEXTURE_FILES[size_t(index)]);
+    }
     changed_ = true;
 }
 

@@ -42,6 +42,8 @@ public:
     void releaseAll();
     // Whether a texture was read or released since the last call.
     bool takeChange();
+    // The files of the slots that could not be read, in the order they were tried.
+    const std::vector<std::string>& failedFiles() const { return failedFiles_; }
 
 private:
     struct Slot {
@@ -52,6 +54,7 @@ private:
     void load(int index);
     std::string dataDir_;
     std::array<Slot, TEXTURE_COUNT> slots_{};
+    std::vector<std::string> failedFiles_;
     bool changed_ = false;
 };
 

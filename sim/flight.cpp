@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "sim/damage.h"
 #include "sim/effects.h"
 #include "sim/elementary.h"
 #include "sim/sounds.h"
@@ -122,18 +123,20 @@ void spawnJitteredSmoke(World& w, const Aircraft& a, int reach, const EffectReci
 }
 
 void applyDamage(World& w, Aircraft& a) {
-    if (a.armor > DAMAGED_ARMOR) return;
+    if (!losesSpeedToDamage(a)) return;
     a.speed = added(a.speed, -DAMAGED_SPEED_LOSS);
     if (a.speed < DAMAGED_MIN_SPEED) a.speed = static_cast<float>(DAMAGED_MIN_SPEED);
     if (w.tickCount % 3 == 1) spawnJitteredSmoke(w, a, 2, DamageSmoke);
 }
 
 // The aircraft slides along the terrain, losing armor, until it climbs away or breaks up.
-void applyGroundContact(World& w, Aircraft& a) {
+void applyGroundContact(World& w, int i) {
+    Aircraft& a = w.aircraft[i];
     const float ground = groundHeight(w, a.x, a.z);
     if (ground + GROUND_CLEARANCE <= a.y) return;
     a.y = added(ground, GROUND_CLEARANCE);
     a.armor = static_cast<int16_t>(a.armor - GROUND_CONTACT_DAMAGE);
+    noteDamage(w, i, NO_AIRCRAFT, belowStallSpeed(a) ? DAMAGE_STALL : DAMAGE_GROUND);
     if (w.tickCount % 2 == 1) spawnJitteredSmoke(w, a, 3, ContactSmoke);
     emitSoundAt(w, a.x, a.y, a.z, SOUND_BLAST);
 }
@@ -170,6 +173,8 @@ void collideWithOthers(World& w, int i) {
         if (j == i || b.side == 0 || !inContact(a, b)) continue;
         a.armor = static_cast<int16_t>(a.armor - COLLISION_DAMAGE);
         b.armor = static_cast<int16_t>(b.armor - COLLISION_DAMAGE);
+        noteDamage(w, i, j, DAMAGE_COLLISION);
+        noteDamage(w, j, i, DAMAGE_COLLISION);
         const float mx = static_cast<float>((static_cast<double>(a.x) + b.x) / 2.0);
         const float my = static_cast<float>((static_cast<double>(a.y) + b.y) / 2.0);
         const float mz = static_cast<float>((static_cast<double>(a.z) + b.z) / 2.0);
@@ -180,9 +185,11 @@ void collideWithOthers(World& w, int i) {
     }
 }
 
-void destroyIfWrecked(World& w, Aircraft& a) {
+void destroyIfWrecked(World& w, int i) {
+    Aircraft& a = w.aircraft[i];
     if (a.armor >= 1) return;
     a.side = 0;
+    noteLoss(w, i);
     spawnEffect(w, a.x, a.y, a.z, AircraftExplosion);
     emitSoundAt(w, a.x, a.y, a.z, SOUND_EXPLOSION);
 }
@@ -196,7 +203,7 @@ void updateOneAircraft(World& w, int i) {
     applyStall(a);
     moveAlongNose(a);
     applyDamage(w, a);
-    applyGroundContact(w, a);
+    applyGroundContact(w, i);
     a.x = clampToBoundary(a.x);
     a.z = clampToBoundary(a.z);
     applyCeiling(a);
@@ -204,7 +211,7 @@ void updateOneAircraft(World& w, int i) {
     fireLauncher(w, a);
     countDownCooldowns(a);
     collideWithOthers(w, i);
-    destroyIfWrecked(w, a);
+    destroyIfWrecked(w, i);
 }
 
 }  // namespace

@@ -30,6 +30,10 @@ inline bool belowStallSpeed(const Aircraft& a) { return !(a.speed >= STALL_SPEED
 inline bool aboveCeiling(const Aircraft& a) { return !(a.y <= CEILING); }
 inline bool isStalling(const Aircraft& a) { return belowStallSpeed(a) || aboveCeiling(a); }
 
+// Armor this low costs speed every tick, more than full throttle gives back, so the aircraft
+// slows into a stall.
+inline bool losesSpeedToDamage(const Aircraft& a) { return a.armor <= DAMAGED_ARMOR; }
+
 // Advances every living aircraft by one tick, in slot order: controls, attitude, the flip
 // over the vertical (the camera turns with the player's aircraft), throttle, stall,
 // movement, damage, ground, boundary, ceiling, weapons, mid-air contact, destruction.

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "sim/damage.h"
 #include "sim/effects.h"
 #include "sim/elementary.h"
 #include "sim/sounds.h"
@@ -73,10 +74,12 @@ int joltDraw(World& w, int jolt) { return rnd(w) % (2 * jolt + 1) - jolt; }
 // Tenths of a unit in [-0.1, 0.1] from one draw.
 double hitJitter(World& w) { return (rnd(w) % 3 - 1) * 0.1; }
 
-void hitAircraft(World& w, Projectile& p, Aircraft& a) {
+void hitAircraft(World& w, Projectile& p, int slot) {
+    Aircraft& a = w.aircraft[slot];
     const WeaponType& weapon = WEAPON_TYPES[p.weapon];
     p.life = 0;
     a.armor = static_cast<int16_t>(a.armor - weapon.damage);
+    noteDamage(w, slot, p.shooter, weaponDamage(p.weapon));
     a.pitch = static_cast<float>(a.pitch + joltDraw(w, weapon.jolt) * 0.2 * DEG);
     a.heading = static_cast<float>(a.heading + joltDraw(w, weapon.jolt) * 0.2 * DEG);
     emitSoundAt(w, p.x, p.y, p.z, weapon.hitSound);
@@ -146,8 +149,8 @@ bool moveHalfStep(World& w, const AircraftPositions& at, Projectile& p, const Di
     p.y = static_cast<float>(p.y + 0.5 * d.y);
     if (groundHeight(w, p.x, p.z) > p.y) p.life = 0;
     for (uint32_t near = enemiesNear(at, p); near != 0; near &= near - 1) {
-        Aircraft& a = w.aircraft[std::countr_zero(near)];
-        if (withinHitRadius(p, a)) hitAircraft(w, p, a);
+        const int slot = std::countr_zero(near);
+        if (withinHitRadius(p, w.aircraft[slot])) hitAircraft(w, p, slot);
     }
     return p.life > 0;
 }
@@ -167,7 +170,7 @@ void updateProjectile(World& w, const AircraftPositions& at, Projectile& p) {
 
 float randomAngle(World& w) { return static_cast<float>((rnd(w) % 360) * static_cast<double>(DEG)); }
 
-void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon, int8_t side) {
+void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon, int8_t side, int shooter) {
     // A weapon outside the table or a free-slot side would make a record nothing can use.
     if (weapon < 0 || weapon >= WEAPON_TYPE_COUNT || side == 0) return;
     for (Projectile& p : w.projectiles) {
@@ -183,6 +186,7 @@ void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon
         p.target = target;
         p.weapon = weapon;
         p.side = side;
+        p.shooter = static_cast<int8_t>(isAircraftSlot(shooter) ? shooter : NO_AIRCRAFT);
         return;
     }
 }

@@ -13,8 +13,9 @@ constexpr double MISSILE_TURN_STEP = 0.0244346;  // radians per tick about each 
 float randomAngle(World& w);
 
 // Fills the first free slot; its life comes from the weapon's lifetime. Dropped when all
-// 240 slots are live. Called by the weapon release with the muzzle point in world axes.
-void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon, int8_t side);
+// 240 slots are live. Called by the weapon release with the muzzle point in world axes and the
+// slot of the aircraft that fired.
+void spawnProjectile(World& w, const Pose& launch, int16_t target, int8_t weapon, int8_t side, int shooter);
 
 // Moves every live projectile in two half-steps, steers missiles, applies ground and
 // aircraft hits. Runs right after the aircraft update, so a projectile moves in the tick

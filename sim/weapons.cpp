@@ -117,7 +117,7 @@ void releaseFromLauncher(World& w, const Aircraft& a, const LauncherPattern& l, 
     const double pitch = l.rearward ? -static_cast<double>(a.pitch) : a.pitch;
     const double heading = l.rearward ? a.heading + static_cast<double>(PI) : a.heading;
     const Pose launch{m, static_cast<float>(pitch + dp), static_cast<float>(heading + dh), randomAngle(w)};
-    spawnProjectile(w, launch, a.target, l.weapon, a.side);
+    spawnProjectile(w, launch, a.target, l.weapon, a.side, slotOf(w, a));
 }
 
 }  // namespace
@@ -131,7 +131,7 @@ void fireGun(World& w, Aircraft& a) {
     const double dh = drawSpread(w, g.spread);
     const Vec3 m = muzzlePoint(a, Vec3{barrelX(g, a.gunAmmo), g.y, g.z});
     const Pose launch{m, static_cast<float>(a.pitch + dp), static_cast<float>(a.heading + dh), randomAngle(w)};
-    spawnProjectile(w, launch, a.target, WEAPON_GUN, a.side);
+    spawnProjectile(w, launch, a.target, WEAPON_GUN, a.side, slotOf(w, a));
     spawnEffect(w, m.x, m.y, m.z, withSpin(MuzzleFlash, randomAngle(w)));
     spawnEffect(w, m.x, m.y, m.z, GunSmoke);
     emitSoundAt(w, m.x, m.y, m.z, SOUND_GUN);

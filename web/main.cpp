@@ -71,7 +71,8 @@ constexpr double FAST_PASSES_MS = 12.0;
 constexpr const char* BROWSER_KEYS_HELP =
     "Keys (either set): keypad 8/5 or Up/Down nose down/up and menu cursor, keypad 4/6 or Left/Right\n"
     "  roll, keypad 7/9 or comma/full stop rudder, Z gun, X launcher, Q/A throttle, F1 look back,\n"
-    "  F2 radar range, F3 view, F4 map, F11/F12 aircraft, Space start, Esc back, Enter information.\n";
+    "  F2 radar range, F3 view, F4 map, F11/F12 aircraft, Space start, Esc back, Enter information,\n"
+    "  P pause.\n";
 
 class BrowserGame final : public vantrel::SessionHost {
 public:
@@ -118,7 +119,7 @@ public:
     // One animation frame: the canvas size, the pads, then the scheduler unless frozen.
     void animationFrame() {
         followCanvasSize();
-        keyboard_.setPadKeys(sampleGamepads());
+        keyboard_.setPadKeys(sampleGamepads(padConnected_));
         followAttention();
         if (frozen()) return;
         vantrel::Scheduler& scheduler = session_.scheduler();
@@ -137,6 +138,10 @@ public:
     uint32_t now() override { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
     void takePlayerKeys(uint8_t out[256]) override { keyboard_.takeSnapshot(out); }
+
+    std::vector<std::string> keyNames(uint8_t code) override { return vantrel::web::keyNamesOf(code); }
+
+    bool gamepadConnected() override { return padConnected_; }
 
     void showInformation(const std::string& text) override { pageShowInformation(text.c_str()); }
 
@@ -220,13 +225,16 @@ private:
             emscripten_set_canvas_element_size(CANVAS, width, height);
     }
 
-    static std::bitset<256> sampleGamepads() {
+    // The keys the pads in the standard mapping hold; connected tells whether there is one.
+    static std::bitset<256> sampleGamepads(bool& connected) {
         std::bitset<256> keys;
+        connected = false;
         if (emscripten_sample_gamepad_data() != EMSCRIPTEN_RESULT_SUCCESS) return keys;
         for (int i = 0; i < emscripten_get_num_gamepads(); ++i) {
             EmscriptenGamepadEvent state;
             if (emscripten_get_gamepad_status(i, &state) != EMSCRIPTEN_RESULT_SUCCESS || !state.connected) continue;
             if (std::strcmp(state.mapping, "standard") != 0) continue;  // buttons in an unknown order
+            connected = true;
             vantrel::web::StandardPad pad;
             pad.axes.assign(state.axis, state.axis + state.numAxes);
             for (int b = 0; b < state.numButtons; ++b)
@@ -276,6 +284,7 @@ private:
     vantrel::Session session_;
     vantrel::web::BrowserKeyboard keyboard_;
     bool focused_ = true;  // a page opens with the focus; only a blur takes it
+    bool padConnected_ = false;
     bool hidden_ = false;
     bool frozenByPage_ = false;
     std::string shownCode_;

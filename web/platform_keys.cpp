@@ -36,6 +36,7 @@ constexpr Binding DEFAULT_BINDINGS[] = {
     {VK_SPACE, {"Space"}},
     {VK_ESCAPE, {"Escape"}},
     {VK_RETURN, {"Enter", "NumpadEnter"}},
+    {VK_PAUSE, {"KeyP", "Pause"}},
 };
 
 // Keys whose own code is not found from the pattern of their name.
@@ -118,12 +119,36 @@ bool isBoundTo(const Binding& b, std::string_view domCode) {
     return !domCode.empty() && std::find(b.keys.begin(), b.keys.end(), domCode) != b.keys.end();
 }
 
+// "Numpad8" reads "Keypad 8", "ArrowUp" "Up", "KeyZ" "Z", "Enter" "Return", as the desktop names
+// the keys.
+std::string displayName(std::string_view domCode) {
+    if (domCode == "Enter") return "Return";
+    constexpr std::string_view PREFIXES[][2] = {{"Numpad", "Keypad "}, {"Arrow", ""}, {"Key", ""}};
+    for (const auto& [dom, shown] : PREFIXES) {
+        if (domCode.starts_with(dom) && domCode.size() > dom.size()) {
+            return std::string(shown) + std::string(domCode.substr(dom.size()));
+        }
+    }
+    return std::string(domCode);
+}
+
 bool isActionCode(uint8_t code) {
     return std::any_of(std::begin(DEFAULT_BINDINGS), std::end(DEFAULT_BINDINGS),
                        [code](const Binding& b) { return b.code == code; });
 }
 
 }  // namespace
+
+std::vector<std::string> keyNamesOf(uint8_t code) {
+    std::vector<std::string> names;
+    for (const Binding& b : DEFAULT_BINDINGS) {
+        if (b.code != code) continue;
+        for (const std::string_view key : b.keys) {
+            if (!key.empty()) names.push_back(displayName(key));
+        }
+    }
+    return names;
+}
 
 std::bitset<256> codesOfKey(std::string_view domCode) {
     std::bitset<256> codes;

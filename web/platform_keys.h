@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "play/held_keys.h"
 
@@ -18,6 +19,10 @@ namespace vantrel::web {
 // actions' codes (those come only from the bindings), plus the codes of the actions bound to
 // it. None for a key the game has no code for.
 std::bitset<256> codesOfKey(std::string_view domCode);
+
+// The names of the keys that set an action's code, as the desktop names them ("Keypad 8", "Up");
+// empty for a code no action has.
+std::vector<std::string> keyNamesOf(uint8_t code);
 
 // Whether a key is one the game reads, so the page must not act on it (scroll, find, help).
 bool isGameKey(std::string_view domCode);

@@ -8,6 +8,7 @@ namespace vantrel {
 // The virtual-key codes the game reads.
 enum VirtualKey : uint8_t {
     VK_RETURN = 13,
+    VK_PAUSE = 19,  // the program's pause; the game itself never reads it
     VK_ESCAPE = 27,
     VK_SPACE = 32,
     VK_LEFT = 37,

@@ -26,26 +26,32 @@ SituationRecord readRecord(const uint8_t* p) {
                            readF32(p + 12),
                            static_cast<int8_t>(p[16]),
                            static_cast<int8_t>(p[20]),
-                           static_cast<int8_t>(p[24])};
+                           static_cast<int8_t>(p[24]),
+                           p[25] == 1};
 }
 
-// Places the records into w and returns the slot the player record got, or -2 when the
-// player record is not among them.
-int placeRecords(World& w, const Situation& s) {
-    int playerSlot = -2;
+// The slots the player's record and the first guarded record got: -1 when the table was full,
+// -2 when there is no such record.
+struct PlacedSlots {
+    int player = -2, guarded = -2;
+};
+
+PlacedSlots placeRecords(World& w, const Situation& s) {
+    PlacedSlots placed;
     for (std::size_t i = 0; i < s.records.size(); ++i) {
         const SituationRecord& r = s.records[i];
         const int slot = spawnAircraft(w, r.x * SITUATION_POSITION_SCALE, r.y, r.z * SITUATION_POSITION_SCALE,
                                        r.heading, r.type, r.side, r.aiMode);
-        if (static_cast<int>(i) == s.playerRecord) playerSlot = slot;
+        if (static_cast<int>(i) == s.playerRecord) placed.player = slot;
+        if (r.guarded && placed.guarded == -2) placed.guarded = slot;
     }
-    return playerSlot;
+    return placed;
 }
 
 // Whether the player's record finds a slot, tried on an empty table.
 bool playerRecordPlaceable(const Situation& s) {
     const auto scratch = std::make_unique<World>();
-    return placeRecords(*scratch, s) != -1;
+    return placeRecords(*scratch, s).player != -1;
 }
 
 }  // namespace
@@ -115,11 +121,14 @@ void resetMission(World& w) {
     for (Effect& e : w.effects) e.life = 0;
     for (Aircraft& a : w.aircraft) a.side = 0;
     for (Projectile& p : w.projectiles) p.side = 0;
+    for (DamageRecord& d : w.lastDamage) d = DamageRecord{NO_AIRCRAFT, DAMAGE_NONE};
+    clearCombatEvents(w.combat);
 }
 
 void placeSituation(World& w, const Situation& s) {
-    const int playerSlot = placeRecords(w, s);
-    if (playerSlot >= 0) w.seats[PLAYER_SEAT].slot = playerSlot;
+    const PlacedSlots placed = placeRecords(w, s);
+    if (placed.player >= 0) w.seats[PLAYER_SEAT].slot = placed.player;
+    w.guardedSlot = static_cast<int8_t>(isAircraftSlot(placed.guarded) ? placed.guarded : -1);
     for (int slot = 0; slot < MAX_AIRCRAFT; ++slot) w.placedSide[slot] = w.aircraft[slot].side;
 }
 

@@ -3,7 +3,8 @@
 // File layout, little-endian: 50 header bytes (free text, unused), the player record index
 // (i16), the record count (i16), then count records of 28 bytes: x, y, z, heading (f32 each;
 // x and z are stored at a quarter of world scale), then type, side and aiMode, each in the
-// first byte of a 4-byte slot.
+// first byte of a 4-byte slot. The second byte of the aiMode slot is 1 for the aircraft its
+// side must guard (an escort mission), else 0.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,7 @@ constexpr float SITUATION_POSITION_SCALE = 4.0f;
 struct SituationRecord {
     float x, y, z, heading;  // as stored in the file
     int8_t type, side, aiMode;
+    bool guarded = false;
 };
 
 struct Situation {
@@ -37,12 +39,12 @@ bool parseSituation(const uint8_t* bytes, std::size_t size, Situation& out, std:
 // Reads and parses a file; the error names the file.
 bool loadSituation(const std::string& path, Situation& out, std::string& error);
 
-// Empties the world for a new mission; every human seat's camera and views start afresh and its
-// engine loop starts.
+// Empties the world for a new mission (aircraft, projectiles, effects, the damage records);
+// every human seat's camera and views start afresh and its engine loop starts.
 void resetMission(World& w);
 
-// Places the records in order; the player's record sets the player seat's slot. Records beyond the
-// free slots are dropped.
+// Places the records in order; the player's record sets the player seat's slot and the first
+// guarded one the World's guardedSlot. Records beyond the free slots are dropped.
 void placeSituation(World& w, const Situation& s);
 
 // Loads, resets and places: what starting a mission does. On a refused file the world is

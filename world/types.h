@@ -117,7 +117,8 @@ struct Projectile {
     int16_t target;  // aircraft slot steered at (missiles), -1 = none
     int8_t weapon;   // row of WEAPON_TYPES
     int8_t side;     // side of the shooter; 0 = free slot
-    uint8_t padding[2];
+    int8_t shooter;  // aircraft slot that fired it
+    uint8_t padding;
 };
 static_assert(sizeof(Projectile) == 32, "Projectile must have no hidden padding");
 

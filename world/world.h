@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "world/combat_events.h"
 #include "world/keys.h"
 #include "world/random.h"
 #include "world/sound_events.h"
@@ -46,13 +47,19 @@ struct World {
     int32_t running;      // the main loop runs while nonzero
     uint32_t rngState;
 
-    int8_t matchPlay;  // 1 in a network match: several humans, no switching aircraft
-    uint8_t padding[3];
+    int8_t matchPlay;    // 1 in a network match: several humans, no switching aircraft
+    int8_t guardedSlot;  // the aircraft the mission asks its side to guard, -1 none; set by placeSituation
+    uint8_t padding[2];
 
     // The side of every slot as the mission placed it (0 = empty), for the debrief, which
     // must tell whose aircraft were lost after their side reads 0. Set by placeSituation.
     int8_t placedSide[MAX_AIRCRAFT];
     uint8_t placedSidePadding[2];
+
+    // What last took armor from each slot's aircraft, kept after it is destroyed so the end of
+    // a mission can tell why. Cleared by resetMission.
+    DamageRecord lastDamage[MAX_AIRCRAFT];
+    CombatEvents combat;  // the latest mission tick's hits and losses
 
     Seat seats[MAX_SEATS];
     uint8_t heightmap[GRID_SAMPLES];  // row-major, sample (c, r) at r * 100 + c
@@ -63,7 +70,8 @@ static_assert(sizeof(Seat) == 4 + 4 + sizeof(Vec3) + 3 * 4 + sizeof(KeyState) + 
               "Seat must have no hidden padding, so its bytes hash deterministically");
 static_assert(sizeof(World) == sizeof(Aircraft) * MAX_AIRCRAFT + sizeof(Projectile) * MAX_PROJECTILES +
                                    sizeof(Effect) * MAX_EFFECTS + sizeof(Vec3) * MAX_AIRCRAFT + 5 * 4 + 4 +
-                                   MAX_AIRCRAFT + 2 + sizeof(Seat) * MAX_SEATS + GRID_SAMPLES,
+                                   MAX_AIRCRAFT + 2 + sizeof(DamageRecord) * MAX_AIRCRAFT + sizeof(CombatEvents) +
+                                   sizeof(Seat) * MAX_SEATS + GRID_SAMPLES,
               "World must have no hidden padding, so its bytes hash deterministically");
 
 // Draws the next number 0..32767 from the world's generator.
@@ -100,6 +108,9 @@ inline bool seatHasAircraft(const World& w, int seat) {
 
 // The human seat flying this aircraft slot, or -1 when the computer flies it.
 int humanSeatOf(const World& w, int slot);
+
+// The slot of an aircraft of w's table.
+inline int slotOf(const World& w, const Aircraft& a) { return static_cast<int>(&a - w.aircraft); }
 
 // FNV-1a over every byte of the world.
 uint64_t hashWorld(const World& w);

@@ -6,4 +6,6 @@ namespace vantrel::render {
 
 std::vector<MeshFileResult> readMeshFiles(const std::vector<std::string>& paths) { return readBakedMeshFiles(paths); }
 
+std::string meshFileRead(const std::string& meshFile) { return bakedMeshPath(meshFile); }
+
 }  // namespace vantrel::render

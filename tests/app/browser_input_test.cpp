@@ -63,6 +63,13 @@ TEST(BrowserKeys, EveryKeySetsTheCodesTheDesktopsDefaultMapGivesTheSameKey) {
     }
 }
 
+TEST(BrowserKeys, TheControlsCardNamesTheKeysAsTheDesktopDoes) {
+    const KeyMap desktop;
+    for (const KeyAction& action : KEY_ACTIONS) {
+        EXPECT_EQ(web::keyNamesOf(action.virtualKey), desktop.keyNames(action.virtualKey)) << action.name;
+    }
+}
+
 TEST(BrowserKeys, NamesOutsideTheKnownPatternsSetNothing) {
     for (const char* name :
          {"", "Key", "KeyAA", "Keya", "Digit10", "F0", "F25", "Numpad10", "MediaPlayPause", "IntlRo"}) {

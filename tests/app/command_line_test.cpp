@@ -89,6 +89,43 @@ TEST(CommandLine, BadArgumentsEndWithCodeTwo) {
     }
 }
 
+TEST(CommandLine, NumbersOutOfRangeAreRefusedInOneShortSentence) {
+    struct Case {
+        std::vector<const char*> words;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{"--quit-after", "0"}, "vantrel: --quit-after: wants a whole number of ticks from 1 to 2147483647, not 0\n"},
+        {{"--quit-after", "lots"},
+         "vantrel: --quit-after: wants a whole number of ticks from 1 to 2147483647, not lots\n"},
+        {{"--scale", "9"}, "vantrel: --scale: wants a whole number from 1 to 8, not 9\n"},
+        {{"--demo", "6"}, "vantrel: --demo: wants a mission number from 1 to 5, not 6\n"},
+        {{"--seed", "4294967296"}, "vantrel: --seed: wants a whole number from 0 to 4294967295, not 4294967296\n"},
+        {{"--hints", "maybe"}, "vantrel: --hints: wants on or off, not maybe\n"},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> words = c.words;
+        words.insert(words.begin(), "vantrel");
+        Options o;
+        testing::internal::CaptureStderr();
+        const auto exitCode = parseCommandLine(static_cast<int>(words.size()), words.data(), o);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_EQ(exitCode, EXIT_BAD_ARGUMENTS) << c.words[0];
+    }
+}
+
+TEST(CommandLine, HintsAreOnUnlessTurnedOffOrClassic) {
+    Options o;
+    ASSERT_EQ(parse({}, o), -1);
+    EXPECT_TRUE(hintsWanted(o));
+    Options off;
+    ASSERT_EQ(parse({"--hints", "off"}, off), -1);
+    EXPECT_FALSE(hintsWanted(off));
+    Options classic;
+    ASSERT_EQ(parse({"--classic", "--hints", "on"}, classic), -1);
+    EXPECT_FALSE(hintsWanted(classic)) << "the original presentation has none";
+}
+
 TEST(CommandLine, PresentationOptions) {
     Options defaults;
     ASSERT_EQ(parse({}, defaults), -1);

@@ -151,6 +151,15 @@ TEST(KeyMap, DescriptionListsBothKeySets) {
     EXPECT_TRUE(problems.empty()) << "the listed keys read back as a keys.conf: " << problems.front();
 }
 
+TEST(KeyMap, KeyNamesFollowTheBindingsOfAnActionsCode) {
+    std::vector<std::string> problems;
+    const KeyMap map = parse("gun = J, K\nthrottle-up = Comma\n", problems);
+    EXPECT_EQ(map.keyNames(VK_Z), (std::vector<std::string>{"J", "K"}));
+    EXPECT_EQ(map.keyNames(VK_Q), (std::vector<std::string>{"Comma"}));
+    EXPECT_EQ(map.keyNames(VK_PAUSE), (std::vector<std::string>{"P", "Pause"})) << "defaults stay";
+    EXPECT_TRUE(map.keyNames('J').empty()) << "no action has J's own code";
+}
+
 TEST(KeyMap, ConfigLivesInTheUsersConfigurationDirectory) {
     const char* oldXdg = std::getenv("XDG_CONFIG_HOME");
     const std::string savedXdg = oldXdg != nullptr ? oldXdg : "";

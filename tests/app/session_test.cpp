@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -45,6 +46,10 @@ public:
         std::memcpy(out, playerKeys, 256);
     }
     void showInformation(const std::string& text) override { information.push_back(text); }
+    std::vector<std::string> keyNames(uint8_t code) override {
+        return code == VK_PAUSE ? std::vector<std::string>{"P"} : std::vector<std::string>{};
+    }
+    bool gamepadConnected() override { return false; }
     void saveScreenshot(const ScreenshotRequest& request, const std::vector<uint32_t>& argb, int width,
                         int height) override {
         shots.push_back({request.tick, argb.size(), width, height});
@@ -181,6 +186,67 @@ TEST_F(SessionTest, TheDemoFliesAloneUntilThePlayerPressesEscape) {
     const std::vector<std::string> lines = session.finish();
     ASSERT_EQ(lines.size(), 1u) << "the demo's outcome, and no hash unless asked";
     EXPECT_EQ(lines[0].rfind("demo: situation 1", 0), 0u) << lines[0];
+}
+
+}  // namespace vantrel
+
+namespace vantrel {
+
+// The player's keys one pass (one tick in a fast run) at a time: P pauses and resumes, a mission's
+// first ESC is held back and the second leaves. The World stands still while paused, and the
+// recording holds only the ticks that ran, with the ESC that reached the game, so it replays the
+// same World.
+TEST_F(SessionTest, PauseFreezesTheWorldAndAConfirmedEscapeReplaysExactly) {
+    Options options;
+    options.fast = true;
+    options.recordFile = ::testing::TempDir() + "session-pause-" + std::to_string(getpid()) + ".keys";
+    RunRequests requests;
+    requests.seed = 5;
+    requests.recordFile.open(options.recordFile);
+    StandInPlatform platform;
+    Sound sound;
+    Session session(options, DATA, requests, platform, sound);
+    session.start(device());
+    const auto pass = [&](std::initializer_list<int> keys) {
+        std::memset(platform.playerKeys, 0, sizeof platform.playerKeys);
+        for (int k : keys) platform.playerKeys[k] = KEY_DOWN_BIT;
+        schedulerStep(session.scheduler(), session);
+    };
+    pass({});
+    pass({VK_SPACE});
+    pass({});
+    pass({VK_SPACE});  // situation 1
+    for (int i = 0; i < 20; ++i) pass({VK_Z});
+    ASSERT_EQ(session.world().gameMode, MODE_MISSION);
+
+    pass({VK_PAUSE});
+    const uint64_t paused = hashWorld(session.world());
+    for (int i = 0; i < 30; ++i) pass({VK_NUMPAD8, VK_Z, VK_X});
+    pass({});
+    EXPECT_EQ(hashWorld(session.world()), paused) << "nothing of the World changes while paused";
+    pass({VK_PAUSE});
+    EXPECT_EQ(hashWorld(session.world()), paused) << "the key that resumes runs no tick";
+    pass({});
+    EXPECT_NE(hashWorld(session.world()), paused) << "then the ticks go on";
+
+    pass({VK_ESCAPE});
+    pass({VK_ESCAPE});
+    for (int i = 0; i < 10; ++i) pass({});
+    EXPECT_EQ(session.world().gameMode, MODE_MISSION) << "the first ESC asks";
+    pass({VK_ESCAPE});
+    EXPECT_EQ(session.world().gameMode, MODE_TITLE) << "the second within the time leaves";
+    pass({});
+    pass({VK_ESCAPE});  // the title's ESC ends the game at once
+    ASSERT_FALSE(session.running());
+    const uint64_t played = hashWorld(session.world());
+    session.finish();
+    session.releaseDevice();
+
+    KeyScript replay;
+    std::string error;
+    ASSERT_TRUE(replay.load(options.recordFile, error)) << error;
+    EXPECT_EQ(replay.lastTick(), 4 + 20 + 1 + 2 + 10 + 1 + 1 + 1) << "paused passes are no ticks";
+    EXPECT_EQ(worldAfterScript(replay, 5, replay.lastTick()), played);
 }
 
 }  // namespace vantrel

@@ -44,11 +44,14 @@ TEST(Settings, GoodLinesSetTheirOptionAndEachBadOneIsNamedByItsLine) {
         "quality = ultra\n"
         "quality low\n"
         "fullscreen = yes\n"
+        "hints = maybe\n"
+        "hints = off\n"
         "  render-scale=0.75  \n",
         problems);
     EXPECT_EQ(o.quality, Quality::Medium);
+    EXPECT_FALSE(o.hints);
     EXPECT_EQ(o.renderScale, 0.75f) << "lines after bad ones still count";
-    ASSERT_EQ(problems.size(), 7u);
+    ASSERT_EQ(problems.size(), 8u);
     for (size_t k = 0; k < problems.size(); ++k) {
         const std::string line = "settings.conf:" + std::to_string(k + 4) + ": ";
         EXPECT_EQ(problems[k].rfind(line, 0), 0u) << problems[k];
@@ -56,6 +59,7 @@ TEST(Settings, GoodLinesSetTheirOptionAndEachBadOneIsNamedByItsLine) {
     EXPECT_NE(problems[0].find("render-scale"), std::string::npos) << problems[0];
     EXPECT_NE(problems[4].find("ultra"), std::string::npos) << problems[4];
     EXPECT_NE(problems[6].find("fullscreen"), std::string::npos) << problems[6];
+    EXPECT_NE(problems[7].find("maybe"), std::string::npos) << problems[7];
 
     problems.clear();
     const Options edges = fromFile("render-scale = 0.25\nquality = high\nquality = low\n", problems);
@@ -73,6 +77,12 @@ TEST(Settings, TheCommandLineOverridesTheFile) {
     EXPECT_EQ(o.renderScale, 0.5f) << "what the command line does not name stays the file's";
     ASSERT_EQ(parseInto({"--render-scale", "1"}, o), -1);
     EXPECT_EQ(o.renderScale, 1.0f);
+
+    Options quiet = fromFile("hints = off\n", problems);
+    ASSERT_EQ(parseInto({"--window"}, quiet), -1);
+    EXPECT_FALSE(quiet.hints) << "the file's choice stands when the command line names none";
+    ASSERT_EQ(parseInto({"--hints", "on"}, quiet), -1);
+    EXPECT_TRUE(quiet.hints);
 
     Options bad;
     EXPECT_EQ(parseInto({"--quality", "best"}, bad), EXIT_BAD_ARGUMENTS);

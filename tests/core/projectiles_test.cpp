@@ -16,7 +16,7 @@ namespace {
 int launch(World& w, int8_t weapon, int16_t target = -1, float pitch = 0.0f) {
     for (int i = 0; i < MAX_PROJECTILES; ++i) {
         if (w.projectiles[i].side != 0) continue;
-        spawnProjectile(w, Pose{{0.0f, 30.0f, 0.0f}, pitch, 0.0f, 0.0f}, target, weapon, 1);
+        spawnProjectile(w, Pose{{0.0f, 30.0f, 0.0f}, pitch, 0.0f, 0.0f}, target, weapon, 1, NO_AIRCRAFT);
         return i;
     }
     return -1;
@@ -45,7 +45,7 @@ TEST(Projectiles, TheTwoHundredFortyFirstLaunchIsDropped) {
     auto w = test::makeWorld();
     for (int i = 0; i < MAX_PROJECTILES; ++i) EXPECT_EQ(launch(*w, WEAPON_GUN), i);
     const World before = *w;
-    spawnProjectile(*w, Pose{{-5.0f, 1.0f, 1.0f}, 0.1f, 0.2f, 0.3f}, 4, WEAPON_MISSILE, 2);
+    spawnProjectile(*w, Pose{{-5.0f, 1.0f, 1.0f}, 0.1f, 0.2f, 0.3f}, 4, WEAPON_MISSILE, 2, 3);
     EXPECT_EQ(hashWorld(*w), hashWorld(before));
 }
 

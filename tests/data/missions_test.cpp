@@ -65,6 +65,24 @@ TEST(Missions, GrowFromADuelToABattleOfThirty) {
     EXPECT_EQ(parsed(MISSION_COUNT).records.size(), static_cast<size_t>(MAX_AIRCRAFT));
 }
 
+// Only the escort mission guards an aircraft: one of the player's side, not the player's own.
+TEST(Missions, TheEscortMissionAloneMarksTheAircraftToGuard) {
+    for (int n = 1; n <= MISSION_COUNT; ++n) {
+        const Situation s = parsed(n);
+        std::vector<int> guarded;
+        for (size_t i = 0; i < s.records.size(); ++i) {
+            if (s.records[i].guarded) guarded.push_back(static_cast<int>(i));
+        }
+        if (n != 3) {
+            EXPECT_TRUE(guarded.empty()) << "s" << n;
+            continue;
+        }
+        ASSERT_EQ(guarded.size(), 1u);
+        EXPECT_NE(guarded[0], s.playerRecord);
+        EXPECT_EQ(s.records[guarded[0]].side, s.records[s.playerRecord].side);
+    }
+}
+
 TEST(Missions, TogetherUseEveryTypeAndEveryPilotKind) {
     std::set<int> types, modes;
     bool wingmen = false;

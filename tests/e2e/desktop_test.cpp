@@ -90,6 +90,27 @@ TEST_F(Desktop, CancelEndsWithCodeZeroBeforeAnyGameWindow) {
     EXPECT_EQ(test::waitForExit(game, 10s), 0);
 }
 
+TEST_F(Desktop, TheStartDialogWorksFromTheKeyboard) {
+    pid_t game = startGame({});
+    ASSERT_TRUE(waitForWindowOfSize(238, 165));
+    xdotool("mousemove 100 60");  // with no window manager the focus follows the pointer
+    std::this_thread::sleep_for(300ms);
+    tap("Escape");
+    EXPECT_EQ(test::waitForExit(game, 10s), 0) << "Esc cancels";
+
+    game = startGame({});
+    ASSERT_TRUE(waitForWindowOfSize(238, 165));
+    xdotool("mousemove 100 60");
+    std::this_thread::sleep_for(300ms);
+    tap("Tab");                                    // from START to CANCEL
+    for (int i = 0; i < 4; ++i) tap("shift+Tab");  // back past START, QUALITY and ENABLE SOUND
+    tap("space");
+    tap("Return");
+    EXPECT_TRUE(waitForWindowOfSize(1024, 768)) << "FULL SCREEN chosen and started from the keyboard";
+    tap("Escape");
+    EXPECT_EQ(test::waitForExit(game, 10s), 1);
+}
+
 TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
     const pid_t game = startGame({"--print-hash"});
     ASSERT_TRUE(waitForWindowOfSize(238, 165));

@@ -38,9 +38,9 @@ std::vector<std::string> run(const std::string& dir, const std::string& name, st
     return shots;
 }
 
-TEST(Presentation, At640x480EveryScreenIsTheClassicPictureByteForByte) {
+TEST(Presentation, At640x480WithoutHintsEveryScreenIsTheClassicPictureByteForByte) {
     const std::string dir = test::freshDir("classic-same");
-    const auto native = run(dir, "native", {"--fast"});
+    const auto native = run(dir, "native", {"--fast", "--hints", "off"});
     const auto classic = run(dir, "classic", {"--fast", "--classic"});
     for (size_t i = 0; i < std::size(SHOT_TICKS); ++i) {
         const test::Image a = test::loadPng(native[i]);

@@ -52,6 +52,18 @@ TEST(Program, VersionAndHelp) {
     EXPECT_EQ(r.out.find("--print-hash"), std::string::npos) << "a testing option, kept out of the help";
 }
 
+TEST(Program, HelpListsThePlayersOwnKeys) {
+    const std::string config = test::freshDir("help-keys");
+    std::filesystem::create_directories(config + "/vantrel");
+    test::writeText(config + "/vantrel/keys.conf", "gun = J, K\nlauncher = NoSuchKey\n");
+    const auto r = runVantrel({"--help"}, {"XDG_CONFIG_HOME=" + config});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("gun = J, K"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("launcher = X "), std::string::npos) << "a refused line keeps the default: " << r.out;
+    EXPECT_NE(r.out.find("keys.conf:2:"), std::string::npos) << "and is named: " << r.out;
+    EXPECT_NE(r.out.find("pause = P, Pause"), std::string::npos) << r.out;
+}
+
 TEST(Program, BadDataDirectoryIsNamedAndEndsWithCodeTwo) {
     const auto r = runVantrel({"--window", "--no-sound", "--data", "/no/such/vantrel-data", "--quit-after", "1"});
     EXPECT_EQ(r.exitCode, 2);
@@ -190,22 +202,39 @@ TEST(Program, EscapeOnTheTitleScreenEndsNormally) {
 }
 
 // Each data file removed in turn: the game still starts, enters a mission and ends normally.
-TEST(Program, MissingDataFilesNeverStopTheStart) {
+// Each file taken away in turn: the game still starts and runs, names the file on the terminal,
+// and says on the title screen that a data file is wanting.
+TEST(Program, MissingDataFilesNeverStopTheStartAndAreNamedOnTheTitle) {
     const std::string keys = scriptFile("missing", MISSION_SCRIPT);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(DATA)) {
         if (entry.is_regular_file() && entry.path().filename().string()[0] != '.') files.push_back(entry.path());
     }
     ASSERT_GE(files.size(), 41u) << "the whole data directory";
+    const auto titleShot = [&keys](const std::string& dir, const std::string& shot) {
+        return runVantrel({"--window", "--no-sound", "--fast", "--data", dir, "--input", keys, "--quit-after", "12",
+                           "--screenshot", "1:" + shot});
+    };
+    const std::string whole = test::freshDir("whole-data") + "/title.png";
+    ASSERT_EQ(titleShot(DATA, whole).exitCode, 1);
+    const test::Image intact = test::loadPng(whole);
     for (const auto& removed : files) {
         const std::string dir = test::freshDir("missing-data");
         for (const auto& f : files) {
             if (f != removed) std::filesystem::copy_file(f, dir + "/" + f.filename().string());
         }
-        const auto r =
-            runVantrel({"--window", "--no-sound", "--fast", "--data", dir, "--input", keys, "--quit-after", "12"});
-        EXPECT_FALSE(r.crashed) << removed.filename();
-        EXPECT_EQ(r.exitCode, 1) << removed.filename() << ": " << r.err;
+        const auto r = titleShot(dir, dir + "/title.png");
+        const std::string name = removed.filename().string();
+        EXPECT_FALSE(r.crashed) << name;
+        EXPECT_EQ(r.exitCode, 1) << name << ": " << r.err;
+        EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+        const test::Image title = test::loadPng(dir + "/title.png");
+        ASSERT_EQ(title.argb.size(), intact.argb.size()) << name;
+        int changed = 0;
+        for (int y = 450; y < 470; ++y) {
+            for (int x = 0; x < 640; ++x) changed += title.argb[y * 640 + x] != intact.argb[y * 640 + x];
+        }
+        EXPECT_GT(changed, 200) << "a line at the foot of the title for " << name;
     }
 }
 

@@ -50,7 +50,9 @@ TEST(RelayProcess, ClientsFlyTogetherAndAKilledOneGoesToTheComputer) {
     host.client.startMission();
     ASSERT_TRUE(passUntil(
         {&host, &guest}, [&] { return guest.hashes.size() > 60; }, 5000));
-    EXPECT_EQ(host.client.inputDelay(), 2);  // a LAN's
+    // The delay follows the measured round trip, which a loaded machine stretches; the in-process
+    // network checks the choice itself. Here: everyone runs with the one the relay announced.
+    EXPECT_EQ(guest.client.inputDelay(), host.client.inputDelay());
 
     kill(doomed, SIGKILL);
     waitpid(doomed, nullptr, 0);

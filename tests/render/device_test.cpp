@@ -58,6 +58,12 @@ TEST_F(DeviceTest, EmptyTextureSlotsBindAsWhite) {
     }
 }
 
+TEST_F(DeviceTest, TexturesThatCannotBeReadAreNamedOnceEach) {
+    EXPECT_TRUE(device().failedDataFiles().empty()) << "nothing is read before it is bound";
+    for (int slot : {12, 5, 12, 18}) device().bindTexture(slot);
+    EXPECT_EQ(device().failedDataFiles(), (std::vector<std::string>{"title.bmp", "sky.bmp"}));
+}
+
 TEST_F(DeviceTest, AlphaBlendsSourceOverDestination) {
     device().clear(WHITE);
     drawScreenQuad(device(), 0, 0, 100, 100, 0x80FF0000);

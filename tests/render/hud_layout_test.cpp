@@ -307,6 +307,9 @@ TEST(HudLayout, DebriefCountsByPlacedSidesAndStopsTheClockAtTheOutcome) {
     w->tickCount = 61 + 40;  // decided at tick 61, 40 ticks into the countdown
     w->flowCounter = 150 - 40;
     EXPECT_EQ(debriefLine(*w), "ENEMIES DOWNED 1 OF 2   FRIENDS LOST 1   TIME 0:01");
+    w->lastDamage[2].by = 0;
+    EXPECT_EQ(debriefLine(*w, true), "ENEMIES DOWNED 1 OF 2 (YOU 1)   FRIENDS LOST 1   TIME 0:01")
+        << "the player's own kills beside the side's";
     w->tickCount = 2001 + 149;  // 60.03 s
     w->flowCounter = 1;
     EXPECT_EQ(debriefLine(*w).substr(debriefLine(*w).size() - 9), "TIME 1:00");

@@ -83,6 +83,7 @@ TEST_F(MeshTableTest, SubsetCountsAndEmptySlots) {
     EXPECT_EQ(device().meshSubsetCount(4), 0u);
     EXPECT_EQ(device().meshSubsetCount(-1), 0u);
     EXPECT_EQ(device().meshSubsetCount(10), 0u);
+    EXPECT_EQ(device().failedDataFiles(), (std::vector<std::string>{"missing.x", "broken.x", "no-materials.x"}));
 
     device().clear(BLACK);
     lookForward(device());

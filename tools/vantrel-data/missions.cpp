@@ -18,6 +18,7 @@ constexpr float NORTH = 0.0f;  // headings: toward +z
 constexpr float SOUTH = PI;
 constexpr float EAST = HALF_PI;
 constexpr float WEST = -HALF_PI;
+constexpr float SOUTH_WEST = SOUTH + HALF_PI / 2.0f;
 
 // A flight: `count` aircraft of one type in a wedge behind its leader at (x, y, z), file
 // units (x and z are a quarter of world units, y is world height).
@@ -25,6 +26,7 @@ struct Flight {
     int8_t side, type, aiMode;
     int count;
     float x, y, z, heading;
+    bool guarded = false;  // the flight's leader is the aircraft its side must guard
 };
 
 struct Mission {
@@ -51,10 +53,13 @@ constexpr Flight PATROL[] = {
     {RED, 1, AI_RUDDER, 1, 12, 44, 50, SOUTH},
     {RED, 4, AI_BANK, 1, 16, 46, 56, SOUTH},
 };
+// The heavy fighter leads the escort, and the enemy comes in from the north-east across its
+// path: it meets the guarded aircraft before the player's nose, so a newcomer flying straight on
+// has time to learn where the fight is.
 constexpr Flight ESCORT[] = {
-    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST}, {BLUE, 5, AI_BANK, 1, -26, 36, -4, EAST},
-    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST}, {RED, 1, AI_BANK, 2, 30, 44, 0, WEST},
-    {RED, 4, AI_RUDDER, 1, 34, 42, -10, WEST},
+    {BLUE, 6, AI_EXPERT, 1, -20, 40, -10, EAST},    {BLUE, 5, AI_BANK, 1, -12, 36, -4, EAST, true},
+    {BLUE, 0, AI_EXPERT, 1, -24, 44, -16, EAST},    {RED, 1, AI_BANK, 2, 30, 44, 30, SOUTH_WEST},
+    {RED, 4, AI_RUDDER, 1, 36, 42, 34, SOUTH_WEST},
 };
 constexpr Flight VALLEY_RAID[] = {
     {BLUE, 6, AI_EXPERT, 1, -6, 42, -40, NORTH},  {BLUE, 0, AI_BANK, 3, 6, 45, -34, NORTH},
@@ -92,7 +97,7 @@ SituationRecord wedgeMember(const Flight& f, int i) {
     // Right of a heading h is (cos h, -sin h); behind is (-sin h, -cos h).
     const float x = static_cast<float>(f.x + sideways * c - back * s);
     const float z = static_cast<float>(f.z - sideways * s - back * c);
-    return {x, f.y + rank * WEDGE_STEP_UP, z, f.heading, f.type, f.side, f.aiMode};
+    return {x, f.y + rank * WEDGE_STEP_UP, z, f.heading, f.type, f.side, f.aiMode, f.guarded && i == 0};
 }
 
 void writeRecord(ByteWriter& w, const SituationRecord& r) {
@@ -102,7 +107,7 @@ void writeRecord(ByteWriter& w, const SituationRecord& r) {
     w.f32(r.heading);
     w.i32(r.type);
     w.i32(r.side);
-    w.i32(r.aiMode);
+    w.i32(r.aiMode | (r.guarded ? 0x100 : 0));  // the guarded mark in the slot's second byte
 }
 
 }  // namespace
