@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "fixtures.h"
+#include "fight_fixtures.h"
 #include "game/flow.h"
 #include "sim/flight.h"
 #include "sim/projectiles.h"
@@ -14,25 +14,13 @@ using namespace vantrel;
 
 namespace {
 
-// A mission entered from a hand-made situation file and run through the real logic tick,
-// gathering every combat event on the way.
-class Damage : public ::testing::Test {
+// A hand-made mission, gathering every combat event on the way.
+class Damage : public test::HandMadeMission {
 protected:
-    void start(const char* name, int playerRecord, const std::vector<test::FileRecord>& records) {
-        const std::string path =
-            test::writeTempFile(name, test::situationBytes(playerRecord, static_cast<int>(records.size()), records));
-        std::string error;
-        ASSERT_TRUE(startSituation(*w, path, error)) << error;
-        w->gameMode = MODE_MISSION;
-        w->flowCounter = 0;
-    }
-
     // Ticks holding key (0: none) until the slot's aircraft is destroyed or limit ticks passed.
     void flyUntilDown(int slot, int key, int limit = 300) {
         for (int t = 0; t < limit && isAlive(*w, slot); ++t) {
-            uint8_t snapshot[256] = {};
-            if (key != 0) snapshot[key] = KEY_DOWN_BIT;
-            logicTick(*w, "", snapshot);
+            key != 0 ? tick({key}) : tick();
             for (int i = 0; i < w->combat.count; ++i) events.push_back(w->combat.events[i]);
         }
     }
@@ -45,7 +33,6 @@ protected:
         return out;
     }
 
-    std::unique_ptr<World> w = test::makeWorld();
     std::vector<CombatEvent> events;
 };
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "fixtures.h"
+#include "fight_fixtures.h"
 #include "game/flow.h"
 #include "world/situation.h"
 
@@ -12,26 +12,7 @@ using namespace vantrel;
 
 namespace {
 
-// A mission entered from a hand-made situation file, run through the real logic tick.
-class FightScenario : public ::testing::Test {
-protected:
-    void start(const char* name, int playerRecord, const std::vector<test::FileRecord>& records) {
-        const std::string path =
-            test::writeTempFile(name, test::situationBytes(playerRecord, static_cast<int>(records.size()), records));
-        std::string error;
-        ASSERT_TRUE(startSituation(*w, path, error)) << error;
-        w->gameMode = MODE_MISSION;
-        w->flowCounter = 0;
-    }
-
-    void tick(std::initializer_list<int> keys) {
-        uint8_t snapshot[256] = {};
-        for (int k : keys) snapshot[k] = KEY_DOWN_BIT;
-        logicTick(*w, "", snapshot);
-    }
-
-    std::unique_ptr<World> w = test::makeWorld();
-};
+using FightScenario = test::HandMadeMission;
 
 }  // namespace
 
