@@ -17,7 +17,6 @@ constexpr int8_t RED = 2;
 constexpr float NORTH = 0.0f;  // headings: toward +z
 constexpr float SOUTH = PI;
 constexpr float EAST = HALF_PI;
-constexpr float WEST = -HALF_PI;
 constexpr float SOUTH_WEST = SOUTH + HALF_PI / 2.0f;
 
 // A flight: `count` aircraft of one type in a wedge behind its leader at (x, y, z), file
