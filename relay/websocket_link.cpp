@@ -13,7 +13,23 @@ namespace {
 
 constexpr char PROTOCOL_NAME[] = "vantrel";
 
+// Only a connection's own events carry its link in `user`: the context's and the vhost's
+// events (protocol start, TLS setup) pass the library's memory there.
+bool isConnectionEvent(lws_callback_reasons reason) {
+    switch (reason) {
+        case LWS_CALLBACK_CLIENT_ESTABLISHED:
+        case LWS_CALLBACK_CLIENT_RECEIVE:
+        case LWS_CALLBACK_CLIENT_WRITEABLE:
+        case LWS_CALLBACK_CLIENT_CONNECTION_ERROR:
+        case LWS_CALLBACK_CLIENT_CLOSED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 int clientCallback(lws*, lws_callback_reasons reason, void* user, void* in, std::size_t len) {
+    if (!isConnectionEvent(reason)) return 0;
     // A link that is gone leaves its connection to close on its own.
     auto* link = static_cast<WebSocketLink*>(user);
     if (link == nullptr) return reason == LWS_CALLBACK_CLIENT_WRITEABLE ? -1 : 0;

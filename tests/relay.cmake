@@ -6,5 +6,5 @@ if(TARGET vantrel_relay AND TARGET game_data)
   target_compile_definitions(vantrel_relay_tests PRIVATE VANTREL_DATA_DIR="${CMAKE_BINARY_DIR}/data"
                              VANTREL_BINARY_DIR="${CMAKE_BINARY_DIR}" VANTREL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   add_dependencies(vantrel_relay_tests game_data vantrel-relay)
-  gtest_discover_tests(vantrel_relay_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS net)
+  gtest_discover_tests(vantrel_relay_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS net TIMEOUT 300)
 endif()

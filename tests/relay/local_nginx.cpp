@@ -56,6 +56,9 @@ bool Process::spawn(const std::vector<std::string>& argv, const std::string& log
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // Not the test's own output: ctest waits for that to close, so a child outliving a crashed
+    // test would hold the whole run until its time limit.
+    posix_spawn_file_actions_adddup2(&actions, 2, 1);
     const int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (failed != 0) pid = -1;
@@ -80,7 +83,11 @@ int Process::stop() {
     if (pid <= 0) return -1;  // never kill(-1): that signals every process
     kill(pid, SIGTERM);
     int status = 0;
-    waitpid(pid, &status, 0);
+    for (int waited = 0; waitpid(pid, &status, WNOHANG) == 0; waited += 10) {
+        // A program that does not stop when asked is killed, and its status says so.
+        if (waited == 10000) kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     pid = -1;
     return status;
 }
@@ -201,6 +208,7 @@ bool LocalNginx::spawnUnprivileged() {
     if (pid == 0) {
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         dup2(out, 2);
+        dup2(out, 1);
         if (getuid() == 0) {
             const passwd* nobody = getpwnam("nobody");
             if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) _exit(126);

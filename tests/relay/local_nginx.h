@@ -26,7 +26,8 @@ struct Process {
     std::string logText() const;
     // Waits for text in the log; false when the program ended or ms passed first.
     bool waitForLog(const std::string& text, int ms);
-    // SIGTERM, then the exit status (-1 when it was not running).
+    // SIGTERM (SIGKILL should it not end within 10 s), then the wait status (-1 when it was
+    // not running).
     int stop();
 };
 

@@ -71,7 +71,8 @@ TEST(RelayProcess, ClientsFlyTogetherAndAKilledOneGoesToTheComputer) {
     guest.client.leave();
     passUntil(
         {&host, &guest}, [] { return false; }, 200);
-    EXPECT_EQ(WEXITSTATUS(relay.stop()), 0);
+    const int status = relay.stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     const std::string log = relay.logText();
     EXPECT_NE(log.find("mission 4 started with 3 players"), std::string::npos) << log;
     EXPECT_NE(log.find("stopped"), std::string::npos) << log;
