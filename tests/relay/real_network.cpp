@@ -39,6 +39,26 @@ void RealClient::pass() {
     for (net::DesyncReport& r : client.takeDesyncReports()) reports.push_back(r);
 }
 
+bool startTogether(const std::vector<RealClient*>& players, std::size_t lobbySize, int mission) {
+    net::LockstepClient& host = players.front()->client;
+    if (!passUntil(
+            players, [&] { return host.lobby().players.size() == lobbySize; }, 5000))
+        return false;
+    host.pickMission(mission);
+    if (!passUntil(
+            players, [&] { return host.lobby().mission == mission; }, 2000))
+        return false;
+    host.startMission();
+    return passUntil(
+        players,
+        [&] {
+            for (const RealClient* p : players)
+                if (p->hashes.size() <= 30) return false;
+            return true;
+        },
+        5000);
+}
+
 void expectSameWorlds(const RealClient& a, const RealClient& b) {
     int compared = 0;
     for (const auto& [tick, hash] : a.hashes) {

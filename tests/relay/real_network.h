@@ -46,6 +46,10 @@ bool passUntil(std::vector<RealClient*> clients, Condition done, int ms) {
     return done();
 }
 
+// The host (players[0]) waits until lobbySize players are in its lobby, picks the mission and
+// starts it; true once every one of players has flown 30 ticks of it.
+bool startTogether(const std::vector<RealClient*>& players, std::size_t lobbySize, int mission);
+
 // The ticks both ran have the same Worlds, and neither was repaired.
 void expectSameWorlds(const RealClient& a, const RealClient& b);
 

@@ -42,14 +42,7 @@ TEST(RelayProcess, ClientsFlyTogetherAndAKilledOneGoesToTheComputer) {
     RealClient guest(address, "guest", false);
     const pid_t doomed = forkClient(address);
     ASSERT_GT(doomed, 0);
-    ASSERT_TRUE(passUntil(
-        {&host, &guest}, [&] { return host.client.lobby().players.size() == 3; }, 5000));
-    host.client.pickMission(4);
-    ASSERT_TRUE(passUntil(
-        {&host, &guest}, [&] { return host.client.lobby().mission == 4; }, 2000));
-    host.client.startMission();
-    ASSERT_TRUE(passUntil(
-        {&host, &guest}, [&] { return guest.hashes.size() > 60; }, 5000));
+    ASSERT_TRUE(startTogether({&host, &guest}, 3, 4));
     // The delay follows the measured round trip, which a loaded machine stretches; the in-process
     // network checks the choice itself. Here: everyone runs with the one the relay announced.
     EXPECT_EQ(guest.client.inputDelay(), host.client.inputDelay());
@@ -176,14 +169,7 @@ TEST(RelayProcess, LimitsRefuseWithAReasonWhileTheOthersFlyOn) {
         << host.client.closeReason();
     address.code = host.client.code();
     RealClient guest(address, "guest", false);
-    ASSERT_TRUE(passUntil(
-        {&host, &guest}, [&] { return host.client.lobby().players.size() == 2; }, 3000));
-    host.client.pickMission(2);
-    ASSERT_TRUE(passUntil(
-        {&host, &guest}, [&] { return host.client.lobby().mission == 2; }, 2000));
-    host.client.startMission();
-    ASSERT_TRUE(passUntil(
-        {&host, &guest}, [&] { return guest.hashes.size() > 30; }, 5000));
+    ASSERT_TRUE(startTogether({&host, &guest}, 2, 2));
 
     // Sends the messages on a connection of its own (after a hello), then reads until the relay
     // refuses and closes it, the flying players passing meanwhile.
