@@ -12,6 +12,7 @@ RenderQuality renderQuality(Quality quality, std::optional<float> viewScale) {
         case Quality::Low:
             r.viewScale = 0.5f;
             r.trilinear = false;
+            r.terrainReach = 0.75f;
             break;
         case Quality::Medium:
             r.viewScale = 0.75f;

@@ -33,6 +33,9 @@ inline std::optional<Quality> qualityNamed(std::string_view name) {
 struct RenderQuality {
     float viewScale = 1.0f;  // the 3D view's share of the picture's width and height
     bool trilinear = true;   // the 3D view's textures blend two mip levels, else one
+    // The share of the terrain window drawn, its fade moved in with it: the distant ground is
+    // many small triangles a software rasteriser pays for.
+    float terrainReach = 1.0f;
 };
 
 // The quality's choices, with the 3D view at viewScale when the player gave one.

@@ -92,19 +92,20 @@ struct Corner {
     uint8_t alpha;
 };
 
-Corner corner(const World& w, int column, int row) {
+// reach: the share of the full window drawn, the fade drawn in with it.
+Corner corner(const World& w, int column, int row, float reach) {
     const Vec3 p{static_cast<float>(GRID_CELL * column + GRID_ORIGIN), sampleHeight(w, column, row),
                  static_cast<float>(GRID_CELL * row + GRID_ORIGIN)};
     return Corner{p, static_cast<float>(column * static_cast<double>(TEXTURE_STEP)),
                   static_cast<float>(row * static_cast<double>(TEXTURE_STEP)),
-                  terrainAlpha(horizontalDistance(viewerOf(w).cameraPos, p.x, p.z))};
+                  terrainAlpha(horizontalDistance(viewerOf(w).cameraPos, p.x, p.z) / reach)};
 }
 
-bool cellInWindow(const World& w, int column, int row) {
+bool cellInWindow(const World& w, int column, int row, float reach) {
     const double dx =
         (static_cast<double>(viewerOf(w).cameraPos.x) - GRID_ORIGIN) - (GRID_CELL * column + GRID_CELL / 2);
     const double dz = (static_cast<double>(viewerOf(w).cameraPos.z) - GRID_ORIGIN) - (GRID_CELL * row + GRID_CELL / 2);
-    return static_cast<float>(std::sqrt(dx * dx + dz * dz)) < TERRAIN_WINDOW;
+    return static_cast<float>(std::sqrt(dx * dx + dz * dz)) < TERRAIN_WINDOW * reach;
 }
 
 // Appended unless all three corners are faded out.
@@ -119,8 +120,9 @@ void addTriangle(const Corner& a, const Corner& b, const Corner& c, uint8_t shad
 }
 
 // Corners A (i, j), B (i + 1, j), C (i + 1, j + 1), D (i, j + 1); triangles C B A then A D C.
-void addCell(const World& w, int i, int j, TerrainTriangles& out) {
-    const Corner a = corner(w, i, j), b = corner(w, i + 1, j), c = corner(w, i + 1, j + 1), d = corner(w, i, j + 1);
+void addCell(const World& w, int i, int j, float reach, TerrainTriangles& out) {
+    const Corner a = corner(w, i, j, reach), b = corner(w, i + 1, j, reach), c = corner(w, i + 1, j + 1, reach),
+                 d = corner(w, i, j + 1, reach);
     const uint8_t tint = borderTint(i, j);
     addTriangle(c, b, a, faceShade(triangleNormal(a.p, b.p, c.p)), tint, out);
     addTriangle(a, d, c, faceShade(triangleNormal(d.p, a.p, c.p)), tint, out);
@@ -133,10 +135,10 @@ struct CellSpan {
     int first, last;
 };
 
-CellSpan windowSpan(float eye) {
+CellSpan windowSpan(float eye, float reach) {
     const double centre = (static_cast<double>(eye) - GRID_ORIGIN - GRID_CELL / 2) / GRID_CELL;
-    const double reach = TERRAIN_WINDOW / GRID_CELL + 1.0;
-    const double first = std::floor(centre - reach), last = std::ceil(centre + reach);
+    const double cells = TERRAIN_WINDOW * reach / GRID_CELL + 1.0;
+    const double first = std::floor(centre - cells), last = std::ceil(centre + cells);
     return CellSpan{first > 0.0 ? static_cast<int>(std::min(first, GRID_LAST_CELL + 1.0)) : 0,
                     last < GRID_LAST_CELL ? static_cast<int>(std::max(last, -1.0)) : GRID_LAST_CELL};
 }
@@ -148,11 +150,12 @@ void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
     buildTerrainTriangles(w, both);
 }
 
-void buildTerrainTriangles(const World& w, TerrainTriangles& out) {
-    const CellSpan columns = windowSpan(viewerOf(w).cameraPos.x), rows = windowSpan(viewerOf(w).cameraPos.z);
+void buildTerrainTriangles(const World& w, TerrainTriangles& out, float reach) {
+    const CellSpan columns = windowSpan(viewerOf(w).cameraPos.x, reach),
+                   rows = windowSpan(viewerOf(w).cameraPos.z, reach);
     for (int i = columns.first; i <= columns.last; ++i) {
         for (int j = rows.first; j <= rows.last; ++j) {
-            if (cellInWindow(w, i, j)) addCell(w, i, j, out);
+            if (cellInWindow(w, i, j, reach)) addCell(w, i, j, reach, out);
         }
     }
 }
@@ -179,7 +182,7 @@ void drawTerrain(Device& device, const World& w) {
 void drawSkyAndTerrain(Device& device, const World& w) {
     std::vector<WorldVertex> opaque, faded;
     TerrainTriangles terrain{opaque, faded};
-    buildTerrainTriangles(w, terrain);
+    buildTerrainTriangles(w, terrain, device.quality().terrainReach);
     drawTerrainTriangles(device, opaque);
     device.setNearerOnly(true);
     drawSky(device, w);

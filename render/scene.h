@@ -57,7 +57,8 @@ struct TerrainTriangles {
     std::vector<WorldVertex>& opaque;
     std::vector<WorldVertex>& faded;
 };
-void buildTerrainTriangles(const World& w, TerrainTriangles& out);
+// reach: the share of the window drawn (a quality's), the fade drawn in with it.
+void buildTerrainTriangles(const World& w, TerrainTriangles& out, float reach = 1.0f);
 // One draw call for the whole window, world matrix the identity, with the texture the caller
 // bound (drawScene binds the terrain map).
 void drawTerrain(Device& device, const World& w);

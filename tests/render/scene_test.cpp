@@ -160,6 +160,39 @@ TEST(Scene, TerrainSplitByOpacityKeepsEveryTriangleAndItsOrder) {
     }
 }
 
+// A shorter reach draws only the nearer ground, opaque and faded nearer in, and the near ground
+// as before; a reach of one is the full window.
+TEST(Scene, ShorterTerrainReachDrawsTheNearGroundAndFadesSooner) {
+    auto w = test::makeWorld();
+    for (int k = 0; k < GRID_SIZE * GRID_SIZE; ++k) w->heightmap[k] = static_cast<uint8_t>((k * 37) % 200);
+    const Vec3 eye{12.0f, 40.0f, -30.0f};
+    w->seats[PLAYER_SEAT].cameraPos = eye;
+    const auto build = [&](float reach) {
+        std::vector<WorldVertex> opaque, faded;
+        TerrainTriangles split{opaque, faded};
+        buildTerrainTriangles(*w, split, reach);
+        opaque.insert(opaque.end(), faded.begin(), faded.end());
+        return opaque;
+    };
+    std::vector<WorldVertex> full;
+    buildTerrainTriangles(*w, full);
+    const std::vector<WorldVertex> whole = build(1.0f), near = build(0.75f);
+    ASSERT_EQ(whole.size(), full.size());
+    ASSERT_GT(near.size(), 0u);
+    EXPECT_LT(near.size(), whole.size() * 3 / 4);
+    float farthestSeen = 0, nearestFaded = 1e9f;
+    for (const WorldVertex& v : near) {
+        const float d = std::hypot(v.x - eye.x, v.z - eye.z);
+        if (alphaOf(v.diffuse) > 0) farthestSeen = std::max(farthestSeen, d);
+        if (alphaOf(v.diffuse) < 255) nearestFaded = std::min(nearestFaded, d);
+        if (d <= 30.0f) {
+            EXPECT_EQ(alphaOf(v.diffuse), 255) << d;
+        }
+    }
+    EXPECT_LT(farthestSeen, 60.0f);
+    EXPECT_GT(nearestFaded, 42.0f);
+}
+
 int gridIndex(float worldCoordinate) { return static_cast<int>(std::lround((worldCoordinate + 400.0f) / 8.0f)); }
 
 struct Cell {
