@@ -145,9 +145,9 @@ CellSpan windowSpan(float eye, float reach) {
 
 }  // namespace
 
-void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out) {
+void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out, float reach) {
     TerrainTriangles both{out, out};
-    buildTerrainTriangles(w, both);
+    buildTerrainTriangles(w, both, reach);
 }
 
 void buildTerrainTriangles(const World& w, TerrainTriangles& out, float reach) {
@@ -173,7 +173,7 @@ void drawTerrainTriangles(Device& device, const std::vector<WorldVertex>& triang
 void drawTerrain(Device& device, const World& w) {
     device.setWorld(matrixTranslation(0.0f, 0.0f, 0.0f));
     std::vector<WorldVertex> triangles;
-    buildTerrainTriangles(w, triangles);
+    buildTerrainTriangles(w, triangles, device.quality().terrainReach);
     if (!triangles.empty()) {
         device.drawWorldTriangles(triangles.data(), static_cast<int>(triangles.size()));
     }

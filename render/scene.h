@@ -50,14 +50,13 @@ uint8_t borderTint(int column, int row);
 uint32_t terrainColour(uint8_t alpha, uint8_t shade, uint8_t tint);
 // Appends the triangles of the cell window around the camera, three vertices each, in the
 // order they are drawn: columns outer, rows inner, two triangles a cell, fully faded ones left
-// out.
-void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out);
+// out. reach: the share of the window drawn (a quality's), the fade drawn in with it.
+void buildTerrainTriangles(const World& w, std::vector<WorldVertex>& out, float reach = 1.0f);
 // The same, each triangle appended to one list by its corners: all three fully opaque, or not.
 struct TerrainTriangles {
     std::vector<WorldVertex>& opaque;
     std::vector<WorldVertex>& faded;
 };
-// reach: the share of the window drawn (a quality's), the fade drawn in with it.
 void buildTerrainTriangles(const World& w, TerrainTriangles& out, float reach = 1.0f);
 // One draw call for the whole window, world matrix the identity, with the texture the caller
 // bound (drawScene binds the terrain map).
