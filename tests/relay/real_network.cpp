@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "net/data_files.h"
 
 namespace vantrel::relay::test {
@@ -49,14 +51,9 @@ bool startTogether(const std::vector<RealClient*>& players, std::size_t lobbySiz
             players, [&] { return host.lobby().mission == mission; }, 2000))
         return false;
     host.startMission();
+    const auto flown = [](const RealClient* p) { return p->hashes.size() > 30; };
     return passUntil(
-        players,
-        [&] {
-            for (const RealClient* p : players)
-                if (p->hashes.size() <= 30) return false;
-            return true;
-        },
-        5000);
+        players, [&] { return std::all_of(players.begin(), players.end(), flown); }, 5000);
 }
 
 void expectSameWorlds(const RealClient& a, const RealClient& b) {
