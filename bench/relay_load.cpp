@@ -6,7 +6,11 @@
 // at most; the generator's own lateness is in it), bytes each way per player, the input delay
 // and the relay's desyncs. Most players send keys but run no World; both players of the first
 // --checked matches run the real client and World, so a desync would show.
+// With --relay-cpu the relay gets one CPU to itself and the generator and nginx share the others,
+// so the relay's figures are not those of a relay starved by its own load.
 //   relay-load --relay build/vantrel-relay --data build/data [--matches 200] [--seconds 20] [--nginx]
+//              [--relay-cpu 1]
+#include <sched.h>
 #include <unistd.h>
 #include <CLI/CLI.hpp>
 
@@ -14,6 +18,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -204,6 +209,25 @@ double residentKiB(pid_t pid) {
     return 0;
 }
 
+// Puts every thread of a process (0: this one) on the given CPUs.
+bool pinTo(pid_t pid, const std::vector<int>& cpus) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    for (int cpu : cpus) CPU_SET(cpu, &set);
+    const std::string tasks = "/proc/" + (pid == 0 ? std::string("self") : std::to_string(pid)) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks))
+        if (sched_setaffinity(std::stoi(task.path().filename().string()), sizeof set, &set) != 0) return false;
+    return true;
+}
+
+// Every CPU of the machine but one.
+std::vector<int> allCpusBut(int cpu) {
+    std::vector<int> others;
+    for (int i = 0; i < static_cast<int>(std::thread::hardware_concurrency()); ++i)
+        if (i != cpu) others.push_back(i);
+    return others;
+}
+
 double percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -217,7 +241,7 @@ int main(int argc, char** argv) {
     using relay::test::Process;
     CLI::App app{"relay-load: two-player matches of simulated players against a relay on 127.0.0.1"};
     std::string relayProgram, dataDir;
-    int matches = 200, seconds = 20, port = 18931, mission = 5, checked = 4;
+    int matches = 200, seconds = 20, port = 18931, mission = 5, checked = 4, relayCpu = -1;
     bool throughNginx = false;
     app.add_option("--relay", relayProgram, "the vantrel-relay program")->required()->check(CLI::ExistingFile);
     app.add_option("--data", dataDir, "the game's data directory")->required()->check(CLI::ExistingDirectory);
@@ -231,7 +255,13 @@ int main(int argc, char** argv) {
         ->capture_default_str()
         ->check(CLI::Range(0, 50));
     app.add_flag("--nginx", throughNginx, "connect over wss through nginx running the deploy config");
+    app.add_option("--relay-cpu", relayCpu, "a CPU for the relay alone; the generator and nginx take the others")
+        ->check(CLI::Range(0, static_cast<int>(std::thread::hardware_concurrency()) - 1));
     CLI11_PARSE(app, argc, argv);
+    if (relayCpu >= 0 && std::thread::hardware_concurrency() < 2) {
+        std::fprintf(stderr, "relay-load: --relay-cpu needs a machine of two CPUs or more\n");
+        return 1;
+    }
     checked = std::min(checked, matches);
 
     Process relay;
@@ -259,6 +289,11 @@ int main(int argc, char** argv) {
         setenv("SSL_CERT_FILE", nginx.certificate().c_str(), 1);
         load.relay = {"127.0.0.1", nginx.httpsPort, "", true};
     }
+    if (relayCpu >= 0 && !(pinTo(relay.pid, {relayCpu}) && pinTo(0, allCpusBut(relayCpu)) &&
+                           (!throughNginx || pinTo(nginx.pid, allCpusBut(relayCpu))))) {
+        std::fprintf(stderr, "relay-load: could not give the relay CPU %d: %s\n", relayCpu, std::strerror(errno));
+        return 1;
+    }
     load.mission = mission;
     load.dataDir = dataDir;
     load.context = relay::ClientContext::create(error);
@@ -282,11 +317,13 @@ int main(int argc, char** argv) {
     while (secondsSince(load.began) < warmUp) load.pass(hello);
 
     load.measuring = true;
-    const double cpuBefore = cpuSeconds(relay.pid);
+    const double cpuBefore = cpuSeconds(relay.pid), ownCpuBefore = cpuSeconds(getpid()),
+                 nginxCpuBefore = throughNginx ? cpuSeconds(nginx.pid) : 0;
     const Clock::time_point measuredFrom = Clock::now();
     while (secondsSince(measuredFrom) < seconds) load.pass(hello);
     const double measured = secondsSince(measuredFrom);
-    const double cpu = cpuSeconds(relay.pid) - cpuBefore;
+    const double cpu = cpuSeconds(relay.pid) - cpuBefore, ownCpu = cpuSeconds(getpid()) - ownCpuBefore,
+                 nginxCpu = throughNginx ? cpuSeconds(nginx.pid) - nginxCpuBefore : 0;
     const double loadedKiB = residentKiB(relay.pid);
 
     std::vector<double> added;
@@ -311,6 +348,8 @@ int main(int argc, char** argv) {
                 throughNginx ? " through nginx (wss)" : "", flying + pilotsFlying, players, mission, measured, refused);
     std::printf("relay CPU: %.1f %% of a core in all, %.3f %% a match (%.2f ms of CPU a match a second)\n",
                 100 * cpu / measured, 100 * cpu / measured / matches, 1000 * cpu / measured / matches);
+    std::printf("load generator CPU: %.1f %% of a core; nginx: %.1f %%\n", 100 * ownCpu / measured,
+                100 * nginxCpu / measured);
     std::printf("relay memory: %.1f MiB idle, %.1f MiB loaded, %.0f KiB a match\n", idleKiB / 1024, loadedKiB / 1024,
                 (loadedKiB - idleKiB) / matches);
     std::printf("tick lateness beyond the relay's schedule: p50 %.2f ms, p99 %.2f ms, max %.2f ms\n",
