@@ -9,6 +9,9 @@ namespace {
 
 constexpr std::size_t CHECKPOINTS_KEPT = 32;  // hash ticks: a little over 3.8 s of Worlds
 constexpr uint32_t REPAIR_NOTICE_MS = 1000;
+// A client this far behind the relay's last tick skips its hashes: a long pause's catch-up
+// stays within the message rate, while one lost segment's (about 8 ticks) still reports each.
+constexpr int HASHES_SKIPPED_BEHIND = 16;
 
 // At most MAX_NAME_BYTES, cut between UTF-8 characters.
 std::string shortenedName(const std::string& name) {
@@ -152,6 +155,9 @@ bool LockstepClient::runNextTick(World& w, const uint8_t keys[256]) {
             for (const RosterChange& c : tick->roster) seatSlot_[c.seat] = c.slot;
             lastTick_ = tick->tick;
             if (recording_) recording_->append(*tick);
+            lastRun_ = Tick{tick->tick, tick->flying, {}, {}};
+            std::copy(std::begin(tick->keys), std::end(tick->keys), lastRun_.keys);
+            ++ticksSinceNewWorld_;
             afterTick(w, keys);
             return true;
         }
@@ -173,6 +179,8 @@ void LockstepClient::applyStart(World& w, const Start& s) {
     recording_ = std::make_shared<MatchRecording>(s);
     checkpoints_.clear();
     pendingInputs_.keys.clear();
+    keysSentThrough_ = 0;
+    ticksSinceNewWorld_ = 0;
 }
 
 void LockstepClient::applyWorldState(World& w, const WorldState& s) {
@@ -180,6 +188,7 @@ void LockstepClient::applyWorldState(World& w, const WorldState& s) {
     std::memcpy(w.heightmap, heightmap_, sizeof heightmap_);
     lastTick_ = s.tick;
     checkpoints_.clear();
+    ticksSinceNewWorld_ = 0;
     if (s.reason == WorldReason::Repair) repairedAtMs_ = now_;
     // A World from the middle of the mission: the recording is only worth keeping from here
     // on when it can be replayed, which a joiner's never can.
@@ -201,20 +210,42 @@ void LockstepClient::reportDesync(const Desync& d) {
 void LockstepClient::afterTick(const World& w, const uint8_t keys[256]) {
     const uint32_t inputTick = lastTick_ + static_cast<uint32_t>(delay_);
     // The relay has decided every tick it sent: keys for those would only come late. A client
-    // catching up after a pause skips them, and its hashes until it is nearly there, so it
-    // stays within the relay's message rate.
+    // catching up after a pause skips them, and its hashes until it is nearly there.
     const uint32_t decided = lastTick_ + static_cast<uint32_t>(ticksReady_);
     if (inputTick > decided) {
-        if (!pendingInputs_.keys.empty() && pendingInputs_.firstTick + pendingInputs_.keys.size() != inputTick)
-            flushInputs();  // the delay grew: the keys no longer follow on
-        if (pendingInputs_.keys.empty()) pendingInputs_.firstTick = inputTick;
-        pendingInputs_.keys.push_back(packSeatKeys(keys));
+        queueKeys(inputTick, keys);
         if (ticksReady_ == 0 || pendingInputs_.keys.size() == MAX_INPUTS_PER_MESSAGE) flushInputs();
     }
-    if (!isHashTick(lastTick_) || ticksReady_ >= static_cast<int>(HASH_INTERVAL_TICKS)) return;
+    if (!isHashTick(lastTick_) || ticksReady_ >= HASHES_SKIPPED_BEHIND) return;
     send(WorldHash{lastTick_, hashWorld(w)});
     if (checkpoints_.size() == CHECKPOINTS_KEPT) checkpoints_.erase(checkpoints_.begin());
     checkpoints_.push_back({lastTick_, std::make_shared<World>(w)});
+}
+
+// Keys go out once a tick: a guess ahead may have sent them before the relay's tick ran.
+void LockstepClient::queueKeys(uint32_t inputTick, const uint8_t keys[256]) {
+    if (inputTick <= keysSentThrough_) return;
+    if (!pendingInputs_.keys.empty() && pendingInputs_.firstTick + pendingInputs_.keys.size() != inputTick)
+        flushInputs();  // the delay grew: the keys no longer follow on
+    if (pendingInputs_.keys.empty()) pendingInputs_.firstTick = inputTick;
+    const SeatKeys packed = packSeatKeys(keys);
+    pendingInputs_.keys.push_back(packed);
+    keysSent_[inputTick % KEYS_KEPT] = packed;
+    keysSentTick_[inputTick % KEYS_KEPT] = inputTick;
+    keysSentThrough_ = inputTick;
+}
+
+Tick LockstepClient::guessedTick(uint32_t tick) const {
+    Tick t = lastRun_;
+    t.tick = tick;
+    const bool flying = seat_ >= 0 && (t.flying & (1u << seat_)) != 0;
+    if (flying && keysSentTick_[tick % KEYS_KEPT] == tick) t.keys[seat_] = keysSent_[tick % KEYS_KEPT];
+    return t;
+}
+
+void LockstepClient::sendKeysAfterGuess(uint32_t guessedTick, const uint8_t keys[256]) {
+    queueKeys(guessedTick + static_cast<uint32_t>(delay_), keys);
+    flushInputs();
 }
 
 void LockstepClient::flushInputs() {

@@ -65,6 +65,15 @@ public:
     int slot() const { return seatSlot_[seat_ < 0 ? 0 : seat_]; }  // NO_SLOT: watching
     int seatSlot(int seat) const { return seatSlot_[seat]; }
     int inputDelay() const { return delay_; }
+    // Waiting for the relay's next tick with the World of its last one: a guess may run ahead.
+    bool mayRunAhead() const {
+        return phase_ == ClientPhase::Mission && flow_.empty() && ticksReady_ == 0 && ticksSinceNewWorld_ > 0;
+    }
+    // Tick as the relay will most likely send it: every human's keys as in its last tick, this
+    // player's own as sent for it.
+    Tick guessedTick(uint32_t tick) const;
+    // Sends the keys for the tick after a guessed one, once, as running it would have.
+    void sendKeysAfterGuess(uint32_t guessedTick, const uint8_t keys[256]);
     // True for a second after the relay repaired this player's World.
     bool repairedRecently(uint32_t nowMs) const;
 
@@ -88,6 +97,7 @@ private:
     void reportDesync(const Desync& d);
     void afterTick(const World& w, const uint8_t keys[256]);
     void flushInputs();
+    void queueKeys(uint32_t inputTick, const uint8_t keys[256]);
 
     MessageLink& link_;
     ClientSettings settings_;
@@ -114,6 +124,12 @@ private:
     std::shared_ptr<MatchRecording> recording_;
     std::vector<Checkpoint> checkpoints_;  // the World at recent hash ticks, oldest first
     Inputs pendingInputs_{0, {}};
+    uint32_t keysSentThrough_ = 0;  // the last tick this player's keys went out for
+    static constexpr uint32_t KEYS_KEPT = 64;
+    SeatKeys keysSent_[KEYS_KEPT] = {};
+    uint32_t keysSentTick_[KEYS_KEPT] = {};
+    Tick lastRun_{};  // the relay's last tick run, its roster changes left out
+    uint32_t ticksSinceNewWorld_ = 0;
     std::optional<uint32_t> repairedAtMs_;
     std::vector<DesyncReport> reports_;
 };

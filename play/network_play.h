@@ -12,6 +12,7 @@
 #include "net/join_code.h"
 #include "net/link.h"
 #include "net/lockstep_client.h"
+#include "net/run_ahead.h"
 #include "render/lobby_screen.h"
 
 namespace vantrel {
@@ -36,6 +37,15 @@ public:
     net::LockstepClient& client() { return *client_; }
     const net::LockstepClient& client() const { return *client_; }
     int seat() const { return client_->seat(); }
+    // The screen's guess while the relay's next tick is late.
+    net::RunAhead& ahead() { return ahead_; }
+    const net::RunAhead& ahead() const { return ahead_; }
+    // A tick's sounds play once, from its guess or from the relay's tick: true the first time.
+    bool firstHearing(uint32_t tick) {
+        if (tick <= heardThrough_) return false;
+        heardThrough_ = tick;
+        return true;
+    }
 
     // After a lost connection, a try a second at the same match for a while, each with this
     // player's seat.
@@ -70,6 +80,8 @@ private:
     net::JoinAddress address_;
     net::ClientSettings settings_;
     std::unique_ptr<net::LockstepClient> client_;
+    net::RunAhead ahead_;
+    uint32_t heardThrough_ = 0;
     NetworkRequest request_;
     static constexpr uint32_t REJOIN_INTERVAL_MS = 1000;
     int rejoinsLeft_;

@@ -338,12 +338,33 @@ void Session::runReadyMatchTicks(const uint8_t keys[256]) {
         ticksRun_ = world_->tickCount;  // the mission's ticks, the same on every screen
         // A copy: the match clears its tables itself, and the World must stay the relay's.
         if (n.seat() >= 0) {
-            SoundEvents heard = world_->seats[n.seat()].sounds;
-            playSoundEvents(sound_, heard);
+            if (n.firstHearing(n.client().lastTick())) {
+                SoundEvents heard = world_->seats[n.seat()].sounds;
+                playSoundEvents(sound_, heard);
+            }
             hints_.afterTick(seatView(*world_, *latestView_), tickKeys);
         }
         if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
     }
+    runAheadOfTheRelay(keys);
+}
+
+// While the relay's next tick is late the screen runs on a guess, on the keys the player's
+// next tick would send (a key script's by the guess's tick); its sounds are heard then.
+void Session::runAheadOfTheRelay(const uint8_t keys[256]) {
+    NetworkPlay& n = *net_;
+    uint8_t guessKeys[256];
+    if (requests_.script) {
+        const World& shown = n.ahead().active() ? n.ahead().world() : *world_;
+        requests_.script->snapshot(shown.tickCount + 1, guessKeys);
+    } else {
+        std::memcpy(guessKeys, keys, sizeof guessKeys);
+    }
+    n.ahead().update(n.client(), *world_, guessKeys, now(), [&](const World& after, uint32_t tick) {
+        if (n.seat() < 0 || !n.firstHearing(tick)) return;
+        SoundEvents heard = after.seats[n.seat()].sounds;
+        playSoundEvents(sound_, heard);
+    });
 }
 
 // Back to the title of a game for one, saying why when the network game did not end by the
@@ -415,8 +436,9 @@ void Session::drawFrame() {
     if (still && still == shown_ && !screenshotDue()) return;
     render::FrameExtras extras = frameExtras();
     // A network game draws the World as the player's own seat sees it.
-    const World& latest = seatView(*world_, *latestView_);
-    const World& before = seatView(*previous_, *previousView_);
+    const bool guessing = net_ && net_->ahead().active();
+    const World& latest = seatView(guessing ? net_->ahead().world() : *world_, *latestView_);
+    const World& before = seatView(guessing ? net_->ahead().previous() : *previous_, *previousView_);
     const render::Hints hints = hints_.view(latest);
     extras.hints = &hints;
     const float fraction = tickFraction(scheduler_, now());

@@ -148,6 +148,7 @@ private:
     void openNetworkGame(NetworkRequest request);
     void runNetworkTick(const uint8_t keys[256], const uint8_t pressed[256]);
     void runReadyMatchTicks(const uint8_t keys[256]);
+    void runAheadOfTheRelay(const uint8_t keys[256]);
     bool rejoinNetworkGame();
     void endNetworkGame(std::string reason);
     void startOverOnTheTitle();

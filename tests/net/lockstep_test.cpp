@@ -129,6 +129,41 @@ TEST(Lockstep, DelayFitsTheRoundTripAndGrowsWhenKeysComeLate) {
     expectSameWorldAsRelay(t);
 }
 
+// A lost segment holds back the relay's ticks to one player for a quarter of a second. Their
+// screen runs on at the relay's pace on a guess: the keys they press meanwhile fly their own
+// aircraft and reach the relay in time, the other human holds their keys, so every guessed
+// tick is the World the relay's tick then makes. Their World ends as the relay's.
+TEST(Lockstep, HeldBackTicksAreGuessedExactlyAndTheKeysStillGoOnTime) {
+    Table t(21);
+    const Conditions c{10, 0, 0, 200};
+    Player& steady = t.host("steady", c);
+    Player& held = t.join("held", c);
+    steady.steady = true;
+    held.keepHashes = true;
+    startMission(t, 4);
+    t.run(1000);
+    const uint64_t lateBefore = t.relay->counters().lateInputs;
+    const std::size_t shownBefore = held.shownTimes.size();
+
+    t.net.holdDown(*held.link, 250);
+    for (uint32_t ms = 0; ms < 250; ms += TICK_MS) {
+        held.keys[VK_NUMPAD4] ^= KEY_DOWN_BIT;
+        held.keys[VK_Z] = (ms / TICK_MS) % 3 == 0 ? KEY_DOWN_BIT : 0;
+        t.run(TICK_MS);
+    }
+    t.run(500);
+
+    EXPECT_GE(held.guessedHashes.size(), 6u);
+    for (const auto& [tick, hash] : held.guessedHashes) {
+        ASSERT_TRUE(held.confirmedHashes.count(tick)) << "tick " << tick;
+        EXPECT_EQ(hash, held.confirmedHashes[tick]) << "tick " << tick;
+    }
+    for (std::size_t i = shownBefore + 1; i < held.shownTimes.size(); ++i)
+        EXPECT_LE(held.shownTimes[i].ms - held.shownTimes[i - 1].ms, TICK_MS + RunAhead::GRACE_MS);
+    EXPECT_EQ(t.relay->counters().lateInputs, lateBefore);
+    expectSameWorldAsRelay(t);
+}
+
 TEST(Lockstep, PausedPlayerCatchesUpWithinTheMessageRateAndFliesAgain) {
     Table t(12);
     t.host("host");

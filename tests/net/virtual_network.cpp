@@ -1,5 +1,7 @@
 #include "virtual_network.h"
 
+#include <utility>
+
 #include "net/data_files.h"
 
 namespace vantrel::net::test {
@@ -66,6 +68,12 @@ void VirtualNetwork::cut(VirtualLink& link, uint32_t noticeMs) {
     c.down.clear();
     c.relayClosePending = c.clientClosePending = true;
     c.relayClosedAt = c.clientClosedAt = now_ + noticeMs;
+}
+
+void VirtualNetwork::holdDown(VirtualLink& link, uint32_t ms) {
+    Connection& c = connections_.at(link.id());
+    c.lastDown = std::max(c.lastDown, now_ + ms);
+    for (Packet& p : c.down) p.at = std::max(p.at, now_ + ms);
 }
 
 void VirtualNetwork::tellRelayClosed(ConnectionId id, Connection& c) {
@@ -173,14 +181,24 @@ void Player::pass(uint32_t nowMs) {
     if (!running) return;
     client->update(nowMs);
     while (client->runNextTick(*world, keys)) {
-        tickTimes.push_back(nowMs);
+        tickTimes.push_back({nowMs, std::exchange(missionBegins.forTicks, false)});
+        if (keepHashes) confirmedHashes[client->lastTick()] = hashWorld(*world);
         // A pilot who changes a few keys now and then, as a player does.
-        if (keyRandom() % 6 == 0) {
+        if (!steady && keyRandom() % 6 == 0) {
             static constexpr uint8_t FLIGHT_KEYS[] = {VK_NUMPAD4, VK_NUMPAD5, VK_NUMPAD6, VK_NUMPAD7, VK_NUMPAD8,
                                                       VK_NUMPAD9, VK_Q,       VK_A,       VK_Z,       VK_X,
                                                       VK_F1,      VK_F2,      VK_F3,      VK_F4};
             keys[FLIGHT_KEYS[keyRandom() % sizeof FLIGHT_KEYS]] ^= KEY_DOWN_BIT;
         }
+    }
+    ahead.update(*client, *world, keys, nowMs, [this](const World& w, uint32_t tick) {
+        if (keepHashes) guessedHashes[tick] = hashWorld(w);
+    });
+    if (client->phase() != ClientPhase::Mission) {
+        missionBegins = {true, true};
+    } else if (!missionBegins.forTicks && ahead.shownTick(*client) != shownTick) {
+        shownTick = ahead.shownTick(*client);
+        shownTimes.push_back({nowMs, std::exchange(missionBegins.forScreen, false)});
     }
     for (Notice& n : client->takeNotices()) notices.push_back(std::move(n));
     for (DesyncReport& r : client->takeDesyncReports()) reports.push_back(std::move(r));

@@ -15,6 +15,7 @@
 #include "net/link.h"
 #include "net/lockstep_client.h"
 #include "net/relay.h"
+#include "net/run_ahead.h"
 
 namespace vantrel::net::test {
 
@@ -58,6 +59,9 @@ public:
     // Nothing more passes either way; both ends are told noticeMs later, as a TCP stack would.
     void cut(VirtualLink& link, uint32_t noticeMs);
 
+    // A lost segment on the way to the client: what the relay sends it for the next ms, and
+    // what is under way, arrives ms from now, in order.
+    void holdDown(VirtualLink& link, uint32_t ms);
     // From now on the connection's messages travel under other conditions.
     void setConditions(VirtualLink& link, const Conditions& c) { connections_.at(link.id()).conditions = c; }
     // Moves the clock to nowMs: delivers what is due, lets the relay run (unless frozen).
@@ -120,12 +124,27 @@ struct Player {
     std::unique_ptr<World> world;
     std::mt19937 keyRandom;
     uint8_t keys[256] = {};
-    bool running = true;              // false once killed: the program is gone
-    std::vector<uint32_t> tickTimes;  // when each tick ran, in ms
+    bool steady = false;  // holds its keys
+    bool running = true;  // false once killed: the program is gone
+    struct Moment {
+        uint32_t ms;
+        bool missionBegan;  // the first of a mission, after the lobby's wait
+    };
+    std::vector<Moment> tickTimes;  // when each of the relay's ticks ran
+    RunAhead ahead;
+    uint32_t shownTick = 0;
+    struct {
+        bool forTicks = true, forScreen = true;
+    } missionBegins;                 // the next tick or screen is a mission's first
+    std::vector<Moment> shownTimes;  // when the tick on the screen moved on
+    // With keepHashes: the World hash after each tick, the relay's and the guessed.
+    bool keepHashes = false;
+    std::map<uint32_t, uint64_t> confirmedHashes, guessedHashes;
     std::vector<Notice> notices;
     std::vector<DesyncReport> reports;
 
-    // Reads the network and runs every tick whose keys are here, as a game loop pass does.
+    // Reads the network and runs every tick whose keys are here, then a guessed one when the
+    // relay's is late, as a game loop pass does.
     void pass(uint32_t nowMs);
 };
 
