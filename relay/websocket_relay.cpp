@@ -5,8 +5,11 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -35,16 +38,15 @@ struct WebSocketRelay::Impl {
     struct ev_loop* loop = nullptr;
     lws_context* context = nullptr;
     lws_vhost* vhost = nullptr;
-    // The library's timer entry first, so the entry it hands back leads to its relay.
-    struct Timer {
-        lws_sorted_usec_list_t entry;
-        Impl* owner;
-    } timer{{}, this};
+    // The relay's next work, on a timerfd: libev waits on epoll in whole milliseconds, rounded
+    // up, so its own timers handed every tick out up to a millisecond late.
+    int timerFd = -1;
+    ev_io timerWatcher{};
     std::unordered_map<net::ConnectionId, Peer> peers;
     net::ConnectionId nextId = 1;
     std::chrono::steady_clock::time_point startedAt = std::chrono::steady_clock::now();
     std::function<void(const std::string&)> log = [](const std::string&) {};
-    std::chrono::steady_clock::time_point timerDueAt;
+    std::chrono::steady_clock::time_point timerDueAt, timerArmedAt;
     static constexpr std::size_t MAX_LATENESS_SAMPLES = 1 << 20;
     std::vector<uint32_t> tickLatenessUs;
     std::string dataDir;
@@ -67,9 +69,35 @@ struct WebSocketRelay::Impl {
         }
         for (const std::string& line : relay->takeLogLines()) log(line);
         for (const net::DesyncReport& r : relay->takeDesyncReports()) writeReport(r);
-        const uint32_t waitMs = std::max<uint32_t>(relay->msUntilDue(now()), 1);
-        timerDueAt = startedAt + std::chrono::milliseconds(now() + waitMs);
-        lws_sul_schedule(context, 0, &timer.entry, onTimer, static_cast<lws_usec_t>(waitMs) * 1000);
+        const uint32_t nowMs = now();
+        timerDueAt = startedAt + std::chrono::milliseconds(nowMs + relay->msUntilDue(nowMs));
+        armTimer(timerDueAt);
+    }
+
+    void releaseTimer() {
+        ev_io_stop(loop, &timerWatcher);
+        close(timerFd);
+    }
+
+    bool makeTimer() {
+        timerFd = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+        if (timerFd < 0) return false;
+        ev_io_init(&timerWatcher, onTimer, timerFd, EV_READ);
+        timerWatcher.data = this;
+        ev_io_start(loop, &timerWatcher);
+        return true;
+    }
+
+    // steady_clock is CLOCK_MONOTONIC; a time already past fires at once. Set only when it
+    // changes: flush runs after every message received.
+    void armTimer(std::chrono::steady_clock::time_point at) {
+        if (at == timerArmedAt) return;
+        timerArmedAt = at;
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
+        itimerspec when{};
+        when.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+        when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+        timerfd_settime(timerFd, TFD_TIMER_ABSTIME, &when, nullptr);
     }
 
     void writeReport(const net::DesyncReport& r) {
@@ -82,8 +110,14 @@ struct WebSocketRelay::Impl {
         }
     }
 
-    static void onTimer(lws_sorted_usec_list_t* sul) {
-        Impl* self = reinterpret_cast<Timer*>(sul)->owner;
+    static void onTimer(struct ev_loop*, ev_io* watcher, int) {
+        Impl* self = static_cast<Impl*>(watcher->data);
+        // Read only to clear it, and nothing to read when flush set it again since it fired:
+        // either way the work is due, and the flush below sets the timer for the next.
+        uint64_t expirations = 0;
+        const ssize_t cleared = read(self->timerFd, &expirations, sizeof expirations);
+        (void)cleared;
+        self->timerArmedAt = {};
         const auto due = self->timerDueAt;
         const uint64_t ticksBefore = self->relay->counters().ticksRun;
         self->relay->advance(self->now());
@@ -233,11 +267,17 @@ std::unique_ptr<WebSocketRelay> WebSocketRelay::open(net::RelayConfig config, co
     info.user = impl.get();
     if (!listen.siteDir.empty()) impl->mountSite(info);
     impl->loop = ev_loop_new(EVFLAG_AUTO);
+    if (!impl->makeTimer()) {
+        ev_loop_destroy(impl->loop);
+        error = std::string("cannot make the relay's timer: ") + std::strerror(errno);
+        return nullptr;
+    }
     void* loops[] = {impl->loop};
     info.options = LWS_SERVER_OPTION_LIBEV;
     info.foreign_loops = loops;
     impl->context = lws_create_context(&info);
     if (impl->context == nullptr) {
+        impl->releaseTimer();
         ev_loop_destroy(impl->loop);
         error = "cannot listen on " + (listen.bind.empty() ? std::string("every address") : listen.bind) + " port " +
                 std::to_string(listen.port) + " (in use, or not an address of this machine)";
@@ -251,8 +291,8 @@ std::unique_ptr<WebSocketRelay> WebSocketRelay::open(net::RelayConfig config, co
 WebSocketRelay::WebSocketRelay(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
 WebSocketRelay::~WebSocketRelay() {
-    lws_sul_cancel(&impl_->timer.entry);
     lws_context_destroy(impl_->context);
+    impl_->releaseTimer();
     ev_loop_destroy(impl_->loop);
 }
 
