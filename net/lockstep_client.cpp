@@ -155,9 +155,9 @@ bool LockstepClient::runNextTick(World& w, const uint8_t keys[256]) {
             for (const RosterChange& c : tick->roster) seatSlot_[c.seat] = c.slot;
             lastTick_ = tick->tick;
             if (recording_) recording_->append(*tick);
-            lastRun_ = Tick{tick->tick, tick->flying, {}, {}};
-            std::copy(std::begin(tick->keys), std::end(tick->keys), lastRun_.keys);
-            ++ticksSinceNewWorld_;
+            lastRun_ = *tick;
+            lastRun_.roster.clear();
+            ranSinceNewWorld_ = true;
             afterTick(w, keys);
             return true;
         }
@@ -180,7 +180,7 @@ void LockstepClient::applyStart(World& w, const Start& s) {
     checkpoints_.clear();
     pendingInputs_.keys.clear();
     keysSentThrough_ = 0;
-    ticksSinceNewWorld_ = 0;
+    ranSinceNewWorld_ = false;
 }
 
 void LockstepClient::applyWorldState(World& w, const WorldState& s) {
@@ -188,7 +188,7 @@ void LockstepClient::applyWorldState(World& w, const WorldState& s) {
     std::memcpy(w.heightmap, heightmap_, sizeof heightmap_);
     lastTick_ = s.tick;
     checkpoints_.clear();
-    ticksSinceNewWorld_ = 0;
+    ranSinceNewWorld_ = false;
     if (s.reason == WorldReason::Repair) repairedAtMs_ = now_;
     // A World from the middle of the mission: the recording is only worth keeping from here
     // on when it can be replayed, which a joiner's never can.

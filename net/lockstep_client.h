@@ -67,7 +67,7 @@ public:
     int inputDelay() const { return delay_; }
     // Waiting for the relay's next tick with the World of its last one: a guess may run ahead.
     bool mayRunAhead() const {
-        return phase_ == ClientPhase::Mission && flow_.empty() && ticksReady_ == 0 && ticksSinceNewWorld_ > 0;
+        return phase_ == ClientPhase::Mission && flow_.empty() && ticksReady_ == 0 && ranSinceNewWorld_;
     }
     // Tick as the relay will most likely send it: every human's keys as in its last tick, this
     // player's own as sent for it.
@@ -128,8 +128,8 @@ private:
     static constexpr uint32_t KEYS_KEPT = 64;
     SeatKeys keysSent_[KEYS_KEPT] = {};
     uint32_t keysSentTick_[KEYS_KEPT] = {};
-    Tick lastRun_{};  // the relay's last tick run, its roster changes left out
-    uint32_t ticksSinceNewWorld_ = 0;
+    Tick lastRun_{};                 // the relay's last tick run, its roster changes left out
+    bool ranSinceNewWorld_ = false;  // a tick ran since the last start or World the relay sent
     std::optional<uint32_t> repairedAtMs_;
     std::vector<DesyncReport> reports_;
 };

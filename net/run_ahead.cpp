@@ -13,10 +13,10 @@ void RunAhead::update(LockstepClient& client, const World& confirmed, const uint
     if (!client.mayRunAhead()) return;
     // Some of the relay's ticks came, not all the guess ran: the guess goes on from them.
     if (active() && guessFrom_ != relayTick) {
-        const uint32_t shown = guessTick_;
+        const uint32_t upTo = guessTick_;
         *guess_ = confirmed;
         guessTick_ = guessFrom_ = relayTick;
-        while (guessTick_ < shown) runGuessedTick(client, keys, {});
+        while (guessTick_ < upTo) runGuessedTick(client, keys, {});
     }
     const uint32_t ahead = active() ? guessTick_ - relayTick : 0;
     const World& shown = active() ? *guess_ : confirmed;

@@ -40,7 +40,10 @@ public:
     uint32_t shownTick(const LockstepClient& client) const { return active() ? guessTick_ : client.lastTick(); }
 
 private:
-    void drop() { guess_.reset(), previous_.reset(); }
+    void drop() {
+        guess_.reset();
+        previous_.reset();
+    }
     void runGuessedTick(LockstepClient& client, const uint8_t keys[256], const OnTick& onTick);
 
     std::unique_ptr<World> guess_, previous_;

@@ -328,43 +328,43 @@ void Session::runReadyMatchTicks(const uint8_t keys[256]) {
     NetworkPlay& n = *net_;
     while (n.client().ticksReady() > 0 && world_->running != 0) {
         uint8_t tickKeys[256];
-        if (requests_.script) {
-            requests_.script->snapshot(ticksRun_ + 1, tickKeys);
-        } else {
-            std::memcpy(tickKeys, keys, sizeof tickKeys);
-        }
+        matchTickKeys(keys, ticksRun_ + 1, tickKeys);
         *previous_ = *world_;
         if (!n.client().runNextTick(*world_, tickKeys)) break;
         ticksRun_ = world_->tickCount;  // the mission's ticks, the same on every screen
-        // A copy: the match clears its tables itself, and the World must stay the relay's.
-        if (n.seat() >= 0) {
-            if (n.firstHearing(n.client().lastTick())) {
-                SoundEvents heard = world_->seats[n.seat()].sounds;
-                playSoundEvents(sound_, heard);
-            }
-            hints_.afterTick(seatView(*world_, *latestView_), tickKeys);
-        }
+        hearMatchTick(*world_, n.client().lastTick());
+        if (n.seat() >= 0) hints_.afterTick(seatView(*world_, *latestView_), tickKeys);
         if (options_.quitAfter > 0 && ticksRun_ >= options_.quitAfter) world_->running = 0;
     }
     runAheadOfTheRelay(keys);
 }
 
 // While the relay's next tick is late the screen runs on a guess, on the keys the player's
-// next tick would send (a key script's by the guess's tick); its sounds are heard then.
+// next tick would send; its sounds are heard then.
 void Session::runAheadOfTheRelay(const uint8_t keys[256]) {
     NetworkPlay& n = *net_;
+    const World& shown = n.ahead().active() ? n.ahead().world() : *world_;
     uint8_t guessKeys[256];
+    matchTickKeys(keys, shown.tickCount + 1, guessKeys);
+    n.ahead().update(n.client(), *world_, guessKeys, now(),
+                     [this](const World& after, uint32_t tick) { hearMatchTick(after, tick); });
+}
+
+// The player's keys, or a key script's for the mission's tick.
+void Session::matchTickKeys(const uint8_t keys[256], int tick, uint8_t out[256]) const {
     if (requests_.script) {
-        const World& shown = n.ahead().active() ? n.ahead().world() : *world_;
-        requests_.script->snapshot(shown.tickCount + 1, guessKeys);
+        requests_.script->snapshot(tick, out);
     } else {
-        std::memcpy(guessKeys, keys, sizeof guessKeys);
+        std::memcpy(out, keys, 256);
     }
-    n.ahead().update(n.client(), *world_, guessKeys, now(), [&](const World& after, uint32_t tick) {
-        if (n.seat() < 0 || !n.firstHearing(tick)) return;
-        SoundEvents heard = after.seats[n.seat()].sounds;
-        playSoundEvents(sound_, heard);
-    });
+}
+
+// A match tick's sounds for this player's seat, once a tick: from its guess or the relay's.
+void Session::hearMatchTick(const World& after, uint32_t tick) {
+    if (net_->seat() < 0 || !net_->firstHearing(tick)) return;
+    // A copy: the match clears its tables itself, and the World must stay the relay's.
+    SoundEvents heard = after.seats[net_->seat()].sounds;
+    playSoundEvents(sound_, heard);
 }
 
 // Back to the title of a game for one, saying why when the network game did not end by the

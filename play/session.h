@@ -149,6 +149,8 @@ private:
     void runNetworkTick(const uint8_t keys[256], const uint8_t pressed[256]);
     void runReadyMatchTicks(const uint8_t keys[256]);
     void runAheadOfTheRelay(const uint8_t keys[256]);
+    void matchTickKeys(const uint8_t keys[256], int tick, uint8_t out[256]) const;
+    void hearMatchTick(const World& after, uint32_t tick);
     bool rejoinNetworkGame();
     void endNetworkGame(std::string reason);
     void startOverOnTheTitle();
