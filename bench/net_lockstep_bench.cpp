@@ -112,7 +112,9 @@ void BM_NetDesyncFoundAndRepaired(benchmark::State& state) {
             Player& victim = t.players[1];
             const uint32_t flipped = t.net.now();
             victim.world->rngState ^= 1;
-            t.runUntil([&] { return t.relay->counters().desyncs > 0; }, 3000);
+            // Found by whichever side sees it first: the relay from the client's hash, or the
+            // client from the relay's.
+            t.runUntil([&] { return t.relay->counters().desyncs > 0 || victim.client->outOfStep(); }, 3000);
             found.push_back(t.net.now() - flipped);
             t.runUntil([&] { return victim.client->repairedRecently(t.net.now()); }, 3000);
             repaired.push_back(t.net.now() - flipped);

@@ -14,7 +14,7 @@ namespace vantrel::net {
 
 constexpr uint32_t TICK_MS = 30;
 // Every client reports its World hash after each tick that is a multiple of this.
-constexpr uint32_t HASH_INTERVAL_TICKS = 4;
+constexpr uint32_t HASH_INTERVAL_TICKS = 2;
 
 inline bool isHashTick(uint32_t tick) { return tick % HASH_INTERVAL_TICKS == 0; }
 

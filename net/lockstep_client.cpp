@@ -7,7 +7,7 @@ namespace vantrel::net {
 
 namespace {
 
-constexpr std::size_t CHECKPOINTS_KEPT = 32;  // hash ticks: a little over 3.8 s of Worlds
+constexpr std::size_t CHECKPOINTS_KEPT = 128 / HASH_INTERVAL_TICKS;  // a little over 3.8 s of Worlds
 constexpr uint32_t REPAIR_NOTICE_MS = 1000;
 // A client this far behind the relay's last tick skips its hashes: a long pause's catch-up
 // stays within the message rate, while one lost segment's (about 8 ticks) still reports each.
@@ -151,12 +151,14 @@ bool LockstepClient::runNextTick(World& w, const uint8_t keys[256]) {
             return false;
         } else if (auto* tick = std::get_if<Tick>(&m)) {
             --ticksReady_;
+            compareWithRelay(*tick);
             runLockstepTick(w, *tick);
             for (const RosterChange& c : tick->roster) seatSlot_[c.seat] = c.slot;
             lastTick_ = tick->tick;
             if (recording_) recording_->append(*tick);
             lastRun_ = *tick;
             lastRun_.roster.clear();
+            lastRun_.previousHash.reset();
             ranSinceNewWorld_ = true;
             afterTick(w, keys);
             return true;
@@ -181,6 +183,7 @@ void LockstepClient::applyStart(World& w, const Start& s) {
     pendingInputs_.keys.clear();
     keysSentThrough_ = 0;
     ranSinceNewWorld_ = false;
+    outOfStep_ = false;
 }
 
 void LockstepClient::applyWorldState(World& w, const WorldState& s) {
@@ -189,6 +192,7 @@ void LockstepClient::applyWorldState(World& w, const WorldState& s) {
     lastTick_ = s.tick;
     checkpoints_.clear();
     ranSinceNewWorld_ = false;
+    outOfStep_ = false;
     if (s.reason == WorldReason::Repair) repairedAtMs_ = now_;
     // A World from the middle of the mission: the recording is only worth keeping from here
     // on when it can be replayed, which a joiner's never can.
@@ -217,9 +221,17 @@ void LockstepClient::afterTick(const World& w, const uint8_t keys[256]) {
         if (ticksReady_ == 0 || pendingInputs_.keys.size() == MAX_INPUTS_PER_MESSAGE) flushInputs();
     }
     if (!isHashTick(lastTick_) || ticksReady_ >= HASHES_SKIPPED_BEHIND) return;
-    send(WorldHash{lastTick_, hashWorld(w)});
+    const uint64_t hash = hashWorld(w);
+    send(WorldHash{lastTick_, hash});
     if (checkpoints_.size() == CHECKPOINTS_KEPT) checkpoints_.erase(checkpoints_.begin());
-    checkpoints_.push_back({lastTick_, std::make_shared<World>(w)});
+    checkpoints_.push_back({lastTick_, hash, std::make_shared<World>(w)});
+}
+
+// Only the last checkpoint can be the tick before: the relay's ticks run in order.
+void LockstepClient::compareWithRelay(const Tick& t) {
+    if (!t.previousHash || checkpoints_.empty()) return;
+    const Checkpoint& last = checkpoints_.back();
+    if (last.tick + 1 == t.tick && last.hash != *t.previousHash) outOfStep_ = true;
 }
 
 // Keys go out once a tick: a guess ahead may have sent them before the relay's tick ran.

@@ -76,6 +76,9 @@ public:
     void sendKeysAfterGuess(uint32_t guessedTick, const uint8_t keys[256]);
     // True for a second after the relay repaired this player's World.
     bool repairedRecently(uint32_t nowMs) const;
+    // This player's World differs from the relay's by the hash the relay sent: true from then
+    // until the relay's World comes. The relay finds it too and sends its World.
+    bool outOfStep() const { return outOfStep_; }
 
     // The mission flown so far (from the World a joiner was given), for the player's --record.
     std::shared_ptr<const MatchRecording> recording() const { return recording_; }
@@ -86,6 +89,7 @@ public:
 private:
     struct Checkpoint {
         uint32_t tick;
+        uint64_t hash;
         std::shared_ptr<World> world;
     };
 
@@ -96,6 +100,7 @@ private:
     void applyWorldState(World& w, const WorldState& s);
     void reportDesync(const Desync& d);
     void afterTick(const World& w, const uint8_t keys[256]);
+    void compareWithRelay(const Tick& t);
     void flushInputs();
     void queueKeys(uint32_t inputTick, const uint8_t keys[256]);
 
@@ -131,6 +136,7 @@ private:
     Tick lastRun_{};                 // the relay's last tick run, its roster changes left out
     bool ranSinceNewWorld_ = false;  // a tick ran since the last start or World the relay sent
     std::optional<uint32_t> repairedAtMs_;
+    bool outOfStep_ = false;
     std::vector<DesyncReport> reports_;
 };
 

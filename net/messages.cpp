@@ -196,6 +196,8 @@ void write(ByteWriter& w, const Tick& m) {
         w.u8(c.seat);
         w.i8(c.slot);
     }
+    w.u8(m.previousHash ? 1 : 0);
+    if (m.previousHash) w.u64(*m.previousHash);
 }
 void read(ByteReader& r, Tick& m) {
     m.tick = readTickNumber(r);
@@ -208,6 +210,7 @@ void read(ByteReader& r, Tick& m) {
         if (!validSeat(c.seat) || !validSlot(c.slot)) r.refuse();
         m.roster.push_back(c);
     }
+    if (readBool(r)) m.previousHash = r.u64();
 }
 
 void write(ByteWriter& w, const DelayChange& m) {

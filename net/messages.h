@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -15,7 +16,7 @@
 
 namespace vantrel::net {
 
-constexpr uint16_t PROTOCOL_VERSION = 2;
+constexpr uint16_t PROTOCOL_VERSION = 3;
 constexpr std::size_t MAX_CLIENT_MESSAGE_BYTES = 4096;
 constexpr std::size_t MAX_RELAY_MESSAGE_BYTES = 128 * 1024;
 constexpr std::size_t MAX_NAME_BYTES = 12;
@@ -120,6 +121,9 @@ struct Tick {
     uint16_t flying;           // one bit a seat: the seats a human flies after the roster changes
     SeatKeys keys[MAX_SEATS];  // zero for seats not flying
     std::vector<RosterChange> roster;
+    // The relay's World hash after the tick before, on the tick after each hash tick: a client
+    // finds its own desync even while its hashes to the relay are held up.
+    std::optional<uint64_t> previousHash;
 };
 struct DelayChange {
     uint32_t fromTick;  // inputs sent while running this tick and later use the new delay

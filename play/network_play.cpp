@@ -14,6 +14,7 @@ namespace {
 
 constexpr uint32_t NOTICE_SHOWN_MS = 4000;
 constexpr std::size_t NOTICES_AT_ONCE = 3;
+constexpr const char* OUT_OF_STEP_NOTICE = "YOUR WORLD IS OUT OF STEP: WAITING FOR THE RELAY'S";
 constexpr const char* REPAIR_NOTICE = "YOUR WORLD WAS OUT OF STEP: THE RELAY'S TAKEN";
 constexpr const char* REJOIN_NOTICE = "THE CONNECTION WAS LOST: JOINING AGAIN";
 constexpr int REJOIN_TRIES = 15;
@@ -49,7 +50,7 @@ void NetworkPlay::rejoin(std::unique_ptr<net::MessageLink> link, uint32_t nowMs)
     link_ = std::move(link);
     --rejoinsLeft_;
     lastRejoinMs_ = nowMs;
-    if (shown_.empty() || shown_.back().line != REJOIN_NOTICE) shown_.push_back({REJOIN_NOTICE, nowMs});
+    showUnlessLast(REJOIN_NOTICE, nowMs);
 }
 
 void NetworkPlay::update(uint32_t nowMs) {
@@ -62,10 +63,14 @@ void NetworkPlay::update(uint32_t nowMs) {
         // Also on the terminal, where a host without a window or a log reader sees it.
         std::fprintf(stderr, "vantrel: %s\n", shown_.back().line.c_str());
     }
-    if (client_->repairedRecently(nowMs) && (shown_.empty() || shown_.back().line != REPAIR_NOTICE)) {
-        shown_.push_back({REPAIR_NOTICE, nowMs});
-    }
+    if (client_->outOfStep()) showUnlessLast(OUT_OF_STEP_NOTICE, nowMs);
+    if (client_->repairedRecently(nowMs)) showUnlessLast(REPAIR_NOTICE, nowMs);
     if (client_->phase() == net::ClientPhase::Lobby && client_->isHost()) startWhenEveryoneIsIn();
+}
+
+// A state the client stays in for a while is told once, not on every pass of the loop.
+void NetworkPlay::showUnlessLast(const char* line, uint32_t nowMs) {
+    if (shown_.empty() || shown_.back().line != line) shown_.push_back({line, nowMs});
 }
 
 // The command line's --mission and --start-with, for hosts that script or share a start.

@@ -73,6 +73,7 @@ private:
         uint32_t sinceMs;
     };
     void startWhenEveryoneIsIn();
+    void showUnlessLast(const char* line, uint32_t nowMs);
     std::string joinLine() const;
     std::string keysLine() const;
 

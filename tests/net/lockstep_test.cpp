@@ -275,6 +275,34 @@ TEST(Lockstep, FlippedBitIsFoundAndRepairedOnThatClientOnly) {
     for (const Player& p : t.players) EXPECT_EQ(hashWorld(*p.world), relay->worldHash);
 }
 
+// The relay's hashes come with its ticks: a client whose own hashes are held up by a lost
+// segment still finds its desync one tick after its next hash tick, and is repaired once they
+// arrive.
+TEST(Lockstep, ClientFindsItsDesyncWhileItsHashesAreHeldUp) {
+    Table t(6);
+    const Conditions c{10, 0, 0, 200};
+    Player& other = t.host("other", c);
+    Player& victim = t.join("victim", c);
+    startMission(t, 4);
+    t.run(2000);
+    const uint32_t flippedAt = t.net.now();
+    t.net.holdUp(*victim.link, 300);
+    victim.world->rngState ^= 0x10;
+
+    ASSERT_TRUE(t.runUntil([&] { return victim.client->outOfStep(); }, 1000));
+    EXPECT_LE(t.net.now() - flippedAt, (HASH_INTERVAL_TICKS + 2) * TICK_MS);
+    EXPECT_EQ(t.relay->counters().desyncs, 0u);
+
+    ASSERT_TRUE(t.runUntil([&] { return victim.client->repairedRecently(t.net.now()); }, 1000));
+    EXPECT_FALSE(victim.client->outOfStep());
+    EXPECT_EQ(t.relay->counters().desyncs, 1u);
+    t.run(500);
+    EXPECT_FALSE(other.client->outOfStep());
+    EXPECT_TRUE(other.reports.empty());
+    t.settle();
+    for (const Player& p : t.players) EXPECT_EQ(hashWorld(*p.world), t.relay->matchStatus(t.code)->worldHash);
+}
+
 TEST(Lockstep, DroppedPlayersSlotsGoToTheComputerAndComeBack) {
     RelayConfig config;
     config.rejoinWindowMs = 10000;

@@ -43,6 +43,9 @@ std::vector<RelayMessage> sampleRelayMessages() {
     tick.keys[0] = 0x0101;
     tick.keys[2] = 0x7fff;
     tick.roster = {{2, 5}, {1, NO_SLOT}};
+    Tick hashed = tick;
+    hashed.tick = 21;
+    hashed.previousHash = 0xfedcba9876543210ull;
     auto world = std::make_unique<World>();
     world->tickCount = 77;
     Lobby lobby{4, 1, true, {{0, "ann", Side::Friend, true}, {1, "b\x01\xff", Side::Enemy, false}}};
@@ -50,6 +53,7 @@ std::vector<RelayMessage> sampleRelayMessages() {
             lobby,
             start,
             tick,
+            hashed,
             DelayChange{40, 3},
             WorldState{40, WorldReason::Repair, packWorld(*world)},
             Desync{44, 1, 2, 40},

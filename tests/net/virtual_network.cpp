@@ -70,10 +70,19 @@ void VirtualNetwork::cut(VirtualLink& link, uint32_t noticeMs) {
     c.relayClosedAt = c.clientClosedAt = now_ + noticeMs;
 }
 
+void VirtualNetwork::hold(std::deque<Packet>& queue, uint32_t& last, uint32_t ms) const {
+    last = std::max(last, now_ + ms);
+    for (Packet& p : queue) p.at = std::max(p.at, now_ + ms);
+}
+
 void VirtualNetwork::holdDown(VirtualLink& link, uint32_t ms) {
     Connection& c = connections_.at(link.id());
-    c.lastDown = std::max(c.lastDown, now_ + ms);
-    for (Packet& p : c.down) p.at = std::max(p.at, now_ + ms);
+    hold(c.down, c.lastDown, ms);
+}
+
+void VirtualNetwork::holdUp(VirtualLink& link, uint32_t ms) {
+    Connection& c = connections_.at(link.id());
+    hold(c.up, c.lastUp, ms);
 }
 
 void VirtualNetwork::tellRelayClosed(ConnectionId id, Connection& c) {

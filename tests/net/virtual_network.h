@@ -62,6 +62,8 @@ public:
     // A lost segment on the way to the client: what the relay sends it for the next ms, and
     // what is under way, arrives ms from now, in order.
     void holdDown(VirtualLink& link, uint32_t ms);
+    // The same on the way to the relay.
+    void holdUp(VirtualLink& link, uint32_t ms);
     // From now on the connection's messages travel under other conditions.
     void setConditions(VirtualLink& link, const Conditions& c) { connections_.at(link.id()).conditions = c; }
     // Moves the clock to nowMs: delivers what is due, lets the relay run (unless frozen).
@@ -100,6 +102,7 @@ private:
     };
 
     uint32_t arrival(Connection& c, uint32_t& last);
+    void hold(std::deque<Packet>& queue, uint32_t& last, uint32_t ms) const;
     void fromClient(ConnectionId id, Bytes message, bool close);
     void routeRelayOutput();
     void tellRelayClosed(ConnectionId id, Connection& c);
