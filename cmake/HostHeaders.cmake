@@ -1,9 +1,9 @@
-# The browser build uses Debian's header-only libraries (glm, stb, CLI11), which live in
+# The browser build uses Debian's header-only libraries (glm, stb, CLI11, xxHash), which live in
 # /usr/include beside the host's C library headers that emscripten must never see: only their
-# own folders are linked into the build tree and offered as vantrel_host_headers.
+# own folders and files are linked into the build tree and offered as vantrel_host_headers.
 set(host_include ${CMAKE_BINARY_DIR}/host-include)
 file(MAKE_DIRECTORY ${host_include})
-foreach(dir glm stb CLI)
+foreach(dir glm stb CLI xxhash.h)
   if(NOT EXISTS /usr/include/${dir})
     message(FATAL_ERROR "/usr/include/${dir} is missing: scripts/install-deps installs it")
   endif()

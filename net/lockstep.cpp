@@ -4,7 +4,12 @@
 #include <cstring>
 #include <sstream>
 
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 namespace vantrel::net {
+
+uint64_t matchHash(const World& w) { return XXH3_64bits(&w, sizeof(World)); }
 
 void runLockstepTick(World& w, const Tick& tick) {
     for (const RosterChange& c : tick.roster) {

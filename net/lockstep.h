@@ -18,6 +18,10 @@ constexpr uint32_t HASH_INTERVAL_TICKS = 2;
 
 inline bool isHashTick(uint32_t tick) { return tick % HASH_INTERVAL_TICKS == 0; }
 
+// The hash the clients and the relay compare: of every byte of the World, like hashWorld, but
+// made by a library for speed, since a relay makes one for each of its matches every few ticks.
+uint64_t matchHash(const World& w);
+
 // Roster changes, then one match tick on the flying seats' keys.
 void runLockstepTick(World& w, const Tick& tick);
 

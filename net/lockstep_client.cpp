@@ -221,7 +221,7 @@ void LockstepClient::afterTick(const World& w, const uint8_t keys[256]) {
         if (ticksReady_ == 0 || pendingInputs_.keys.size() == MAX_INPUTS_PER_MESSAGE) flushInputs();
     }
     if (!isHashTick(lastTick_) || ticksReady_ >= HASHES_SKIPPED_BEHIND) return;
-    const uint64_t hash = hashWorld(w);
+    const uint64_t hash = matchHash(w);
     send(WorldHash{lastTick_, hash});
     if (checkpoints_.size() == CHECKPOINTS_KEPT) checkpoints_.erase(checkpoints_.begin());
     checkpoints_.push_back({lastTick_, hash, std::make_shared<World>(w)});

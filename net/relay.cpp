@@ -548,7 +548,7 @@ struct Relay::State {
         runLockstepTick(*m.world, t);
         m.tick = t.tick;
         if (isHashTick(t.tick)) {
-            m.hashes[t.tick % HASH_HISTORY] = hashWorld(*m.world);
+            m.hashes[t.tick % HASH_HISTORY] = matchHash(*m.world);
             m.hashTicks[t.tick % HASH_HISTORY] = t.tick;
         }
         m.recording.append(t);
