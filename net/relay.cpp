@@ -411,6 +411,19 @@ struct Relay::State {
         return delayFor(rtt);
     }
 
+    // Matches due in the same millisecond wait for one another's Worlds, and missions started
+    // together would stay together: a new one takes the least crowded millisecond of the
+    // tick after earliest.
+    uint32_t leastCrowdedTickTime(uint32_t earliest) const {
+        int crowd[TICK_MS] = {};
+        for (const auto& [code, other] : matches)
+            if (other->running) ++crowd[other->nextTickMs % TICK_MS];
+        uint32_t best = earliest;
+        for (uint32_t later = earliest + 1; later < earliest + TICK_MS; ++later)
+            if (crowd[later % TICK_MS] < crowd[best % TICK_MS]) best = later;
+        return best;
+    }
+
     void startMission(Match& m, int seat) {
         if (m.running || !hostOnly(m, seat)) return;
         Start start{};
@@ -447,7 +460,7 @@ struct Relay::State {
         m.delay = start.inputDelay;
         m.roster.clear();
         m.recording = MatchRecording(start);
-        m.nextTickMs = now + TICK_MS;
+        m.nextTickMs = leastCrowdedTickTime(now + TICK_MS);
         noteTickDue(m.nextTickMs);
         for (SeatState& s : m.seats) resetForMission(m, s);
         broadcast(m, start);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 
 #include "virtual_network.h"
 
@@ -278,6 +280,40 @@ TEST(RelayLimits, ConnectionRateAndIdleMatchesAreLimited) {
     EXPECT_EQ(std::count_if(log.begin(), log.end(),
                             [](const std::string& line) { return line.ends_with("closed after 60 idle seconds"); }),
               1);
+}
+
+// Missions started in the same millisecond tick in different ones, so none waits for the
+// others' Worlds before its ticks go out; each still ticks every 30 ms.
+TEST(RelaySchedule, MissionsStartedTogetherTickInDifferentMilliseconds) {
+    auto relay = makeTestRelay(5);
+    const Bytes hello = encodeClientMessage(testHello("host", true));
+    const Bytes start = encodeClientMessage(StartMission{});
+    const ConnectionId hosts = 6;
+    for (ConnectionId id = 1; id <= hosts; ++id) {
+        relay->open(id, "10.0.0." + std::to_string(id), "", 0);
+        relay->receive(id, hello.data(), hello.size(), 0);
+    }
+    for (ConnectionId id = 1; id <= hosts; ++id) relay->receive(id, start.data(), start.size(), 100);
+    std::map<ConnectionId, std::vector<uint32_t>> tickTimes;
+    for (uint32_t at = 100; at <= 200; ++at) {
+        relay->advance(at);
+        for (const Outgoing& o : relay->takeOutgoing()) {
+            RelayMessage m;
+            std::string error;
+            ASSERT_TRUE(decodeRelayMessage(o.message.data(), o.message.size(), m, error)) << error;
+            if (std::holds_alternative<Tick>(m)) tickTimes[o.to].push_back(at);
+        }
+    }
+    ASSERT_EQ(tickTimes.size(), hosts);
+    std::set<uint32_t> firstTicks;
+    for (const auto& [id, times] : tickTimes) {
+        ASSERT_GE(times.size(), 2u);
+        EXPECT_GE(times[0], 100 + TICK_MS);
+        EXPECT_LT(times[0], 100 + 2 * TICK_MS);
+        for (std::size_t i = 1; i < times.size(); ++i) EXPECT_EQ(times[i] - times[i - 1], TICK_MS);
+        firstTicks.insert(times[0]);
+    }
+    EXPECT_EQ(firstTicks.size(), hosts);
 }
 
 }  // namespace
