@@ -23,6 +23,9 @@ constexpr int MIN_INPUT_DELAY = 2;
 constexpr std::size_t RTT_SAMPLES = 8;         // pings, half a second apart
 constexpr uint32_t MAX_CATCH_UP_MS = 1000;     // a relay held up longer skips ahead instead
 constexpr uint32_t REPAIR_INTERVAL_MS = 1000;  // at most one repair a second for each player
+// The time limits are kept this often, not at every one of the many matches' ticks: a busy
+// relay walked every connection and seat hundreds of times a second.
+constexpr uint32_t TIME_LIMITS_EVERY_MS = 10;
 
 // The clock wraps at 2^32 ms: compare by difference.
 uint32_t since(uint32_t now, uint32_t then) { return now - then; }
@@ -105,6 +108,7 @@ struct Relay::State {
     };
     std::unordered_map<std::string, ConnectAllowance> connectsByPeer;
     uint32_t lastPruneMs = 0;
+    std::optional<uint32_t> lastTimeLimitsMs;
     std::map<std::string, std::unique_ptr<Match>> matches;
     std::vector<Outgoing> outgoing;
     std::vector<std::string> logLines;
@@ -680,6 +684,26 @@ struct Relay::State {
         }
     }
 
+    // Pings, and every limit on time: hellos, silences, idle matches, places kept.
+    void keepTimeLimits() {
+        for (auto& [id, c] : connections) {
+            if (c.closing) continue;
+            if (!c.greeted && since(now, c.openedMs) >= config.helloTimeoutMs) {
+                refuse(id, c, RefusalCode::Timeout, "no hello came");
+            } else if (c.greeted && since(now, c.lastPingMs) >= config.pingIntervalMs) {
+                c.lastPingMs = now;
+                send(id, Ping{now});
+            }
+        }
+        for (auto& [code, m] : matches) {
+            if (closeIfIdle(*m)) continue;
+            dropSilentPlayers(*m);
+            expirePlaces(*m);
+        }
+        closeEmptyMatches();
+        pruneConnectAllowances();
+    }
+
     // --- messages -------------------------------------------------------------------------
 
     // New connections from one address: a minute's worth at once, then at the configured rate.
@@ -831,25 +855,15 @@ std::string Relay::openMatch(uint32_t nowMs) {
 void Relay::advance(uint32_t nowMs) {
     State& s = *s_;
     s.now = nowMs;
-    for (auto& [id, c] : s.connections) {
-        if (c.closing) continue;
-        if (!c.greeted && since(nowMs, c.openedMs) >= s.config.helloTimeoutMs) {
-            s.refuse(id, c, RefusalCode::Timeout, "no hello came");
-        } else if (c.greeted && since(nowMs, c.lastPingMs) >= s.config.pingIntervalMs) {
-            c.lastPingMs = nowMs;
-            s.send(id, Ping{nowMs});
-        }
+    if (!s.lastTimeLimitsMs || since(nowMs, *s.lastTimeLimitsMs) >= TIME_LIMITS_EVERY_MS) {
+        s.lastTimeLimitsMs = nowMs;
+        s.keepTimeLimits();
     }
     s.tickDue.reset();
     for (auto& [code, m] : s.matches) {
-        if (s.closeIfIdle(*m)) continue;
-        s.dropSilentPlayers(*m);
         s.runDueTicks(*m);
-        s.expirePlaces(*m);
         if (m->running) s.noteTickDue(m->nextTickMs);
     }
-    s.closeEmptyMatches();
-    s.pruneConnectAllowances();
 }
 
 uint32_t Relay::msUntilDue(uint32_t nowMs) const {
