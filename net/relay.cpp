@@ -416,8 +416,8 @@ struct Relay::State {
     }
 
     // Matches due in the same millisecond wait for one another's Worlds, and missions started
-    // together would stay together: a new one takes the least crowded millisecond of the
-    // tick after earliest.
+    // together would stay together: a new one takes the least crowded of the 30 milliseconds
+    // from earliest on.
     uint32_t leastCrowdedTickTime(uint32_t earliest) const {
         int crowd[TICK_MS] = {};
         for (const auto& [code, other] : matches)
