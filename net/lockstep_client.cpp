@@ -158,7 +158,6 @@ bool LockstepClient::runNextTick(World& w, const uint8_t keys[256]) {
             if (recording_) recording_->append(*tick);
             lastRun_ = *tick;
             lastRun_.roster.clear();
-            lastRun_.previousHash.reset();
             ranSinceNewWorld_ = true;
             afterTick(w, keys);
             return true;

@@ -548,8 +548,7 @@ struct Relay::State {
     void runTick(Match& m) {
         Tick t{};
         t.tick = m.tick + 1;
-        if (m.tick >= m.firstTick && isHashTick(m.tick) && m.hashTicks[m.tick % HASH_HISTORY] == m.tick)
-            t.previousHash = m.hashes[m.tick % HASH_HISTORY];
+        if (m.tick >= m.firstTick && isHashTick(m.tick)) t.previousHash = m.hashes[m.tick % HASH_HISTORY];
         t.roster = std::move(m.roster);
         m.roster.clear();
         for (int seat = 0; seat < MAX_SEATS; ++seat) {
