@@ -147,8 +147,10 @@ bool LocalNginx::start(const fs::path& sourceDir, const fs::path& scratch, const
         return false;
     }
     for (int attempt = 0; attempt < 8; ++attempt) {
-        httpPort = testPort(attempt + 40);
-        httpsPort = testPort(attempt + 50);
+        // Past the attempts the relays of the same test draw from (under 110), so nginx never
+        // finds its port taken by the relays it stands in front of.
+        httpPort = testPort(attempt + 200);
+        httpsPort = testPort(attempt + 220);
         if (!writeConfig(sourceDir, relayPorts, workerConnections, siteDir)) return false;
         if (!spawnUnprivileged()) return false;
         if (waitUntilListening()) return true;
@@ -201,6 +203,7 @@ bool LocalNginx::writeConfig(const fs::path& sourceDir, const std::vector<int>& 
 
 bool LocalNginx::spawnUnprivileged() {
     log = (dir / "stderr.log").string();
+    fs::remove(dir / "nginx.pid");
     const std::string prefix = dir.string() + "/", conf = (dir / "nginx.conf").string(),
                       errorLog = (dir / "error.log").string();
     pid = fork();
@@ -219,9 +222,11 @@ bool LocalNginx::spawnUnprivileged() {
     return true;
 }
 
+// nginx writes its pid file once it holds every port it listens on. An answer on the http port
+// alone could come from another program holding that port while nginx fails to bind.
 bool LocalNginx::waitUntilListening() {
-    for (int waited = 0; waited < 3000; waited += 20) {
-        if (httpGet(httpPort, "/").status != 0) return true;
+    for (int waited = 0; waited < 6000; waited += 20) {
+        if (readText(dir / "nginx.pid") == std::to_string(pid) + "\n") return true;
         if (waitpid(pid, nullptr, WNOHANG) == pid) {
             pid = -1;
             return false;
