@@ -3,8 +3,9 @@
 //   title ms    from opening the page to the title's first picture (the data pack fetched, the
 //               game compiled and started), as the page timed it
 //   frame ms    wall time per mission frame of the computer pilot's mission 3 with fast=1, where
-//               the game runs as soon as the browser lets it rather than at animation frames and
-//               waits for each frame's drawing: between two screenshots the page timed
+//               the game runs as soon as the browser lets it rather than at animation frames:
+//               between two screenshots the page timed, the second one's read-back waiting for
+//               every frame's drawing (WebGL's finish does not)
 //   fps         1000 / frame ms
 //
 // Every site, quality and size given is alternated round by round (the only fair way to compare

@@ -126,8 +126,9 @@ public:
         const double start = emscripten_get_now();
         do {
             vantrel::schedulerStep(scheduler, session_);
-            // WebGL runs its commands in another process, later; a --fast run waits for each
-            // frame's, so that its time measures what a frame costs to draw.
+            // WebGL runs its commands in another process, later; a --fast run hands each frame's
+            // over at once. A browser's finish does not wait for the drawing: a benchmark's span
+            // ends at a screenshot, whose read-back does.
             if (scheduler.fast) glFinish();
         } while (scheduler.fast && session_.running() && emscripten_get_now() - start < FAST_PASSES_MS);
         if (!session_.running()) finish();
