@@ -31,6 +31,7 @@ constexpr const char* CREATE_FAILED_TEXT = "Direct3Dの作成に失敗しまし�
 constexpr const char* INIT_FAILED_TEXT = "Direct3Dの初期化に失敗しました";
 // What a surface lit by no light at all shows of its colour: 0x80 of 0xFF.
 constexpr float AMBIENT_LEVEL = 128.0f / 255.0f;
+constexpr uint32_t WHITE = 0xFFFFFFFF;
 
 bool allOpaque(const WorldVertex* v, int count) {
     return std::all_of(v, v + count, [](const WorldVertex& k) { return k.diffuse >> 24 == 0xFF; });
@@ -96,6 +97,7 @@ struct Device::State {
     void flushClear();
     void useScreenSpace(bool on);
     void drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode);
+    void drawScaledViewOverPicture();
     Matrix combinedTransform(const Matrix& w) const { return w * view * projection; }
     void releaseAll();
 };
@@ -232,6 +234,29 @@ void Device::State::useScreenSpace(bool on) {
 void Device::State::drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode) {
     flushClear();
     if (stream.draw(layout, vertices, count, mode)) drawnSinceClear = true;
+}
+
+// A textured quad over the whole picture, filtered linearly: on a software renderer this costs
+// a fifth less than blitting the view with a linear filter. The texture's alpha is one, so the
+// quad needs no blending.
+void Device::State::drawScaledViewOverPicture() {
+    picture.bind();
+    const PictureLayout& p = picture.layout();
+    glViewport(0, 0, p.width, p.height);
+    const auto w = static_cast<float>(p.width);
+    const auto h = static_cast<float>(p.height);
+    // Screen rows run down, the texture's rows up.
+    const ScreenVertex corners[4] = {{0.0f, 0.0f, 0.0f, 1.0f, WHITE, 0.0f, 1.0f},
+                                     {w, 0.0f, 0.0f, 1.0f, WHITE, 1.0f, 1.0f},
+                                     {w, h, 0.0f, 1.0f, WHITE, 1.0f, 0.0f},
+                                     {0.0f, h, 0.0f, 1.0f, WHITE, 0.0f, 0.0f}};
+    glBindTexture(GL_TEXTURE_2D, scaledView.colourTexture());
+    glDisable(GL_BLEND);
+    useScreenSpace(true);
+    drawStreamed(VertexLayout::Screen, corners, 4, GL_TRIANGLE_FAN);
+    useScreenSpace(false);
+    glEnable(GL_BLEND);
+    glBindTexture(GL_TEXTURE_2D, boundTexture);
 }
 
 void Device::State::releaseAll() {
@@ -518,14 +543,16 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
 void Device::drawWorldView(const std::function<void()>& draw) {
     State& s = *state_;
     if (!s.quality.trilinear) glBindSampler(0, s.oneLevelSampler);
-    if (s.scaledView.fit(s.quality.viewScale, s.picture.layout())) {
+    const bool scaled = s.scaledView.fit(s.quality.viewScale, s.picture.layout());
+    if (scaled) {
         s.clearPending = false;  // the view covers the whole picture
-        s.scaledView.draw(s.clearColour, s.picture, draw);
+        s.scaledView.draw(s.clearColour, draw);
     } else {
         s.picture.bind();
         draw();
     }
     if (!s.quality.trilinear) glBindSampler(0, 0);
+    if (scaled) s.drawScaledViewOverPicture();
 }
 
 void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {

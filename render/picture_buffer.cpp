@@ -153,13 +153,6 @@ PresentRect PictureBuffer::pixelsCovering(int left, int top, int right, int bott
     return {x0, p.height - y1, std::max(0, x1 - x0), std::max(0, y1 - y0)};
 }
 
-void PictureBuffer::scaleFrom(GLuint framebuffer, int width, int height) const {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer_);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, layout_.width, layout_.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
-    bind();
-}
-
 void PictureBuffer::copyColour(GLuint from, GLuint to, const PresentRect& area) const {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);

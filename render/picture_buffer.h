@@ -48,9 +48,6 @@ public:
     void copyFrom(GLuint framebuffer, const PresentRect& area) const;
     // The picture's pixels that cover the design-space rectangle, rows counted from the bottom.
     PresentRect pixelsCovering(int left, int top, int right, int bottom) const;
-    // Another framebuffer's width x height colour stretched over the whole picture, filtered
-    // linearly; the picture's framebuffer is bound again after.
-    void scaleFrom(GLuint framebuffer, int width, int height) const;
     // Shows the picture on the context's surface.
     void present(GraphicsContext& context) const;
     // Top row first, as 0xAARRGGBB.

@@ -22,13 +22,25 @@ bool ScaledView::fit(float scale, const PictureLayout& picture) {
     return makeStorage(width, height);
 }
 
-void ScaledView::draw(uint32_t clearColour, PictureBuffer& picture, const std::function<void()>& draw) {
+void ScaledView::draw(uint32_t clearColour, const std::function<void()>& draw) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, width_, height_);
     clearColourAndDepth(clearColour);
     draw();
-    picture.scaleFrom(framebuffer_, width_, height_);
-    glViewport(0, 0, picture.layout().width, picture.layout().height);
+}
+
+// One level, so that linear filtering alone makes it complete.
+void ScaledView::makeColourTexture(int width, int height) {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, colour_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
 // Made the first time and again when the size changes.
@@ -36,15 +48,14 @@ bool ScaledView::makeStorage(int width, int height) {
     if (framebuffer_ && width == width_ && height == height_) return true;
     if (!framebuffer_) {
         glGenFramebuffers(1, &framebuffer_);
-        glGenRenderbuffers(1, &colour_);
+        glGenTextures(1, &colour_);
         glGenRenderbuffers(1, &depth_);
     }
-    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, width, height);
+    makeColourTexture(width, height);
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
     const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     width_ = width;
@@ -55,7 +66,7 @@ bool ScaledView::makeStorage(int width, int height) {
 
 void ScaledView::release() {
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
-    if (colour_) glDeleteRenderbuffers(1, &colour_);
+    if (colour_) glDeleteTextures(1, &colour_);
     if (depth_) glDeleteRenderbuffers(1, &depth_);
     framebuffer_ = colour_ = depth_ = 0;
     width_ = height_ = 0;

@@ -1,6 +1,6 @@
-// The 3D view drawn smaller than the picture and scaled up over it with linear filtering, so a
-// software renderer shades fewer pixels while what is drawn after it (the head-up display, text)
-// stays at the picture's full resolution.
+// The 3D view drawn smaller than the picture, for the device to scale up over it with linear
+// filtering, so a software renderer shades fewer pixels while what is drawn after it (the
+// head-up display, text) stays at the picture's full resolution.
 #pragma once
 
 #include "render/gl_api.h"
@@ -10,7 +10,6 @@
 
 namespace vantrel::render {
 
-class PictureBuffer;
 struct PictureLayout;
 
 class ScaledView {
@@ -18,16 +17,19 @@ public:
     // Colour and depth of the picture's size times scale, made when needed; false at scale 1,
     // where nothing is scaled, or when the driver cannot make them.
     bool fit(float scale, const PictureLayout& picture);
-    // Draws draw() into what fit made, cleared to clearColour, then scales it up over the whole
-    // picture, which is bound again after.
-    void draw(uint32_t clearColour, PictureBuffer& picture, const std::function<void()>& draw);
+    // Draws draw() into what fit made, cleared to clearColour; the picture's framebuffer is for
+    // the caller to bind again.
+    void draw(uint32_t clearColour, const std::function<void()>& draw);
+    // What draw drew, a texture filtered linearly and clamped at its edges.
+    GLuint colourTexture() const { return colour_; }
     void release();
 
 private:
     bool makeStorage(int width, int height);
+    void makeColourTexture(int width, int height);
 
     GLuint framebuffer_ = 0;
-    GLuint colour_ = 0;
+    GLuint colour_ = 0;  // a texture: sampling it is cheaper than blitting a renderbuffer
     GLuint depth_ = 0;
     int width_ = 0;
     int height_ = 0;

@@ -12,15 +12,19 @@ namespace vantrel::test {
 
 namespace {
 
+constexpr uint32_t HALF_WHITE = 0x80FFFFFF;
+
 class QualityTest : public RenderTest {
 protected:
-    // A white square in the 3D view and a white screen quad drawn after it, over black.
+    // A white square in the 3D view, then a white screen quad and a half-transparent one drawn
+    // after it, over black.
     std::vector<uint32_t> squareAndQuad() {
         device().clear(BLACK);
         lookForward(device());
         const auto square = facingSquare(1, 5, WHITE);
         device().drawWorldView([&] { device().drawWorldFan(square.data(), 4); });
         drawScreenQuad(device(), 10, 10, 20, 20, WHITE);
+        drawScreenQuad(device(), 30, 10, 40, 20, HALF_WHITE);
         return frame();
     }
 };
@@ -31,7 +35,7 @@ bool between(uint32_t c) { return c != BLACK && c != WHITE; }
 
 TEST_F(QualityTest, AScaledViewIsSoftenedAndWhatFollowsItStaysSharp) {
     const std::vector<uint32_t> high = squareAndQuad();
-    EXPECT_EQ(countPixels(high, 0, 0, 640, 480, between), 0) << "at high the square's edges are not filtered";
+    EXPECT_EQ(countPixels(high, 200, 100, 440, 380, between), 0) << "at high the square's edges are not filtered";
     EXPECT_EQ(pixelAt(high, 320, 240), WHITE);
 
     render::RenderQuality scaled;
@@ -42,8 +46,10 @@ TEST_F(QualityTest, AScaledViewIsSoftenedAndWhatFollowsItStaysSharp) {
     EXPECT_EQ(pixelAt(soft, 320, 240), WHITE);
     EXPECT_EQ(pixelAt(soft, 120, 240), BLACK);
     EXPECT_EQ(countPixels(soft, 10, 10, 20, 20, [](uint32_t c) { return c == WHITE; }), 100);
-    EXPECT_EQ(countPixels(soft, 0, 0, 40, 40, [](uint32_t c) { return c != BLACK; }), 100)
+    EXPECT_EQ(countPixels(soft, 0, 0, 25, 40, [](uint32_t c) { return c != BLACK; }), 100)
         << "the quad drawn after the view is as sharp as at high";
+    EXPECT_TRUE(between(pixelAt(soft, 35, 15))) << "what is drawn after the view blends as before it";
+    EXPECT_EQ(pixelAt(soft, 35, 15), pixelAt(high, 35, 15));
 
     device().setQuality(render::renderQuality(render::Quality::High));
     EXPECT_EQ(squareAndQuad(), high);
