@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "render/textures.h"
+
 namespace vantrel::render {
 
 namespace {
@@ -40,10 +42,7 @@ std::unique_ptr<FontAtlas> FontAtlas::fromGlyphs(const GlyphAtlas& glyphs, float
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, glyphs.width, glyphs.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                  glyphs.rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    filterLinearClampedToEdge();
     return atlas;
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/picture_buffer.h"
+#include "render/textures.h"
 
 namespace vantrel::render {
 
@@ -36,10 +37,7 @@ void ScaledView::makeColourTexture(int width, int height) {
     glBindTexture(GL_TEXTURE_2D, colour_);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    filterLinearClampedToEdge();
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 

@@ -23,6 +23,9 @@ struct DecodedTexture {
 };
 
 GLuint uploadMipChain(const std::vector<Image>& levels);
+// Sets the bound 2D texture to sample its first level linearly, clamped at its edges: for a
+// texture drawn over the picture whole, such as a font atlas or a scaled-up view.
+void filterLinearClampedToEdge();
 // A 1 x 1 opaque white texture: what an empty slot binds, so modulation leaves the diffuse.
 GLuint createWhiteTexture();
 
