@@ -90,10 +90,12 @@ uint8_t virtualKeyOf(SDL_Scancode scancode) {
 void KeyboardSnapshot::setKey(SDL_Scancode scancode, bool down) {
     if (scancode < 0 || scancode >= SDL_NUM_SCANCODES) return;
     heldScancodes_.set(scancode, down);
-    if (!down) return;
     std::bitset<256> codes;
     for (uint8_t code : map_.codesOf(scancode)) codes.set(code);
-    keys_.pressed(codes);
+    if (down)
+        keys_.pressed(codes);
+    else
+        keys_.released(codes);
 }
 
 void KeyboardSnapshot::setPadKeys(const std::bitset<256>& held) { keys_.setPadKeys(held); }

@@ -168,7 +168,9 @@ bool isGameKey(std::string_view domCode) {
 void BrowserKeyboard::setKey(std::string_view domCode, bool down) {
     const auto held = held_.find(domCode);
     if (!down) {
-        if (held != held_.end()) held_.erase(held);
+        if (held == held_.end()) return;
+        held_.erase(held);
+        keys_.released(codesOfKey(domCode));
         return;
     }
     if (held != held_.end()) return;

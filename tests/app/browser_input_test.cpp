@@ -98,6 +98,13 @@ TEST(BrowserKeys, ATapBetweenTwoSnapshotsIsSeenOnceAndEitherSetHoldsTheAction) {
     keyboard.takeSnapshot(snapshot);
     EXPECT_TRUE(held(snapshot, 16)) << "the generic SHIFT follows the right one";
 
+    keyboard.setKey("Numpad8", false);
+    keyboard.setKey("Numpad8", true);
+    keyboard.takeSnapshot(snapshot);
+    EXPECT_FALSE(held(snapshot, VK_NUMPAD8)) << "let go and pressed again on a slow frame";
+    keyboard.takeSnapshot(snapshot);
+    EXPECT_TRUE(held(snapshot, VK_NUMPAD8)) << "is a second press";
+
     keyboard.releaseAll();
     keyboard.takeSnapshot(snapshot);
     EXPECT_FALSE(held(snapshot, VK_NUMPAD8));

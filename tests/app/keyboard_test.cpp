@@ -98,6 +98,32 @@ TEST(Keyboard, PressAgainAfterAHeldBackReleaseStaysDown) {
     EXPECT_EQ(take(k).keys[VK_X], KEY_DOWN_BIT);
 }
 
+// Two quick presses on a slow frame: each is a press the World sees, the second a tick late.
+TEST(Keyboard, KeyLetGoAndPressedAgainBetweenTwoTicksIsPressedTwice) {
+    KeyboardSnapshot k;
+    k.setKey(SDL_SCANCODE_ESCAPE, true);
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], KEY_DOWN_BIT);
+    k.setKey(SDL_SCANCODE_ESCAPE, false);
+    k.setKey(SDL_SCANCODE_ESCAPE, true);
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], 0) << "let go";
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], KEY_DOWN_BIT) << "pressed again";
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], KEY_DOWN_BIT) << "and still held";
+
+    k.setKey(SDL_SCANCODE_ESCAPE, false);
+    k.setKey(SDL_SCANCODE_ESCAPE, true);
+    k.setKey(SDL_SCANCODE_ESCAPE, false);
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], 0);
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], KEY_DOWN_BIT) << "the second press was a tap";
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], 0);
+
+    k.setPadKeys(std::bitset<256>().set(VK_ESCAPE));
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], KEY_DOWN_BIT);
+    k.setPadKeys({});
+    k.setPadKeys(std::bitset<256>().set(VK_ESCAPE));
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], 0) << "a pad's button, too";
+    EXPECT_EQ(take(k).keys[VK_ESCAPE], KEY_DOWN_BIT);
+}
+
 TEST(Keyboard, GenericModifierFollowsEitherSide) {
     constexpr int SHIFT = 16, LSHIFT = 160, RSHIFT = 161, CONTROL = 17, RCONTROL = 163;
     KeyboardSnapshot k;
