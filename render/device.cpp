@@ -52,6 +52,8 @@ struct Device::State {
     ScaledView scaledView;
     RenderQuality quality;
     GLuint oneLevelSampler = 0;  // bilinear filtering for the 3D view when not trilinear
+    GLuint nearestSampler = 0;
+    GLuint viewSampler = 0;  // the 3D view's while it is drawn, else none
     MeshTable meshes;
     GLuint whiteTexture = 0;
     TextureTable textures;
@@ -92,7 +94,7 @@ struct Device::State {
     void setPixelToClip();
     void rasteriseFont(int index);
     void setFixedStates();
-    void createOneLevelSampler();
+    void createSamplers();
     void uploadTransform();
     void flushClear();
     void useScreenSpace(bool on);
@@ -194,12 +196,23 @@ void Device::State::setFixedStates() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-void Device::State::createOneLevelSampler() {
-    glGenSamplers(1, &oneLevelSampler);
-    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
-    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glSamplerParameteri(oneLevelSampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+namespace {
+
+GLuint repeatingSampler(GLint minFilter, GLint magFilter) {
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, minFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magFilter);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    return sampler;
+}
+
+}  // namespace
+
+void Device::State::createSamplers() {
+    oneLevelSampler = repeatingSampler(GL_LINEAR_MIPMAP_NEAREST, GL_LINEAR);
+    nearestSampler = repeatingSampler(GL_NEAREST, GL_NEAREST);
 }
 
 void Device::State::uploadTransform() {
@@ -269,8 +282,10 @@ void Device::State::releaseAll() {
     whiteTexture = 0;
     stream.release();
     destroyFixedFunctionProgram(program);
-    if (oneLevelSampler) glDeleteSamplers(1, &oneLevelSampler);
-    oneLevelSampler = 0;
+    for (GLuint* sampler : {&oneLevelSampler, &nearestSampler}) {
+        if (*sampler) glDeleteSamplers(1, sampler);
+        *sampler = 0;
+    }
     keptLayer.release();
     scaledView.release();
     picture.release();
@@ -307,7 +322,7 @@ std::unique_ptr<Device> Device::initOnContext(std::unique_ptr<GraphicsContext> c
     s.whiteTexture = createWhiteTexture();
     s.textures.open(dataDir);
     s.setFixedStates();
-    s.createOneLevelSampler();
+    s.createSamplers();
     device->bindTexture(-1);
     return device;
 }
@@ -451,6 +466,11 @@ void Device::drawWorld(const WorldVertex* v, int count, unsigned mode) {
 
 void Device::setNearerOnly(bool on) { glDepthFunc(on ? GL_LESS : GL_LEQUAL); }
 
+void Device::setNearestTexels(bool on) {
+    State& s = *state_;
+    glBindSampler(0, on ? s.nearestSampler : s.viewSampler);
+}
+
 void Device::drawScreenFan(const ScreenVertex* v, int count) {
     if (!v || count < 3) return;
     State& s = *state_;
@@ -542,7 +562,8 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
 
 void Device::drawWorldView(const std::function<void()>& draw) {
     State& s = *state_;
-    if (!s.quality.trilinear) glBindSampler(0, s.oneLevelSampler);
+    s.viewSampler = s.quality.trilinear ? 0 : s.oneLevelSampler;
+    if (s.viewSampler) glBindSampler(0, s.viewSampler);
     const bool scaled = s.scaledView.fit(s.quality.viewScale, s.picture.layout());
     if (scaled) {
         s.clearPending = false;  // the view covers the whole picture
@@ -551,7 +572,8 @@ void Device::drawWorldView(const std::function<void()>& draw) {
         s.picture.bind();
         draw();
     }
-    if (!s.quality.trilinear) glBindSampler(0, 0);
+    if (s.viewSampler) glBindSampler(0, 0);
+    s.viewSampler = 0;
     if (scaled) s.drawScaledViewOverPicture();
 }
 

@@ -13,6 +13,7 @@ RenderQuality renderQuality(Quality quality, std::optional<float> viewScale) {
             r.viewScale = 0.5f;
             r.trilinear = false;
             r.terrainReach = 0.75f;
+            r.smoothSky = false;
             break;
         case Quality::Medium:
             // No render scale: scaling a view up costs a software renderer more than drawing

@@ -36,6 +36,10 @@ struct RenderQuality {
     // The share of the terrain window drawn, its fade moved in with it: the distant ground is
     // many small triangles a software rasteriser pays for.
     float terrainReach = 1.0f;
+    // The sky's texture blends its texels, else shows the nearest one: the sky covers half the
+    // view, filtering is most of what a software rasteriser pays for its pixels, and the steps
+    // show only at the clouds' edges.
+    bool smoothSky = true;
 };
 
 // The quality's choices, with the 3D view at viewScale when the player gave one.

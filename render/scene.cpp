@@ -39,7 +39,10 @@ bool withinDrawDistance(const World& w, float x, float z) {
 }
 
 void drawSky(Device& device, const World& w) {
+    const bool nearest = !device.quality().smoothSky;
+    if (nearest) device.setNearestTexels(true);
     drawMesh(device, Pose{viewerOf(w).cameraPos, 0.0f, 0.0f, 0.0f}, SKY_SCALE, SKY_TEXTURE, SKY_MESH);
+    if (nearest) device.setNearestTexels(false);
 }
 
 void drawAircraft(Device& device, const World& w) {

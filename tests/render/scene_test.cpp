@@ -9,6 +9,7 @@
 
 #include "render/effects_draw.h"
 #include "render/frame.h"
+#include "render/quality.h"
 #include "render_fixture.h"
 #include "sim/vecmath.h"
 #include "tests/core/fixtures.h"
@@ -587,6 +588,16 @@ protected:
         device().loadMeshTable(data);
         ASSERT_GT(device().meshSubsetCount(SKY_MESH), 0u);
     }
+
+    // The camera above the ground by the pose's height.
+    void placeCamera(const Pose& p) {
+        Seat& seat = world_->seats[PLAYER_SEAT];
+        seat.cameraPos = p.position;
+        seat.cameraPos.y += groundHeight(*world_, p.position.x, p.position.z);
+        seat.cameraPitch = p.pitch;
+        seat.cameraHeading = p.heading;
+        seat.cameraRoll = p.roll;
+    }
 };
 
 // Low over hills, high above them, looking up, down and across the faded edge.
@@ -597,11 +608,7 @@ TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
                           {{60.0f, 18.0f, 150.0f}, 0.5f, 4.0f, -0.8f},
                           {{-40.0f, 120.0f, -200.0f}, -0.05f, 0.7f, 0.1f}};
     for (const Pose& p : poses) {
-        world_->seats[PLAYER_SEAT].cameraPos = p.position;
-        world_->seats[PLAYER_SEAT].cameraPos.y += groundHeight(*world_, p.position.x, p.position.z);
-        world_->seats[PLAYER_SEAT].cameraPitch = p.pitch;
-        world_->seats[PLAYER_SEAT].cameraHeading = p.heading;
-        world_->seats[PLAYER_SEAT].cameraRoll = p.roll;
+        placeCamera(p);
         startFrame();
         drawSky(device(), *world_);
         device().bindTexture(TERRAIN_TEXTURE);
@@ -612,6 +619,30 @@ TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
         const auto together = frame();
         EXPECT_EQ(together, oneAfterTheOther) << "camera at " << p.position.x << ", " << p.position.z;
     }
+}
+
+// Low shows the sky's nearest texels; the ground drawn after the sky keeps the view's filtering.
+TEST_F(GameDataScene, ANearestSkyLeavesTheGroundDrawnAfterItFiltered) {
+    RenderQuality nearestSky = renderQuality(Quality::Low, 1.0f);
+    ASSERT_FALSE(nearestSky.smoothSky);
+    RenderQuality smoothSky = nearestSky;
+    smoothSky.smoothSky = true;
+    const auto skyThenGround = [&](const RenderQuality& quality) {
+        device().setQuality(quality);
+        startFrame();
+        device().drawWorldView([&] {
+            drawSky(device(), *world_);
+            device().bindTexture(TERRAIN_TEXTURE);
+            drawTerrain(device(), *world_);
+        });
+        return frame();
+    };
+
+    placeCamera({{0.0f, 30.0f, 0.0f}, 0.2f, 0.0f, 0.0f});
+    EXPECT_NE(skyThenGround(nearestSky), skyThenGround(smoothSky)) << "looking up at the sky";
+
+    placeCamera({{0.0f, 30.0f, 0.0f}, -1.4f, 0.0f, 0.0f});
+    EXPECT_EQ(skyThenGround(nearestSky), skyThenGround(smoothSky)) << "looking down at the ground";
 }
 
 }  // namespace
