@@ -1,8 +1,9 @@
 // The keys of the next logic tick from the keys held now, on any platform: a tap shorter than a
 // tick (down and up between two snapshots) still shows as held in one snapshot, and a key shown
 // held that is let go and pressed again before the next snapshot shows up in that one and held
-// in the one after, so no key press is lost on a slow frame; the pads' keys join the keyboard's; the generic SHIFT,
-// CONTROL and MENU codes follow their left and right keys, as on Windows. Codes are Windows virtual-key codes.
+// in the one after, so no key press is lost on a slow frame; the pads' keys join the keyboard's;
+// the generic SHIFT, CONTROL and MENU codes follow their left and right keys, as on Windows.
+// Codes are Windows virtual-key codes.
 #pragma once
 
 #include <bitset>

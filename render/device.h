@@ -138,7 +138,8 @@ public:
     // While on, a pixel is drawn only where it is strictly nearer than the depth already there
     // (normally also where it is equally near): for what goes behind a scene drawn before it.
     void setNearerOnly(bool on);
-    // While on, textures show their nearest texel instead of the 3D view's filtering.
+    // While on, textures show their nearest texel instead of the 3D view's filtering; for use
+    // inside drawWorldView, whose filtering comes back when it is turned off.
     void setNearestTexels(bool on);
     // Binds a texture of the table, read from its file the first time; an empty slot or an
     // index outside the table binds no texture (white).

@@ -623,8 +623,7 @@ TEST_F(GameDataScene, SkyAndTerrainTogetherDrawWhatTheyDrawOneAfterTheOther) {
 
 // Low shows the sky's nearest texels; the ground drawn after the sky keeps the view's filtering.
 TEST_F(GameDataScene, ANearestSkyLeavesTheGroundDrawnAfterItFiltered) {
-    RenderQuality nearestSky = renderQuality(Quality::Low, 1.0f);
-    ASSERT_FALSE(nearestSky.smoothSky);
+    const RenderQuality nearestSky = renderQuality(Quality::Low, 1.0f);
     RenderQuality smoothSky = nearestSky;
     smoothSky.smoothSky = true;
     const auto skyThenGround = [&](const RenderQuality& quality) {
