@@ -91,6 +91,11 @@ bool parseRenderScale(std::string_view text, float& out, std::string& error);
 // nothing when the start dialog must ask.
 std::optional<StartChoice> startFromCommandLine(const Options& o);
 
+// What the quality and render scale chosen change in the picture (high when none was chosen).
+inline render::RenderQuality chosenRenderQuality(const Options& o) {
+    return render::renderQuality(o.quality.value_or(render::Quality::High), o.renderScale);
+}
+
 // The newcomer's helpers are on unless --hints off or --classic says otherwise.
 inline bool hintsWanted(const Options& o) { return o.hints && !o.classic; }
 

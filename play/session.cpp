@@ -119,7 +119,7 @@ Session::Session(const Options& options, std::string dataDir, RunRequests& reque
 
 void Session::start(std::unique_ptr<render::Device> device) {
     device_ = std::move(device);
-    device_->setQuality(render::renderQuality(options_.quality.value_or(render::Quality::High), options_.renderScale));
+    device_->setQuality(chosenRenderQuality(options_));
     for (int font = 0; font < render::FONT_COUNT; ++font) device_->createFont(font, render::FONT_PIXEL_HEIGHTS[font]);
     loadWorldAssets(*world_, dataDir_);
     device_->loadMeshTable(dataDir_);

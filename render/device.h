@@ -80,13 +80,19 @@ struct PresentRect {
 };
 PresentRect letterboxRect(int drawableWidth, int drawableHeight);
 
+// What a quality changes in a picture of the presentation: the classic picture keeps high's.
+RenderQuality qualityShown(Presentation presentation, const RenderQuality& chosen);
+
 class GraphicsContext;  // render/platform.h
 
 class Device {
 public:
     // The desktop (desktop/platform.cpp). Call before creating the window: asks SDL for an
-    // OpenGL 3.3 core context.
-    static void requestContextAttributes();
+    // OpenGL 3.3 core context, on a surface with depth only where the 3D view may be drawn at
+    // the surface's size: a view drawn smaller has depth of its own, and a software rasteriser
+    // copies it onto a surface without depth on its fast path.
+    static void requestContextAttributes(Presentation presentation = Presentation::Native,
+                                         const RenderQuality& quality = RenderQuality{});
     // Creates the context on window (made with SDL_WINDOW_OPENGL), then as initOnContext.
     static std::unique_ptr<Device> initGraphics(SDL_Window* window, const std::string& dataDir,
                                                 Presentation presentation = Presentation::Native);
@@ -100,8 +106,7 @@ public:
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
-    // What the quality changes in the picture; high's until set. The classic presentation
-    // keeps high's.
+    // What the quality changes in the picture (qualityShown); high's until set.
     void setQuality(const RenderQuality& quality);
     const RenderQuality& quality() const;
     // The graphics driver's renderer (GL_RENDERER), and whether it is a software rasteriser.

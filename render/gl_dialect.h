@@ -26,6 +26,11 @@ std::string contextShortfall();
 // Sets the depth the next clear writes to the far plane.
 void clearDepthToFar();
 
+// Gives the bound texture storage for colour drawn into it and then copied onto the picture: on
+// the desktop in the window's channel order, which a software rasteriser copies on its fast
+// path (ES has no such textures).
+void makeCopySourceStorage(int width, int height);
+
 // Copies bytes into the bound array buffer at offset, a range no pending draw reads (the caller
 // orphans the buffer before reusing it). False when the driver refuses.
 bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data);

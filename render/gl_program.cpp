@@ -59,7 +59,36 @@ void main() {
 }
 )";
 
-constexpr const char* KEPT_FILE_NAME = "shader-program.bin";
+// A triangle strip over the whole framebuffer, made from the vertex number alone, that copies
+// a texture onto it. The texture's colour goes out untouched: a software rasteriser's fast path
+// swaps red and blue in parts of a picture from anything more.
+constexpr const char* COPY_VERTEX_SOURCE = R"(
+out vec2 vUv;
+void main() {
+    vUv = vec2(float(gl_VertexID & 1), float(gl_VertexID >> 1));
+    gl_Position = vec4(vUv * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+constexpr const char* COPY_FRAGMENT_SOURCE = R"(
+uniform sampler2D uTexture;
+in vec2 vUv;
+out vec4 fragColour;
+void main() {
+    fragColour = texture(uTexture, vUv);
+}
+)";
+
+// A program's sources and the file its binary is kept in.
+struct ShaderPair {
+    const char* keptFileName;
+    const char* vertex;
+    const char* fragment;
+};
+
+constexpr ShaderPair FIXED_FUNCTION_PAIR = {"shader-program.bin", VERTEX_SOURCE, FRAGMENT_SOURCE};
+constexpr ShaderPair COPY_PAIR = {"copy-program.bin", COPY_VERTEX_SOURCE, COPY_FRAGMENT_SOURCE};
+
 constexpr std::string_view KEPT_FILE_MAGIC = "vantrel shader program\n";
 
 std::string infoLog(GLuint object, bool isProgram) {
@@ -89,10 +118,10 @@ GLuint compileShader(GLenum kind, const char* body, std::string* error) {
     return 0;
 }
 
-GLuint compileAndLink(std::string* error) {
-    const GLuint vs = compileShader(GL_VERTEX_SHADER, VERTEX_SOURCE, error);
+GLuint compileAndLink(const ShaderPair& pair, std::string* error) {
+    const GLuint vs = compileShader(GL_VERTEX_SHADER, pair.vertex, error);
     if (!vs) return 0;
-    const GLuint fs = compileShader(GL_FRAGMENT_SHADER, FRAGMENT_SOURCE, error);
+    const GLuint fs = compileShader(GL_FRAGMENT_SHADER, pair.fragment, error);
     if (!fs) {
         glDeleteShader(vs);
         return 0;
@@ -117,17 +146,17 @@ std::string glString(GLenum name) {
 }
 
 // A binary is only good for the driver that made it and the sources it was made from.
-std::string keptProgramKey() {
+std::string keptProgramKey(const ShaderPair& pair) {
     return glString(GL_VENDOR) + "\n" + glString(GL_RENDERER) + "\n" + glString(GL_VERSION) + "\n" + shaderPrelude() +
-           VERTEX_SOURCE + FRAGMENT_SOURCE;
+           pair.vertex + pair.fragment;
 }
 
 std::string keptFileHeader(const std::string& key) {
     return std::string(KEPT_FILE_MAGIC) + std::to_string(key.size()) + "\n" + key;
 }
 
-GLuint linkKeptProgram(const std::string& key) {
-    const std::vector<char> binary = binaryInKeptFile(key, readKeptFile(KEPT_FILE_NAME));
+GLuint linkKeptProgram(const ShaderPair& pair, const std::string& key) {
+    const std::vector<char> binary = binaryInKeptFile(key, readKeptFile(pair.keptFileName));
     if (binary.empty()) return 0;
     const GLuint program = glCreateProgram();
     if (linkProgramBinary(program, binary)) return program;
@@ -135,9 +164,22 @@ GLuint linkKeptProgram(const std::string& key) {
     return 0;
 }
 
-bool keepProgram(GLuint program, const std::string& key) {
+bool keepProgram(const ShaderPair& pair, GLuint program, const std::string& key) {
     const std::vector<char> binary = programBinary(program);
-    return !binary.empty() && keepFile(KEPT_FILE_NAME, keptProgramFile(key, binary));
+    return !binary.empty() && keepFile(pair.keptFileName, keptProgramFile(key, binary));
+}
+
+// Linked from the kept binary, or else compiled and kept; 0 with the driver's log in error.
+GLuint buildShaderPair(const ShaderPair& pair, ProgramSource& source, std::string* error) {
+    const std::string key = keptProgramKey(pair);
+    GLuint program = linkKeptProgram(pair, key);
+    if (program) {
+        source = ProgramSource::Kept;
+        return program;
+    }
+    program = compileAndLink(pair, error);
+    if (program) source = keepProgram(pair, program, key) ? ProgramSource::CompiledAndKept : ProgramSource::Compiled;
+    return program;
 }
 
 void locateUniforms(FixedFunctionProgram& program) {
@@ -169,22 +211,26 @@ std::vector<char> binaryInKeptFile(const std::string& key, const std::vector<cha
 
 bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error) {
     program = FixedFunctionProgram{};
-    const std::string key = keptProgramKey();
-    program.id = linkKeptProgram(key);
-    if (program.id) {
-        program.source = ProgramSource::Kept;
-    } else {
-        program.id = compileAndLink(error);
-        if (!program.id) return false;
-        program.source = keepProgram(program.id, key) ? ProgramSource::CompiledAndKept : ProgramSource::Compiled;
-    }
+    program.id = buildShaderPair(FIXED_FUNCTION_PAIR, program.source, error);
+    if (!program.id) return false;
     locateUniforms(program);
     return true;
+}
+
+bool buildCopyProgram(CopyProgram& program, std::string* error) {
+    program = CopyProgram{};
+    program.id = buildShaderPair(COPY_PAIR, program.source, error);
+    return program.id != 0;
 }
 
 void destroyFixedFunctionProgram(FixedFunctionProgram& program) {
     if (program.id) glDeleteProgram(program.id);
     program = FixedFunctionProgram{};
+}
+
+void destroyCopyProgram(CopyProgram& program) {
+    if (program.id) glDeleteProgram(program.id);
+    program = CopyProgram{};
 }
 
 }  // namespace vantrel::render

@@ -1,6 +1,8 @@
-// The one shader pair standing in for the fixed-function pipeline: texture x diffuse for colour
-// and alpha, world vertices through one combined matrix with depth mapped from 0..1, screen
-// vertices straight from pixels, and optional per-vertex lighting by one directional light.
+// The shader pair standing in for the fixed-function pipeline: texture x diffuse for colour and
+// alpha, world vertices through one combined matrix with depth mapped from 0..1, screen vertices
+// straight from pixels, and optional per-vertex lighting by one directional light. Beside it, a
+// pair that only copies a texture over the whole framebuffer, so simple that a software
+// rasteriser runs it on its fast path.
 #pragma once
 
 #include "render/gl_api.h"
@@ -39,11 +41,17 @@ struct FixedFunctionProgram {
     ProgramSource source = ProgramSource::Compiled;
 };
 
-// Links the pair from the driver's binary kept by an earlier run of the same build on the same
-// driver, or else compiles and links it and keeps the binary for the next run: once used, the
-// shader compiler holds several MB until the context goes. On failure returns false with the
-// driver's log in error.
+struct CopyProgram {
+    GLuint id = 0;  // samples unit 0; draw a four-vertex triangle strip with no vertex data
+    ProgramSource source = ProgramSource::Compiled;
+};
+
+// Each links its pair from the driver's binary kept by an earlier run of the same build on the
+// same driver, or else compiles and links it and keeps the binary for the next run: once used,
+// the shader compiler holds several MB until the context goes. On failure returns false with
+// the driver's log in error.
 bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error);
+bool buildCopyProgram(CopyProgram& program, std::string* error);
 
 // The kept file: what the binary was built from (the driver and the shader sources), then the
 // binary. binaryInKeptFile gives the binary back only to the same key, and nothing for a file
@@ -51,5 +59,6 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
 std::vector<char> keptProgramFile(const std::string& key, const std::vector<char>& binary);
 std::vector<char> binaryInKeptFile(const std::string& key, const std::vector<char>& file);
 void destroyFixedFunctionProgram(FixedFunctionProgram& program);
+void destroyCopyProgram(CopyProgram& program);
 
 }  // namespace vantrel::render

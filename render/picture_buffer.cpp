@@ -47,16 +47,17 @@ int scaledFontHeight(int designHeight, float scale) {
     return std::max(1, static_cast<int>(std::lround(static_cast<double>(designHeight) * scale)));
 }
 
-bool pictureFitsSurface(const PictureLayout& layout, const GraphicsContext& context) {
+bool pictureFitsSurface(const PictureLayout& layout, const GraphicsContext& context, bool viewInPicture) {
     int width = 0;
     int height = 0;
     context.drawableSize(width, height);
-    return context.picturesOnSurface() && layout.width == width && layout.height == height;
+    return context.picturesOnSurface() && layout.width == width && layout.height == height &&
+           (!viewInPicture || context.surfaceHasDepth());
 }
 
-bool PictureBuffer::create(const PictureLayout& layout, GraphicsContext& context, std::string* reason) {
+bool PictureBuffer::create(const PictureLayout& layout, bool onSurface, std::string* reason) {
     layout_ = layout;
-    onSurface_ = pictureFitsSurface(layout, context);
+    onSurface_ = onSurface;
     if (onSurface_) {
         bind();
         return true;
@@ -64,9 +65,9 @@ bool PictureBuffer::create(const PictureLayout& layout, GraphicsContext& context
     return makeOwnFramebuffer(reason);
 }
 
-void PictureBuffer::fit(const PictureLayout& layout, GraphicsContext& context) {
+void PictureBuffer::fit(const PictureLayout& layout, bool onSurface) {
     layout_ = layout;
-    onSurface_ = pictureFitsSurface(layout, context);
+    onSurface_ = onSurface;
     releaseOwnFramebuffer();
     if (onSurface_) {
         bind();

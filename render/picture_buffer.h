@@ -20,17 +20,18 @@ class GraphicsContext;  // render/platform.h
 // Clears the bound framebuffer's colour to 0xAARRGGBB and its depth to the far plane.
 void clearColourAndDepth(uint32_t colour);
 
-// Whether a picture of the layout is drawn straight onto the context's surface.
-bool pictureFitsSurface(const PictureLayout& layout, const GraphicsContext& context);
+// Whether a picture of the layout is drawn straight onto the context's surface; one the 3D view
+// is drawn into (viewInPicture) needs the surface's depth.
+bool pictureFitsSurface(const PictureLayout& layout, const GraphicsContext& context, bool viewInPicture);
 
 class PictureBuffer {
 public:
-    // The picture at the layout's size on context's surface, left bound; false with the reason
-    // when the driver cannot make its framebuffer.
-    bool create(const PictureLayout& layout, GraphicsContext& context, std::string* reason);
-    // The picture at the new layout's size or on a surface of a new size; the contents are
+    // The picture at the layout's size, on the surface or in a framebuffer of its own, left
+    // bound; false with the reason when the driver cannot make its framebuffer.
+    bool create(const PictureLayout& layout, bool onSurface, std::string* reason);
+    // The picture at the new layout's size or newly on or off the surface; the contents are
     // undefined until cleared.
-    void fit(const PictureLayout& layout, GraphicsContext& context);
+    void fit(const PictureLayout& layout, bool onSurface);
     void release();
     const PictureLayout& layout() const { return layout_; }
     // Drawn straight onto the surface's back buffer.

@@ -22,9 +22,11 @@ public:
     virtual void drawableSize(int& width, int& height) const = 0;
     // Shows what was drawn to the default framebuffer.
     virtual void swap() = 0;
-    // Whether a picture of the surface's size may be drawn straight into its back buffer: the
-    // surface has a depth buffer, and what is drawn is read back and shown as drawn.
+    // Whether a picture of the surface's size may be drawn straight into its back buffer: what
+    // is drawn is read back and shown as drawn.
     virtual bool picturesOnSurface() const = 0;
+    // Whether the surface has a depth buffer, which a picture the 3D view is drawn into needs.
+    virtual bool surfaceHasDepth() const = 0;
     // Replaces the context with a fresh, current one on the same surface; the old one goes with
     // all it held. False, with the old one kept and current, when none can be made.
     virtual bool renew() = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/gl_dialect.h"
 #include "render/picture_buffer.h"
 #include "render/textures.h"
 
@@ -16,11 +17,14 @@ int scaledSide(int side, float scale) {
 
 }  // namespace
 
+bool viewDrawnApart(float scale, const PictureLayout& picture) {
+    return scale < 1.0f &&
+           (scaledSide(picture.width, scale) != picture.width || scaledSide(picture.height, scale) != picture.height);
+}
+
 bool ScaledView::fit(float scale, const PictureLayout& picture) {
-    const int width = scaledSide(picture.width, scale);
-    const int height = scaledSide(picture.height, scale);
-    if (scale >= 1.0f || (width == picture.width && height == picture.height)) return false;
-    return makeStorage(width, height);
+    return viewDrawnApart(scale, picture) &&
+           makeStorage(scaledSide(picture.width, scale), scaledSide(picture.height, scale));
 }
 
 void ScaledView::draw(uint32_t clearColour, const std::function<void()>& draw) {
@@ -35,7 +39,7 @@ void ScaledView::makeColourTexture(int width, int height) {
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
     glBindTexture(GL_TEXTURE_2D, colour_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    makeCopySourceStorage(width, height);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     filterLinearClampedToEdge();
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));

@@ -12,10 +12,13 @@ namespace vantrel::render {
 
 struct PictureLayout;
 
+// Whether a view at scale is drawn apart from the picture, smaller than it.
+bool viewDrawnApart(float scale, const PictureLayout& picture);
+
 class ScaledView {
 public:
-    // Colour and depth of the picture's size times scale, made when needed; false at scale 1,
-    // where nothing is scaled, or when the driver cannot make them.
+    // Colour and depth of the picture's size times scale, made when needed; false where the
+    // view is not drawn apart, or when the driver cannot make them.
     bool fit(float scale, const PictureLayout& picture);
     // Draws draw() into what fit made, cleared to clearColour; the picture's framebuffer is for
     // the caller to bind again.

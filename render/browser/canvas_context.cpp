@@ -27,6 +27,7 @@ public:
     void swap() override {}
     // The canvas is cleared after the page shows it, so the picture keeps a framebuffer of its own.
     bool picturesOnSurface() const override { return false; }
+    bool surfaceHasDepth() const override { return false; }
     // A canvas keeps the one context it gave.
     bool renew() override { return false; }
 

@@ -9,6 +9,10 @@ std::string contextShortfall() { return ""; }
 
 void clearDepthToFar() { glClearDepthf(1.0f); }
 
+void makeCopySourceStorage(int width, int height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+}
+
 // WebGL has no buffer mapping; a sub-data upload is its way of writing a range.
 bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data) {
     glBufferSubData(GL_ARRAY_BUFFER, offset, bytes, data);

@@ -15,6 +15,11 @@ std::string contextShortfall() {
 
 void clearDepthToFar() { glClearDepth(1.0); }
 
+// Unsized, so that the driver may store it as the data is laid out.
+void makeCopySourceStorage(int width, int height) {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+}
+
 // Mapped without synchronising: the driver need not wait for draws of the buffer's other ranges.
 bool writeArrayBufferRange(GLintptr offset, GLsizeiptr bytes, const void* data) {
     void* target = glMapBufferRange(GL_ARRAY_BUFFER, offset, bytes,

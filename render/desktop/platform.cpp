@@ -28,6 +28,7 @@ public:
         // SDL's offscreen driver draws into a surface made at the window's first size, which
         // does not follow the window when it is resized.
         if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0) drawableSize(fixedWidth_, fixedHeight_);
+        SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depthBits_);
     }
     ~SdlContext() override { SDL_GL_DeleteContext(context_); }
     SdlContext(const SdlContext&) = delete;
@@ -48,6 +49,7 @@ public:
         drawableSize(width, height);
         return width == fixedWidth_ && height == fixedHeight_;
     }
+    bool surfaceHasDepth() const override { return depthBits_ > 0; }
     bool renew() override {
         SDL_GLContext fresh = SDL_GL_CreateContext(window_);
         if (!fresh) {
@@ -64,6 +66,7 @@ private:
     SDL_GLContext context_;
     int fixedWidth_ = 0;  // the surface's size where it does not follow the window
     int fixedHeight_ = 0;
+    int depthBits_ = 0;  // of the surface, as the context was made on it
 };
 
 class RasterisedFonts final : public FontSource {
@@ -137,13 +140,12 @@ bool keepFile(const std::string& name, const std::vector<char>& bytes) {
 
 void returnFreeHeap() { malloc_trim(0); }
 
-void Device::requestContextAttributes() {
+void Device::requestContextAttributes(Presentation presentation, const RenderQuality& quality) {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, CORE_GL_MAJOR);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, CORE_GL_MINOR);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    // The picture is drawn straight into the window where their sizes match.
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, qualityShown(presentation, quality).viewScale < 1.0f ? 0 : 24);
 }
 
 std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,

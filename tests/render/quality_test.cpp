@@ -1,5 +1,6 @@
 // What a quality changes: the 3D view drawn smaller and scaled up, while what is drawn after it
 // stays at the picture's full resolution; high draws straight into the picture.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -31,6 +32,29 @@ protected:
 
 bool between(uint32_t c) { return c != BLACK && c != WHITE; }
 
+constexpr uint32_t RED = 0xFFFF0000;
+constexpr uint32_t BLUE = 0xFF0000FF;
+
+// A red square in front of a larger blue one, the near one drawn first: only depth keeps it in
+// front.
+std::vector<uint32_t> nearSquareDrawnFirst(render::Device& d) {
+    d.clear(BLACK);
+    lookForward(d);
+    const auto nearSquare = facingSquare(1, 4, RED);
+    const auto farSquare = facingSquare(3, 8, BLUE);
+    d.drawWorldView([&] {
+        d.drawWorldFan(nearSquare.data(), 4);
+        d.drawWorldFan(farSquare.data(), 4);
+    });
+    return d.readPixels();
+}
+
+int pixelsApart(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int apart = 0;
+    for (size_t i = 0; i < a.size(); ++i) apart += near(a[i], redOf(b[i]), greenOf(b[i]), blueOf(b[i])) ? 0 : 1;
+    return apart;
+}
+
 }  // namespace
 
 TEST_F(QualityTest, AScaledViewIsSoftenedAndWhatFollowsItStaysSharp) {
@@ -53,6 +77,33 @@ TEST_F(QualityTest, AScaledViewIsSoftenedAndWhatFollowsItStaysSharp) {
 
     device().setQuality(render::renderQuality(render::Quality::High));
     EXPECT_EQ(squareAndQuad(), high);
+}
+
+// The game's window for a view drawn smaller has no depth, so that a software renderer copies
+// the view up on its fast path; a full-size view then needs a picture of its own with depth.
+TEST_F(QualityTest, AWindowWithoutDepthShowsTheViewAsOneWithDepthAtEitherSize) {
+    const render::RenderQuality low = render::renderQuality(render::Quality::Low);
+    const render::RenderQuality high = render::renderQuality(render::Quality::High);
+    device().setQuality(low);
+    const std::vector<uint32_t> scaledWithDepth = nearSquareDrawnFirst(device());
+    device().setQuality(high);
+    const std::vector<uint32_t> fullWithDepth = nearSquareDrawnFirst(device());
+    ASSERT_EQ(pixelAt(scaledWithDepth, 320, 240), RED);
+    ASSERT_EQ(pixelAt(fullWithDepth, 320, 240), RED);
+
+    device_.reset();
+    SDL_DestroyWindow(window_);
+    window_ = openTestWindow(render::SCREEN_WIDTH, render::SCREEN_HEIGHT, low);
+    ASSERT_NE(window_, nullptr);
+    device_ = render::Device::initGraphics(window_, dataDirectory());
+    ASSERT_NE(device_, nullptr);
+    device().setQuality(low);
+    EXPECT_EQ(pixelsApart(nearSquareDrawnFirst(device()), scaledWithDepth), 0)
+        << "the scaled view, copied up by another path, differs at most by rounding";
+    device().setQuality(high);
+    EXPECT_EQ(nearSquareDrawnFirst(device()), fullWithDepth) << "the full-size view has depth";
+    device().setQuality(low);
+    EXPECT_EQ(pixelsApart(nearSquareDrawnFirst(device()), scaledWithDepth), 0);
 }
 
 }  // namespace vantrel::test

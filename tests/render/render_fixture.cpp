@@ -24,10 +24,10 @@ void putU32(std::vector<uint8_t>& out, uint32_t v) {
 
 }  // namespace
 
-SDL_Window* openTestWindow(int width, int height) {
+SDL_Window* openTestWindow(int width, int height, const render::RenderQuality& quality) {
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     if (!SDL_WasInit(SDL_INIT_VIDEO) && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
-    render::Device::requestContextAttributes();
+    render::Device::requestContextAttributes(render::Presentation::Native, quality);
     return SDL_CreateWindow("vantrel test", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
 }
 

@@ -19,8 +19,10 @@ struct SDL_Window;
 
 namespace vantrel::test {
 
-// Opens SDL video (offscreen unless SDL_VIDEODRIVER says otherwise) and a hidden GL window.
-SDL_Window* openTestWindow(int width = render::SCREEN_WIDTH, int height = render::SCREEN_HEIGHT);
+// Opens SDL video (offscreen unless SDL_VIDEODRIVER says otherwise) and a hidden GL window, made
+// as the game makes it for a picture at quality.
+SDL_Window* openTestWindow(int width = render::SCREEN_WIDTH, int height = render::SCREEN_HEIGHT,
+                           const render::RenderQuality& quality = render::RenderQuality{});
 
 class RenderTest : public ::testing::Test {
 protected:
