@@ -60,8 +60,9 @@ void main() {
 )";
 
 // A triangle strip over the whole framebuffer, made from the vertex number alone, that copies
-// a texture onto it. The texture's colour goes out untouched: a software rasteriser's fast path
-// swaps red and blue in parts of a picture from anything more.
+// a texture onto it. The texture's colour goes out untouched: given anything more to do (alpha
+// forced to one, say), a software rasteriser's fast path swaps red and blue in parts of the
+// picture.
 constexpr const char* COPY_VERTEX_SOURCE = R"(
 out vec2 vUv;
 void main() {
