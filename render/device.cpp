@@ -101,6 +101,7 @@ struct Device::State {
     void flushClear();
     void useScreenSpace(bool on);
     void drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode);
+    void copyOverViewport(GLuint texture, GLint filter);
     void drawScaledViewOverPicture();
     Matrix combinedTransform(const Matrix& w) const { return w * view * projection; }
     void releaseAll();
@@ -265,23 +266,31 @@ void Device::State::drawStreamed(VertexLayout layout, const void* vertices, int 
     if (stream.draw(layout, vertices, count, mode)) drawnSinceClear = true;
 }
 
-// The copy program over the whole picture, filtered linearly: a software renderer scales up
-// this way for a fifth less than by blitting, and where the picture has no depth, on its fast
-// path, for a third less again.
-void Device::State::drawScaledViewOverPicture() {
-    picture.bind();
-    const PictureLayout& p = picture.layout();
-    glViewport(0, 0, p.width, p.height);
+// The copy program draws texture over the viewport, opaque; the device's program and texture
+// are bound again after.
+void Device::State::copyOverViewport(GLuint texture, GLint filter) {
     glUseProgram(copyProgram.id);
-    glBindTexture(GL_TEXTURE_2D, scaledView.colourTexture());
+    glBindVertexArray(copyProgram.vertexArray);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    drawnSinceClear = true;
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBindTexture(GL_TEXTURE_2D, boundTexture);
     glUseProgram(program.id);
+}
+
+// Filtered linearly: a software renderer scales up this way for a fifth less than by blitting,
+// and where the picture has no depth, on its fast path, for a third less again.
+void Device::State::drawScaledViewOverPicture() {
+    picture.bind();
+    const PictureLayout& p = picture.layout();
+    glViewport(0, 0, p.width, p.height);
+    copyOverViewport(scaledView.colourTexture(), GL_LINEAR);
+    drawnSinceClear = true;
 }
 
 void Device::State::releaseAll() {
@@ -622,8 +631,9 @@ bool Device::restoreStaticLayer(uint64_t key, int left, int top, int right, int 
 }
 
 void Device::present() {
-    state_->flushClear();
-    state_->picture.present(*state_->context);
+    State& s = *state_;
+    s.flushClear();
+    s.picture.present(*s.context, [&s](GLuint texture, GLint filter) { s.copyOverViewport(texture, filter); });
 }
 
 std::vector<uint32_t> Device::readPixels() const {

@@ -221,7 +221,9 @@ bool buildFixedFunctionProgram(FixedFunctionProgram& program, std::string* error
 bool buildCopyProgram(CopyProgram& program, std::string* error) {
     program = CopyProgram{};
     program.id = buildShaderPair(COPY_PAIR, program.source, error);
-    return program.id != 0;
+    if (!program.id) return false;
+    glGenVertexArrays(1, &program.vertexArray);
+    return true;
 }
 
 void destroyFixedFunctionProgram(FixedFunctionProgram& program) {
@@ -231,6 +233,7 @@ void destroyFixedFunctionProgram(FixedFunctionProgram& program) {
 
 void destroyCopyProgram(CopyProgram& program) {
     if (program.id) glDeleteProgram(program.id);
+    if (program.vertexArray) glDeleteVertexArrays(1, &program.vertexArray);
     program = CopyProgram{};
 }
 

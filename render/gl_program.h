@@ -42,7 +42,9 @@ struct FixedFunctionProgram {
 };
 
 struct CopyProgram {
-    GLuint id = 0;  // samples unit 0; draw a four-vertex triangle strip with no vertex data
+    GLuint id = 0;  // samples unit 0; draw a four-vertex triangle strip with vertexArray bound
+    // Empty: the strip needs no vertex data, but a core context draws only with an array bound.
+    GLuint vertexArray = 0;
     ProgramSource source = ProgramSource::Compiled;
 };
 

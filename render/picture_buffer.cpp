@@ -6,6 +6,7 @@
 #include "render/gl_dialect.h"
 #include "render/image.h"
 #include "render/platform.h"
+#include "render/textures.h"
 
 namespace vantrel::render {
 
@@ -80,14 +81,19 @@ void PictureBuffer::fit(const PictureLayout& layout, bool onSurface) {
 // No alpha in the picture, as in a desktop-format back buffer: read-back alpha is 0xFF.
 bool PictureBuffer::makeOwnFramebuffer(std::string* reason) {
     glGenFramebuffers(1, &framebuffer_);
-    glGenRenderbuffers(1, &colour_);
+    glGenTextures(1, &colour_);
     glGenRenderbuffers(1, &depth_);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, layout_.width, layout_.height);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, colour_);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, layout_.width, layout_.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    filterLinearClampedToEdge();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layout_.width, layout_.height);
     bind();
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth_);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
     *reason = "a " + std::to_string(layout_.width) + " x " + std::to_string(layout_.height) +
@@ -97,7 +103,7 @@ bool PictureBuffer::makeOwnFramebuffer(std::string* reason) {
 
 void PictureBuffer::releaseOwnFramebuffer() {
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
-    if (colour_) glDeleteRenderbuffers(1, &colour_);
+    if (colour_) glDeleteTextures(1, &colour_);
     if (depth_) glDeleteRenderbuffers(1, &depth_);
     framebuffer_ = colour_ = depth_ = 0;
 }
@@ -163,7 +169,7 @@ void PictureBuffer::copyColour(GLuint from, GLuint to, const PresentRect& area) 
     bind();
 }
 
-void PictureBuffer::present(GraphicsContext& context) const {
+void PictureBuffer::present(GraphicsContext& context, const TextureCopy& copy) const {
     if (onSurface_) {
         context.swap();
         return;
@@ -178,15 +184,14 @@ void PictureBuffer::present(GraphicsContext& context) const {
     // A picture that does not match the drawable is the classic one, or one drawn before a
     // resize that the next frame catches up with: shown letterboxed either way.
     const PresentRect box = whole ? PresentRect{0, 0, w, h} : fitRect(w, h, pw, ph);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
-    glViewport(0, 0, w, h);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
     if (!whole) {
+        glViewport(0, 0, w, h);
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT);
     }
-    glBlitFramebuffer(0, 0, pw, ph, box.x, box.y, box.x + box.width, box.y + box.height, GL_COLOR_BUFFER_BIT,
-                      whole ? GL_NEAREST : GL_LINEAR);
+    glViewport(box.x, box.y, box.width, box.height);
+    copy(colour_, whole ? GL_NEAREST : GL_LINEAR);
     context.swap();
     bind();
     glViewport(0, 0, pw, ph);

@@ -8,6 +8,7 @@
 #include "render/gl_api.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,8 +50,12 @@ public:
     void copyFrom(GLuint framebuffer, const PresentRect& area) const;
     // The picture's pixels that cover the design-space rectangle, rows counted from the bottom.
     PresentRect pixelsCovering(int left, int top, int right, int bottom) const;
-    // Shows the picture on the context's surface.
-    void present(GraphicsContext& context) const;
+    // Draws texture over the bound framebuffer's viewport, filtered as filter (GL_NEAREST or
+    // GL_LINEAR) says.
+    using TextureCopy = std::function<void(GLuint texture, GLint filter)>;
+    // Shows the picture on the context's surface; a picture of its own is drawn there by copy,
+    // which on a software renderer costs much less than blitting it.
+    void present(GraphicsContext& context, const TextureCopy& copy) const;
     // Top row first, as 0xAARRGGBB.
     std::vector<uint32_t> readPixels() const;
 
@@ -63,7 +68,7 @@ private:
     PictureLayout layout_ = pictureLayout(0, 0, Presentation::Classic);
     bool onSurface_ = false;
     GLuint framebuffer_ = 0;  // 0 on the surface
-    GLuint colour_ = 0;
+    GLuint colour_ = 0;       // a texture, for present to draw
     GLuint depth_ = 0;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "render/device.h"
@@ -139,9 +140,14 @@ void drawPattern(render::Device& device) {
 
 }  // namespace
 
+// The last window is made for a smaller 3D view, without depth: the full-size picture drawn on
+// it keeps a framebuffer of its own, copied onto the window.
 TEST(Present, AWindowOfThePicturesSizeShowsItPixelForPixel) {
-    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{1000, 700}}) {
-        SDL_Window* window = openTestWindow(width, height);
+    const render::RenderQuality high;
+    const render::RenderQuality low = render::renderQuality(render::Quality::Low);
+    for (const auto& [width, height, windowQuality] :
+         {std::tuple{640, 480, high}, std::tuple{1000, 700, high}, std::tuple{640, 480, low}}) {
+        SDL_Window* window = openTestWindow(width, height, windowQuality);
         ASSERT_NE(window, nullptr) << SDL_GetError();
         {
             auto device = render::Device::initGraphics(window, makeTempDirectory("present-data"));
