@@ -83,13 +83,9 @@ bool PictureBuffer::makeOwnFramebuffer(std::string* reason) {
     glGenFramebuffers(1, &framebuffer_);
     glGenTextures(1, &colour_);
     glGenRenderbuffers(1, &depth_);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glBindTexture(GL_TEXTURE_2D, colour_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, layout_.width, layout_.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    filterLinearClampedToEdge();
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    makeCopiedTexture(colour_, [this] {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, layout_.width, layout_.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    });
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layout_.width, layout_.height);
     bind();

@@ -34,17 +34,6 @@ void ScaledView::draw(uint32_t clearColour, const std::function<void()>& draw) {
     draw();
 }
 
-// One level, so that linear filtering alone makes it complete.
-void ScaledView::makeColourTexture(int width, int height) {
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glBindTexture(GL_TEXTURE_2D, colour_);
-    makeCopySourceStorage(width, height);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-    filterLinearClampedToEdge();
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-}
-
 // Made the first time and again when the size changes.
 bool ScaledView::makeStorage(int width, int height) {
     if (framebuffer_ && width == width_ && height == height_) return true;
@@ -53,7 +42,7 @@ bool ScaledView::makeStorage(int width, int height) {
         glGenTextures(1, &colour_);
         glGenRenderbuffers(1, &depth_);
     }
-    makeColourTexture(width, height);
+    makeCopiedTexture(colour_, [width, height] { makeCopySourceStorage(width, height); });
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);

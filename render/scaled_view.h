@@ -29,7 +29,6 @@ public:
 
 private:
     bool makeStorage(int width, int height);
-    void makeColourTexture(int width, int height);
 
     GLuint framebuffer_ = 0;
     GLuint colour_ = 0;  // a texture: sampling it is cheaper than blitting a renderbuffer

@@ -56,6 +56,16 @@ void filterLinearClampedToEdge() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
+void makeCopiedTexture(GLuint texture, const std::function<void()>& store) {
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    store();
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    filterLinearClampedToEdge();
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
+
 GLuint createWhiteTexture() {
     Image white;
     white.width = 1;

@@ -5,6 +5,7 @@
 #include "render/gl_api.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ GLuint uploadMipChain(const std::vector<Image>& levels);
 // Sets the bound 2D texture to sample its first level linearly, clamped at its edges: for a
 // texture drawn over the picture whole, such as a font atlas or a scaled-up view.
 void filterLinearClampedToEdge();
+// Binds texture for store() to give it its one level, filtered as filterLinearClampedToEdge
+// says: a texture drawn into and then copied over the picture. The texture bound before is
+// bound again after.
+void makeCopiedTexture(GLuint texture, const std::function<void()>& store);
 // A 1 x 1 opaque white texture: what an empty slot binds, so modulation leaves the diffuse.
 GLuint createWhiteTexture();
 
