@@ -73,13 +73,9 @@ public:
         : options_(options), dataDir_(std::move(dataDir)), session_(options, dataDir_, requests, *this, sound_),
           keyboard_(loadKeyMap()), windowedSize_(windowedSize(options)) {}
 
-    render::Presentation presentation() const {
-        return options_.classic ? render::Presentation::Classic : render::Presentation::Native;
-    }
-
     bool createMainWindow(ScreenMode screen) {
         screen_ = screen;
-        render::Device::requestContextAttributes(presentation(), chosenRenderQuality(options_));
+        render::Device::requestContextAttributes(chosenPresentation(options_), chosenRenderQuality(options_));
         const bool fullScreen = screen == ScreenMode::FullScreen;
         const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI |
                              (fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -94,7 +90,7 @@ public:
     }
 
     bool initGame(bool soundEnabled) {
-        auto device = render::Device::initGraphics(window_, dataDir_, presentation());
+        auto device = render::Device::initGraphics(window_, dataDir_, chosenPresentation(options_));
         if (!device) return false;
         sayOnceWhichQualitySuits(*device);
         setFramePacing();

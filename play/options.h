@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "render/device.h"
 #include "render/quality.h"
 
 namespace vantrel {
@@ -94,6 +95,11 @@ std::optional<StartChoice> startFromCommandLine(const Options& o);
 // What the quality and render scale chosen change in the picture (high when none was chosen).
 inline render::RenderQuality chosenRenderQuality(const Options& o) {
     return render::renderQuality(o.quality.value_or(render::Quality::High), o.renderScale);
+}
+
+// The classic picture with --classic, else the picture at the window's own size.
+inline render::Presentation chosenPresentation(const Options& o) {
+    return o.classic ? render::Presentation::Classic : render::Presentation::Native;
 }
 
 // The newcomer's helpers are on unless --hints off or --classic says otherwise.

@@ -85,9 +85,8 @@ public:
         followCanvasSize();
         std::string error;
         auto context = vantrel::render::createCanvasContext(CANVAS, &error);
-        auto device = vantrel::render::Device::initOnContext(
-            std::move(context), error, dataDir_,
-            options_.classic ? vantrel::render::Presentation::Classic : vantrel::render::Presentation::Native);
+        auto device =
+            vantrel::render::Device::initOnContext(std::move(context), error, dataDir_, chosenPresentation(options_));
         if (!device) return false;
         pickSuitedQuality();
         vantrel::Scheduler& scheduler = session_.scheduler();
