@@ -102,6 +102,9 @@ struct Device::State {
     void useScreenSpace(bool on);
     void drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode);
     void copyOverViewport(GLuint texture, GLint filter);
+    PictureBuffer::TextureCopy textureCopy() {
+        return [this](GLuint texture, GLint filter) { copyOverViewport(texture, filter); };
+    }
     void drawScaledViewOverPicture();
     Matrix combinedTransform(const Matrix& w) const { return w * view * projection; }
     void releaseAll();
@@ -617,7 +620,7 @@ void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {
         s.keptLayer.drawOverPicture(draw);
         return;
     }
-    s.keptLayer.drawOverClear(key, s.clearColour, s.picture, draw);
+    s.keptLayer.drawOverClear(key, s.clearColour, s.picture, draw, s.textureCopy());
     s.drawnSinceClear = true;
     if (s.keptLayer.holds(key, s.clearColour)) s.countFrameOverLayer(key);
 }
@@ -633,7 +636,7 @@ bool Device::restoreStaticLayer(uint64_t key, int left, int top, int right, int 
 void Device::present() {
     State& s = *state_;
     s.flushClear();
-    s.picture.present(*s.context, [&s](GLuint texture, GLint filter) { s.copyOverViewport(texture, filter); });
+    s.picture.present(*s.context, s.textureCopy());
 }
 
 std::vector<uint32_t> Device::readPixels() const {

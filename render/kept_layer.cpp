@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "render/picture_buffer.h"
+#include "render/textures.h"
 
 namespace vantrel::render {
 
@@ -14,10 +15,11 @@ bool KeptLayer::startFrame() {
 }
 
 void KeptLayer::drawOverClear(uint64_t key, uint32_t clearColour, PictureBuffer& picture,
-                              const std::function<void()>& draw) {
+                              const std::function<void()>& draw, const PictureBuffer::TextureCopy& copy) {
     used_ = true;
     if (holds(key, clearColour)) {
-        picture.copyFrom(framebuffer_);
+        picture.bind();
+        copy(colour_, GL_NEAREST);
         return;
     }
     draw();
@@ -40,16 +42,14 @@ void KeptLayer::copyBackWithin(const PictureBuffer& picture, const PresentRect& 
     picture.copyFrom(framebuffer_, area);
 }
 
-// Copies the picture into the layer's own colour buffer, made the first time.
+// Copies the picture into the layer's own colour texture, made the first time.
 bool KeptLayer::keep(const PictureBuffer& picture) {
     if (!framebuffer_) {
-        const PictureLayout& size = picture.layout();
         glGenFramebuffers(1, &framebuffer_);
-        glGenRenderbuffers(1, &colour_);
-        glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, size.width, size.height);
+        glGenTextures(1, &colour_);
+        storeColour(picture.layout());
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-        glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour_);
+        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
         const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
         picture.bind();
         if (!complete) {
@@ -62,11 +62,14 @@ bool KeptLayer::keep(const PictureBuffer& picture) {
 }
 
 void KeptLayer::resize(const PictureLayout& layout) {
-    if (colour_) {
-        glBindRenderbuffer(GL_RENDERBUFFER, colour_);
-        glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, layout.width, layout.height);
-    }
+    if (colour_) storeColour(layout);
     valid_ = false;
+}
+
+void KeptLayer::storeColour(const PictureLayout& size) {
+    makeCopiedTexture(colour_, [&size] {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, size.width, size.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    });
 }
 
 void KeptLayer::release() {
@@ -76,7 +79,7 @@ void KeptLayer::release() {
 
 void KeptLayer::freeCopy() {
     if (framebuffer_) glDeleteFramebuffers(1, &framebuffer_);
-    if (colour_) glDeleteRenderbuffers(1, &colour_);
+    if (colour_) glDeleteTextures(1, &colour_);
     framebuffer_ = colour_ = 0;
 }
 

@@ -18,9 +18,10 @@ public:
     // At the start of each frame: lets the copy go when the last frame did not use the layer.
     // True when a copy went, so its memory is free.
     bool startFrame();
-    // The layer over a fresh clear of clearColour: copied back when the copy holds it, or else
-    // drawn by draw() and kept.
-    void drawOverClear(uint64_t key, uint32_t clearColour, PictureBuffer& picture, const std::function<void()>& draw);
+    // The layer over a fresh clear of clearColour: drawn back by copy when the copy holds it, or
+    // else drawn by draw() and kept.
+    void drawOverClear(uint64_t key, uint32_t clearColour, PictureBuffer& picture, const std::function<void()>& draw,
+                       const PictureBuffer::TextureCopy& copy);
     // The layer over what the frame has drawn already: only drawn, and nothing is kept of it.
     void drawOverPicture(const std::function<void()>& draw);
     // Whether the copy holds the layer of key drawn over a clear of clearColour.
@@ -33,6 +34,7 @@ public:
 
 private:
     bool keep(const PictureBuffer& picture);
+    void storeColour(const PictureLayout& size);
     void freeCopy();
 
     uint64_t key_ = 0;
@@ -40,7 +42,7 @@ private:
     bool valid_ = false;        // the copy holds the layer of key_ over clearColour_
     bool used_ = false;         // in the frame being drawn
     GLuint framebuffer_ = 0;    // the copy, made on first use
-    GLuint colour_ = 0;
+    GLuint colour_ = 0;         // a texture, for copy to draw
 };
 
 }  // namespace vantrel::render

@@ -138,8 +138,6 @@ void PictureBuffer::clearMargins(uint32_t colour) {
 
 void PictureBuffer::copyTo(GLuint framebuffer) const { copyColour(framebuffer_, framebuffer, whole()); }
 
-void PictureBuffer::copyFrom(GLuint framebuffer) const { copyColour(framebuffer, framebuffer_, whole()); }
-
 void PictureBuffer::copyFrom(GLuint framebuffer, const PresentRect& area) const {
     copyColour(framebuffer, framebuffer_, area);
 }

@@ -42,11 +42,10 @@ public:
 
     // Colour only, the picture outside the design box.
     void clearMargins(uint32_t colour);
-    // The whole picture's colour into or out of another framebuffer of its size; the picture's
-    // framebuffer is bound again after.
+    // The whole picture's colour into another framebuffer of its size, and only the pixels in
+    // area back out of one, rows counted from the bottom as GL does; the picture's framebuffer is
+    // bound again after.
     void copyTo(GLuint framebuffer) const;
-    void copyFrom(GLuint framebuffer) const;
-    // Only the picture's pixels in area, rows counted from the bottom as GL does.
     void copyFrom(GLuint framebuffer, const PresentRect& area) const;
     // The picture's pixels that cover the design-space rectangle, rows counted from the bottom.
     PresentRect pixelsCovering(int left, int top, int right, int bottom) const;
