@@ -132,8 +132,10 @@ constexpr int SURFACE_BUFFERS = 3;
 
 bool Device::State::pictureHoldsLayer(uint64_t key) const {
     if (pictureLayer != key || !keptLayer.holds(key, clearColour)) return false;
-    // A software renderer keeps what it drew in the surface's back buffers; other drivers need not.
-    return !picture.onSurface() || (softwareRenderer && framesOverLayer >= SURFACE_BUFFERS);
+    // A software renderer keeps what it drew in the surface's back buffers; other drivers need
+    // not, and a surface emptied once shown keeps nothing.
+    return !picture.onSurface() ||
+           (softwareRenderer && context->surfaceMayKeepFrames() && framesOverLayer >= SURFACE_BUFFERS);
 }
 
 void Device::State::countFrameOverLayer(uint64_t key) {

@@ -1,8 +1,8 @@
 // The picture the device draws into. Where the platform allows and the picture is the surface's
 // size, it is the surface's own back buffer, so showing it is only a swap: a software renderer
 // would otherwise spend a full-screen pass copying it over. Else (the classic picture in a
-// larger window, the browser's canvas) it is colour and depth in a framebuffer of its own,
-// copied onto the surface, letterboxed when the sizes differ.
+// larger window, a full-size 3D view on a surface without depth) it is colour and depth in a
+// framebuffer of its own, copied onto the surface, letterboxed when the sizes differ.
 #pragma once
 
 #include "render/gl_api.h"

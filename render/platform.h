@@ -27,6 +27,9 @@ public:
     virtual bool picturesOnSurface() const = 0;
     // Whether the surface has a depth buffer, which a picture the 3D view is drawn into needs.
     virtual bool surfaceHasDepth() const = 0;
+    // Whether the surface's back buffers may still hold the frames drawn on them when they come
+    // round again (a software renderer's do); false where the surface is emptied once shown.
+    virtual bool surfaceMayKeepFrames() const = 0;
     // Replaces the context with a fresh, current one on the same surface; the old one goes with
     // all it held. False, with the old one kept and current, when none can be made.
     virtual bool renew() = 0;

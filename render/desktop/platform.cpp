@@ -57,6 +57,7 @@ public:
         return width == fixedWidth_ && height == fixedHeight_;
     }
     bool surfaceHasDepth() const override { return depthBits_ > 0; }
+    bool surfaceMayKeepFrames() const override { return true; }
     bool renew() override {
         SDL_GLContext fresh = SDL_GL_CreateContext(window_);
         if (!fresh) {

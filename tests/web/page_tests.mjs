@@ -2,8 +2,8 @@
 //   node page_tests.mjs CASE SITE_DIR SCRATCH_DIR [DESKTOP_GAME DATA_DIR]
 // loads         the start overlay, START by the Enter key, the game runs with sound, RETURN shows
 //               the information box and Escape closes it, no console error
-// pictures      the title and a mission picture after a key script match the desktop game's,
-//               at the quality the page picks for a software renderer (low)
+// pictures      the title and a mission picture after a key script, and the title at rest, match
+//               the desktop game's, at the quality the page picks for a software renderer (low)
 // hashes        the World hash of each mission flown by the computer pilot equals the desktop's
 // missing-data  a missing or damaged data pack, or no WebGL 2, gives the page's clear message
 import assert from 'node:assert/strict';
@@ -96,6 +96,18 @@ const cases = {
     assert.ok(titles.mean < 4 && titles.largest < 40, 'the title as the desktop draws it: ' + JSON.stringify(titles));
     assert.ok(missions.mean < 8 && missions.largest < 64, 'the mission as the desktop draws it: ' + JSON.stringify(missions));
     assert.ok(apart.mean > 3 * missions.mean + 10, 'the mission is not the title: ' + JSON.stringify(apart));
+
+    // At the game's own pace the page shows each frame before the next is drawn, and empties the
+    // canvas it showed: the title at rest must still be drawn whole, frame after frame.
+    const restTick = 40;
+    const rest = await page('pictures-rest', {query: `window=1&nosound=1&seed=1&screenshot=${restTick}&quit-after=${restTick}`});
+    expectReached(rest, 'finished');
+    await desktopFinished(['--quality', 'low', '--seed', '1', '--screenshot', `${restTick}:${out}/desktop-rest.png`,
+                           '--quit-after', String(restTick)]);
+    const titleAtRest = cellDifference(readPng(path.join(rest.out, `screenshot-${restTick}.png`)),
+                                       readPng(path.join(out, 'desktop-rest.png')));
+    assert.ok(titleAtRest.mean < 4 && titleAtRest.largest < 40, 'the title at rest as the desktop draws it: ' +
+              JSON.stringify(titleAtRest));
   },
 
   async hashes() {
