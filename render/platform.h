@@ -12,6 +12,10 @@
 
 namespace vantrel::render {
 
+// The depth in bits of a picture the 3D view is drawn into: a picture of its own has it, and a
+// surface must have as much to take its place (less lets far and near surfaces fight).
+constexpr int PICTURE_DEPTH_BITS = 24;
+
 // The GL context the device draws with and the surface present shows the picture on.
 class GraphicsContext {
 public:
@@ -25,7 +29,8 @@ public:
     // Whether a picture of the surface's size may be drawn straight into its back buffer: what
     // is drawn is read back and shown as drawn.
     virtual bool picturesOnSurface() const = 0;
-    // Whether the surface has a depth buffer, which a picture the 3D view is drawn into needs.
+    // Whether the surface has a depth buffer of PICTURE_DEPTH_BITS or more, which a picture the
+    // 3D view is drawn into needs.
     virtual bool surfaceHasDepth() const = 0;
     // Whether the surface's back buffers may still hold the frames drawn on them when they come
     // round again (a software renderer's do); false where the surface is emptied once shown.

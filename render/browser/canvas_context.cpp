@@ -2,6 +2,8 @@
 
 #include <emscripten/html5.h>
 
+#include "render/gl_api.h"
+
 namespace vantrel::render {
 
 namespace {
@@ -10,6 +12,8 @@ class CanvasContext final : public GraphicsContext {
 public:
     CanvasContext(std::string selector, EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context)
         : selector_(std::move(selector)), context_(context) {}
+    // A browser gives the depth it has, which may be less than was asked for.
+    void readDepthBits() { glGetIntegerv(GL_DEPTH_BITS, &depthBits_); }
     ~CanvasContext() override { emscripten_webgl_destroy_context(context_); }
     CanvasContext(const CanvasContext&) = delete;
     CanvasContext& operator=(const CanvasContext&) = delete;
@@ -28,7 +32,7 @@ public:
     // Drawing the picture on the canvas spares a software renderer a full-screen copy a frame,
     // a sixth of the page's frame at low.
     bool picturesOnSurface() const override { return true; }
-    bool surfaceHasDepth() const override { return true; }
+    bool surfaceHasDepth() const override { return depthBits_ >= PICTURE_DEPTH_BITS; }
     // The page empties the canvas once it has shown it.
     bool surfaceMayKeepFrames() const override { return false; }
     // A canvas keeps the one context it gave.
@@ -37,6 +41,7 @@ public:
 private:
     std::string selector_;
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context_;
+    GLint depthBits_ = 0;  // of the canvas's drawing buffer
 };
 
 }  // namespace
@@ -66,6 +71,7 @@ std::unique_ptr<GraphicsContext> createCanvasContext(const std::string& canvasSe
         *error = problem;
         return nullptr;
     }
+    canvas->readDepthBits();
     return canvas;
 }
 

@@ -56,7 +56,7 @@ public:
         drawableSize(width, height);
         return width == fixedWidth_ && height == fixedHeight_;
     }
-    bool surfaceHasDepth() const override { return depthBits_ > 0; }
+    bool surfaceHasDepth() const override { return depthBits_ >= PICTURE_DEPTH_BITS; }
     bool surfaceMayKeepFrames() const override { return true; }
     bool renew() override {
         SDL_GLContext fresh = SDL_GL_CreateContext(window_);
@@ -154,7 +154,8 @@ void Device::requestContextAttributes(Presentation presentation, const RenderQua
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, CORE_GL_MINOR);
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, qualityShown(presentation, quality).viewScale < 1.0f ? 0 : 24);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE,
+                        qualityShown(presentation, quality).viewScale < 1.0f ? 0 : PICTURE_DEPTH_BITS);
 }
 
 std::unique_ptr<Device> Device::initGraphics(SDL_Window* window, const std::string& dataDir,
