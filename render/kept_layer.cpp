@@ -47,7 +47,7 @@ bool KeptLayer::keep(const PictureBuffer& picture) {
     if (!framebuffer_) {
         glGenFramebuffers(1, &framebuffer_);
         glGenTextures(1, &colour_);
-        storeColour(picture.layout());
+        makeCopiedRgbTexture(colour_, picture.layout().width, picture.layout().height);
         glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colour_, 0);
         const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -62,14 +62,8 @@ bool KeptLayer::keep(const PictureBuffer& picture) {
 }
 
 void KeptLayer::resize(const PictureLayout& layout) {
-    if (colour_) storeColour(layout);
+    if (colour_) makeCopiedRgbTexture(colour_, layout.width, layout.height);
     valid_ = false;
-}
-
-void KeptLayer::storeColour(const PictureLayout& size) {
-    makeCopiedTexture(colour_, [&size] {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, size.width, size.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    });
 }
 
 void KeptLayer::release() {

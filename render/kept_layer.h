@@ -34,7 +34,6 @@ public:
 
 private:
     bool keep(const PictureBuffer& picture);
-    void storeColour(const PictureLayout& size);
     void freeCopy();
 
     uint64_t key_ = 0;

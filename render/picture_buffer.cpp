@@ -83,9 +83,7 @@ bool PictureBuffer::makeOwnFramebuffer(std::string* reason) {
     glGenFramebuffers(1, &framebuffer_);
     glGenTextures(1, &colour_);
     glGenRenderbuffers(1, &depth_);
-    makeCopiedTexture(colour_, [this] {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, layout_.width, layout_.height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    });
+    makeCopiedRgbTexture(colour_, layout_.width, layout_.height);
     glBindRenderbuffer(GL_RENDERBUFFER, depth_);
     glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, layout_.width, layout_.height);
     bind();

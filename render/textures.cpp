@@ -66,6 +66,12 @@ void makeCopiedTexture(GLuint texture, const std::function<void()>& store) {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
+void makeCopiedRgbTexture(GLuint texture, int width, int height) {
+    makeCopiedTexture(texture, [width, height] {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, width, height, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    });
+}
+
 GLuint createWhiteTexture() {
     Image white;
     white.width = 1;

@@ -31,6 +31,8 @@ void filterLinearClampedToEdge();
 // says: a texture drawn into and then copied over the picture. The texture bound before is
 // bound again after.
 void makeCopiedTexture(GLuint texture, const std::function<void()>& store);
+// The same with width x height RGB storage, as the picture has when it is not on the surface.
+void makeCopiedRgbTexture(GLuint texture, int width, int height);
 // A 1 x 1 opaque white texture: what an empty slot binds, so modulation leaves the diffuse.
 GLuint createWhiteTexture();
 
