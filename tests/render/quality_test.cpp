@@ -91,13 +91,8 @@ TEST_F(QualityTest, AWindowWithoutDepthShowsTheViewAsOneWithDepthAtEitherSize) {
     ASSERT_EQ(pixelAt(scaledWithDepth, 320, 240), RED);
     ASSERT_EQ(pixelAt(fullWithDepth, 320, 240), RED);
 
-    device_.reset();
-    SDL_DestroyWindow(window_);
-    window_ = openTestWindow(render::SCREEN_WIDTH, render::SCREEN_HEIGHT, low);
-    ASSERT_NE(window_, nullptr);
-    device_ = render::Device::initGraphics(window_, dataDirectory());
-    ASSERT_NE(device_, nullptr);
-    device().setQuality(low);
+    reopenFor(low);
+    if (HasFatalFailure()) return;
     EXPECT_EQ(pixelsApart(nearSquareDrawnFirst(device()), scaledWithDepth), 0)
         << "the scaled view, copied up by another path, differs at most by rounding";
     device().setQuality(high);

@@ -38,6 +38,15 @@ void RenderTest::SetUp() {
     ASSERT_NE(device_, nullptr);
 }
 
+void RenderTest::reopenFor(const render::RenderQuality& quality) {
+    TearDown();
+    window_ = openTestWindow(render::SCREEN_WIDTH, render::SCREEN_HEIGHT, quality);
+    ASSERT_NE(window_, nullptr) << SDL_GetError();
+    device_ = render::Device::initGraphics(window_, dataDirectory());
+    ASSERT_NE(device_, nullptr);
+    device_->setQuality(quality);
+}
+
 void RenderTest::TearDown() {
     device_.reset();
     if (window_) SDL_DestroyWindow(window_);

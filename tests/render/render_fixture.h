@@ -32,6 +32,10 @@ protected:
     // is empty and binds as white.
     virtual std::string dataDirectory();
 
+    // The window and device made again, the window as the game makes it for quality, and the
+    // device set to it.
+    void reopenFor(const render::RenderQuality& quality);
+
     render::Device& device() { return *device_; }
     // The current image, top row first, 0xAARRGGBB.
     std::vector<uint32_t> frame() const { return device_->readPixels(); }
