@@ -108,4 +108,28 @@ TEST_F(KeptLayerTest, TheTitlesPromptRedrawnAloneEqualsTheTitleDrawnWhole) {
     EXPECT_EQ(redrawn, whole);
 }
 
+// On a window made for low, which has no depth, a software renderer copies textures onto the
+// window on a path of its own: the title drawn back from its kept layer must still be the title
+// as drawn, frame after frame, and a menu after it as well.
+TEST_F(KeptLayerTest, StillScreensDrawnBackOnAWindowWithoutDepthEqualThemDrawn) {
+    reopenFor(render::renderQuality(render::Quality::Low));
+    if (HasFatalFailure()) return;
+    device().createFont(0, 20);
+    device().createFont(1, 40);
+    auto w = std::make_unique<World>();
+    const auto screenAt = [&](int mode, int tick) {
+        w->gameMode = mode;
+        w->tickCount = tick;
+        render::renderFrame(device(), *w);
+        return frame();
+    };
+    const std::vector<uint32_t> drawn = screenAt(MODE_TITLE, 5);
+    ASSERT_GT(countPixels(drawn, 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
+    EXPECT_EQ(screenAt(MODE_TITLE, 5), drawn) << "drawn back from the kept layer";
+    EXPECT_EQ(screenAt(MODE_TITLE, 5), drawn);
+    const std::vector<uint32_t> menu = screenAt(MODE_SELECT, 6);
+    EXPECT_NE(menu, drawn);
+    EXPECT_EQ(screenAt(MODE_SELECT, 6), menu);
+}
+
 }  // namespace vantrel::test
