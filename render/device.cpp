@@ -69,12 +69,16 @@ struct Device::State {
     GLuint boundTexture = 0;
     bool boundOpaque = true;
     std::vector<ScreenVertex> textVertices;  // reused by drawText to avoid per-frame allocation
-    std::vector<ScreenVertex> fanVertices;   // reused by drawScreenFan for the mapped corners
 
     uint32_t clearColour = 0;
     // A clear is carried out when the frame first draws or reads, so that a 3D view scaled up
     // over the whole picture can stand in for it.
     bool clearPending = false;
+    // Screen-space triangles are drawn when anything else is done: those one after another over
+    // one texture go out in one draw call, for which a browser's software WebGL charges about
+    // 30 microseconds whatever it draws.
+    std::vector<ScreenVertex> screenBatch;
+    GLuint screenBatchTexture = 0;
     bool drawnSinceClear = true;
     // The static layer under the frames drawn last, whole or in part (0: none), how many frames
     // in a row, and whether this frame is one of them.
@@ -99,6 +103,15 @@ struct Device::State {
     void createSamplers();
     void uploadTransform();
     void flushClear();
+    std::vector<ScreenVertex>& screenBatchOver(GLuint texture);
+    void drawScreenBatch();
+    void drawPending();
+    std::function<void()> drawingBatchAfter(const std::function<void()>& draw) {
+        return [this, &draw] {
+            draw();
+            drawScreenBatch();
+        };
+    }
     void useScreenSpace(bool on);
     void drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode);
     void copyOverViewport(GLuint texture, GLint filter);
@@ -175,6 +188,7 @@ bool Device::State::createPicture(std::string* reason) {
 }
 
 void Device::State::fitPicture(const PictureLayout& layout) {
+    drawScreenBatch();
     picture.fit(layout, pictureOnSurface(layout));
     keptLayer.resize(layout);
     forgetPictureLayer();
@@ -188,6 +202,7 @@ void Device::State::setPixelToClip() {
 }
 
 void Device::State::rasteriseFont(int index) {
+    drawScreenBatch();  // before the atlas it may use is let go
     auto& font = fonts[size_t(index)];
     font.reset();
     std::string error;
@@ -256,6 +271,30 @@ void Device::State::flushClear() {
     clearColourAndDepth(clearColour);
 }
 
+// The batch to add triangles over texture to; what waits over another texture is drawn first.
+std::vector<ScreenVertex>& Device::State::screenBatchOver(GLuint texture) {
+    if (texture != screenBatchTexture) drawScreenBatch();
+    screenBatchTexture = texture;
+    return screenBatch;
+}
+
+void Device::State::drawScreenBatch() {
+    if (screenBatch.empty()) return;
+    flushClear();
+    glBindTexture(GL_TEXTURE_2D, screenBatchTexture);
+    useScreenSpace(true);
+    drawStreamed(VertexLayout::Screen, screenBatch.data(), static_cast<int>(screenBatch.size()), GL_TRIANGLES);
+    useScreenSpace(false);
+    glBindTexture(GL_TEXTURE_2D, boundTexture);
+    screenBatch.clear();
+}
+
+// Before the frame's next draw, copy or read.
+void Device::State::drawPending() {
+    flushClear();
+    drawScreenBatch();
+}
+
 // Screen-space drawing lies at depth 0, in front of everything: it needs no depth test, and
 // without one it needs no depth cleared under it either.
 void Device::State::useScreenSpace(bool on) {
@@ -267,7 +306,6 @@ void Device::State::useScreenSpace(bool on) {
 }
 
 void Device::State::drawStreamed(VertexLayout layout, const void* vertices, int count, GLenum mode) {
-    flushClear();
     if (stream.draw(layout, vertices, count, mode)) drawnSinceClear = true;
 }
 
@@ -428,13 +466,14 @@ const PictureLayout& Device::layout() const { return state_->picture.layout(); }
 PictureLayout Device::upcomingLayout() const { return state_->currentLayout(); }
 
 void Device::clear(uint32_t colour) {
+    state_->drawScreenBatch();
     state_->clearColour = colour;
     state_->clearPending = true;
     state_->drawnSinceClear = false;
 }
 
 void Device::clearMargins(uint32_t colour) {
-    state_->flushClear();
+    state_->drawPending();
     state_->picture.clearMargins(colour);
 }
 
@@ -454,6 +493,7 @@ void Device::setProjection(const Matrix& m) {
 }
 
 void Device::setLighting(bool on) {
+    state_->drawScreenBatch();
     state_->lighting = on;
     glUniform1i(state_->program.lighting, on ? 1 : 0);
 }
@@ -468,6 +508,7 @@ void Device::bindTexture(int index) {
 
 void Device::releaseTexture(int index) {
     State& s = *state_;
+    s.drawScreenBatch();  // before a texture it may use is let go
     const GLuint released = s.textures.release(index);
     if (released == 0 || released != s.boundTexture) return;
     s.boundTexture = s.whiteTexture;
@@ -490,6 +531,7 @@ void Device::drawWorldTriangles(const WorldVertex* v, int count) {
 void Device::drawWorld(const WorldVertex* v, int count, unsigned mode) {
     State& s = *state_;
     s.uploadTransform();
+    s.drawPending();
     const bool opaque = s.boundOpaque && allOpaque(v, count);
     if (opaque) glDisable(GL_BLEND);
     s.drawStreamed(VertexLayout::World, v, count, mode);
@@ -500,6 +542,7 @@ void Device::setNearerOnly(bool on) { glDepthFunc(on ? GL_LESS : GL_LEQUAL); }
 
 void Device::setNearestTexels(bool on) {
     State& s = *state_;
+    s.drawScreenBatch();
     glBindSampler(0, on ? s.nearestSampler : s.viewSampler);
 }
 
@@ -507,21 +550,25 @@ void Device::drawScreenFan(const ScreenVertex* v, int count) {
     if (!v || count < 3) return;
     State& s = *state_;
     const PictureLayout& p = s.picture.layout();
-    s.fanVertices.assign(v, v + count);
-    for (ScreenVertex& corner : s.fanVertices) {
+    const auto inPicture = [&p](ScreenVertex corner) {
         corner.x = p.left + p.scale * corner.x;
         corner.y = p.top + p.scale * corner.y;
+        return corner;
+    };
+    std::vector<ScreenVertex>& batch = s.screenBatchOver(s.boundTexture);
+    // The fan's triangles in its order: the pixels the fan covers, blended in the same order.
+    for (int i = 1; i + 1 < count; ++i) {
+        batch.push_back(inPicture(v[0]));
+        batch.push_back(inPicture(v[i]));
+        batch.push_back(inPicture(v[i + 1]));
     }
-    s.useScreenSpace(true);
-    s.drawStreamed(VertexLayout::Screen, s.fanVertices.data(), count, GL_TRIANGLE_FAN);
-    s.useScreenSpace(false);
 }
 
 void Device::drawMeshSubsets(int index) {
     State& s = *state_;
     const GpuMesh* mesh = s.meshes.find(index);
     if (!mesh || outsideViewVolume(s.combinedTransform(s.world), mesh->bound)) return;
-    s.flushClear();
+    s.drawPending();
     s.uploadTransform();
     render::drawMeshSubsets(*mesh, 0, s.boundOpaque);
     s.drawnSinceClear = true;
@@ -536,7 +583,7 @@ void Device::drawMeshInstances(int index, const std::vector<Matrix>& worlds) {
         drawMeshOneByOne(index, worlds);
         return;
     }
-    s.flushClear();
+    s.drawPending();
     if (s.meshes.drawInstances(*mesh, worlds, s.view, s.projection, s.boundOpaque, s.stream, s.program))
         s.drawnSinceClear = true;
 }
@@ -578,13 +625,24 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
     const int clipRight = toX(std::min(right, SCREEN_WIDTH));
     const int clipBottom = toY(std::min(bottom, SCREEN_HEIGHT));
     if (clipLeft >= clipRight || clipTop >= clipBottom) return;
-    s.flushClear();  // before the scissor box, which would cut it
     s.textVertices.clear();
     s.fonts[size_t(font)]->layout(text, toX(left), toY(top), toX(right), align, colour, s.textVertices);
     if (s.textVertices.empty()) return;
+    const GLuint texture = s.fonts[size_t(font)]->texture();
+    const auto withinClip = [&](const ScreenVertex& v) {
+        return v.x >= static_cast<float>(clipLeft) && v.x <= static_cast<float>(clipRight) &&
+               v.y >= static_cast<float>(clipTop) && v.y <= static_cast<float>(clipBottom);
+    };
+    // Glyphs wholly inside the rectangle need no scissor box to cut them.
+    if (std::all_of(s.textVertices.begin(), s.textVertices.end(), withinClip)) {
+        std::vector<ScreenVertex>& batch = s.screenBatchOver(texture);
+        batch.insert(batch.end(), s.textVertices.begin(), s.textVertices.end());
+        return;
+    }
+    s.drawPending();  // before the scissor box, which would cut it
     glEnable(GL_SCISSOR_TEST);
     glScissor(clipLeft, p.height - clipBottom, clipRight - clipLeft, clipBottom - clipTop);
-    glBindTexture(GL_TEXTURE_2D, s.fonts[size_t(font)]->texture());
+    glBindTexture(GL_TEXTURE_2D, texture);
     s.useScreenSpace(true);
     s.drawStreamed(VertexLayout::Screen, s.textVertices.data(), static_cast<int>(s.textVertices.size()), GL_TRIANGLES);
     s.useScreenSpace(false);
@@ -594,6 +652,7 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
 
 void Device::drawWorldView(const std::function<void()>& draw) {
     State& s = *state_;
+    s.drawScreenBatch();
     s.viewSampler = s.quality.trilinear ? 0 : s.oneLevelSampler;
     if (s.viewSampler) glBindSampler(0, s.viewSampler);
     const bool scaled = s.scaledView.fit(s.quality.viewScale, s.picture.layout());
@@ -603,12 +662,13 @@ void Device::drawWorldView(const std::function<void()>& draw) {
         s.quality.viewScale = 1.0f;
         s.placePicture();
     }
+    const auto drawAll = s.drawingBatchAfter(draw);
     if (scaled) {
         s.clearPending = false;  // the view covers the whole picture
-        s.scaledView.draw(s.clearColour, draw);
+        s.scaledView.draw(s.clearColour, drawAll);
     } else {
         s.picture.bind();
-        draw();
+        drawAll();
     }
     if (s.viewSampler) glBindSampler(0, 0);
     s.viewSampler = 0;
@@ -617,18 +677,20 @@ void Device::drawWorldView(const std::function<void()>& draw) {
 
 void Device::drawStaticLayer(uint64_t key, const std::function<void()>& draw) {
     State& s = *state_;
-    s.flushClear();
+    s.drawPending();
+    const auto drawAll = s.drawingBatchAfter(draw);
     if (s.drawnSinceClear) {
-        s.keptLayer.drawOverPicture(draw);
+        s.keptLayer.drawOverPicture(drawAll);
         return;
     }
-    s.keptLayer.drawOverClear(key, s.clearColour, s.picture, draw, s.textureCopy());
+    s.keptLayer.drawOverClear(key, s.clearColour, s.picture, drawAll, s.textureCopy());
     s.drawnSinceClear = true;
     if (s.keptLayer.holds(key, s.clearColour)) s.countFrameOverLayer(key);
 }
 
 bool Device::restoreStaticLayer(uint64_t key, int left, int top, int right, int bottom) {
     State& s = *state_;
+    s.drawScreenBatch();
     if (!s.pictureHoldsLayer(key)) return false;
     s.keptLayer.copyBackWithin(s.picture, s.picture.pixelsCovering(left, top, right, bottom));
     s.countFrameOverLayer(key);
@@ -637,12 +699,12 @@ bool Device::restoreStaticLayer(uint64_t key, int left, int top, int right, int 
 
 void Device::present() {
     State& s = *state_;
-    s.flushClear();
+    s.drawPending();
     s.picture.present(*s.context, s.textureCopy());
 }
 
 std::vector<uint32_t> Device::readPixels() const {
-    state_->flushClear();
+    state_->drawPending();
     return state_->picture.readPixels();
 }
 

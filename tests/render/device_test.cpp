@@ -253,6 +253,59 @@ TEST_F(DeviceTexturesTest, SlotsKeepTheirIndicesWhateverFails) {
     EXPECT_TRUE(near(pixelAt(f, 35, 5), 200, 100, 40));
 }
 
+// Screen quads and text wait to go out together; each must still land as if drawn at once:
+// under what the world draws after it, gone under a clear, with the texture, font, filtering
+// and lighting it was drawn with, whatever changes after.
+TEST_F(DeviceTexturesTest, ScreenDrawsLandAsIfDrawnAtOnce) {
+    const auto plainQuad = [this](uint32_t colour) {
+        device().bindTexture(-1);
+        drawScreenQuad(device(), 0, 0, 10, 10, colour);
+    };
+    lookForward(device());
+    device().clear(BLACK);
+    drawScreenQuad(device(), 300, 220, 340, 260, 0xFFFF0000);
+    const auto square = facingSquare(1, 5, WHITE);
+    device().drawWorldFan(square.data(), 4);
+    EXPECT_EQ(pixelAt(frame(), 320, 240), WHITE) << "the world draws over a quad drawn before it";
+
+    plainQuad(0xFF00FF00);
+    device().clear(BLACK);
+    EXPECT_EQ(pixelAt(frame(), 5, 5), BLACK) << "a clear covers a quad drawn before it";
+
+    plainQuad(0xFF00FF00);
+    device().setLighting(true);
+    device().drawWorldFan(square.data(), 4);
+    device().setLighting(false);
+    EXPECT_EQ(pixelAt(frame(), 5, 5), 0xFF00FF00u) << "a quad is not lit by a light turned on after it";
+
+    device().clear(BLACK);
+    device().bindTexture(7);
+    drawScreenQuad(device(), 0, 0, 10, 10, WHITE);
+    device().releaseTexture(7);
+    EXPECT_TRUE(near(pixelAt(frame(), 5, 5), 200, 100, 40)) << "a texture let go after the quad";
+
+    const auto smallChecker = [this](bool nearestAfter) {
+        device().clear(BLACK);
+        device().bindTexture(13);
+        drawScreenQuad(device(), 0, 0, 7, 7, WHITE);
+        device().setNearestTexels(nearestAfter);
+        const auto drawn = frame();
+        device().setNearestTexels(false);
+        return drawn;
+    };
+    EXPECT_EQ(smallChecker(true), smallChecker(false)) << "filtering changed after the quad";
+
+    device().createFont(0, 20);
+    device().clear(BLACK);
+    device().drawText(0, "AB", 0, 0, 640, 480, TextAlign::Left, WHITE);
+    const auto text = frame();
+    device().clear(BLACK);
+    device().drawText(0, "AB", 0, 0, 640, 480, TextAlign::Left, WHITE);
+    device().createFont(0, 40);
+    EXPECT_EQ(frame(), text) << "a font made again after the text";
+    EXPECT_GT(countPixels(text, 0, 0, 640, 480, [](uint32_t c) { return c != BLACK; }), 0);
+}
+
 // The browser build draws a baked atlas at the picture's scale: quads, advance and line step
 // grow with it, and at scale 1 every glyph is its atlas box, pixel for pixel.
 TEST_F(DeviceTest, AFontDrawnAtAScaleLaysItsGlyphsOutThatMuchLarger) {

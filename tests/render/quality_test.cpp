@@ -17,13 +17,16 @@ constexpr uint32_t HALF_WHITE = 0x80FFFFFF;
 
 class QualityTest : public RenderTest {
 protected:
-    // A white square in the 3D view, then a white screen quad and a half-transparent one drawn
-    // after it, over black.
+    // A white square and a white screen quad in the 3D view, then a white screen quad and a
+    // half-transparent one drawn after it, over black.
     std::vector<uint32_t> squareAndQuad() {
         device().clear(BLACK);
         lookForward(device());
         const auto square = facingSquare(1, 5, WHITE);
-        device().drawWorldView([&] { device().drawWorldFan(square.data(), 4); });
+        device().drawWorldView([&] {
+            device().drawWorldFan(square.data(), 4);
+            drawScreenQuad(device(), 50, 10, 60, 20, WHITE);
+        });
         drawScreenQuad(device(), 10, 10, 20, 20, WHITE);
         drawScreenQuad(device(), 30, 10, 40, 20, HALF_WHITE);
         return frame();
@@ -69,6 +72,7 @@ TEST_F(QualityTest, AScaledViewIsSoftenedAndWhatFollowsItStaysSharp) {
     EXPECT_GT(countPixels(soft, 200, 100, 440, 380, between), 200) << "the square's edges are spread over pixels";
     EXPECT_EQ(pixelAt(soft, 320, 240), WHITE);
     EXPECT_EQ(pixelAt(soft, 120, 240), BLACK);
+    EXPECT_GT(countPixels(soft, 45, 5, 65, 25, between), 0) << "a screen quad drawn in the view is scaled with it";
     EXPECT_EQ(countPixels(soft, 10, 10, 20, 20, [](uint32_t c) { return c == WHITE; }), 100);
     EXPECT_EQ(countPixels(soft, 0, 0, 25, 40, [](uint32_t c) { return c != BLACK; }), 100)
         << "the quad drawn after the view is as sharp as at high";
