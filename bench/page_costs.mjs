@@ -8,6 +8,10 @@
 //               one screenshot, whose read-back waits for every frame's drawing (WebGL's finish
 //               does not). One screenshot a run: the page turns each into a PNG on its main
 //               thread, which would count toward the frames after a first one.
+//   cpu/frame   CPU time per mission frame of all the browser's processes (the page, the GPU
+//               process that rasterises on SwiftShader, the browser), from the same two runs,
+//               each read when its screenshot arrived: steadier than frame ms on a busy machine,
+//               and the measure bench/frame_costs.py gives for the desktop
 //   fps         1000 / frame ms
 //
 // Every site, quality and size given is alternated round by round (the only fair way to compare
@@ -42,24 +46,26 @@ function parseArguments(argv) {
 
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'vantrel-page-costs-'));
 
-// The page's own times of the screenshots at ticks, from its opening.
+// The page's own times of the screenshots at ticks, from its opening, and the browser's CPU
+// time when they had arrived.
 async function screenshotTimes(site, query, ticks) {
   const report = await runPage(pageOptions(site, scratch, {query: `${query}&screenshot=${ticks.join(',')}`, timeout: 300}));
   const times = ticks.map((tick) => report.pageMilliseconds && report.pageMilliseconds.screenshots[tick]);
   if (report.state !== 'finished' || times.some((ms) => !ms)) {
     throw new Error('the page did not finish: ' + JSON.stringify({query, message: report.message, errors: report.errors}));
   }
-  return times;
+  return {times, cpu: report.cpuMilliseconds};
 }
 
 async function measure({site, quality, size}) {
   const setup = `window=1&nosound=1&size=${size}` + (quality ? `&quality=${quality}` : '');
-  const [title] = await screenshotTimes(site, `${setup}&seed=1&quit-after=2`, [1]);
+  const {times: [title]} = await screenshotTimes(site, `${setup}&seed=1&quit-after=2`, [1]);
   const mission = `${setup}&fast=1&seed=1&demo=3`;
-  const [short] = await screenshotTimes(site, `${mission}&quit-after=${SHORT_TICKS}`, [SHORT_TICKS]);
-  const [long] = await screenshotTimes(site, `${mission}&quit-after=${LONG_TICKS}`, [LONG_TICKS]);
-  const frame = (long - short) / (LONG_TICKS - SHORT_TICKS);
-  return {'title ms': title, 'frame ms': frame, fps: 1000 / frame};
+  const short = await screenshotTimes(site, `${mission}&quit-after=${SHORT_TICKS}`, [SHORT_TICKS]);
+  const long = await screenshotTimes(site, `${mission}&quit-after=${LONG_TICKS}`, [LONG_TICKS]);
+  const frames = LONG_TICKS - SHORT_TICKS;
+  const frame = (long.times[0] - short.times[0]) / frames;
+  return {'title ms': title, 'frame ms': frame, 'cpu/frame ms': (long.cpu - short.cpu) / frames, fps: 1000 / frame};
 }
 
 const median = (values) => {
@@ -80,10 +86,10 @@ try {
 } finally {
   fs.rmSync(scratch, {recursive: true, force: true});
 }
-const keys = ['title ms', 'frame ms', 'fps'];
+const keys = ['title ms', 'frame ms', 'cpu/frame ms', 'fps'];
 console.log(`\npage (medians of ${options.rounds} rounds)`);
-console.log('setup'.padEnd(48) + keys.map((k) => k.padStart(12)).join(''));
+console.log('setup'.padEnd(48) + keys.map((k) => k.padStart(14)).join(''));
 for (const setup of setups) {
   const label = `${setup.site.slice(-24)} ${setup.quality || 'picked'} ${setup.size}`;
-  console.log(label.padEnd(48) + keys.map((k) => median(rows.get(setup).map((r) => r[k])).toFixed(2).padStart(12)).join(''));
+  console.log(label.padEnd(48) + keys.map((k) => median(rows.get(setup).map((r) => r[k])).toFixed(2).padStart(14)).join(''));
 }

@@ -18,7 +18,7 @@
 //   --url U          open the page at U (a relay serving it) instead of serving SITE_DIR here
 // Writes OUT_DIR/report.json {state, errors[], console[], result, exitCode, message,
 // audio, screenshots[], milliseconds{ready, firstScreenshot, finished}, pageMilliseconds{screenshots{tick},
-// finished} (as the page timed them)} and
+// finished} (as the page timed them), cpuMilliseconds (the browser's, when STATE was reached)} and
 // OUT_DIR/screenshot-TICK.png. Exit status 0 when STATE was reached, 1 otherwise.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
@@ -100,6 +100,35 @@ class Browser {
     const id = this.nextId++;
     this.process.stdio[3].write(JSON.stringify({id, method, params, sessionId}) + '\0');
     return new Promise((resolve, reject) => this.pending.set(id, {resolve, reject}));
+  }
+
+  // The CPU time (user and system) the browser's processes have used so far, those that have
+  // ended included: a figure that, unlike wall time, waiting for a busy machine does not swell.
+  cpuMilliseconds() {
+    const processes = new Map();
+    for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
+      let stat;
+      try {
+        stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+      } catch {
+        continue;  // it ended meanwhile
+      }
+      // After the command's name in parentheses: state, parent, ..., utime, stime, cutime, cstime.
+      const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+      const ticks = [11, 12, 13, 14].reduce((sum, i) => sum + Number(fields[i]), 0);
+      processes.set(Number(pid), {parent: Number(fields[1]), ticks});
+    }
+    const ours = new Set([this.process.pid]);
+    for (let grown = true; grown;) {
+      grown = false;
+      for (const [pid, {parent}] of processes) {
+        if (!ours.has(pid) && ours.has(parent)) ours.add(pid), grown = true;
+      }
+    }
+    const CLOCK_TICKS_PER_SECOND = 100;  // USER_HZ, the unit of /proc/PID/stat's times on Linux
+    let ticks = 0;
+    for (const pid of ours) ticks += processes.has(pid) ? processes.get(pid).ticks : 0;
+    return ticks * 1000 / CLOCK_TICKS_PER_SECOND;
   }
 
   // Asks the browser to close and waits for it; kills it if it takes longer than a few seconds.
@@ -214,6 +243,7 @@ export async function runPage(options) {
                              (options.until === 'message' && state.message) ||
                              (options.until === 'screenshot' && state.screenshots.length))) {
         report.state = options.until;
+        report.cpuMilliseconds = browser.cpuMilliseconds();
         break;
       }
       await sleep(100);
