@@ -74,12 +74,12 @@ struct Device::State {
     // A clear is carried out when the frame first draws or reads, so that a 3D view scaled up
     // over the whole picture can stand in for it.
     bool clearPending = false;
-    // Screen-space triangles are drawn when anything else is done: those one after another over
-    // one texture go out in one draw call, for which a browser's software WebGL charges about
-    // 30 microseconds whatever it draws.
+    bool drawnSinceClear = true;
+    // Screen-space triangles are drawn when the device does anything else: those one after
+    // another over one texture go out in one draw call, for which a browser's software WebGL
+    // charges about 30 microseconds whatever it draws.
     std::vector<ScreenVertex> screenBatch;
     GLuint screenBatchTexture = 0;
-    bool drawnSinceClear = true;
     // The static layer under the frames drawn last, whole or in part (0: none), how many frames
     // in a row, and whether this frame is one of them.
     uint64_t pictureLayer = 0;
