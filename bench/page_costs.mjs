@@ -10,8 +10,8 @@
 //               thread, which would count toward the frames after a first one.
 //   cpu/frame   CPU time per mission frame of all the browser's processes (the page, the GPU
 //               process that rasterises on SwiftShader, the browser), from the same two runs,
-//               each read when its screenshot arrived: steadier than frame ms on a busy machine,
-//               and the measure bench/frame_costs.py gives for the desktop
+//               each read when its screenshot arrived: the measure bench/frame_costs.py gives
+//               for the desktop, so the two compare alike
 //   fps         1000 / frame ms
 //
 // Every site, quality and size given is alternated round by round (the only fair way to compare

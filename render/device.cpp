@@ -633,20 +633,15 @@ void Device::drawText(int font, const std::string& text, int left, int top, int 
         return v.x >= static_cast<float>(clipLeft) && v.x <= static_cast<float>(clipRight) &&
                v.y >= static_cast<float>(clipTop) && v.y <= static_cast<float>(clipBottom);
     };
-    // Glyphs wholly inside the rectangle need no scissor box to cut them.
-    if (std::all_of(s.textVertices.begin(), s.textVertices.end(), withinClip)) {
-        std::vector<ScreenVertex>& batch = s.screenBatchOver(texture);
-        batch.insert(batch.end(), s.textVertices.begin(), s.textVertices.end());
-        return;
-    }
-    s.drawPending();  // before the scissor box, which would cut it
+    // Glyphs wholly inside the rectangle need no scissor box to cut them, and wait for more.
+    const bool cut = !std::all_of(s.textVertices.begin(), s.textVertices.end(), withinClip);
+    if (cut) s.drawPending();  // before the scissor box, which would cut it
+    std::vector<ScreenVertex>& batch = s.screenBatchOver(texture);
+    batch.insert(batch.end(), s.textVertices.begin(), s.textVertices.end());
+    if (!cut) return;
     glEnable(GL_SCISSOR_TEST);
     glScissor(clipLeft, p.height - clipBottom, clipRight - clipLeft, clipBottom - clipTop);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    s.useScreenSpace(true);
-    s.drawStreamed(VertexLayout::Screen, s.textVertices.data(), static_cast<int>(s.textVertices.size()), GL_TRIANGLES);
-    s.useScreenSpace(false);
-    glBindTexture(GL_TEXTURE_2D, s.boundTexture);
+    s.drawScreenBatch();
     glDisable(GL_SCISSOR_TEST);
 }
 
