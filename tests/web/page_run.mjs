@@ -18,8 +18,8 @@
 //   --url U          open the page at U (a relay serving it) instead of serving SITE_DIR here
 // Writes OUT_DIR/report.json {state, errors[], console[], result, exitCode, message,
 // audio, screenshots[], milliseconds{ready, firstScreenshot, finished}, pageMilliseconds{screenshots{tick},
-// finished} (as the page timed them), cpuMilliseconds (the browser's, when STATE was reached)} and
-// OUT_DIR/screenshot-TICK.png. Exit status 0 when STATE was reached, 1 otherwise.
+// finished} (as the page timed them), cpuMilliseconds{all, gpuProcess} (the browser's, when STATE
+// was reached)} and OUT_DIR/screenshot-TICK.png. Exit status 0 when STATE was reached, 1 otherwise.
 import {spawn} from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -104,19 +104,21 @@ class Browser {
 
   // The CPU time (user and system) the browser's processes have used so far, those that have
   // ended included: a figure that, unlike wall time, waiting for a busy machine does not swell.
+  // Apart, the GPU process's: where WebGL's commands run and a software renderer rasterises.
   cpuMilliseconds() {
     const processes = new Map();
     for (const pid of fs.readdirSync('/proc').filter((name) => /^\d+$/.test(name))) {
-      let stat;
+      let stat, commandLine;
       try {
         stat = fs.readFileSync(`/proc/${pid}/stat`, 'utf8');
+        commandLine = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
       } catch {
         continue;  // it ended meanwhile
       }
       // After the command's name in parentheses: state, parent, ..., utime, stime, cutime, cstime.
       const fields = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
       const ticks = [11, 12, 13, 14].reduce((sum, i) => sum + Number(fields[i]), 0);
-      processes.set(Number(pid), {parent: Number(fields[1]), ticks});
+      processes.set(Number(pid), {parent: Number(fields[1]), ticks, gpu: commandLine.includes('--type=gpu-process')});
     }
     const ours = new Set([this.process.pid]);
     for (let grown = true; grown;) {
@@ -126,9 +128,14 @@ class Browser {
       }
     }
     const CLOCK_TICKS_PER_SECOND = 100;  // USER_HZ, the unit of /proc/PID/stat's times on Linux
-    let ticks = 0;
-    for (const pid of ours) ticks += processes.has(pid) ? processes.get(pid).ticks : 0;
-    return ticks * 1000 / CLOCK_TICKS_PER_SECOND;
+    const ticks = {all: 0, gpuProcess: 0};
+    for (const pid of ours) {
+      const entry = processes.get(pid);
+      if (!entry) continue;
+      ticks.all += entry.ticks;
+      if (entry.gpu) ticks.gpuProcess += entry.ticks;
+    }
+    return {all: ticks.all * 1000 / CLOCK_TICKS_PER_SECOND, gpuProcess: ticks.gpuProcess * 1000 / CLOCK_TICKS_PER_SECOND};
   }
 
   // Asks the browser to close and waits for it; kills it if it takes longer than a few seconds.
