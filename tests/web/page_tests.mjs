@@ -60,9 +60,18 @@ const cases = {
   async loads() {
     // At the game's own pace (30 ms ticks), as a player sees it: the information key comes
     // long before the last tick, and the open box holds the game.
-    const report = await page('loads', {query: 'seed=1&quit-after=150&hash=1&screenshot=1', press: 'Enter',
-                                        information: true});
+    let startUnscrolled = null;
+    const report = await page('loads', {
+      query: 'seed=1&quit-after=150&hash=1&screenshot=1', press: 'Enter', information: true,
+      onState: async (state, evaluate) => {
+        if (!state.ready || startUnscrolled !== null) return;
+        startUnscrolled = await evaluate(`(() => {
+          const start = document.getElementById('start');
+          return start.scrollHeight <= start.clientHeight && start.scrollWidth <= start.clientWidth;
+        })()`);
+      }});
     expectReached(report, 'finished');
+    assert.equal(startUnscrolled, true, 'the start overlay shows all its choices on the 640 x 480 stage unscrolled');
     assert.deepEqual(report.errors, [], 'console errors');
     assert.ok(worldHash(report.result), 'the result names the World hash: ' + report.result);
     assert.equal(report.title, 'vantrel: finished');
