@@ -329,7 +329,7 @@ bool screenWanted() {
 // Nothing when the player cancelled the start.
 std::optional<StartChoice> chooseStart(const Options& o) {
     if (std::optional<StartChoice> settled = startFromCommandLine(o)) return settled;
-    std::optional<StartChoice> choice = runStartDialog(!o.noSound, o.quality.value_or(render::Quality::High));
+    std::optional<StartChoice> choice = runStartDialog(!o.noSound, chosenQuality(o));
     if (choice && o.noSound) choice->soundEnabled = false;
     return choice;
 }
@@ -338,7 +338,7 @@ std::optional<StartChoice> chooseStart(const Options& o) {
 // ones; one left as it opened changes nothing.
 Options withDialogQuality(const Options& o, const StartChoice& start) {
     Options chosen = o;
-    if (start.quality == o.quality.value_or(render::Quality::High)) return chosen;
+    if (start.quality == chosenQuality(o)) return chosen;
     chosen.quality = start.quality;
     if (!saveSetting("quality", render::qualityName(start.quality)))
         std::fprintf(stderr, "vantrel: the quality chosen cannot be kept in %s\n", settingsPath().c_str());

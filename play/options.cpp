@@ -233,9 +233,9 @@ std::optional<int> parseCommandLine(int argc, const char* const* argv, Options& 
 std::optional<StartChoice> startFromCommandLine(const Options& o) {
     switch (o.screen) {
         case ScreenChoice::Window:
-            return StartChoice{ScreenMode::Window, !o.noSound, o.quality.value_or(render::Quality::High)};
+            return StartChoice{ScreenMode::Window, !o.noSound, chosenQuality(o)};
         case ScreenChoice::FullScreen:
-            return StartChoice{ScreenMode::FullScreen, !o.noSound, o.quality.value_or(render::Quality::High)};
+            return StartChoice{ScreenMode::FullScreen, !o.noSound, chosenQuality(o)};
         case ScreenChoice::Dialog:
             break;
     }

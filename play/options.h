@@ -92,9 +92,12 @@ bool parseRenderScale(std::string_view text, float& out, std::string& error);
 // nothing when the start dialog must ask.
 std::optional<StartChoice> startFromCommandLine(const Options& o);
 
-// What the quality and render scale chosen change in the picture (high when none was chosen).
+// The quality chosen: high, the full picture, when none was.
+inline render::Quality chosenQuality(const Options& o) { return o.quality.value_or(render::Quality::High); }
+
+// What the quality and render scale chosen change in the picture.
 inline render::RenderQuality chosenRenderQuality(const Options& o) {
-    return render::renderQuality(o.quality.value_or(render::Quality::High), o.renderScale);
+    return render::renderQuality(chosenQuality(o), o.renderScale);
 }
 
 // The classic picture with --classic, else the picture at the window's own size.
