@@ -15,6 +15,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "play/options.h"
@@ -88,7 +89,7 @@ public:
         auto device =
             vantrel::render::Device::initOnContext(std::move(context), error, dataDir_, chosenPresentation(options_));
         if (!device) return false;
-        pickSuitedQuality();
+        settleQuality();
         vantrel::Scheduler& scheduler = session_.scheduler();
         // The browser paces animation frames at the display's rate.
         if (scheduler.interpolating) scheduler.drawInterval = vantrel::frameIntervalMs(options_.fps, true, 0);
@@ -175,16 +176,19 @@ public:
         options_.join = joinText;
     }
 
+    // The start overlay's quality, by name; any other (its Auto) leaves the choice to the game.
+    void chooseQuality(std::string_view name) { options_.quality = vantrel::render::qualityNamed(name); }
+
 private:
-    // Unless the address chose one, the page plays at the quality that suits the browser's
-    // graphics driver (low on a software renderer), where the desktop only suggests it: a page
-    // has no settings file to keep a choice in. Before the session starts, which reads it.
-    void pickSuitedQuality() {
-        if (options_.quality || options_.renderScale) return;
+    // Unless the player or the address chose one, the page plays at the quality that suits the
+    // browser's graphics driver (low on a software renderer), where the desktop only suggests it:
+    // a page has no settings file to keep a choice in. Before the session starts, which reads it.
+    void settleQuality() {
         const std::unique_ptr<char, decltype(&std::free)> renderer(unmaskedRenderer(), &std::free);
-        options_.quality = vantrel::render::suitedQuality(renderer.get());
-        std::printf("vantrel: drawing at quality %s on %s\n", vantrel::render::qualityName(*options_.quality),
-                    renderer.get());
+        if (!options_.quality && !options_.renderScale)
+            options_.quality = vantrel::render::suitedQuality(renderer.get());
+        std::printf("vantrel: drawing at quality %s on %s\n",
+                    vantrel::render::qualityName(vantrel::chosenQuality(options_)), renderer.get());
     }
 
     // A game alone stands still while the player looks away; a network game goes on for the
@@ -322,6 +326,12 @@ EMSCRIPTEN_KEEPALIVE void vantrel_start(int, int soundOn) {
 // joinText ("ws://HOST:PORT/CODE"). Before vantrel_start.
 EMSCRIPTEN_KEEPALIVE void vantrel_play_together(int host, const char* joinText) {
     if (game && !started) game->playTogether(host != 0, joinText);
+}
+
+// The start overlay's quality: low, medium, high, or empty for the one that suits the browser.
+// Before vantrel_start.
+EMSCRIPTEN_KEEPALIVE void vantrel_choose_quality(const char* name) {
+    if (game && !started) game->chooseQuality(name ? name : "");
 }
 
 // While the page shows an overlay the game stands still; afterwards every key is up.

@@ -21,6 +21,7 @@ var Module = (function () {
   const startButton = element('start-button');
   const hostButton = element('host-button');
   const joinField = element('join-code');
+  const qualityField = element('quality');
   const statusLine = element('status');
   const information = element('information');
   const message = element('message');
@@ -172,6 +173,7 @@ var Module = (function () {
     started = true;
     const fullScreen = chosen('screen') === 'fullscreen';
     const soundOn = chosen('sound') === 'on';
+    Module.ccall('vantrel_choose_quality', null, ['string'], [qualityField.value]);
     hideOverlays();
     // Both need this click or key press: browsers allow full screen and sound only in one.
     if (fullScreen) {
@@ -382,6 +384,7 @@ var Module = (function () {
     if (!isOn('window')) {
       if (isOn('nosound')) startForm.querySelector('input[name="sound"][value="off"]').checked = true;
       if (params.has('join')) joinField.value = params.get('join').toUpperCase();
+      if (params.has('quality')) qualityField.value = params.get('quality');
       startForm.hidden = false;
     }
     let pack;
