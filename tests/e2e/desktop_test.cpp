@@ -49,10 +49,11 @@ protected:
         return out.value_or("");
     }
 
-    // The size of the window named exactly vantrel, once it is mapped with that size.
-    bool waitForWindowOfSize(int width, int height) {
+    // The size of the window named exactly vantrel, once it is mapped with that size, looked
+    // for every tenth of a second or so.
+    bool waitForWindowOfSize(int width, int height, int looks = 100) {
         const std::string wanted = "Geometry: " + std::to_string(width) + "x" + std::to_string(height);
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < looks; ++i) {
             if (xdotool("search --sync --onlyvisible --name '^vantrel$' getwindowgeometry %@").find(wanted) !=
                 std::string::npos) {
                 return true;
@@ -130,6 +131,8 @@ TEST_F(Desktop, StartInAWindowGivesA640x480ClientAreaAndEscapeEnds) {
     const pid_t game = startGame({"--print-hash"});
     ASSERT_TRUE(waitForWindowOfSize(238, 165));
     click(START_BUTTON);
+    // As with CANCEL: a click a loaded machine let go unseen is clicked again, once.
+    if (!waitForWindowOfSize(640, 480, 30)) click(START_BUTTON);
     ASSERT_TRUE(waitForWindowOfSize(640, 480));
     tap("Escape");
     EXPECT_EQ(test::waitForExit(game, 10s), 1);
