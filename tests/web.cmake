@@ -27,7 +27,7 @@ if(VANTREL_WORLD_HASHES_JS AND VANTREL_CHROMIUM AND EXISTS ${CMAKE_SOURCE_DIR}/w
     COMMENT "Building the browser game and laying out its page in ${web_site_dir}" VERBATIM)
   # One emscripten build at a time in web-node; the data tools made first.
   add_dependencies(vantrel_web_site vantrel_web_node vantrel-bake game_data)
-  foreach(case loads pictures hashes missing-data)
+  foreach(case loads pictures hashes kept-choices missing-data)
     add_test(NAME WebPage.${case}
       COMMAND node ${CMAKE_CURRENT_SOURCE_DIR}/web/page_tests.mjs ${case} ${web_site_dir}
               ${CMAKE_BINARY_DIR}/web-page-tests $<TARGET_FILE:vantrel> ${CMAKE_BINARY_DIR}/data)

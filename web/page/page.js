@@ -153,6 +153,34 @@ var Module = (function () {
     return startForm.querySelector('input[name="' + name + '"]:checked').value;
   }
 
+  // The choices are kept in the browser for the next visit, as the desktop keeps its settings.
+  // What comes back is checked against the overlay's own choices; a browser that keeps nothing
+  // (storage turned off) starts from the defaults.
+  const KEPT_CHOICES = 'vantrel.start-choices';
+
+  function keepChoices() {
+    const choices = {screen: chosen('screen'), sound: chosen('sound'), quality: qualityField.value};
+    try {
+      localStorage.setItem(KEPT_CHOICES, JSON.stringify(choices));
+    } catch (error) {
+      console.warn('vantrel: the start choices cannot be kept (' + error.message + ')');
+    }
+  }
+
+  function restoreChoices() {
+    let kept;
+    try {
+      kept = JSON.parse(localStorage.getItem(KEPT_CHOICES));
+    } catch {
+      return;
+    }
+    if (!kept || typeof kept !== 'object') return;
+    for (const input of startForm.querySelectorAll('input[type="radio"]')) {
+      if (kept[input.name] === input.value) input.checked = true;
+    }
+    if ([...qualityField.options].some((option) => option.value === kept.quality)) qualityField.value = kept.quality;
+  }
+
   // The overlay's choice: a typed code joins that match, HOST opens one; neither plays alone.
   function playTogether(hosting) {
     const typed = joinField.value.trim();
@@ -191,6 +219,7 @@ var Module = (function () {
     startButton.focus();
   }
 
+  startForm.addEventListener('change', keepChoices);
   startForm.addEventListener('submit', (event) => {
     event.preventDefault();
     start();
@@ -382,6 +411,7 @@ var Module = (function () {
     }
     fitCanvas();
     if (!isOn('window')) {
+      restoreChoices();
       if (isOn('nosound')) startForm.querySelector('input[name="sound"][value="off"]').checked = true;
       if (params.has('join')) joinField.value = params.get('join').toUpperCase();
       if (params.has('quality')) qualityField.value = params.get('quality');
