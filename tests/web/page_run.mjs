@@ -227,10 +227,12 @@ export async function runPage(options) {
         report.milliseconds.firstScreenshot = elapsed;
       }
       if (state.finished && report.milliseconds.finished === undefined) report.milliseconds.finished = elapsed;
-      // A scenario's own steps, with the page's state and a way to run script in the page.
-      if (options.onState) {
-        await options.onState(state, async (expression) =>
-          (await page('Runtime.evaluate', {expression, returnByValue: true})).result.value);
+      // A scenario's own steps, with the page's state and a way to run script in the page; true
+      // holds the run (a page about to reload still shows the state the scenario goes past).
+      if (options.onState && await options.onState(state, async (expression) =>
+        (await page('Runtime.evaluate', {expression, returnByValue: true})).result.value)) {
+        await sleep(100);
+        continue;
       }
       if (!pressed && state.ready) {
         await press(options.press, KEY_CODES[options.press] || 0);

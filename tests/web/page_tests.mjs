@@ -6,8 +6,8 @@
 // pictures      the title and a mission picture after a key script, and the title at rest, match
 //               the desktop game's, at the quality the page picks for a software renderer (low)
 // hashes        the World hash of each mission flown by the computer pilot equals the desktop's
-// kept-choices  the start overlay's choices come back on the next visit, and the game plays at
-//               the quality kept
+// kept-choices  after a game, PLAY AGAIN starts the page anew with the start overlay's choices
+//               of the last game, and the game plays at the quality kept
 // missing-data  a missing or damaged data pack, or no WebGL 2, gives the page's clear message
 import assert from 'node:assert/strict';
 import {execFile} from 'node:child_process';
@@ -150,40 +150,43 @@ const cases = {
   },
 
   async 'kept-choices'() {
-    // The player picks on the overlay and leaves; on the next visit the page is opened again.
-    let visit = 0;
+    // A player picks Sound off and Medium and plays; when the game has ended, PLAY AGAIN loads
+    // the page anew, which shows those choices, and the next game plays at medium.
+    let step = 'choose';
     let shown = null;
     const report = await page('kept-choices', {
       query: 'seed=1&quit-after=5',
       onState: async (state, evaluate) => {
-        if (!state.ready) return;
-        const again = await evaluate('window.vantrelTestVisit === undefined');
-        if (visit === 0) {
+        if (step === 'choose' && state.ready) {
           await evaluate(`(() => {
-            window.vantrelTestVisit = 1;
-            const start = document.getElementById('start');
-            start.querySelector('input[name="sound"][value="off"]').click();
+            window.vantrelFirstVisit = true;
+            document.querySelector('input[name="sound"][value="off"]').click();
             const quality = document.getElementById('quality');
             quality.value = 'medium';
             quality.dispatchEvent(new Event('change', {bubbles: true}));
-            location.reload();
+            document.getElementById('start-button').click();
           })()`);
-          visit = 1;
-        } else if (visit === 1 && again) {
+          step = 'play';
+        } else if (step === 'play' && state.finished) {
+          assert.equal(await evaluate(`document.activeElement.id`), 'message-again', 'PLAY AGAIN waits, focused');
+          await evaluate(`document.getElementById('message-again').click()`);
+          step = 'again';
+        } else if (step === 'again' && state.ready && await evaluate('window.vantrelFirstVisit === undefined')) {
           shown = await evaluate(`(() => ({
             sound: document.querySelector('input[name="sound"]:checked').value,
             screen: document.querySelector('input[name="screen"]:checked').value,
             quality: document.getElementById('quality').value,
           }))()`);
           await evaluate(`document.getElementById('start-button').click()`);
-          visit = 2;
+          step = 'played again';
         }
+        return step !== 'played again';
       }});
     expectReached(report, 'finished');
     assert.deepEqual(report.errors, [], 'console errors');
-    assert.deepEqual(shown, {sound: 'off', screen: 'window', quality: 'medium'}, 'the choices of the last visit');
-    assert.ok(report.console.some((line) => /drawing at quality medium/.test(line)),
-              'the game plays at the quality kept: ' + report.console.slice(0, 8).join(' | '));
+    assert.deepEqual(shown, {sound: 'off', screen: 'window', quality: 'medium'}, 'the choices of the last game');
+    assert.equal(report.console.filter((line) => /drawing at quality medium/.test(line)).length, 2,
+                 'both games play at medium: ' + report.console.join(' | '));
   },
 
   async 'missing-data'() {

@@ -104,10 +104,19 @@ var Module = (function () {
     element('message-title').textContent = title;
     element('message-text').textContent = text;
     element('message-help').textContent = help || '';
+    element('message-again').hidden = true;
     message.classList.toggle('message', isError !== false);
     message.hidden = false;
     if (isError !== false) stopped = true;
   }
+
+  // The game cannot start again in the page it ran in; a new page load is a new game.
+  function offerPlayAgain() {
+    const again = element('message-again');
+    again.hidden = false;
+    again.focus();
+  }
+  element('message-again').addEventListener('click', () => window.location.reload());
 
   function showDataPackProblem(reason) {
     dataPackProblem = reason;
@@ -116,7 +125,8 @@ var Module = (function () {
 
   function showGameError(text) {
     if (stopped) return;
-    showMessage('The game stopped', text, 'Reload the page to start again.');
+    showMessage('The game stopped', text, '');
+    offerPlayAgain();
   }
 
   function setStatus(text) {
@@ -301,7 +311,9 @@ var Module = (function () {
     result.dataset.at = String(performance.now());
     document.title = 'vantrel: finished';
     if (document.fullscreenElement) document.exitFullscreen();
-    if (!stopped) showMessage('The game has ended', '', 'Reload the page to play again.', false);
+    if (stopped) return;
+    showMessage('The game has ended', '', '', false);
+    offerPlayAgain();
   }
 
   // --- Loading: the data pack first, then its loader and the game -----------------------------
