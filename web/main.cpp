@@ -180,9 +180,9 @@ public:
     void chooseQuality(std::string_view name) { options_.quality = vantrel::render::qualityNamed(name); }
 
 private:
-    // Unless the player or the address chose one, the page plays at the quality that suits the
-    // browser's graphics driver (low on a software renderer), where the desktop only suggests it:
-    // a page has no settings file to keep a choice in. Before the session starts, which reads it.
+    // Unless the player or the address chose one (the start overlay's Auto), the page plays at the
+    // quality that suits the browser's graphics driver: low on a software renderer. Before the
+    // session starts, which reads it.
     void settleQuality() {
         const std::unique_ptr<char, decltype(&std::free)> renderer(unmaskedRenderer(), &std::free);
         if (!options_.quality && !options_.renderScale)

@@ -128,14 +128,13 @@ class Browser {
       }
     }
     const CLOCK_TICKS_PER_SECOND = 100;  // USER_HZ, the unit of /proc/PID/stat's times on Linux
-    const ticks = {all: 0, gpuProcess: 0};
+    const milliseconds = {all: 0, gpuProcess: 0};
     for (const pid of ours) {
-      const entry = processes.get(pid);
-      if (!entry) continue;
-      ticks.all += entry.ticks;
-      if (entry.gpu) ticks.gpuProcess += entry.ticks;
+      const {ticks, gpu} = processes.get(pid) || {ticks: 0};
+      milliseconds.all += ticks * 1000 / CLOCK_TICKS_PER_SECOND;
+      if (gpu) milliseconds.gpuProcess += ticks * 1000 / CLOCK_TICKS_PER_SECOND;
     }
-    return {all: ticks.all * 1000 / CLOCK_TICKS_PER_SECOND, gpuProcess: ticks.gpuProcess * 1000 / CLOCK_TICKS_PER_SECOND};
+    return milliseconds;
   }
 
   // Asks the browser to close and waits for it; kills it if it takes longer than a few seconds.
