@@ -127,7 +127,7 @@ void drawEnemyPointer(Device& device, const World& scene) {
     if (!pointer) return;
     ScreenPoint tip = pointer->at;
     if (pointer->inView) tip.y -= POINTER_ABOVE_ENEMY;
-    const std::array<ScreenVertex, 3> arrow = arrowCorners(tip, pointer->direction, POINTER_LENGTH, AMBER);
+    const std::array<ScreenVertex, 4> arrow = arrowCorners(tip, pointer->direction, POINTER_LENGTH, AMBER);
     drawUntexturedFan(device, arrow.data(), static_cast<int>(arrow.size()));
     // The distance sits behind the arrow, clear of it whichever way it points, inside the screen.
     const float ux = std::sin(pointer->direction), uy = -std::cos(pointer->direction);

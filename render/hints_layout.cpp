@@ -22,6 +22,10 @@ constexpr float POINTER_LEFT = 36.0f, POINTER_RIGHT = 604.0f, POINTER_TOP = 56.0
 // the fastest aircraft's speed.
 constexpr float EDGE_WARNING_DISTANCE = 45.0f;
 
+// Where the arrow's notch sits between its tip (0) and its wings (1). A plain triangle as wide as
+// it is long has three corners alike and is read pointing the wrong way; the notch leaves one tip.
+constexpr float ARROW_NOTCH = 0.7f;
+
 // Off the line of sight by less than this share of the distance counts as on it.
 constexpr float STRAIGHT_BEHIND = 1e-5f;
 
@@ -110,12 +114,15 @@ std::optional<EnemyPointer> enemyPointer(const World& w, const DesignExtent& ext
     return EnemyPointer{onPointerFrame(dx, dy), static_cast<float>(std::atan2(dx, -dy)), distance, false};
 }
 
-std::array<ScreenVertex, 3> arrowCorners(ScreenPoint tip, float direction, float length, uint32_t colour) {
+std::array<ScreenVertex, 4> arrowCorners(ScreenPoint tip, float direction, float length, uint32_t colour) {
     const float ux = std::sin(direction), uy = -std::cos(direction);  // along the arrow
-    const float halfWidth = length * 0.45f;
+    const float halfWidth = length * 0.5f;
     const ScreenPoint base = {tip.x - ux * length, tip.y - uy * length};
-    return {{{tip.x, tip.y, 0.0f, 1.0f, colour, 0.0f, 0.0f},
+    const ScreenPoint notch = {tip.x - ux * length * ARROW_NOTCH, tip.y - uy * length * ARROW_NOTCH};
+    // A fan from the notch: its two triangles meet along the arrow's axis.
+    return {{{notch.x, notch.y, 0.0f, 1.0f, colour, 0.0f, 0.0f},
              {base.x - uy * halfWidth, base.y + ux * halfWidth, 0.0f, 1.0f, colour, 0.0f, 0.0f},
+             {tip.x, tip.y, 0.0f, 1.0f, colour, 0.0f, 0.0f},
              {base.x + uy * halfWidth, base.y - ux * halfWidth, 0.0f, 1.0f, colour, 0.0f, 0.0f}}};
 }
 

@@ -36,8 +36,8 @@ struct EnemyPointer {
 // extent: the picture's design-space extent, which sets the perspective's scale.
 std::optional<EnemyPointer> enemyPointer(const World& w, const DesignExtent& extent);
 
-// The three corners of an arrowhead with its tip at `tip`, pointing along direction.
-std::array<ScreenVertex, 3> arrowCorners(ScreenPoint tip, float direction, float length, uint32_t colour);
+// The corners of a notched arrowhead with its tip at `tip`, pointing along direction, as a fan.
+std::array<ScreenVertex, 4> arrowCorners(ScreenPoint tip, float direction, float length, uint32_t colour);
 
 // The line under the warning line: the edge of the map ahead, else armor too low to keep the
 // aircraft's speed; empty when neither applies or the player's aircraft is gone.
