@@ -23,13 +23,22 @@ void DemoPilot::snapshot(const World& w, uint8_t out[256]) {
 
 bool DemoPilot::finished(const World& w) const { return missionSeen_ && w.gameMode != MODE_MISSION; }
 
+namespace {
+
+std::string lostHow(LossCause cause) {
+    const std::string how = lossName(cause);
+    return how.empty() ? "was lost" : "was lost: " + how;
+}
+
+}  // namespace
+
 std::string DemoPilot::outcome(const World& w) const {
     if (!missionSeen_) return "demo: situation " + std::to_string(mission_) + " never started";
     const MissionOutcome o = missionOutcome(w, PLAYER_SEAT);
     const char* state = finished(w) ? " flown for " : " still going after ";
-    const char* aircraft = o.result == MissionResult::Failure ? "was shot down"
-                           : finished(w)                      ? "came home"
-                                                              : "flies on";
+    const std::string aircraft = o.result == MissionResult::Failure ? lostHow(o.loss)
+                                 : finished(w)                      ? "came home"
+                                                                    : "flies on";
     return "demo: situation " + std::to_string(mission_) + state + std::to_string(missionTicks_) +
            " ticks; the demo aircraft " + aircraft + "; " + std::to_string(o.enemiesDowned) + " of " +
            std::to_string(o.enemies) + " enemy aircraft downed";

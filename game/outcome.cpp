@@ -66,6 +66,28 @@ MissionOutcome missionOutcome(const World& w, int seat) {
     return o;
 }
 
+const char* lossName(LossCause cause) {
+    switch (cause) {
+        case LossCause::Gunfire:
+            return "shot down by enemy gunfire";
+        case LossCause::Rocket:
+            return "shot down by an enemy rocket";
+        case LossCause::Missile:
+            return "shot down by an enemy missile";
+        case LossCause::Crashed:
+            return "crashed into the ground";
+        case LossCause::Stalled:
+            return "stalled and fell into the ground";
+        case LossCause::CollidedWithEnemy:
+            return "collided with an enemy aircraft";
+        case LossCause::CollidedWithFriend:
+            return "collided with a friendly aircraft";
+        case LossCause::None:
+            break;
+    }
+    return "";
+}
+
 const char* resultName(MissionResult r) {
     switch (r) {
         case MissionResult::Running:

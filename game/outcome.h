@@ -50,6 +50,10 @@ struct MissionOutcome {
 // World still holds the last mission's aircraft and sides.
 MissionOutcome missionOutcome(const World& w, int seat);
 
+// How the seat's aircraft was lost, in a few lower-case words ("crashed into the ground");
+// empty for None.
+const char* lossName(LossCause cause);
+
 // "running", "complete", "failure" or "abandoned".
 const char* resultName(MissionResult r);
 

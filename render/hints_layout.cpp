@@ -1,5 +1,7 @@
 #include "render/hints_layout.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -148,25 +150,9 @@ bool decided(const MissionOutcome& o) {
 std::string lossLine(const World& w) {
     const MissionOutcome o = missionOutcome(w, PLAYER_SEAT);
     if (!decided(o)) return {};
-    switch (o.loss) {
-        case LossCause::Gunfire:
-            return "SHOT DOWN BY ENEMY GUNFIRE";
-        case LossCause::Rocket:
-            return "SHOT DOWN BY AN ENEMY ROCKET";
-        case LossCause::Missile:
-            return "SHOT DOWN BY AN ENEMY MISSILE";
-        case LossCause::Crashed:
-            return "CRASHED INTO THE GROUND";
-        case LossCause::Stalled:
-            return "STALLED AND FELL INTO THE GROUND";
-        case LossCause::CollidedWithEnemy:
-            return "COLLIDED WITH AN ENEMY AIRCRAFT";
-        case LossCause::CollidedWithFriend:
-            return "COLLIDED WITH A FRIENDLY AIRCRAFT";
-        case LossCause::None:
-            break;
-    }
-    return {};
+    std::string line = lossName(o.loss);
+    std::transform(line.begin(), line.end(), line.begin(), [](unsigned char c) { return std::toupper(c); });
+    return line;
 }
 
 std::string guardedLine(const World& w) {

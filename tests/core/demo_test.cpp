@@ -108,5 +108,16 @@ TEST(Demo, EndsWhenTheMissionGivesWayToTheTitle) {
     EXPECT_NE(line.find("1 of 2 enemy aircraft downed"), std::string::npos) << line;
 }
 
+TEST(Demo, SaysHowTheAircraftWasLost) {
+    DemoPilot demo(1);
+    auto w = dogfight();
+    next(demo, *w);
+    w->aircraft[0].side = 0;
+    w->lastDamage[0] = DamageRecord{0, DAMAGE_GROUND};
+    w->gameMode = MODE_TITLE;
+    const std::string line = demo.outcome(*w);
+    EXPECT_NE(line.find("the demo aircraft was lost: crashed into the ground;"), std::string::npos) << line;
+}
+
 }  // namespace
 }  // namespace vantrel
