@@ -37,12 +37,13 @@ std::string keyList(const std::vector<std::string>& first, const std::vector<std
     return out;
 }
 
-std::vector<render::ControlsCardRow> controlsCardRows(KeyDescriber& keys, bool missionOnly, CardRowSet used) {
+std::vector<render::ControlsCardRow> controlsCardRows(KeyDescriber& keys, bool missionOnly, CardRowSet used,
+                                                      bool inMatch) {
     const bool pad = keys.gamepadConnected();
     std::vector<render::ControlsCardRow> rows;
     for (int i = 0; i < CARD_ACTION_COUNT; ++i) {
         const CardAction& a = CARD_ACTIONS[i];
-        if (missionOnly && !a.inMission) continue;
+        if ((missionOnly && !a.inMission) || (inMatch && !a.inMatch)) continue;
         const std::vector<std::string> second =
             a.codes[1] != 0 ? keys.keyNames(a.codes[1]) : std::vector<std::string>{};
         std::string names = keyList(keys.keyNames(a.codes[0]), second);

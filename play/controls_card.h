@@ -28,23 +28,24 @@ struct CardAction {
     const char* pad;   // the gamepad's control, empty for none
     bool inMission;    // on the card of a mission's first seconds
     bool essential;    // the card of a mission's first seconds stays until each of these is used
+    bool inMatch;      // does something in a network match, which runs on for the others
 };
 
 inline constexpr CardAction CARD_ACTIONS[] = {
-    {"NOSE DOWN / UP", {VK_NUMPAD8, VK_NUMPAD5}, "stick/d-pad", true, true},
-    {"ROLL LEFT / RIGHT", {VK_NUMPAD4, VK_NUMPAD6}, "stick", true, true},
-    {"RUDDER LEFT / RIGHT", {VK_NUMPAD7, VK_NUMPAD9}, "shoulders", false, false},
-    {"THROTTLE UP / DOWN", {VK_Q, VK_A}, "triggers", true, true},
-    {"GUN (HOLD)", {VK_Z, 0}, "A", true, true},
-    {"ROCKET OR MISSILE", {VK_X, 0}, "B", true, false},
-    {"MAP (HOLD)", {VK_F4, 0}, "", false, false},
-    {"PAUSE", {VK_PAUSE, 0}, "Start", true, false},
-    {"RADAR RANGE", {VK_F2, 0}, "X", false, false},
-    {"LOOK BACK (HOLD)", {VK_F1, 0}, "", false, false},
-    {"COCKPIT / CHASE VIEW", {VK_F3, 0}, "Y", false, false},
-    {"FLY ANOTHER AIRCRAFT", {VK_F11, VK_F12}, "", false, false},
-    {"LEAVE THE MISSION", {VK_ESCAPE, 0}, "Back", false, false},
-    {"INFORMATION", {VK_RETURN, 0}, "", false, false},
+    {"NOSE DOWN / UP", {VK_NUMPAD8, VK_NUMPAD5}, "stick/d-pad", true, true, true},
+    {"ROLL LEFT / RIGHT", {VK_NUMPAD4, VK_NUMPAD6}, "stick", true, true, true},
+    {"RUDDER LEFT / RIGHT", {VK_NUMPAD7, VK_NUMPAD9}, "shoulders", false, false, true},
+    {"THROTTLE UP / DOWN", {VK_Q, VK_A}, "triggers", true, true, true},
+    {"GUN (HOLD)", {VK_Z, 0}, "A", true, true, true},
+    {"ROCKET OR MISSILE", {VK_X, 0}, "B", true, false, true},
+    {"MAP (HOLD)", {VK_F4, 0}, "", false, false, true},
+    {"PAUSE", {VK_PAUSE, 0}, "Start", true, false, false},
+    {"RADAR RANGE", {VK_F2, 0}, "X", false, false, true},
+    {"LOOK BACK (HOLD)", {VK_F1, 0}, "", false, false, true},
+    {"COCKPIT / CHASE VIEW", {VK_F3, 0}, "Y", false, false, true},
+    {"FLY ANOTHER AIRCRAFT", {VK_F11, VK_F12}, "", false, false, false},
+    {"LEAVE THE MISSION", {VK_ESCAPE, 0}, "Back", false, false, true},
+    {"INFORMATION", {VK_RETURN, 0}, "", false, false, true},
 };
 constexpr int CARD_ACTION_COUNT = static_cast<int>(std::size(CARD_ACTIONS));
 
@@ -52,8 +53,10 @@ constexpr int CARD_ACTION_COUNT = static_cast<int>(std::size(CARD_ACTIONS));
 using CardRowSet = uint32_t;
 static_assert(CARD_ACTION_COUNT <= 32, "one bit of a CardRowSet per card action");
 
-// The rows of every action, or of the mission card's alone; rows in used are marked used.
-std::vector<render::ControlsCardRow> controlsCardRows(KeyDescriber& keys, bool missionOnly, CardRowSet used);
+// The rows of every action, or of the mission card's alone; rows in used are marked used. In a
+// network match the actions it has no use for are left out.
+std::vector<render::ControlsCardRow> controlsCardRows(KeyDescriber& keys, bool missionOnly, CardRowSet used,
+                                                      bool inMatch = false);
 
 // The rows whose keys are held in a 256-byte snapshot.
 CardRowSet rowsHeld(const uint8_t keys[256]);

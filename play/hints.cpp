@@ -134,7 +134,7 @@ render::Hints PlayerHints::view(const World& w) {
         h.card = controlsCardRows(keys_, false, used_);
         h.cardPlace = render::CardPlace::Paused;
     } else if (showsMissionCard(w)) {
-        h.card = controlsCardRows(keys_, true, used_);
+        h.card = controlsCardRows(keys_, true, used_, w.matchPlay != 0);
         h.cardPlace = render::CardPlace::Mission;
     }
     if (leaveTicks_ > 0) h.question = "PRESS " + escape + " AGAIN TO LEAVE THE MISSION";

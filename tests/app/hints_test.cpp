@@ -152,7 +152,7 @@ TEST(PlayerHints, PauseAndTheLeaveQuestionAreSaidWithThePlayersKeys) {
     EXPECT_EQ(v.card.size(), static_cast<size_t>(CARD_ACTION_COUNT));
 }
 
-TEST(PlayerHints, ANetworkGameRunsOnThroughThePauseKeyButStillAsksBeforeLeaving) {
+TEST(PlayerHints, ANetworkGameRunsOnThroughThePauseKeyLeftOffItsCardButStillAsksBeforeLeaving) {
     StandInKeys keys;
     PlayerHints hints(true, keys);
     auto w = missionWorld();
@@ -165,6 +165,14 @@ TEST(PlayerHints, ANetworkGameRunsOnThroughThePauseKeyButStillAsksBeforeLeaving)
     EXPECT_TRUE(hints.takePlayerKeys(*w, snapshot, false));
     EXPECT_EQ(snapshot[VK_ESCAPE], 0) << "the first ESC is held back";
     EXPECT_EQ(hints.view(*w).banner, "");
+
+    w->matchPlay = 1;
+    tick(hints, *w, {});
+    const render::Hints v = hints.view(*w);
+    ASSERT_EQ(v.cardPlace, render::CardPlace::Mission);
+    EXPECT_EQ(v.card[1].action, "ROLL LEFT / RIGHT");
+    for (const render::ControlsCardRow& row : v.card)
+        EXPECT_NE(row.action, "PAUSE") << "a key without use is not offered";
 }
 
 TEST(PlayerHints, WithTheHintsOffKeysPassAsTheyAreAndOnlyADataProblemShows) {
