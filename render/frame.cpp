@@ -64,7 +64,9 @@ void drawScene(Device& device, const World& w, const World& latest, const std::v
         case MODE_SELECT:
             device.clearMargins(MARGIN_COLOUR);
             drawMissionMenu(device, latest, briefings);
-            drawTextRight(device, extras.menuLine, MENU_LINE_RIGHT, MENU_LINE_Y, TEXT_WHITE, FONT_SMALL);
+            // The held controls card would cover the line but for its ends.
+            if (!(extras.hints && extras.hints->cardPlace == CardPlace::Menu))
+                drawTextRight(device, extras.menuLine, MENU_LINE_RIGHT, MENU_LINE_Y, TEXT_WHITE, FONT_SMALL);
             break;
         case MODE_MISSION:
             drawMission(device, w, latest, extras);
