@@ -106,7 +106,8 @@ public:
         while (session_.running()) {
             SDL_Event e;
             while (SDL_PollEvent(&e)) handleEvent(e);
-            if (focused_) schedulerStep(session_.scheduler(), session_);
+            session_.setAway(!focused_);
+            if (!frozen()) schedulerStep(session_.scheduler(), session_);
             followTextInput();
             if (session_.running()) waitForWork();
         }
@@ -287,11 +288,14 @@ private:
         render::keepFile(SAID, {'1'});
     }
 
-    // Sleeps until the next tick or frame is due; while another window has the focus the game is
-    // frozen and sleeps until something happens.
+    // A game alone stands still while another window has the focus; a network game goes on for
+    // the others, the computer flying this player's aircraft meanwhile.
+    bool frozen() const { return !focused_ && !session_.inNetworkGame(); }
+
+    // Sleeps until the next tick or frame is due; a frozen game sleeps until something happens.
     void waitForWork() {
         SDL_Event e;
-        if (!focused_) {
+        if (frozen()) {
             if (SDL_WaitEvent(&e) != 0) handleEvent(e);
             return;
         }

@@ -247,5 +247,31 @@ TEST_F(Desktop, AltEnterTwiceReturnsToTheWindowAtItsSize) {
     EXPECT_EQ(test::waitForExit(game, 10s), 1);
 }
 
+// A network game runs on for the others while the player's window has no focus: the computer
+// flies that player's aircraft meanwhile. A game alone would stand still.
+TEST_F(Desktop, ANetworkGameGoesOnWhileItsWindowHasNoFocus) {
+    const std::string ticks = "150";
+    const std::vector<std::string> onThisDisplay = {"DISPLAY=" + x_->display(), "SDL_VIDEODRIVER=x11",
+                                                    "SDL_AUDIODRIVER=dummy"};
+    const test::Started host =
+        test::startVantrel({"--window", "--no-sound", "--data", VANTREL_DATA_DIR, "--name", "HOST", "--host", "--port",
+                            "0", "--start-with", "2", "--mission", "2", "--quit-after", ticks},
+                           onThisDisplay);
+    const std::string line = test::awaitLine(host, "others join with: vantrel --join ", 30);
+    ASSERT_FALSE(line.empty()) << test::readText(host.errFile);
+    const test::Started joiner =
+        test::startVantrel({"--window", "--no-sound", "--data", VANTREL_DATA_DIR, "--size", "320x240", "--name", "WING",
+                            "--join", "127.0.0.1:" + line.substr(line.rfind(':') + 1), "--quit-after", ticks},
+                           onThisDisplay);
+    // The second player's window takes the focus from the host's.
+    xdotool("search --sync --onlyvisible --pid " + std::to_string(joiner.pid) +
+            " --name '^vantrel$' windowfocus --sync %1");
+    const test::RunResult hosted = test::finish(host, 60);
+    const test::RunResult joined = test::finish(joiner, 60);
+    EXPECT_EQ(hosted.exitCode, 1) << hosted.err;
+    EXPECT_EQ(joined.exitCode, 1) << joined.err;
+    EXPECT_NE(joined.err.find("HOST IS AWAY: THE COMPUTER FLIES THEIR AIRCRAFT"), std::string::npos) << joined.err;
+}
+
 }  // namespace
 }  // namespace vantrel
