@@ -113,6 +113,8 @@ std::string NetworkPlay::joinLine() const {
 std::string NetworkPlay::keysLine() const {
     if (client_->phase() == net::ClientPhase::Connecting) return "ESC: BACK";
     if (client_->phase() == net::ClientPhase::Closed) return "THE CONNECTION WAS LOST: JOINING AGAIN   ESC: LEAVE";
+    if (client_->phase() == net::ClientPhase::Mission && client_->away())
+        return "AWAY: THE COMPUTER FLIES FOR YOU   CLICK THE GAME TO COME BACK";
     if (client_->phase() == net::ClientPhase::Mission)
         return "NO AIRCRAFT IS FREE: YOU WATCH THIS MISSION   ESC: LEAVE";
     if (client_->lobby().missionRunning) return "A MISSION IS FLYING: YOU JOIN IT IN A MOMENT   ESC: LEAVE";
