@@ -84,16 +84,29 @@ const CardColumns& cardColumns(const Hints& hints, bool withPad) {
     return withPad ? KEYS_AND_PAD : KEYS_ONLY;
 }
 
+bool cardHasPad(const Hints& hints) {
+    return std::any_of(hints.card.begin(), hints.card.end(), [](const ControlsCardRow& r) { return !r.pad.empty(); });
+}
+
+struct CardBox {
+    int left, top, right, bottom;
+};
+
+CardBox cardBox(const Hints& hints) {
+    const CardColumns& c = cardColumns(hints, cardHasPad(hints));
+    const int top = cardTop(hints);
+    return {c.left, top - CARD_PADDING, c.right,
+            top + static_cast<int>(hints.card.size()) * CARD_ROW_STEP + CARD_PADDING};
+}
+
 void drawCard(Device& device, const Hints& hints) {
     if (hints.cardPlace == CardPlace::Hidden || hints.card.empty()) return;
-    const bool withPad =
-        std::any_of(hints.card.begin(), hints.card.end(), [](const ControlsCardRow& r) { return !r.pad.empty(); });
+    const bool withPad = cardHasPad(hints);
     const CardColumns& c = cardColumns(hints, withPad);
-    const int top = cardTop(hints);
-    const int rows = static_cast<int>(hints.card.size());
-    drawBox(device, static_cast<float>(c.left), static_cast<float>(top - CARD_PADDING), static_cast<float>(c.right),
-            static_cast<float>(top + rows * CARD_ROW_STEP + CARD_PADDING), CARD_BACKGROUND);
-    int y = top;
+    const CardBox box = cardBox(hints);
+    drawBox(device, static_cast<float>(box.left), static_cast<float>(box.top), static_cast<float>(box.right),
+            static_cast<float>(box.bottom), CARD_BACKGROUND);
+    int y = cardTop(hints);
     for (const ControlsCardRow& row : hints.card) {
         drawTextLeft(device, row.keys, c.keys, y, row.used ? CARD_USED : CARD_KEYS, FONT_SMALL);
         drawTextLeft(device, row.action, c.action, y, row.used ? CARD_USED : CARD_ACTION, FONT_SMALL);
@@ -122,7 +135,8 @@ void drawHitFlash(Device& device, int alpha) {
     }
 }
 
-void drawEnemyPointer(Device& device, const World& scene) {
+// keepClearOf: a card the distance is not to cover, or null.
+void drawEnemyPointer(Device& device, const World& scene, const CardBox* keepClearOf) {
     const std::optional<EnemyPointer> pointer = enemyPointer(scene, designExtent(device.layout()));
     if (!pointer) return;
     ScreenPoint tip = pointer->at;
@@ -134,8 +148,11 @@ void drawEnemyPointer(Device& device, const World& scene) {
     const float back =
         POINTER_LENGTH + POINTER_LABEL_GAP + std::fabs(ux) * LABEL_HALF_WIDTH + std::fabs(uy) * LABEL_HALF_HEIGHT;
     const int x = std::clamp(static_cast<int>(tip.x - ux * back), LABEL_HALF_WIDTH, SCREEN_WIDTH - LABEL_HALF_WIDTH);
-    const int y =
+    int y =
         std::clamp(static_cast<int>(tip.y - uy * back) - LABEL_HALF_HEIGHT, 0, SCREEN_HEIGHT - 2 * LABEL_HALF_HEIGHT);
+    if (keepClearOf && x + LABEL_HALF_WIDTH > keepClearOf->left && x - LABEL_HALF_WIDTH < keepClearOf->right &&
+        y + 2 * LABEL_HALF_HEIGHT > keepClearOf->top && y < keepClearOf->bottom)
+        y = keepClearOf->top - 2 * LABEL_HALF_HEIGHT;
     drawOutlinedText(device, "ENEMY " + std::to_string(pointer->distance), x - LABEL_HALF_WIDTH, x + LABEL_HALF_WIDTH,
                      y, AMBER, FONT_SMALL);
 }
@@ -160,19 +177,23 @@ void drawOutcomeLines(Device& device, const World& latest) {
 
 void drawMissionHints(Device& device, const World& scene, const World& latest, const Hints& hints) {
     drawHitFlash(device, hints.hitFlashAlpha);
-    if (viewerOf(latest).mapShown == 0) drawEnemyPointer(device, scene);
+    const std::string caution = cautionLine(latest);
+    // The first seconds' card gives way to a line that needs reading now, and lies under the way
+    // to the enemy; the pause's card is over everything.
+    const bool firstSecondsCard = hints.cardPlace == CardPlace::Mission;
+    const bool cardUnder = firstSecondsCard && caution.empty() && hints.question.empty() && !hints.card.empty();
+    if (cardUnder) drawCard(device, hints);
+    const CardBox box = cardBox(hints);
+    if (viewerOf(latest).mapShown == 0) drawEnemyPointer(device, scene, cardUnder ? &box : nullptr);
     drawNotice(device, hints);
     drawOutcomeLines(device, latest);
-    const std::string caution = cautionLine(latest);
     if (!caution.empty()) drawOutlinedCentredLine(device, caution, CAUTION_Y, AMBER, FONT_SMALL);
     if (!hints.question.empty()) drawOutlinedCentredLine(device, hints.question, QUESTION_Y, TEXT_WHITE, FONT_SMALL);
     if (!hints.banner.empty()) {
         drawOutlinedCentredLine(device, hints.banner, BANNER_Y, TEXT_WHITE, FONT_LARGE);
         drawOutlinedCentredLine(device, hints.bannerDetail, BANNER_DETAIL_Y, TEXT_WHITE, FONT_SMALL);
     }
-    // The first seconds' card gives way to a line that needs reading now.
-    const bool lineBelowWarning = !caution.empty() || !hints.question.empty();
-    if (hints.cardPlace != CardPlace::Mission || !lineBelowWarning) drawCard(device, hints);
+    if (!firstSecondsCard) drawCard(device, hints);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ constexpr float EDGE_WARNING_DISTANCE = 45.0f;
 
 // Where the arrow's notch sits between its tip (0) and its wings (1). A plain triangle as wide as
 // it is long has three corners alike and is read pointing the wrong way; the notch leaves one tip.
-constexpr float ARROW_NOTCH = 0.7f;
+constexpr float ARROW_NOTCH = 0.55f;
 
 // Off the line of sight by less than this share of the distance counts as on it.
 constexpr float STRAIGHT_BEHIND = 1e-5f;
