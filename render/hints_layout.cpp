@@ -61,6 +61,17 @@ ScreenPoint onPointerFrame(float dx, float dy) {
     return {SCREEN_CENTRE_X + dx * reach, SCREEN_CENTRE_Y + dy * reach};
 }
 
+// An arrow on the radar would read as one of its markers: one that falls there moves along the
+// frame to the nearer of the two places just clear of it.
+ScreenPoint clearOfRadar(ScreenPoint p) {
+    constexpr float CLEAR = RADAR_RADIUS + 8.0f;
+    const auto squared = [](float v) { return v * v; };
+    if (squared(p.x - RADAR_X) + squared(p.y - RADAR_Y) >= squared(CLEAR)) return p;
+    const ScreenPoint above = {POINTER_LEFT, RADAR_Y - std::sqrt(squared(CLEAR) - squared(POINTER_LEFT - RADAR_X))};
+    const ScreenPoint right = {RADAR_X + std::sqrt(squared(CLEAR) - squared(POINTER_BOTTOM - RADAR_Y)), POINTER_BOTTOM};
+    return std::hypot(p.x - above.x, p.y - above.y) <= std::hypot(p.x - right.x, p.y - right.y) ? above : right;
+}
+
 bool onRadar(const World& w, const Aircraft& enemy) {
     return radarMarker(playerOf(w), enemy, 0.0f, 0.0f, radarScale(w)).has_value();
 }
@@ -113,7 +124,7 @@ std::optional<EnemyPointer> enemyPointer(const World& w, const DesignExtent& ext
     // as good either way: the arrow points down.
     const bool straightBehind = std::hypot(d.x, d.y) <= STRAIGHT_BEHIND * std::fabs(d.z);
     const float dx = straightBehind ? 0.0f : d.x, dy = straightBehind ? 1.0f : -d.y;
-    return EnemyPointer{onPointerFrame(dx, dy), static_cast<float>(std::atan2(dx, -dy)), distance, false};
+    return EnemyPointer{clearOfRadar(onPointerFrame(dx, dy)), static_cast<float>(std::atan2(dx, -dy)), distance, false};
 }
 
 std::array<ScreenVertex, 4> arrowCorners(ScreenPoint tip, float direction, float length, uint32_t colour) {

@@ -24,8 +24,6 @@ constexpr int MENU_BACKGROUND_ALPHA = 60;
 constexpr float SIGHT_X = 320.0f;
 constexpr float SIGHT_Y_COCKPIT = 245.0f;
 constexpr float SIGHT_Y_CHASE = 250.0f;
-constexpr float RADAR_X = 60.0f;
-constexpr float RADAR_Y = 420.0f;
 
 // The 200 x 200 map around the screen centre, its top and bottom swapped so +z points up.
 constexpr float MAP_LEFT = 220.0f, MAP_TOP = 340.0f, MAP_RIGHT = 420.0f, MAP_BOTTOM = 140.0f;

@@ -52,6 +52,8 @@ constexpr SpriteStyle MAP_MARKER = {30.0f, 200};
 constexpr SpriteStyle GUN_SIGHT = {60.0f, 100};
 constexpr SpriteStyle LOCK_ON_BOX = {40.0f, 200};
 
+constexpr float RADAR_X = 60.0f;  // the radar's centre
+constexpr float RADAR_Y = 420.0f;
 constexpr float RADAR_RADIUS = 50.0f;      // pixels
 constexpr float RADAR_SCALE_SHORT = 1.5f;  // world units per pixel
 constexpr float RADAR_SCALE_LONG = 3.0f;

@@ -66,6 +66,17 @@ TEST(HintsLayout, ThePointerTurnsTheWayToTheEnemyOnEverySideAndBehind) {
     }
 }
 
+TEST(HintsLayout, ThePointerStaysOffTheRadarOnTheFrame) {
+    for (float below = 0.0f; below <= 300.0f; below += 10.0f) {
+        auto w = cockpitWorld();
+        place(*w, 1, -300.0f, 20.0f - below, -300.0f);  // behind, to the left, lower and lower
+        const std::optional<EnemyPointer> p = enemyPointer(*w, FOUR_BY_THREE);
+        ASSERT_TRUE(p.has_value());
+        EXPECT_GT(std::hypot(p->at.x - RADAR_X, p->at.y - RADAR_Y), RADAR_RADIUS) << below;
+        EXPECT_TRUE(std::fabs(p->at.x - 36.0f) < 0.5f || std::fabs(p->at.y - 404.0f) < 0.5f) << below;
+    }
+}
+
 TEST(HintsLayout, AnEnemyInViewAndOnTheRadarNeedsNoPointer) {
     auto w = cockpitWorld();
     place(*w, 1, 10.0f, 22.0f, 60.0f);
