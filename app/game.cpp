@@ -106,6 +106,7 @@ public:
         while (session_.running()) {
             SDL_Event e;
             while (SDL_PollEvent(&e)) handleEvent(e);
+            // Each pass: a network game may begin after the focus has gone.
             session_.setAway(!focused_);
             if (!frozen()) schedulerStep(session_.scheduler(), session_);
             followTextInput();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "render/hints_layout.h"
 #include "render/hud.h"
@@ -135,8 +136,8 @@ void drawHitFlash(Device& device, int alpha) {
     }
 }
 
-// keepClearOf: a card the distance is not to cover, or null.
-void drawEnemyPointer(Device& device, const World& scene, const CardBox* keepClearOf) {
+// keepClearOf: a card the distance is not to cover, if any.
+void drawEnemyPointer(Device& device, const World& scene, const std::optional<CardBox>& keepClearOf) {
     const std::optional<EnemyPointer> pointer = enemyPointer(scene, designExtent(device.layout()));
     if (!pointer) return;
     ScreenPoint tip = pointer->at;
@@ -181,10 +182,12 @@ void drawMissionHints(Device& device, const World& scene, const World& latest, c
     // The first seconds' card gives way to a line that needs reading now, and lies under the way
     // to the enemy; the pause's card is over everything.
     const bool firstSecondsCard = hints.cardPlace == CardPlace::Mission;
-    const bool cardUnder = firstSecondsCard && caution.empty() && hints.question.empty() && !hints.card.empty();
-    if (cardUnder) drawCard(device, hints);
-    const CardBox box = cardBox(hints);
-    if (viewerOf(latest).mapShown == 0) drawEnemyPointer(device, scene, cardUnder ? &box : nullptr);
+    std::optional<CardBox> cardUnder;
+    if (firstSecondsCard && caution.empty() && hints.question.empty() && !hints.card.empty()) {
+        drawCard(device, hints);
+        cardUnder = cardBox(hints);
+    }
+    if (viewerOf(latest).mapShown == 0) drawEnemyPointer(device, scene, cardUnder);
     drawNotice(device, hints);
     drawOutcomeLines(device, latest);
     if (!caution.empty()) drawOutlinedCentredLine(device, caution, CAUTION_Y, AMBER, FONT_SMALL);
